@@ -1,0 +1,56 @@
+# Everything a fresh Debian 12 machine needs: `make run` and `make test` install the build
+# packages that are missing, configure, build, and then start the program or run all tests.
+BUILD   ?= build
+JOBS    ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test test-unit test-e2e bench format clean screenshot sanitize
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+		echo "No display: run 'make run' from a desktop session (or set DISPLAY)."; exit 1; fi
+	$(BUILD)/src/moxeno-trellin
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+test-unit: build
+	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS) -LE e2e
+
+test-e2e: build
+	ctest --test-dir $(BUILD) --output-on-failure -L e2e
+
+bench: deps
+	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DTRELLIN_BUILD_BENCH=ON -DTRELLIN_BUILD_TESTS=OFF
+	cmake --build $(BUILD)-bench -j$(JOBS)
+	$(MAKE) -C . bench-run BUILD=$(BUILD)-bench
+
+bench-run:
+	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+
+sanitize: deps
+	cmake -S . -B $(BUILD)-asan -DTRELLIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+	cmake --build $(BUILD)-asan -j$(JOBS)
+	ctest --test-dir $(BUILD)-asan --output-on-failure -j$(JOBS)
+
+screenshot: build
+	scripts/screenshot.sh $(BUILD)
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan

@@ -1,0 +1,11 @@
+#include "app/StatusLog.h"
+
+#include <QTime>
+
+QString StatusLog::LogStatus(const QString& message)
+{
+    const QString line = QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") + message;
+    m_entries.prepend(line);
+    emit logged(line);
+    return line;
+}

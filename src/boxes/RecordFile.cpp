@@ -1,0 +1,95 @@
+#include "boxes/RecordFile.h"
+
+#include "app/Prompter.h"
+#include "core/FolderLock.h"
+#include "core/TextCodec.h"
+#include "core/TextFile.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+const QString RecordFile::kMarker = QStringLiteral("!\u00AC:");
+
+QString RecordFile::keyText(int key)
+{
+    return QStringLiteral("%1").arg(key, 2, 10, QLatin1Char('0'));
+}
+
+QString RecordFile::ReadRecord(const QString& file, int key, const QString& defaultText)
+{
+    const std::optional<QString> content = TextFile::read(file);
+    if (!content)
+        return defaultText;
+    const QString wanted = keyText(key);
+    bool found = false;
+    QString text;
+    for (const QString& line : TextCodec::splitLines(*content)) {
+        if (isHeader(line)) {
+            if (found)
+                break;
+            if (line.left(2) == wanted) {
+                text = line.mid(5);
+                found = true;
+            }
+        } else if (found) {
+            text += QStringLiteral("\r\n") + line;
+        }
+    }
+    return text.isEmpty() ? defaultText : text;
+}
+
+QString RecordFile::longTextQuestion(const QString& text)
+{
+    return QStringLiteral("Continue?\n\nThe text is over 9,999 characters long. The following will not be saved:\n\n")
+        + text.mid(cutToLimit(text).size());
+}
+
+QString RecordFile::cutToLimit(const QString& text)
+{
+    if (text.size() <= kMaxTextLength)
+        return text;
+    qsizetype length = kMaxTextLength;
+    if (text.at(length - 1).isHighSurrogate())
+        --length;
+    return text.left(length);
+}
+
+WriteResult RecordFile::WriteRecord(const QString& file, int key, const QString& text, Prompter& prompter)
+{
+    if (text.size() > kMaxTextLength && !prompter.askYesNo(longTextQuestion(text), PromptIcon::Exclamation))
+        return { WriteOutcome::Declined, QString() };
+    const QString stored = cutToLimit(text);
+
+    FolderLock lock(QFileInfo(file).absolutePath());
+    if (!lock.isLocked())
+        return { WriteOutcome::Failed, lock.errorString() };
+
+    QStringList lines;
+    if (QFileInfo::exists(file)) {
+        QString error;
+        const std::optional<QString> content = TextFile::read(file, &error);
+        // Never rewrite a file we could not read: that would lose every other record.
+        if (!content)
+            return { WriteOutcome::Failed, error };
+        lines = TextCodec::splitLines(*content);
+    }
+
+    const QString wanted = keyText(key);
+    QStringList kept;
+    kept.reserve(lines.size() + 1);
+    bool copying = true; // so stray continuation lines before the first header survive
+    for (const QString& line : std::as_const(lines)) {
+        if (isHeader(line))
+            copying = line.left(2) != wanted;
+        if (copying)
+            kept.append(line);
+    }
+    QString content = TextCodec::joinLines(kept);
+    if (!stored.isEmpty())
+        content += wanted + kMarker + stored + QStringLiteral("\r\n");
+
+    QString error;
+    if (!TextFile::writeAtomically(file, TextCodec::encode(content), &error))
+        return { WriteOutcome::Failed, error };
+    return { WriteOutcome::Written, QString() };
+}

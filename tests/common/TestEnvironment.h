@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Points HOME and the XDG folders into a fresh temporary folder, so no test ever reads or
+// writes the real home folder.
+class TestEnvironment
+{
+public:
+    TestEnvironment();
+    QString home() const { return m_dir.path(); }
+    QString dataFolder() const; // the default data folder below the temporary home, with "/"
+
+private:
+    QTemporaryDir m_dir;
+};
+
+#define TRELLIN_TEST_MAIN_IMPL(TestClass, AppClass)                                                          \
+    int main(int argc, char** argv)                                                                          \
+    {                                                                                                        \
+        TestEnvironment environment;                                                                         \
+        AppClass app(argc, argv);                                                                            \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
+        TestClass test;                                                                                      \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                              \
+    }
+
+// For tests of the domain library.
+#define TRELLIN_TEST_MAIN(TestClass) TRELLIN_TEST_MAIN_IMPL(TestClass, QCoreApplication)
+// For widget and platform tests.
+#define TRELLIN_GUI_TEST_MAIN(TestClass) TRELLIN_TEST_MAIN_IMPL(TestClass, QApplication)
