@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class AppState;
+class BoxStore;
+class Clipboard;
+
+// Operations on whole boxes and on the clipboard around the position buttons: clear a box
+// (keeping one backup), move a box one place left or right, rename a box, the deleted-text
+// undo entries, clearing the clipboard and the clipboard refill. The window and trellinctl
+// both go through here.
+class BoxManager
+{
+public:
+    enum class Direction { Right, Left };
+
+    BoxManager(AppState& state, BoxStore& store, Clipboard& clipboard);
+
+    // Asks the three questions, then clears what the user chose. Returns whether anything
+    // was cleared.
+    bool askAndClearBox(int box);
+    // Clears the texts and/or macros of a box, keeping the previous content as ".bak". Stops
+    // at a file step that fails and logs which step it was. Returns false on such a failure.
+    bool clearBox(int box, bool texts, bool macros);
+
+    // Swaps the box with its neighbour (files and names). Returns the box's new number, or
+    // nothing when it cannot move (box 1 left, box 99 right) or a file step failed (then every
+    // file is back in its place and the status log says which step failed).
+    std::optional<int> moveBox(int box, Direction direction);
+
+    // Asks for a new name until it fits (or the user cancels) and stores it.
+    bool askAndRenameBox(int box);
+    // Stores a new name; refuses names over 15 characters with "Only 15 characters allowed."
+    // in error. Line breaks become blanks so the names file keeps one name a line.
+    bool renameBox(int box, const QString& name, QString* error = nullptr);
+
+    // The names as the tabs show them (first 15 characters of each line of the names file).
+    QStringList captions() const;
+    QString caption(int box) const;
+
+    // Deleted-text undo entries (1 = last, 2 = previous).
+    void copyUndoToClipboard(int level);
+    void clearUndo(int level);
+
+    // Asks first while the overwrite warning is on. Returns whether the clipboard was cleared.
+    bool clearClipboard();
+    // Puts the refill text back on the clipboard, when the feature is on.
+    void refillClipboard();
+    void copyToClipboard(const QString& text);
+
+private:
+    bool swapFiles(const QString& a, const QString& b, const QString& temporary, QString* error);
+
+    AppState& m_state;
+    BoxStore& m_store;
+    Clipboard& m_clipboard;
+};
