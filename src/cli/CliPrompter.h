@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/Prompter.h"
+
+#include <QStringList>
+
+// Answers the program's questions for trellinctl, which has no one to ask: the user's command
+// line already said what to do. A text over the length limit is refused rather than cut, so
+// nothing is silently lost.
+class CliPrompter : public Prompter
+{
+public:
+    OverwriteAnswer confirmOverwrite(const OverwriteRequest&) override { return { true, false }; }
+    bool askYesNo(const QString& text, PromptIcon) override
+    {
+        refused.append(text);
+        return false;
+    }
+    void tell(const QString& text, PromptIcon) override { refused.append(text); }
+    std::optional<QString> askText(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    EditResult editText(const EditRequest&) override { return {}; }
+
+    // The questions answered with No, in order.
+    QStringList refused;
+};
