@@ -22,7 +22,7 @@ build: configure
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 		echo "No display: run 'make run' from a desktop session (or set DISPLAY)."; exit 1; fi
-	$(BUILD)/src/moxeno-trellin
+	$(BUILD)/bin/moxeno-trellin
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
