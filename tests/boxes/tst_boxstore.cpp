@@ -3,6 +3,7 @@
 #include "boxes/BoxStore.h"
 #include "boxes/RecordFile.h"
 
+#include <QRandomGenerator>
 #include <QSignalSpy>
 
 class TestBoxStore : public QObject
@@ -23,6 +24,7 @@ private slots:
     void failedWriteIsReportedAndChangesNothing();
     void loadBoxFillsCacheAndSkipsBadKeys();
     void readPositionOfCurrentBox();
+    void loadBoxSurvivesNoiseAndHugeFiles();
 
 private:
     QByteArray fileBytes(int box) const;
@@ -227,6 +229,32 @@ void TestBoxStore::readPositionOfCurrentBox()
     int box = 0;
     QCOMPARE(m_store->ReadPosition(2, box), QStringLiteral("six"));
     QCOMPARE(box, 6);
+}
+
+void TestBoxStore::loadBoxSurvivesNoiseAndHugeFiles()
+{
+    QRandomGenerator random(7);
+    QByteArray noise(512 * 1024, Qt::Uninitialized);
+    for (char& c : noise)
+        c = char(random.bounded(256));
+    noise += "\r\n42!\xAC:after the noise\r\n";
+    QFile f(m_store->boxFile(1));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(noise);
+    f.close();
+    m_store->LoadBox();
+    QCOMPARE(m_store->cached(42), QStringLiteral("after the noise"));
+
+    QByteArray huge = "01!\xAC:x\r\n";
+    huge.reserve(51 * 1024 * 1024);
+    while (huge.size() < 50 * 1024 * 1024)
+        huge += "02!\xAC:0123456789012345678901234567890123456789\r\n";
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(huge);
+    f.close();
+    m_store->LoadBox();
+    QCOMPARE(m_store->cached(1), QStringLiteral("x"));
+    QCOMPARE(m_store->cached(2), QStringLiteral("0123456789012345678901234567890123456789"));
 }
 
 TRELLIN_TEST_MAIN(TestBoxStore)
