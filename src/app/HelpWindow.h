@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextBrowser>
+
+// The in-program help: the HTML manual shipped with the program, in a browser window. F1
+// pressed anywhere in the program opens it, also while a dialog is open.
+class HelpWindow : public QTextBrowser
+{
+    Q_OBJECT
+public:
+    explicit HelpWindow(QWidget* parent = nullptr);
+
+    // Makes F1 open the help in every window of the application.
+    void catchF1Everywhere();
+
+    // Shows the manual at its start page, or a page that says where it was looked for.
+    void showHelp();
+
+    bool manualFound() const { return !m_manual.isEmpty(); }
+
+    // The places the manual is looked for: beside the program in a build tree or an installed
+    // prefix (bin/../share/moxeno-trellin/help), then the prefix the program was built for.
+    static QStringList candidates(const QString& programFolder);
+    static QString findManual(const QString& programFolder);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QString m_manual;
+};

@@ -1,0 +1,8 @@
+#include "app/MakerPage.h"
+
+#include <QDesktopServices>
+
+bool MakerPage::OpenMakerPage()
+{
+    return QDesktopServices::openUrl(address());
+}

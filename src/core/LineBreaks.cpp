@@ -1,0 +1,21 @@
+#include "core/LineBreaks.h"
+
+QString LineBreaks::forEditor(const QString& text)
+{
+    QString result = text;
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    result.replace(u'\r', u'\n');
+    return result;
+}
+
+QString LineBreaks::fromEditor(const QString& edited, const QString& original)
+{
+    if (edited == forEditor(original))
+        return original;
+    const bool onlyLineFeeds = original.contains(u'\n') && !original.contains(u'\r');
+    if (onlyLineFeeds)
+        return edited;
+    QString result = edited;
+    result.replace(u'\n', QStringLiteral("\r\n"));
+    return result;
+}
