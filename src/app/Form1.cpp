@@ -403,15 +403,16 @@ void Form1::installHints()
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::Enter || type == QEvent::MouseMove) {
+    // Only real mouse moves give hints: the enter event Qt sends when a dialog closes over a
+    // control must not replace "Editing ..." and the like.
+    if (type == QEvent::MouseMove) {
         const auto found = m_hints.constFind(watched);
         if (found != m_hints.constEnd()) {
             // Copy first: the hint may change the table (never today, but cheaply safe).
             const std::function<void()> action = found.value();
             action();
             // Stops the parent frame from answering the same move with its own hint.
-            if (type == QEvent::MouseMove && watched != this
-                && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
+            if (watched != this && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
                 return true;
         }
     }

@@ -184,12 +184,12 @@ void PositionButtonsFrame::drop(int source, int target)
 bool PositionButtonsFrame::eventFilter(QObject* watched, QEvent* event)
 {
     auto* button = qobject_cast<PositionButton*>(watched);
-    if (button && (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)) {
+    if (button && event->type() == QEvent::MouseMove) {
         // While a drag is under way the status line keeps "Moving ...".
         if (m_dragSource == 0)
             hover(button->position());
         // A mouse move the button ignores would reach the frame and its "Ready" hint.
-        if (event->type() == QEvent::MouseMove && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
+        if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
             return true;
     }
     return QFrame::eventFilter(watched, event);

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "DialogScript.h"
+#include "FakeClipboard.h"
+#include "app/AppState.h"
+#include "app/Form1.h"
+#include "app/GuiPrompter.h"
+#include "app/HelpWindow.h"
+#include "app/SettingsStore.h"
+#include "app/StatusLog.h"
+#include "boxes/BoxManager.h"
+#include "boxes/BoxStore.h"
+#include "boxes/PositionActions.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+// The main window over a fresh data folder and settings file, with the real dialogs answered
+// by a DialogScript and an in-memory clipboard.
+struct GuiFixture
+{
+    GuiFixture()
+        : settings(dir.path() + QStringLiteral("/data"), dir.path() + QStringLiteral("/config"))
+        , prompter(settings, clipboard)
+        , state(settings, log, prompter)
+        , store(state)
+        , boxes(state, store, clipboard)
+        , actions(state, store, clipboard)
+        , form(state, store, boxes, actions, clipboard, help)
+    {
+        QDir().mkpath(dir.path() + QStringLiteral("/data"));
+        state.setDataFolder(dir.path() + QStringLiteral("/data"));
+        prompter.setParentWindow(&form);
+        form.setCaptions(boxes.captions());
+        form.selectBox(1);
+    }
+
+    QString folder() const { return state.dataFolder(); }
+    // The message of the newest status log entry, without its time stamp.
+    QString lastMessage() const { return log.latest().mid(10); }
+    template<typename T> T* child(const QString& name) const { return form.findChild<T*>(name); }
+    void save(int position, const QString& text, int box = 1)
+    {
+        state.setWarnOverwrite(false);
+        store.SavePosition(text, position, box, true);
+        state.setWarnOverwrite(true);
+        store.LoadBox();
+    }
+
+    QTemporaryDir dir;
+    SettingsStore settings;
+    StatusLog log;
+    FakeClipboard clipboard;
+    GuiPrompter prompter;
+    AppState state;
+    BoxStore store;
+    BoxManager boxes;
+    PositionActions actions;
+    HelpWindow help;
+    DialogScript dialogs;
+    Form1 form;
+};
