@@ -48,11 +48,15 @@ QGroupBox* frame(const QString& name, const QString& caption, QWidget* parent, c
 
 // Places labels side by side between two edges, the space left over shared out between
 // them; when their captions do not fit in this font, the font gets smaller.
-void fitRow(const QList<QLabel*>& labels, int left, int right)
+void fitRow(const QList<QLabel*>& labels, int left, int right, int largestPixelSize = 11)
 {
     // The style sheet settles the font only when a widget is polished.
-    for (QLabel* label : labels)
+    for (QLabel* label : labels) {
         label->ensurePolished();
+        QFont font = label->font();
+        font.setPixelSize(std::min(largestPixelSize, QFontInfo(font).pixelSize()));
+        label->setFont(font);
+    }
     const auto naturalWidth = [&labels] {
         int total = 0;
         for (const QLabel* label : labels)
@@ -259,8 +263,6 @@ void Form1::buildViewer()
         m_FrameViewer, tw.rect(3000, row, 960, 255));
     m_LabelClearBox = commandLabel(QStringLiteral("LabelClearBox"), QStringLiteral("Clear box"),
         m_FrameViewer, tw.rect(4060, row, 820, 255));
-    fitRow({m_LabelSearchAll, m_LabelMoveBox[1], m_LabelMoveBox[0], m_LabelRenameBox, m_LabelClearBox}, 0,
-        tw.px(4860));
     connect(m_LabelClearBox, &CommandLabel::clicked, this, &Form1::clearBox);
     connect(m_LabelMoveBox[0], &CommandLabel::clicked, this, [this] { moveBox(0); });
     connect(m_LabelMoveBox[1], &CommandLabel::clicked, this, [this] { moveBox(1); });
@@ -277,7 +279,10 @@ void Form1::buildViewer()
         QStringLiteral("Edit clipboard"), m_FrameViewer, tw.rect(3780, 450, 1080, 270));
     m_LabelClearClipboard = commandLabel(QStringLiteral("LabelClearClipboard"),
         QStringLiteral("Clear clipboard"), m_FrameViewer, tw.rect(4905, 450, 1110, 270));
+    // Both rows of the viewer's commands in one font size.
     fitRow({m_LabelEditClipboard, m_LabelClearClipboard}, tw.px(3780), tw.px(6015));
+    fitRow({m_LabelSearchAll, m_LabelMoveBox[1], m_LabelMoveBox[0], m_LabelRenameBox, m_LabelClearBox}, 0,
+        tw.px(4860), QFontInfo(m_LabelClearClipboard->font()).pixelSize());
     connect(m_LabelClearClipboard, &CommandLabel::released, this, &Form1::clearClipboard);
     connect(m_LabelEditClipboard, &CommandLabel::released, this, &Form1::editClipboard);
 
