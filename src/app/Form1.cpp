@@ -339,7 +339,7 @@ void Form1::buildBottom()
     m_LabelMain->setObjectName(QStringLiteral("LabelMain"));
     m_LabelMain->setGeometry(tw.rect(240, 9600, 9960, 255));
     m_LabelClose = commandLabel(
-        QStringLiteral("LabelClose"), QStringLiteral("Close"), this, tw.rect(10320, 9570, 480, 255));
+        QStringLiteral("LabelClose"), QStringLiteral("Close"), this, tw.rect(10320, 9600, 480, 255));
     connect(m_LabelClose, &CommandLabel::clicked, this, &QWidget::close);
     m_picIcon = commandLabel(QStringLiteral("picIcon"), QString(), this, tw.rect(10920, 9600, 240, 240));
     m_picIcon->setPixmap(AppIcon::pixmap(16));
