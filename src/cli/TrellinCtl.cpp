@@ -10,6 +10,7 @@
 #include "boxes/RecordFile.h"
 #include "cli/CliPrompter.h"
 #include "core/Paths.h"
+#include "macros/KeystrokeNotation.h"
 #include "platform/Clipboard.h"
 
 #include <QDir>
@@ -129,6 +130,12 @@ int TrellinCtl::run(QStringList args)
         return extra.handler(args, m_out, m_err);
     }
 
+    if (command == QStringLiteral("keys")) {
+        if (args.size() != 1)
+            return badArguments(QStringLiteral("wrong number of arguments for keys"));
+        return keys(args[0]);
+    }
+
     struct Builtin
     {
         const char* name;
@@ -173,6 +180,16 @@ int TrellinCtl::run(QStringList args)
     if (!builtin)
         return names(state);
     return (this->*(builtin->handler))(state, args);
+}
+
+int TrellinCtl::keys(const QString& notation)
+{
+    const KeystrokeNotation::Result parsed = KeystrokeNotation::parse(notation);
+    if (!parsed.ok())
+        return fail(parsed.error->message());
+    for (const KeyAction& action : parsed.actions)
+        print(action.toString() + u'\n');
+    return Success;
 }
 
 int TrellinCtl::names(AppState& state)

@@ -27,6 +27,7 @@ public:
     void addCommand(const QString& name, int minArgs, int maxArgs, Handler handler);
 
 private:
+    int keys(const QString& notation);
     int names(AppState& state);
     int get(AppState& state, const QStringList& args);
     int set(AppState& state, const QStringList& args);

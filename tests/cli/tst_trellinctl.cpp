@@ -16,6 +16,7 @@ private slots:
     void renameMoveAndClear();
     void exitCodes_data();
     void exitCodes();
+    void keysPrintsActionsOrTheError();
     void dataFolderFromSettings();
     void parallelWritersLoseNothing();
 
@@ -156,6 +157,21 @@ void TestTrellinCtl::exitCodes()
     QCOMPARE(r.code, code);
     if (code == 2)
         QVERIFY(r.err.contains("usage: trellinctl"));
+}
+
+void TestTrellinCtl::keysPrintsActionsOrTheError()
+{
+    const Result ok = ctl({ "keys", "+(ab)~{TAB 2}" });
+    QCOMPARE(ok.code, 0);
+    QCOMPARE(ok.out, QByteArray("down SHIFT\nchar 'a'\nchar 'b'\nup SHIFT\nkey ENTER\nkey TAB\nkey TAB\n"));
+    for (const char* bad : { "{BACKSPA", "CE}", "{NOSUCHKEY}", "+(a" }) {
+        const Result r = ctl({ "keys", bad });
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.startsWith("trellinctl: character "), r.err.constData());
+        QCOMPARE(r.err.count('\n'), 1);
+        QVERIFY(r.out.isEmpty());
+    }
+    QCOMPARE(ctl({ "keys", "{BS}" }).out, QByteArray("key BACKSPACE\n"));
 }
 
 void TestTrellinCtl::dataFolderFromSettings()
