@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev libxtst-dev libx11-dev
     xvfb xauth openbox xdotool xclip x11-utils
     fonts-dejavu-core
+    libxkbcommon-dev
 )
 
 missing=()

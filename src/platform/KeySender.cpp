@@ -1,0 +1,18 @@
+#include "platform/KeySender.h"
+
+#include "macros/KeystrokeNotation.h"
+
+KeySender::Result KeySender::Result::failure(const QString& reason)
+{
+    return {reason.isEmpty() ? QStringLiteral("keys could not be typed") : reason};
+}
+
+KeySender::Result KeySender::SendKeys(const QString& notation, bool wait)
+{
+    const auto parsed = KeystrokeNotation::parse(notation);
+    if (!parsed.ok())
+        return Result::failure(QStringLiteral("cannot read the keystroke text, ") + parsed.error->message());
+    if (parsed.actions.isEmpty())
+        return Result::success();
+    return sendActions(parsed.actions, wait);
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+// The keyboard's lock states.
+class KeyboardLocks
+{
+public:
+    virtual ~KeyboardLocks() = default;
+
+    // Num Lock on, Caps Lock and Scroll Lock off. False when the keyboard cannot be reached.
+    virtual bool SetNumLockOn() = 0;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/Clipboard.h"
+#include "platform/KeySender.h"
+#include "platform/KeyboardLocks.h"
+#include "platform/WindowSwitcher.h"
+
+#include <QString>
+
+#include <memory>
+
+// The platform services the program passes around: built once at start, on X11 when an X
+// display can be reached from a program running on it (or with no windows at all, as the
+// command-line companion), otherwise as services that fail with a reason.
+class PlatformServices
+{
+public:
+    enum class Backend
+    {
+        Automatic, // X11 when the Qt platform is xcb (or there is no GUI) and $DISPLAY answers
+        X11,
+        Unavailable,
+    };
+
+    explicit PlatformServices(Backend backend = Backend::Automatic);
+    ~PlatformServices();
+    PlatformServices(const PlatformServices&) = delete;
+    PlatformServices& operator=(const PlatformServices&) = delete;
+
+    // Types into whichever window has the keyboard focus, any program's.
+    KeySender& keySender() { return *m_keySender; }
+    // Types into this program's own focused widget ({F1}, {END}, +{END}).
+    KeySender& ownKeySender() { return *m_ownKeySender; }
+    WindowSwitcher& windowSwitcher() { return *m_windowSwitcher; }
+    KeyboardLocks& keyboardLocks() { return *m_keyboardLocks; }
+    Clipboard& clipboard() { return *m_clipboard; }
+
+    bool usesX11() const { return m_unavailableReason.isEmpty(); }
+    // Why keys and window switching are not available; empty on X11.
+    QString unavailableReason() const { return m_unavailableReason; }
+
+private:
+    std::unique_ptr<KeySender> m_keySender;
+    std::unique_ptr<KeySender> m_ownKeySender;
+    std::unique_ptr<WindowSwitcher> m_windowSwitcher;
+    std::unique_ptr<KeyboardLocks> m_keyboardLocks;
+    std::unique_ptr<Clipboard> m_clipboard;
+    QString m_unavailableReason;
+};

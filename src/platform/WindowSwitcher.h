@@ -1,0 +1,18 @@
+#pragma once
+
+// Gives the keyboard focus back to another program's window, the way Alt+Tab would.
+// Windows of this program are never targets: only the windows the user worked in count.
+class WindowSwitcher
+{
+public:
+    virtual ~WindowSwitcher() = default;
+
+    // Activates the window that was active before the current one. Returns once the window
+    // manager reports it active, or false when there is no such window or it did not become
+    // active in time.
+    virtual bool SwitchToLastWindow() = 0;
+
+    // Activates the window the user left before one of this program's windows became active
+    // (for playback: the window the user worked in before clicking Play).
+    virtual bool SwitchPastProgressWindow() = 0;
+};
