@@ -1,0 +1,124 @@
+// A window that receives typed keys for the end-to-end tests and the typing benchmark.
+// It announces "ready <window id>" once its window is active, then answers commands on
+// standard input, one per line:
+//   text   -> "text <monotonic ns of the last change> <base64 of the UTF-8 text>"
+//   keys   -> "keys <base64 of the non-modifier key presses, e.g. 'Ctrl+A F5 Shift+End'>"
+//   clear  -> "ok" once text and key log are empty
+//   quit   -> exits
+#include <QApplication>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QPlainTextEdit>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <unistd.h>
+
+class TypingTarget : public QPlainTextEdit
+{
+public:
+    TypingTarget()
+    {
+        connect(this, &QPlainTextEdit::textChanged, this, [this] { m_lastChange = nowNs(); });
+        connect(&m_input, &QSocketNotifier::activated, this, [this] { readCommands(); });
+        // The window manager gives new windows the focus, but a busy machine can lose the
+        // race with the mapping; ask again until the window is active.
+        connect(&m_activation, &QTimer::timeout, this, [this] {
+            if (m_announced)
+                m_activation.stop();
+            else
+                activateWindow();
+        });
+        m_activation.start(500);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        switch (event->key()) {
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Alt:
+        case Qt::Key_Meta:
+            break;
+        default:
+            m_keys.append(QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText));
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+
+    void changeEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_announced) {
+            m_announced = true;
+            reply("ready " + QByteArray::number(qulonglong(winId())));
+        }
+        QPlainTextEdit::changeEvent(event);
+    }
+
+private:
+    static qint64 nowNs()
+    {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+            std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+
+    static void reply(const QByteArray& line)
+    {
+        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+
+    void readCommands()
+    {
+        char buffer[4096];
+        const ssize_t count = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (count <= 0) {
+            QApplication::quit();
+            return;
+        }
+        m_pending.append(buffer, count);
+        qsizetype end;
+        while ((end = m_pending.indexOf('\n')) >= 0) {
+            const QByteArray command = m_pending.left(end).trimmed();
+            m_pending.remove(0, end + 1);
+            run(command);
+        }
+    }
+
+    void run(const QByteArray& command)
+    {
+        if (command == "text") {
+            reply("text " + QByteArray::number(m_lastChange) + ' ' + toPlainText().toUtf8().toBase64());
+        } else if (command == "keys") {
+            reply("keys " + m_keys.join(u' ').toUtf8().toBase64());
+        } else if (command == "clear") {
+            clear();
+            m_keys.clear();
+            reply("ok");
+        } else if (command == "quit") {
+            QApplication::quit();
+        }
+    }
+
+    QSocketNotifier m_input {STDIN_FILENO, QSocketNotifier::Read};
+    QTimer m_activation;
+    QByteArray m_pending;
+    QStringList m_keys;
+    qint64 m_lastChange = 0;
+    bool m_announced = false;
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    TypingTarget target;
+    target.setWindowTitle(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("Typing target"));
+    target.resize(640, 400);
+    target.show();
+    return app.exec();
+}
