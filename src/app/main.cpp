@@ -1,5 +1,5 @@
 #include "app/TrellinApp.h"
-#include "platform/QtClipboard.h"
+#include "platform/PlatformServices.h"
 
 #include <QApplication>
 
@@ -9,8 +9,12 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Moxeno Trellin"));
     QApplication::setApplicationVersion(QStringLiteral(TRELLIN_VERSION));
 
-    QtClipboard clipboard;
-    TrellinApp trellin(clipboard, TrellinApp::Platform {});
+    PlatformServices platform;
+    TrellinApp::Platform services;
+    // Keys for the program's own widgets ({F1} for the help) go out as Qt key events.
+    services.sendKeys = [&platform](const QString& keys) { platform.ownKeySender().SendKeys(keys, false); };
+    services.setNumLockOn = [&platform] { platform.keyboardLocks().SetNumLockOn(); };
+    TrellinApp trellin(platform.clipboard(), services);
     if (!trellin.start())
         return 1;
     return QApplication::exec();

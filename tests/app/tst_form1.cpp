@@ -7,6 +7,7 @@
 #include "boxes/NamesFile.h"
 #include "boxes/PositionButton.h"
 #include "boxes/PositionButtonsFrame.h"
+#include "platform/QtKeySender.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -162,6 +163,18 @@ private slots:
         emit menu->activated(3);
         QCOMPARE(m_opened, QList<QUrl> {MakerPage::address()});
         QCOMPARE(menu->currentIndex(), 0);
+    }
+
+    void menuHelpTypesF1IntoTheProgram()
+    {
+        QtKeySender keys;
+        f->form.setSendKeys([&keys](const QString& notation) { keys.SendKeys(notation, false); });
+        f->help.catchF1Everywhere();
+        auto* menu = child<QComboBox>(QStringLiteral("ComboMain"));
+        menu->setFocus();
+        QTest::keyClick(menu, Qt::Key_Down); // "Help"
+        QTRY_VERIFY(f->help.isVisible());
+        QCOMPARE(menu->currentText(), QStringLiteral("Select"));
     }
 
     void iconOpensMakerPage()
