@@ -35,11 +35,14 @@ test-e2e: build
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DTRELLIN_BUILD_BENCH=ON -DTRELLIN_BUILD_TESTS=OFF
-	cmake --build $(BUILD)-bench -j$(JOBS)
+	cmake --build $(BUILD)-bench -j$(JOBS) --target benchmarks
 	$(MAKE) -C . bench-run BUILD=$(BUILD)-bench
 
+# Each benchmark runs in its own private X session (Xvfb + openbox).
 bench-run:
-	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+	@set -e; for b in $(BUILD)/bench/bench_*; do \
+		if [ -f "$$b" ] && [ -x "$$b" ]; then scripts/x11-session.sh "$$b"; fi; \
+	done
 
 sanitize: deps
 	cmake -S . -B $(BUILD)-asan -DTRELLIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
