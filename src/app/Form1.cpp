@@ -122,6 +122,8 @@ Form1::Form1(AppState& state, BoxStore& store, BoxManager& boxes, PositionAction
         m_ComboMainRes->insertItem(0, line);
         m_ComboMainRes->setCurrentIndex(0);
     });
+    // A cleared position no longer has a text to show.
+    connect(&m_store, &BoxStore::positionCleared, m_TextSee, &QPlainTextEdit::clear);
 }
 
 Form1::~Form1() = default;
