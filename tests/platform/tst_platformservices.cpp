@@ -1,18 +1,61 @@
+#include "RecordingKeySender.h"
 #include "TestEnvironment.h"
 #include "platform/PlatformServices.h"
 #include "platform/X11KeySender.h"
 #include "platform/X11KeyboardLocks.h"
 #include "platform/X11WindowTracker.h"
 
-// Where there is no X server to talk to, every service says so instead of crashing.
+// Where there is no X server to talk to, every service says so instead of crashing; and every
+// key sender reads the notation the same way before it types.
 class TestPlatformServices : public QObject
 {
     Q_OBJECT
 private slots:
+    void keySenderReadsNotationFirst_data();
+    void keySenderReadsNotationFirst();
     void offscreenPlatformTypesNothing();
     void unreachableDisplay_data();
     void unreachableDisplay();
 };
+
+void TestPlatformServices::keySenderReadsNotationFirst_data()
+{
+    QTest::addColumn<QString>("notation");
+    QTest::addColumn<QString>("backendFailure");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("typed") << "ab~{TAB}{F1}"
+                           << ""
+                           << ""
+                           << "ab\n\t{F1}";
+    QTest::newRow("empty text types nothing") << ""
+                                              << ""
+                                              << ""
+                                              << "";
+    QTest::newRow("unreadable text never reaches the backend")
+        << "ab{TAB"
+        << ""
+        << "cannot read the keystroke text, character 3: '{' is never closed by '}'"
+        << "";
+    QTest::newRow("backend failure") << "ab"
+                                     << "window gone"
+                                     << "window gone"
+                                     << "";
+}
+
+void TestPlatformServices::keySenderReadsNotationFirst()
+{
+    QFETCH(QString, notation);
+    QFETCH(QString, backendFailure);
+    QFETCH(QString, error);
+    QFETCH(QString, typed);
+    RecordingKeySender sender;
+    sender.failure = backendFailure;
+    const auto result = sender.SendKeys(notation, true);
+    QCOMPARE(result.error, error);
+    QCOMPARE(sender.notations, QStringList {notation});
+    QCOMPARE(sender.typedText(), typed);
+}
 
 void TestPlatformServices::offscreenPlatformTypesNothing()
 {
