@@ -7,9 +7,11 @@ class WindowSwitcher
 public:
     virtual ~WindowSwitcher() = default;
 
-    // Activates the window that was active before the current one. Returns once the window
-    // manager reports it active, or false when there is no such window or it did not become
-    // active in time.
+    // Activates the window that was active before the current one: from a window of this
+    // program, the other program's window used last; from another program's window, the one
+    // used before it. Returns once the window manager reports it active, or false when there
+    // is no such window or it did not become active in time. Activating a window of this
+    // program is asynchronous: wait until it is active before switching away from it.
     virtual bool SwitchToLastWindow() = 0;
 
     // Activates the window the user left before one of this program's windows became active

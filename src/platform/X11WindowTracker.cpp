@@ -72,6 +72,41 @@ void X11WindowTracker::catchUp()
         noteActive(readActiveWindow());
 }
 
+// The active window; one of ours when the keyboard focus is already in it, because the window
+// manager announces a new active window only after the focus moved.
+unsigned long X11WindowTracker::currentWindow()
+{
+    const unsigned long active = readActiveWindow();
+    if (active != 0 && isOwn(active))
+        return active;
+    const unsigned long focused = ownFocusedWindow();
+    return focused != 0 ? focused : active;
+}
+
+// The top-level window of this process that holds the keyboard focus, or 0.
+unsigned long X11WindowTracker::ownFocusedWindow()
+{
+    Display* display = m_connection.display();
+    Window window = None;
+    int revert = 0;
+    XGetInputFocus(display, &window, &revert);
+    while (window != None && window != PointerRoot && window != m_root) {
+        const qint64 pid = windowPid(window);
+        if (pid >= 0)
+            return pid == qint64(getpid()) ? window : 0;
+        Window root = None;
+        Window parent = None;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display, window, &root, &parent, &children, &count))
+            return 0;
+        if (children)
+            XFree(children);
+        window = parent;
+    }
+    return 0;
+}
+
 unsigned long X11WindowTracker::readActiveWindow()
 {
     const auto window = readCardinal(m_connection.display(), m_root, m_activeAtom);
@@ -178,7 +213,7 @@ unsigned long X11WindowTracker::lastWindowTarget()
     if (!m_connection.isOpen())
         return 0;
     catchUp();
-    const unsigned long current = readActiveWindow();
+    const unsigned long current = currentWindow();
     noteActive(current);
     return lastWindowCandidate(current);
 }
@@ -188,7 +223,7 @@ unsigned long X11WindowTracker::pastProgressTarget()
     if (!m_connection.isOpen())
         return 0;
     catchUp();
-    const unsigned long current = readActiveWindow();
+    const unsigned long current = currentWindow();
     noteActive(current);
     return pastProgressCandidate(current);
 }

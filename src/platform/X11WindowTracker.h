@@ -51,6 +51,8 @@ private:
 
     void noteActive(unsigned long window);
     unsigned long readActiveWindow();
+    unsigned long currentWindow();
+    unsigned long ownFocusedWindow();
     qint64 windowPid(unsigned long window);
     QByteArray windowClass(unsigned long window);
     bool isOwn(unsigned long window);
