@@ -147,6 +147,7 @@ public:
 
     Result run(bool wait)
     {
+        discardEvents();
         readKeyboardMap();
         if (const Result planned = planStrokes(); !planned.ok())
             return planned;
@@ -172,6 +173,15 @@ private:
         bool shift = false;
         KeySym bindKeysym = NoSymbol;
     };
+
+    // Every client gets a mapping notification for each binding; nothing here needs them.
+    void discardEvents()
+    {
+        while (XPending(m_display) > 0) {
+            XEvent event;
+            XNextEvent(m_display, &event);
+        }
+    }
 
     bool isBound(KeyCode keycode) const
     {
