@@ -1,30 +1,31 @@
 #!/usr/bin/env bash
 # Runs one command inside a private X session: its own Xvfb server and the openbox window
-# manager, torn down afterwards. Used for the end-to-end tests and the screenshot script.
+# manager, torn down afterwards. Used for the end-to-end tests, the benchmarks and the
+# screenshot script. Sessions may run side by side: Xvfb picks a free display number itself.
 set -uo pipefail
 
-for display in $(seq 90 140); do
-    [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ] || break
-done
-export DISPLAY=":${display}"
-
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+session=$(mktemp -d)
 cleanup() {
     [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
-    kill "$xvfb" 2>/dev/null
+    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
     wait 2>/dev/null
+    rm -rf "$session"
 }
 trap cleanup EXIT
 
-for _ in $(seq 100); do
-    xdpyinfo >/dev/null 2>&1 && break
+# -displayfd writes the chosen display number once the server accepts connections.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$session/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 200); do
+    [ -s "$session/display" ] && break
+    kill -0 "$xvfb" 2>/dev/null || break
     sleep 0.05
 done
-if ! xdpyinfo >/dev/null 2>&1; then
-    echo "x11-session: Xvfb did not start on $DISPLAY" >&2
+if [ ! -s "$session/display" ]; then
+    echo "x11-session: Xvfb did not start" >&2
     exit 1
 fi
+export DISPLAY=":$(head -n1 "$session/display")"
 
 openbox >/dev/null 2>&1 &
 wm=$!

@@ -9,7 +9,6 @@ class TestStartup : public QObject
     Q_OBJECT
 private slots:
     void firstStartCreatesFolderAndNames();
-    void shortAndLongNames();
     void dataFolderProblemsSayWhatAndWhere();
     void shellSettings();
     void storedBox_data();
@@ -52,24 +51,6 @@ void TestStartup::firstStartCreatesFolderAndNames()
     QCOMPARE(bytes.count("\r\n"), 99);
     QCOMPARE(startup.storedBox(), 1);
     QVERIFY(!QFileInfo::exists(settings.IniPath())); // nothing is written at start-up
-}
-
-void TestStartup::shortAndLongNames()
-{
-    DomainFixture fx;
-    QFile f(DataFiles::namesFile(fx.folder()));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("Work\r\nA name much longer than fifteen\r\nThird");
-    f.close();
-    Startup startup(fx.state);
-    QCOMPARE(startup.prepareDataFolder(), std::nullopt);
-    const QStringList captions = startup.boxCaptions();
-    QCOMPARE(captions.size(), 99);
-    QCOMPARE(captions.at(0), QStringLiteral("Work"));
-    QCOMPARE(captions.at(1), QStringLiteral("A name much lon"));
-    QCOMPARE(captions.at(2), QStringLiteral("Third"));
-    QCOMPARE(captions.at(3), QStringLiteral("Box 4"));
-    QCOMPARE(captions.at(98), QStringLiteral("Box 99"));
 }
 
 void TestStartup::dataFolderProblemsSayWhatAndWhere()

@@ -3,8 +3,6 @@
 #include "TestEnvironment.h"
 #include "boxes/PositionActions.h"
 
-using Op = PositionActions::Operation;
-Q_DECLARE_METATYPE(PositionActions::Operation)
 
 class TestPositionActions : public QObject
 {
@@ -12,12 +10,8 @@ class TestPositionActions : public QObject
 private slots:
     void init();
     void cleanup();
-    void mouseRules_data();
-    void mouseRules();
     void copy();
-    void paste();
     void cutNeverAsksAndKeepsTextWhenClipboardFails();
-    void edit();
     void move_data();
     void move();
     void moveKeepsSourceWhenTargetCannotBeWritten();
@@ -60,34 +54,6 @@ QStringList TestPositionActions::messages() const
     return result;
 }
 
-void TestPositionActions::mouseRules_data()
-{
-    QTest::addColumn<Qt::MouseButton>("button");
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-    QTest::addColumn<Op>("operation");
-    const auto shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier, alt = Qt::AltModifier;
-    QTest::newRow("left") << Qt::LeftButton << Qt::KeyboardModifiers() << Op::Copy;
-    QTest::newRow("left with all modifiers") << Qt::LeftButton << (shift | ctrl | alt) << Op::Copy;
-    QTest::newRow("right") << Qt::RightButton << Qt::KeyboardModifiers() << Op::Paste;
-    QTest::newRow("shift right") << Qt::RightButton << Qt::KeyboardModifiers(shift) << Op::Edit;
-    QTest::newRow("ctrl right") << Qt::RightButton << Qt::KeyboardModifiers(ctrl) << Op::Delete;
-    QTest::newRow("alt right") << Qt::RightButton << Qt::KeyboardModifiers(alt) << Op::Cut;
-    QTest::newRow("ctrl shift right") << Qt::RightButton << (ctrl | shift) << Op::None;
-    QTest::newRow("alt shift right") << Qt::RightButton << (alt | shift) << Op::None;
-    QTest::newRow("ctrl alt right") << Qt::RightButton << (ctrl | alt) << Op::None;
-    QTest::newRow("all three right") << Qt::RightButton << (ctrl | alt | shift) << Op::None;
-    QTest::newRow("keypad does not count") << Qt::RightButton << Qt::KeyboardModifiers(Qt::KeypadModifier) << Op::Paste;
-    QTest::newRow("middle") << Qt::MiddleButton << Qt::KeyboardModifiers() << Op::None;
-}
-
-void TestPositionActions::mouseRules()
-{
-    QFETCH(Qt::MouseButton, button);
-    QFETCH(Qt::KeyboardModifiers, modifiers);
-    QFETCH(Op, operation);
-    QCOMPARE(PositionActions::operationFor(button, modifiers), operation);
-}
-
 void TestPositionActions::copy()
 {
     QVERIFY(!m_actions->Copy(3)); // empty: nothing copied, nothing logged
@@ -113,23 +79,6 @@ void TestPositionActions::copy()
     QVERIFY(messages().isEmpty());
 }
 
-void TestPositionActions::paste()
-{
-    QVERIFY(!m_actions->Paste(2).has_value()); // empty clipboard
-    QVERIFY(!QFileInfo::exists(m_store->boxFile(1)));
-
-    m_clipboard.text = QStringLiteral("clip");
-    QCOMPARE(m_actions->Paste(2), SaveOutcome::Saved);
-    QVERIFY(m_store->isOccupied(2)); // the cache was reloaded
-    QCOMPARE(m_actions->Paste(2), SaveOutcome::AlreadySaved);
-    QCOMPARE(m_fx->lastMessage(), QStringLiteral("Already saved in box 1, position 2"));
-
-    m_clipboard.text = QStringLiteral("newer");
-    m_fx->prompter.answerOverwrite(false);
-    QCOMPARE(m_actions->Paste(2), SaveOutcome::Declined);
-    QCOMPARE(m_store->cached(2), QStringLiteral("clip"));
-}
-
 void TestPositionActions::cutNeverAsksAndKeepsTextWhenClipboardFails()
 {
     fill(5, QStringLiteral("cut me"));
@@ -147,38 +96,6 @@ void TestPositionActions::cutNeverAsksAndKeepsTextWhenClipboardFails()
     QCOMPARE(m_store->ReadPosition(6), QStringLiteral("precious"));
 }
 
-void TestPositionActions::edit()
-{
-    fill(6, QStringLiteral("old"));
-    m_fx->state.setCurrentBox(1);
-    messages();
-
-    m_fx->prompter.answerEdit({ false, QStringLiteral("ignored"), QString() });
-    QVERIFY(!m_actions->Edit(6));
-    QCOMPARE(m_fx->prompter.editRequests.last().caption, QStringLiteral("Moxeno Trellin - edit text"));
-    QCOMPARE(m_fx->prompter.editRequests.last().text, QStringLiteral("old"));
-    QVERIFY(!m_fx->prompter.editRequests.last().macro);
-    QCOMPARE(messages(), QStringList { QStringLiteral("Box 1, 6 not updated") });
-
-    m_fx->prompter.answerEdit({ true, QStringLiteral("old"), QString() });
-    QVERIFY(m_actions->Edit(6));
-    QCOMPARE(messages(), QStringList { QStringLiteral("Box 1, 6 already saved in this location") });
-
-    // A changed text is saved without the overwrite question.
-    m_fx->prompter.answerEdit({ true, QStringLiteral("new"), QString() });
-    QVERIFY(m_actions->Edit(6));
-    QCOMPARE(m_store->cached(6), QStringLiteral("new"));
-    QCOMPARE(messages(), QStringList { QStringLiteral("Box 1, position 6 saved") });
-
-    // Edit is how a new text is typed into an empty position; saving it empty does nothing.
-    m_fx->prompter.answerEdit({ true, QStringLiteral("typed"), QString() });
-    m_actions->Edit(7);
-    QCOMPARE(m_store->cached(7), QStringLiteral("typed"));
-    m_fx->prompter.answerEdit({ true, QString(), QString() });
-    m_actions->Edit(8);
-    QVERIFY(messages().size() == 1);
-}
-
 void TestPositionActions::move_data()
 {
     QTest::addColumn<QString>("source");
@@ -188,17 +105,6 @@ void TestPositionActions::move_data()
     QTest::addColumn<QStringList>("questions");
     QTest::addColumn<QString>("sourceAfter");
     QTest::addColumn<QString>("targetAfter");
-    QTest::newRow("onto empty") << "s" << "" << true << QList<bool> {} << QStringList {} << "" << "s";
-    QTest::newRow("onto other, yes") << "s" << "t" << true << QList<bool> { true }
-                                     << QStringList { "Overwrite position 08" } << "" << "s";
-    QTest::newRow("onto other, no, then keep source")
-        << "s" << "t" << true << QList<bool> { false, false }
-        << QStringList { "Overwrite position 08", "Clear position 03?" } << "s" << "t";
-    QTest::newRow("onto other, no, then clear source")
-        << "s" << "t" << true << QList<bool> { false, true }
-        << QStringList { "Overwrite position 08", "Clear position 03?" } << "" << "t";
-    QTest::newRow("empty onto occupied asks to clear the target")
-        << "" << "t" << true << QList<bool> { true } << QStringList { "Clear position 08?" } << "" << "";
     QTest::newRow("onto the same text clears the source after asking")
         << "s" << "s" << true << QList<bool> { true } << QStringList { "Clear position 03?" } << "" << "s";
     QTest::newRow("warning off") << "s" << "t" << false << QList<bool> {} << QStringList {} << "" << "s";
