@@ -16,7 +16,7 @@ trap cleanup EXIT
 # -displayfd writes the chosen display number once the server accepts connections.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$session/display" >/dev/null 2>&1 &
 xvfb=$!
-for _ in $(seq 200); do
+for _ in $(seq 600); do
     [ -s "$session/display" ] && break
     kill -0 "$xvfb" 2>/dev/null || break
     sleep 0.05
@@ -27,12 +27,18 @@ if [ ! -s "$session/display" ]; then
 fi
 export DISPLAY=":$(head -n1 "$session/display")"
 
+# Windows shown before the window manager runs are never activated: wait for it (a loaded
+# machine can take seconds).
 openbox >/dev/null 2>&1 &
 wm=$!
-for _ in $(seq 100); do
+for _ in $(seq 600); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.05
 done
+if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+    echo "x11-session: openbox did not start" >&2
+    exit 1
+fi
 
 unset QT_QPA_PLATFORM
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
