@@ -5,14 +5,13 @@
 #include "app/DialogPosition.h"
 #include "app/SettingsStore.h"
 #include "boxes/FormEdit.h"
-#include "core/LineBreaks.h"
 
 #include <QFrame>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 
-// FormEdit's commands, the dialog position rule and the line breaks of edited texts.
+// FormEdit's commands and line breaks, and the dialog position rule.
 class TestDialogs : public QObject
 {
     Q_OBJECT
@@ -26,15 +25,13 @@ private:
 
     QPlainTextEdit* text1() { return m_form->findChild<QPlainTextEdit*>(QStringLiteral("Text1")); }
     CommandLabel* label(const QString& name) { return m_form->findChild<CommandLabel*>(name); }
-    void prepareMacro(const QString& body, const QString& name = QStringLiteral("Greeting"), int number = 4)
+    static EditRequest textEdit(const QString& text)
     {
-        EditRequest request;
-        request.caption = QStringLiteral("Moxeno Trellin - edit macro");
-        request.macro = true;
-        request.text = body;
-        request.macroName = name;
-        request.macroNumber = number;
-        m_form->prepare(request);
+        return {QStringLiteral("Moxeno Trellin - edit text"), text, false, {}, 0};
+    }
+    void prepareMacro(const QString& body, const QString& name = QStringLiteral("Greeting"))
+    {
+        m_form->prepare({QStringLiteral("Moxeno Trellin - edit macro"), body, true, name, 4});
         m_form->show();
     }
     void select(int start, int end)
@@ -43,6 +40,11 @@ private:
         cursor.setPosition(start);
         cursor.setPosition(end, QTextCursor::KeepAnchor);
         text1()->setTextCursor(cursor);
+    }
+    DialogPosition editPosition()
+    {
+        return DialogPosition(
+            *m_settings, QStringLiteral("FmEditMacrosLeft"), QStringLiteral("FmEditMacrosTop"));
     }
 
 private slots:
@@ -68,15 +70,12 @@ private slots:
         QCOMPARE(label(QStringLiteral("Label1"))->text(),
             QStringLiteral("Tips:    Shift +   Ctrl ^   Alt %   Enter ~                                     "
                            "Press F1 or click here for more help in writing macros"));
-        for (const char* name : {"LabelPaste", "LabelCopySelection", "LabelClearAll", "LabelSelectAll",
-                 "LabelCancel", "LabelSave"})
-            QVERIFY2(label(QString::fromLatin1(name)), name);
         QCOMPARE(label(QStringLiteral("LabelCopySelection"))->text(), QStringLiteral("Copy selection"));
     }
 
     void emptyNameBecomesMacroNumber()
     {
-        prepareMacro(QStringLiteral("body"), QString(), 4);
+        prepareMacro(QStringLiteral("body"), QString());
         QTest::mouseClick(label(QStringLiteral("LabelSave")), Qt::LeftButton);
         const EditResult result = m_form->result();
         QVERIFY(result.saved);
@@ -86,17 +85,13 @@ private slots:
 
     void anyCloseOtherThanSaveCancels()
     {
-        EditRequest request;
-        request.caption = QStringLiteral("Moxeno Trellin - edit text");
-        request.text = QStringLiteral("text");
         DialogScript dialogs;
         dialogs.expect([](QDialog& dialog) {
             dialog.findChild<QPlainTextEdit*>(QStringLiteral("Text1"))
                 ->setPlainText(QStringLiteral("changed"));
             dialog.close();
         });
-        const EditResult result = m_form->edit(request);
-        QVERIFY(!result.saved);
+        QVERIFY(!m_form->edit(textEdit(QStringLiteral("text"))).saved);
         QVERIFY(dialogs.usedUp());
     }
 
@@ -111,44 +106,73 @@ private slots:
         QCOMPARE(m_sent, QStringList {"{F1}"});
     }
 
-    void selectAllToggles()
+    // The editor holds "one two three" with [start, end) selected and the clipboard given.
+    void editCommands_data()
     {
-        prepareMacro(QStringLiteral("hello world"));
-        select(0, 5);
-        QTest::mouseClick(label(QStringLiteral("LabelSelectAll")), Qt::LeftButton);
-        QCOMPARE(text1()->textCursor().selectedText(), QStringLiteral("hello world"));
-        QTest::mouseClick(label(QStringLiteral("LabelSelectAll")), Qt::LeftButton);
-        QVERIFY(!text1()->textCursor().hasSelection());
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("command"); // a label to click, or a key combination to press
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QString>("clipboardAfter");
+        const auto row = [](const char* name, int start, int end, const char* clipboard, const char* command,
+                             const char* text, const char* selected, const char* clipboardAfter) {
+            QTest::newRow(name) << start << end << QString::fromUtf8(clipboard) << QString::fromUtf8(command)
+                                << QString::fromUtf8(text) << QString::fromUtf8(selected)
+                                << QString::fromUtf8(clipboardAfter);
+        };
+        const char* all = "one two three";
+        row("copy selection", 4, 7, "", "LabelCopySelection", all, "two", "two");
+        row("paste replaces the selection", 4, 7, "2", "LabelPaste", "one 2 three", "", "2");
+        row("paste without text removes the selection", 0, 4, "", "LabelPaste", "two three", "", "");
+        row("clear all", 4, 7, "x", "LabelClearAll", "", "", "x");
+        row("select all from a part", 0, 5, "", "LabelSelectAll", all, all, "");
+        row("select all again unselects", 0, 13, "", "LabelSelectAll", all, "", "");
+        row("ctrl+A selects all", 4, 4, "", "Ctrl+A", all, all, "");
+        row("ctrl+shift+A is not select all", 4, 4, "", "Ctrl+Shift+A", all, "", "");
     }
-
-    void ctrlAWithExactlyCtrl()
+    void editCommands()
     {
-        prepareMacro(QStringLiteral("hello"));
-        select(0, 0);
-        QTest::keyClick(text1(), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(!text1()->textCursor().hasSelection());
-        QCOMPARE(text1()->toPlainText(), QStringLiteral("hello"));
-        QTest::keyClick(text1(), Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(text1()->textCursor().selectedText(), QStringLiteral("hello"));
-    }
-
-    void clipboardCommands()
-    {
+        QFETCH(int, start);
+        QFETCH(int, end);
+        QFETCH(QString, clipboard);
+        QFETCH(QString, command);
         prepareMacro(QStringLiteral("one two three"));
-        select(4, 7);
-        QTest::mouseClick(label(QStringLiteral("LabelCopySelection")), Qt::LeftButton);
-        QCOMPARE(m_clipboard.text, QStringLiteral("two"));
-        m_clipboard.text = QStringLiteral("2");
-        select(4, 7);
-        QTest::mouseClick(label(QStringLiteral("LabelPaste")), Qt::LeftButton);
-        QCOMPARE(text1()->toPlainText(), QStringLiteral("one 2 three"));
-        m_clipboard.text.clear();
-        select(0, 4);
-        QTest::mouseClick(
-            label(QStringLiteral("LabelPaste")), Qt::LeftButton); // no text removes the selection
-        QCOMPARE(text1()->toPlainText(), QStringLiteral("2 three"));
-        QTest::mouseClick(label(QStringLiteral("LabelClearAll")), Qt::LeftButton);
-        QCOMPARE(text1()->toPlainText(), QString());
+        select(start, end);
+        m_clipboard.text = clipboard;
+        if (command.startsWith(QStringLiteral("Label")))
+            QTest::mouseClick(label(command), Qt::LeftButton);
+        else
+            QTest::keySequence(text1(), QKeySequence(command));
+        QTEST(text1()->toPlainText(), "text");
+        QTEST(text1()->textCursor().selectedText(), "selected");
+        QTEST(m_clipboard.text, "clipboardAfter");
+    }
+
+    // The editor knows only LF; the saved text gets back the line breaks of the original.
+    void lineBreaks_data()
+    {
+        QTest::addColumn<QString>("original");
+        QTest::addColumn<QString>("edited"); // empty: left as it was
+        QTest::addColumn<QString>("saved");
+        const auto row = [](const char* name, const char* original, const char* edited, const char* saved) {
+            QTest::newRow(name) << QString::fromUtf8(original) << QString::fromUtf8(edited)
+                                << QString::fromUtf8(saved);
+        };
+        row("unchanged keeps mixed breaks", "a\r\nb\nc", "", "a\r\nb\nc");
+        row("changed CR LF text", "a\r\nb", "a\nb\nc", "a\r\nb\r\nc");
+        row("changed LF-only text", "a\nb", "a\nb\nc", "a\nb\nc");
+        row("new text gets CR LF", "", "x\ny", "x\r\ny");
+    }
+    void lineBreaks()
+    {
+        QFETCH(QString, original);
+        QFETCH(QString, edited);
+        m_form->prepare(textEdit(original));
+        if (!edited.isEmpty())
+            text1()->setPlainText(edited);
+        QTEST(m_form->result().text, "saved");
     }
 
     void dialogPositionRule_data()
@@ -156,75 +180,42 @@ private slots:
         QTest::addColumn<QString>("left");
         QTest::addColumn<QString>("top");
         QTest::addColumn<QPoint>("expected");
-        QTest::newRow("missing") << QString() << QString() << QPoint(36, 36);
-        QTest::newRow("stored") << "1200"
-                                << "800" << QPoint(1200, 800);
-        QTest::newRow("beyond the screen") << "18000"
-                                           << "14000" << QPoint(336, 372);
-        QTest::newRow("at the limit") << "17700"
-                                      << "13860" << QPoint(17700, 13860);
-        QTest::newRow("not a number") << "left"
-                                      << "x" << QPoint(36, 36);
+        const auto row = [](const char* name, const char* left, const char* top, QPoint expected) {
+            QTest::newRow(name) << QString::fromUtf8(left) << QString::fromUtf8(top) << expected;
+        };
+        row("missing", "", "", QPoint(36, 36));
+        row("stored", "1200", "800", QPoint(1200, 800));
+        row("beyond the screen", "18000", "14000", QPoint(336, 372));
+        row("at the limit", "17700", "13860", QPoint(17700, 13860));
+        row("not a number", "left", "x", QPoint(36, 36));
     }
     void dialogPositionRule()
     {
         QFETCH(QString, left);
         QFETCH(QString, top);
-        QFETCH(QPoint, expected);
         if (!left.isEmpty())
             m_settings->IniWrite("Settings", "FmEditMacrosLeft", left);
         if (!top.isEmpty())
             m_settings->IniWrite("Settings", "FmEditMacrosTop", top);
         // A screen of 19200 x 15360 twips (1280 x 1024 pixels).
-        DialogPosition position(
-            *m_settings, QStringLiteral("FmEditMacrosLeft"), QStringLiteral("FmEditMacrosTop"));
-        QCOMPARE(position.restore(19200, 15360), expected);
+        QTEST(editPosition().restore(19200, 15360), "expected");
     }
 
     void positionStoredOnlyWhenBothEdgesPositive()
     {
-        DialogPosition position(
-            *m_settings, QStringLiteral("FmEditMacrosLeft"), QStringLiteral("FmEditMacrosTop"));
-        QVERIFY(position.store(QPoint(450, 600)));
-        QVERIFY(!position.store(QPoint(0, 900)));
-        QVERIFY(!position.store(QPoint(300, -15)));
+        QVERIFY(editPosition().store(QPoint(450, 600)));
+        QVERIFY(!editPosition().store(QPoint(0, 900)));
+        QVERIFY(!editPosition().store(QPoint(300, -15)));
         QCOMPARE(m_settings->IniRead("Settings", "FmEditMacrosLeft", ""), QStringLiteral("450"));
         QCOMPARE(m_settings->IniRead("Settings", "FmEditMacrosTop", ""), QStringLiteral("600"));
 
-        EditRequest request;
         DialogScript dialogs;
         dialogs.expect([](QDialog& dialog) {
             dialog.move(0, 40);
             dialog.reject();
         });
-        m_form->edit(request);
+        m_form->edit(textEdit(QString()));
         QCOMPARE(m_settings->IniRead("Settings", "FmEditMacrosLeft", ""), QStringLiteral("450"));
-    }
-
-    void lineBreaks_data()
-    {
-        QTest::addColumn<QString>("original");
-        QTest::addColumn<QString>("edited");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("unchanged keeps mixed breaks") << "a\r\nb\nc"
-                                                      << "a\nb\nc"
-                                                      << "a\r\nb\nc";
-        QTest::newRow("changed CR LF text") << "a\r\nb"
-                                            << "a\nb\nc"
-                                            << "a\r\nb\r\nc";
-        QTest::newRow("changed LF-only text") << "a\nb"
-                                              << "a\nb\nc"
-                                              << "a\nb\nc";
-        QTest::newRow("new text gets CR LF") << ""
-                                             << "x\ny"
-                                             << "x\r\ny";
-    }
-    void lineBreaks()
-    {
-        QFETCH(QString, original);
-        QFETCH(QString, edited);
-        QFETCH(QString, stored);
-        QCOMPARE(LineBreaks::fromEditor(edited, original), stored);
     }
 };
 

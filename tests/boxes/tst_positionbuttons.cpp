@@ -19,6 +19,7 @@ class TestPositionButtons : public QObject
 
 private:
     std::unique_ptr<GuiFixture> f;
+    qsizetype m_logged = 0;
 
     PositionButton* button(int position) { return f->form.positionButtons()->button(position); }
     // Answers given as text: a label to click, "edit:<text>" to save an edit, "cancel".
@@ -26,22 +27,42 @@ private:
     {
         for (const QString& answer : answers) {
             if (answer.startsWith(QStringLiteral("edit:"))) {
-                const QString text = answer.mid(5);
-                f->dialogs.expect([text](QDialog& dialog) {
+                f->dialogs.expect([text = answer.mid(5)](QDialog& dialog) {
                     dialog.findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->setPlainText(text);
                     DialogScript::clickLabel(QStringLiteral("LabelSave"))(dialog);
                 });
-            } else if (answer == QStringLiteral("cancel")) {
-                f->dialogs.expect(DialogScript::clickLabel(QStringLiteral("LabelCancel")));
             } else {
-                f->dialogs.expect(DialogScript::clickLabel(answer));
+                f->dialogs.expect(DialogScript::clickLabel(
+                    answer == QStringLiteral("cancel") ? QStringLiteral("LabelCancel") : answer));
             }
         }
     }
-    void drag(int source, int target)
+    // Stores the texts with no question, and forgets the log entries that makes.
+    void store(const QList<std::pair<int, QString>>& texts)
     {
-        QTest::mousePress(button(source), Qt::LeftButton, Qt::AltModifier);
-        QTest::mouseRelease(button(target), Qt::LeftButton, Qt::AltModifier);
+        for (const auto& [position, text] : texts) {
+            if (!text.isEmpty())
+                f->save(position, text);
+        }
+        m_logged = f->log.entries().size();
+    }
+    // The newest log entry since store(), or nothing.
+    QString newMessage() const { return f->log.entries().size() > m_logged ? f->lastMessage() : QString(); }
+    // "ctrl+shift+right": the mouse button last, the keyboard modifiers before it.
+    static std::pair<Qt::MouseButton, Qt::KeyboardModifiers> parseClick(const QString& click)
+    {
+        QStringList parts = click.split(u'+');
+        const QString mouse = parts.takeLast();
+        Qt::KeyboardModifiers modifiers;
+        for (const QString& part : parts)
+            modifiers |= part == QStringLiteral("shift") ? Qt::ShiftModifier
+                : part == QStringLiteral("ctrl")         ? Qt::ControlModifier
+                : part == QStringLiteral("alt")          ? Qt::AltModifier
+                                                         : Qt::KeypadModifier;
+        return {mouse == QStringLiteral("left")    ? Qt::LeftButton
+                : mouse == QStringLiteral("right") ? Qt::RightButton
+                                                   : Qt::MiddleButton,
+            modifiers};
     }
 
 private slots:
@@ -68,91 +89,161 @@ private slots:
         QCOMPARE(button(99)->pos(), QPoint(256, 120));
     }
 
+    // A click on position 7, which holds "before", with "clipboard" on the clipboard. Each row's
+    // name begins with the click: "ctrl+shift+right", the mouse button after the keys held.
     void mouseUpRules_data()
     {
-        QTest::addColumn<int>("mouse");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<QString>("clipboardBefore");
         QTest::addColumn<QStringList>("answers");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("clipboardAfter");
         QTest::addColumn<QStringList>("dialogs");
+        QTest::addColumn<QString>("message"); // the newest log entry; empty when nothing was logged
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("status");
+        const auto row = [](const char* name, const QStringList& answers, const char* stored,
+                             const char* clipboardAfter, const QStringList& dialogs, const char* message,
+                             const char* before = "old", const char* clipboard = "clip",
+                             const char* status = "Ready") {
+            QTest::newRow(name) << answers << QString::fromUtf8(stored) << QString::fromUtf8(clipboardAfter)
+                                << dialogs << QString::fromUtf8(message) << QString::fromUtf8(before)
+                                << QString::fromUtf8(clipboard) << QString::fromUtf8(status);
+        };
+        const QStringList none;
+        const QStringList overwrite {QStringLiteral("Overwrite text|Overwrite position 07")};
+        const QStringList clear {QStringLiteral("Delete text|Clear position 07?")};
+        const QStringList edit {QStringLiteral("Moxeno Trellin - edit text|")};
+        const QStringList yes {QStringLiteral("LabelYes")}, no {QStringLiteral("LabelNo")};
+        const char* copied = "Box 1, position 7 copied to clipboard";
+        const char* saved = "Box 1, position 7 saved";
+        const char* cleared = "Box 1, position 7 cleared";
+        const char* notUpdated = "Box 1, position 7 not updated";
 
-        const int left = Qt::LeftButton, right = Qt::RightButton;
-        const int shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier, alt = Qt::AltModifier;
-        const QString overwrite = QStringLiteral("Overwrite text|Overwrite position 07");
-        const QString clear = QStringLiteral("Delete text|Clear position 07?");
-        const QString edit = QStringLiteral("Moxeno Trellin - edit text|");
-        const QString old = QStringLiteral("old");
-        const QString clip = QStringLiteral("clip");
-        QTest::newRow("left copies") << left << 0 << clip << QStringList() << old << old << QStringList();
-        QTest::newRow("shift+left copies")
-            << left << shift << clip << QStringList() << old << old << QStringList();
-        QTest::newRow("ctrl+left copies")
-            << left << ctrl << clip << QStringList() << old << old << QStringList();
-        QTest::newRow("ctrl+shift+left copies")
-            << left << (ctrl | shift) << clip << QStringList() << old << old << QStringList();
-        QTest::newRow("right pastes after yes")
-            << right << 0 << clip << QStringList {"LabelYes"} << clip << clip << QStringList {overwrite};
-        QTest::newRow("right paste answered no")
-            << right << 0 << clip << QStringList {"LabelNo"} << old << clip << QStringList {overwrite};
-        QTest::newRow("right paste with empty clipboard")
-            << right << 0 << QString() << QStringList() << old << QString() << QStringList();
-        QTest::newRow("shift+right edits") << right << shift << clip << QStringList {"edit:new text"}
-                                           << QStringLiteral("new text") << clip << QStringList {edit};
-        QTest::newRow("shift+right edit cancelled")
-            << right << shift << clip << QStringList {"cancel"} << old << clip << QStringList {edit};
-        QTest::newRow("ctrl+right deletes after yes")
-            << right << ctrl << clip << QStringList {"LabelYes"} << QString() << clip << QStringList {clear};
-        QTest::newRow("ctrl+right delete answered no")
-            << right << ctrl << clip << QStringList {"LabelNo"} << old << clip << QStringList {clear};
-        QTest::newRow("alt+right cuts without asking")
-            << right << alt << clip << QStringList() << QString() << old << QStringList();
-        QTest::newRow("ctrl+shift+right does nothing")
-            << right << (ctrl | shift) << clip << QStringList() << old << clip << QStringList();
-        QTest::newRow("alt+shift+right does nothing")
-            << right << (alt | shift) << clip << QStringList() << old << clip << QStringList();
-        QTest::newRow("ctrl+alt+right does nothing")
-            << right << (ctrl | alt) << clip << QStringList() << old << clip << QStringList();
-        QTest::newRow("middle does nothing")
-            << int(Qt::MiddleButton) << 0 << clip << QStringList() << old << clip << QStringList();
+        row("left copies", none, "old", "old", none, copied);
+        row("shift+left copies", none, "old", "old", none, copied);
+        row("ctrl+left copies", none, "old", "old", none, copied);
+        row("ctrl+shift+left copies", none, "old", "old", none, copied);
+        row("alt+shift+left copies", none, "old", "old", none, copied);
+        row("ctrl+alt+left copies", none, "old", "old", none, copied);
+        row("ctrl+alt+shift+left copies", none, "old", "old", none, copied);
+        row("left on an empty position copies nothing", none, "", "clip", none, "", "");
+
+        row("right pastes after yes", yes, "clip", "clip", overwrite, saved);
+        row("right paste answered no", no, "old", "clip", overwrite, notUpdated);
+        row("right pastes onto an empty position without asking", none, "clip", "clip", none, saved, "");
+        row("right paste of the same text asks nothing", none, "old", "old", none,
+            "Already saved in box 1, position 7", "old", "old");
+        row("right with an empty clipboard does nothing", none, "old", "", none, "", "old", "");
+        row("keypad+right pastes", yes, "clip", "clip", overwrite, saved);
+
+        row("shift+right saves the edit", {"edit:new text"}, "new text", "clip", edit, saved);
+        row("shift+right edit cancelled", {"cancel"}, "old", "clip", edit, "Box 1, 7 not updated", "old",
+            "clip", "Editing ...");
+        row("shift+right unchanged keeps mixed line breaks", {"LabelSave"}, "a\r\nb\nc", "clip", edit,
+            "Box 1, 7 already saved in this location", "a\r\nb\nc");
+        row("shift+right types into an empty position", {"edit:typed"}, "typed", "clip", edit, saved, "");
+        row("shift+right saving nothing into an empty position", {"LabelSave"}, "", "clip", edit, "", "");
+
+        row("ctrl+right deletes after yes", yes, "", "clip", clear, cleared);
+        row("ctrl+right delete answered no", no, "old", "clip", clear, notUpdated);
+        row("alt+right cuts without asking", none, "", "old", none, cleared);
+
+        row("ctrl+shift+right does nothing", none, "old", "clip", none, "");
+        row("alt+shift+right does nothing", none, "old", "clip", none, "");
+        row("ctrl+alt+right does nothing", none, "old", "clip", none, "");
+        row("ctrl+alt+shift+right does nothing", none, "old", "clip", none, "");
+        row("middle does nothing", none, "old", "clip", none, "");
     }
     void mouseUpRules()
     {
-        QFETCH(int, mouse);
-        QFETCH(int, modifiers);
-        QFETCH(QString, clipboardBefore);
         QFETCH(QStringList, answers);
         QFETCH(QString, stored);
-        QFETCH(QString, clipboardAfter);
-        QFETCH(QStringList, dialogs);
-
-        f->save(7, QStringLiteral("old"));
-        f->clipboard.text = clipboardBefore;
+        QFETCH(QString, before);
+        QFETCH(QString, clipboard);
+        store({{7, before}});
+        f->clipboard.text = clipboard;
         f->form.showInViewer(QStringLiteral("title"), QStringLiteral("something else"));
         expectAnswers(answers);
 
-        QTest::mouseClick(button(7), Qt::MouseButton(mouse), Qt::KeyboardModifiers(modifiers));
+        const auto [mouse, modifiers]
+            = parseClick(QString::fromUtf8(QTest::currentDataTag()).section(u' ', 0, 0));
+        QTest::mouseClick(button(7), mouse, modifiers);
 
-        QCOMPARE(f->dialogs.seen, dialogs);
+        QTEST(f->dialogs.seen, "dialogs");
         QCOMPARE(f->store.ReadPosition(7), stored);
-        QCOMPARE(f->clipboard.text, clipboardAfter);
+        QTEST(f->clipboard.text, "clipboardAfter");
+        QTEST(newMessage(), "message");
+        QTEST(f->form.statusText(), "status");
         QCOMPARE(button(7)->text(), stored.isEmpty() ? QString() : QStringLiteral("+"));
         // Every mouse-up shows the position's text in the viewer, whatever it did.
         QCOMPARE(f->form.viewerText(), stored);
     }
 
-    void copyOfEmptyPositionDoesNothing()
+    void altPressAndReleaseOnOneButtonChangesNothing()
     {
-        f->clipboard.text = QStringLiteral("keep");
-        QTest::mouseClick(button(3), Qt::LeftButton);
-        QCOMPARE(f->clipboard.text, QStringLiteral("keep"));
-        QVERIFY(f->log.entries().isEmpty());
+        store({{5, QStringLiteral("five")}});
+        f->clipboard.text = QStringLiteral("clip");
+        QTest::mouseClick(button(5), Qt::LeftButton, Qt::AltModifier);
+        QCOMPARE(f->store.ReadPosition(5), QStringLiteral("five"));
+        QCOMPARE(f->clipboard.text, QStringLiteral("clip")); // the release is no copy
+        QCOMPARE(newMessage(), QString());
+    }
+
+    // Alt+drag from position 3 to position 8.
+    void dragMoves_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QStringList>("dialogs");
+        QTest::addColumn<QString>("sourceAfter");
+        QTest::addColumn<QString>("targetAfter");
+        QTest::addColumn<QStringList>("undo"); // last and previous deleted text
+        const auto row = [](const char* name, const char* source, const char* target,
+                             const QStringList& answers, const QStringList& dialogs, const char* sourceAfter,
+                             const char* targetAfter, const QStringList& undo) {
+            QTest::newRow(name) << QString::fromUtf8(source) << QString::fromUtf8(target) << answers
+                                << dialogs << QString::fromUtf8(sourceAfter) << QString::fromUtf8(targetAfter)
+                                << undo;
+        };
+        const QString overwrite = QStringLiteral("Overwrite text|Overwrite position 08");
+        const QString clearSource = QStringLiteral("Delete text|Clear position 03?");
+        const QString clearTarget = QStringLiteral("Delete text|Clear position 08?");
+        row("onto an empty position", "three", "", {}, {}, "", "three", {"three", ""});
+        row("declined overwrite, source kept", "three", "eight", {"LabelNo", "LabelNo"},
+            {overwrite, clearSource}, "three", "eight", {"", ""});
+        row("declined overwrite, source cleared", "three", "eight", {"LabelNo", "LabelYes"},
+            {overwrite, clearSource}, "", "eight", {"three", ""});
+        row("accepted overwrite clears the source silently", "three", "eight", {"LabelYes"}, {overwrite}, "",
+            "three", {"three", "eight"});
+        row("empty onto occupied, clearing declined", "", "eight", {"LabelNo"}, {clearTarget}, "", "eight",
+            {"", ""});
+        row("empty onto occupied, target cleared", "", "eight", {"LabelYes"}, {clearTarget}, "", "",
+            {"eight", ""});
+    }
+    void dragMoves()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, target);
+        QFETCH(QStringList, answers);
+        store({{3, source}, {8, target}});
+        expectAnswers(answers);
+        QTest::mousePress(button(3), Qt::LeftButton, Qt::AltModifier);
+        QCOMPARE(f->form.statusText(), QStringLiteral("Moving ..."));
+        QTest::mouseRelease(button(8), Qt::LeftButton, Qt::AltModifier);
+        QTEST(f->dialogs.seen, "dialogs");
+        QTEST(f->store.ReadPosition(3), "sourceAfter");
+        QTEST(f->store.ReadPosition(8), "targetAfter");
+        QTEST((QStringList {f->store.undoText(1), f->store.undoText(2)}), "undo");
+        QCOMPARE(f->form.statusText(), QStringLiteral("Ready"));
+        QCOMPARE(f->form.viewerText(), QString());
+        if (answers.isEmpty()) // a dialog takes the focus with it
+            QVERIFY(button(8)->hasFocus());
     }
 
     void overwriteDialogShowsBothTexts()
     {
-        f->save(7, QStringLiteral("stored text"));
+        store({{7, QStringLiteral("stored text")}});
         f->clipboard.text = QStringLiteral("new text");
         f->dialogs.expect([](QDialog& dialog) {
             QCOMPARE(dialog.windowTitle(), QStringLiteral("Overwrite text"));
@@ -172,12 +263,11 @@ private slots:
         });
         QTest::mouseClick(button(7), Qt::RightButton);
         QCOMPARE(f->store.ReadPosition(7), QStringLiteral("stored text"));
-        QCOMPARE(f->lastMessage(), QStringLiteral("Box 1, position 7 not updated"));
     }
 
     void deleteDialogIsShortened()
     {
-        f->save(23, QStringLiteral("stored"));
+        store({{23, QStringLiteral("stored")}});
         f->dialogs.expect([](QDialog& dialog) {
             QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
                 QStringLiteral("Clear position 23?"));
@@ -189,12 +279,11 @@ private slots:
         });
         QTest::mouseClick(button(23), Qt::RightButton, Qt::ControlModifier);
         QCOMPARE(f->store.ReadPosition(23), QString());
-        QCOMPARE(f->lastMessage(), QStringLiteral("Box 1, position 23 cleared"));
     }
 
     void dontAskTickedWithNoStopsTheQuestions()
     {
-        f->save(7, QStringLiteral("old"));
+        store({{7, QStringLiteral("old")}});
         f->clipboard.text = QStringLiteral("new");
         f->dialogs.expect([](QDialog& dialog) {
             dialog.findChild<QCheckBox*>(QStringLiteral("CheckDontAsk"))->setChecked(true);
@@ -212,7 +301,7 @@ private slots:
     {
         f->settings.IniWrite("Settings", "FmOWLeft", "900");
         f->settings.IniWrite("Settings", "FmOWTop", "99999"); // beyond the screen: 372
-        f->save(7, QStringLiteral("old"));
+        store({{7, QStringLiteral("old")}});
         f->clipboard.text = QStringLiteral("new");
         f->dialogs.expect([](QDialog& dialog) {
             QCOMPARE(dialog.pos(), QPoint(900 / 15, 372 / 15 + 1));
@@ -224,100 +313,25 @@ private slots:
         QCOMPARE(f->settings.IniRead("Settings", "FmOWTop", ""), QStringLiteral("300"));
     }
 
-    void editShowsEditingThenReady()
+    void editDialogShowsTheTextWhileEditing()
     {
-        f->save(6, QStringLiteral("six"));
-        QString statusWhileOpen;
-        f->dialogs.expect([&](QDialog& dialog) {
-            statusWhileOpen = f->form.statusText();
+        store({{6, QStringLiteral("six")}});
+        f->dialogs.expect([this](QDialog& dialog) {
+            QCOMPARE(f->form.statusText(), QStringLiteral("Editing ..."));
             QVERIFY(!dialog.findChild<QFrame*>(QStringLiteral("Frame1"))->isVisible());
             QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("Label1"))->isVisible());
             QCOMPARE(dialog.findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText(),
                 QStringLiteral("six"));
-            DialogScript::clickLabel(QStringLiteral("LabelSave"))(dialog);
+            DialogScript::clickLabel(QStringLiteral("LabelCancel"))(dialog);
         });
         QTest::mouseClick(button(6), Qt::RightButton, Qt::ShiftModifier);
-        QCOMPARE(statusWhileOpen, QStringLiteral("Editing ..."));
-        QCOMPARE(f->form.statusText(), QStringLiteral("Ready"));
-        QCOMPARE(f->lastMessage(), QStringLiteral("Box 1, 6 already saved in this location"));
-
-        f->dialogs.expect(DialogScript::clickLabel(QStringLiteral("LabelCancel")));
-        QTest::mouseClick(button(6), Qt::RightButton, Qt::ShiftModifier);
-        QCOMPARE(f->form.statusText(), QStringLiteral("Editing ..."));
-        QCOMPARE(f->lastMessage(), QStringLiteral("Box 1, 6 not updated"));
-    }
-
-    void editKeepsLineBreaksOfUnchangedText()
-    {
-        f->save(6, QStringLiteral("one\r\ntwo\nthree"));
-        f->dialogs.expect(DialogScript::clickLabel(QStringLiteral("LabelSave")));
-        QTest::mouseClick(button(6), Qt::RightButton, Qt::ShiftModifier);
-        QCOMPARE(f->store.ReadPosition(6), QStringLiteral("one\r\ntwo\nthree"));
-        QCOMPARE(f->lastMessage(), QStringLiteral("Box 1, 6 already saved in this location"));
-    }
-
-    void dragMovesOntoEmptyPosition()
-    {
-        f->save(3, QStringLiteral("three"));
-        drag(3, 8);
-        QCOMPARE(f->store.ReadPosition(8), QStringLiteral("three"));
-        QCOMPARE(f->store.ReadPosition(3), QString());
-        QCOMPARE(f->form.statusText(), QStringLiteral("Ready"));
-        QCOMPARE(f->form.viewerText(), QString());
-        QVERIFY(button(8)->hasFocus());
-    }
-
-    void dragDeclinedOverwriteThenAsksToClearSource()
-    {
-        f->save(3, QStringLiteral("three"));
-        f->save(8, QStringLiteral("eight"));
-        f->dialogs.expect(DialogScript::clickLabel(QStringLiteral("LabelNo")));
-        f->dialogs.expect(DialogScript::clickLabel(QStringLiteral("LabelNo")));
-        drag(3, 8);
-        QCOMPARE(f->dialogs.seen,
-            (QStringList {"Overwrite text|Overwrite position 08", "Delete text|Clear position 03?"}));
-        QCOMPARE(f->store.ReadPosition(8), QStringLiteral("eight"));
-        QCOMPARE(f->store.ReadPosition(3), QStringLiteral("three"));
-    }
-
-    void dragAcceptedOverwriteClearsSourceSilently()
-    {
-        f->save(3, QStringLiteral("three"));
-        f->save(8, QStringLiteral("eight"));
-        f->dialogs.expect(DialogScript::clickLabel(QStringLiteral("LabelYes")));
-        drag(3, 8);
-        QCOMPARE(f->store.ReadPosition(8), QStringLiteral("three"));
-        QCOMPARE(f->store.ReadPosition(3), QString());
-        QCOMPARE(f->store.undoText(1), QStringLiteral("three"));
-        QCOMPARE(f->store.undoText(2), QStringLiteral("eight"));
-    }
-
-    void dragOfEmptyPositionAsksToClearTarget()
-    {
-        f->save(8, QStringLiteral("eight"));
-        f->dialogs.expect(DialogScript::clickLabel(QStringLiteral("LabelNo")));
-        drag(2, 8);
-        QCOMPARE(f->dialogs.seen, QStringList {"Delete text|Clear position 08?"});
-        QCOMPARE(f->store.ReadPosition(8), QStringLiteral("eight"));
-    }
-
-    void altPressAndReleaseOnSameButtonChangesNothing()
-    {
-        f->save(5, QStringLiteral("five"));
-        f->clipboard.text = QStringLiteral("clip");
-        QTest::mousePress(button(5), Qt::LeftButton, Qt::AltModifier);
-        QCOMPARE(f->form.statusText(), QStringLiteral("Moving ..."));
-        QTest::mouseRelease(button(5), Qt::LeftButton, Qt::AltModifier);
-        QCOMPARE(f->store.ReadPosition(5), QStringLiteral("five"));
-        QCOMPARE(f->clipboard.text, QStringLiteral("clip")); // the release is no copy
-        QVERIFY(f->log.entries().size() == 1); // only the save of the setup
     }
 
     void hoverHints()
     {
-        f->save(12, QStringLiteral("twelve"));
+        store({{12, QStringLiteral("twelve")}});
         QTest::mouseMove(button(7));
-        QCOMPARE(f->form.statusText(), PositionButtonsFrame::emptyHint());
+        QCOMPARE(f->form.statusText(), QStringLiteral("R/click = Paste   Shift+R/click = Edit"));
         QCOMPARE(f->form.viewerTitle(), QStringLiteral("7:"));
         QCOMPARE(f->form.viewerText(), QString());
         QTest::mouseMove(button(12));
@@ -326,14 +340,6 @@ private slots:
                            "Shift+R/click = Edit   Alt+drag/drop = Move"));
         QCOMPARE(f->form.viewerTitle(), QStringLiteral("12:"));
         QCOMPARE(f->form.viewerText(), QStringLiteral("twelve"));
-        QCOMPARE(PositionButtonsFrame::emptyHint(), QStringLiteral("R/click = Paste   Shift+R/click = Edit"));
-    }
-
-    void buttonColourComesFromBgrSetting()
-    {
-        QCOMPARE(f->form.positionButtons()->buttonColour(), QColor(0xC0, 0xC0, 0xFF));
-        f->form.applyClipColour(0x0000FFu); // red in 0xBBGGRR
-        QCOMPARE(f->form.positionButtons()->buttonColour(), QColor(0xFF, 0, 0));
     }
 };
 

@@ -8,47 +8,43 @@
 class TestX11Clipboard : public QObject
 {
     Q_OBJECT
-private slots:
-    void otherProgramReadsOurText_data();
-    void otherProgramReadsOurText();
-    void weReadOtherProgramsText();
 
 private:
     QtClipboard m_clipboard;
+
+private slots:
+    void otherProgramReadsOurText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ASCII") << "plain text";
+        QTest::newRow("non-Latin and line ends") << "héllo € ł 日本\r\nsecond line";
+    }
+    void otherProgramReadsOurText()
+    {
+        QFETCH(QString, text);
+        QVERIFY(m_clipboard.replaceText(text));
+        QProcess xclip;
+        xclip.start(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"});
+        // xclip asks this process for the text, so the event loop must keep running meanwhile.
+        QTRY_COMPARE_WITH_TIMEOUT(xclip.state(), QProcess::NotRunning, 5000);
+        QCOMPARE(xclip.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(xclip.readAllStandardOutput()), text);
+    }
+
+    void weReadOtherProgramsText()
+    {
+        const QString text = QStringLiteral("from xclip: ß € 日本");
+        QProcess xclip;
+        // -quiet keeps xclip in the foreground, serving the selection, so it can be ended here.
+        xclip.start(QStringLiteral("xclip"), {"-quiet", "-i", "-selection", "clipboard"});
+        QVERIFY(xclip.waitForStarted());
+        xclip.write(text.toUtf8());
+        xclip.closeWriteChannel();
+        QTRY_COMPARE_WITH_TIMEOUT(m_clipboard.ClipboardGetText(), text, 5000);
+        xclip.kill();
+        QVERIFY(xclip.waitForFinished(2000));
+    }
 };
-
-void TestX11Clipboard::otherProgramReadsOurText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::newRow("ASCII") << "plain text";
-    QTest::newRow("non-Latin and line ends") << "héllo € ł 日本\r\nsecond line";
-}
-
-void TestX11Clipboard::otherProgramReadsOurText()
-{
-    QFETCH(QString, text);
-    QVERIFY(m_clipboard.replaceText(text));
-    QProcess xclip;
-    xclip.start(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"});
-    // xclip asks this process for the text, so the event loop must keep running meanwhile.
-    QTRY_COMPARE_WITH_TIMEOUT(xclip.state(), QProcess::NotRunning, 5000);
-    QCOMPARE(xclip.exitCode(), 0);
-    QCOMPARE(QString::fromUtf8(xclip.readAllStandardOutput()), text);
-}
-
-void TestX11Clipboard::weReadOtherProgramsText()
-{
-    const QString text = QStringLiteral("from xclip: ß € 日本");
-    QProcess xclip;
-    // -quiet keeps xclip in the foreground, serving the selection, so it can be ended here.
-    xclip.start(QStringLiteral("xclip"), {"-quiet", "-i", "-selection", "clipboard"});
-    QVERIFY(xclip.waitForStarted());
-    xclip.write(text.toUtf8());
-    xclip.closeWriteChannel();
-    QTRY_COMPARE_WITH_TIMEOUT(m_clipboard.ClipboardGetText(), text, 5000);
-    xclip.kill();
-    QVERIFY(xclip.waitForFinished(2000));
-}
 
 TRELLIN_GUI_TEST_MAIN(TestX11Clipboard)
 #include "tst_x11clipboard.moc"

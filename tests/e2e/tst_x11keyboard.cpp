@@ -57,7 +57,8 @@ bool anyKeyDown(Display* display)
     return std::any_of(keys.begin(), keys.end(), [](char bits) { return bits != 0; });
 }
 
-bool keymapHolds(Display* display, KeySym wanted)
+// The server's keyboard mapping: the keysyms of each keycode.
+QList<QList<KeySym>> keyboardMapping(Display* display)
 {
     int minKeycode = 0;
     int maxKeycode = 0;
@@ -65,27 +66,25 @@ bool keymapHolds(Display* display, KeySym wanted)
     int perKeycode = 0;
     KeySym* keysyms
         = XGetKeyboardMapping(display, KeyCode(minKeycode), maxKeycode - minKeycode + 1, &perKeycode);
-    KeySym* end = keysyms + (maxKeycode - minKeycode + 1) * perKeycode;
-    const bool found = std::find(keysyms, end, wanted) != end;
+    QList<QList<KeySym>> mapping;
+    for (int keycode = 0; keycode <= maxKeycode - minKeycode; ++keycode)
+        mapping.append(QList<KeySym>(keysyms + keycode * perKeycode, keysyms + (keycode + 1) * perKeycode));
     XFree(keysyms);
-    return found;
+    return mapping;
+}
+
+bool keymapHolds(Display* display, KeySym wanted)
+{
+    const auto mapping = keyboardMapping(display);
+    return std::any_of(
+        mapping.begin(), mapping.end(), [wanted](const auto& row) { return row.contains(wanted); });
 }
 
 int spareKeycodeCount(Display* display)
 {
-    int minKeycode = 0;
-    int maxKeycode = 0;
-    XDisplayKeycodes(display, &minKeycode, &maxKeycode);
-    int perKeycode = 0;
-    KeySym* keysyms
-        = XGetKeyboardMapping(display, KeyCode(minKeycode), maxKeycode - minKeycode + 1, &perKeycode);
-    int spare = 0;
-    for (int keycode = 0; keycode <= maxKeycode - minKeycode; ++keycode) {
-        const KeySym* row = keysyms + keycode * perKeycode;
-        spare += std::all_of(row, row + perKeycode, [](KeySym keysym) { return keysym == NoSymbol; });
-    }
-    XFree(keysyms);
-    return spare;
+    const auto mapping = keyboardMapping(display);
+    return int(std::count_if(
+        mapping.begin(), mapping.end(), [](const auto& row) { return row.count(NoSymbol) == row.size(); }));
 }
 
 } // namespace
@@ -93,18 +92,6 @@ int spareKeycodeCount(Display* display)
 class TestX11Keyboard : public QObject
 {
     Q_OBJECT
-private slots:
-    void initTestCase();
-    void init();
-    void typesIntoAnotherProgram_data();
-    void typesIntoAnotherProgram();
-    void releasesModifierTheUserHolds();
-    void namedKeysAndModifiers();
-    void spareKeycodesReleasedAfterTheLastKey();
-    void moreDistinctCharactersThanSpareKeycodes_data();
-    void moreDistinctCharactersThanSpareKeycodes();
-    void setNumLockOn_data();
-    void setNumLockOn();
 
 private:
     Display* display() const { return m_connection.display(); }
@@ -113,140 +100,137 @@ private:
     X11KeySender m_sender;
     X11KeyboardLocks m_locks;
     TargetProcess m_target;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(m_sender.isAvailable(), qPrintable(m_sender.unavailableReason()));
+        QVERIFY(m_target.start(QStringLiteral("Typing target")));
+    }
+    void init()
+    {
+        QVERIFY(m_target.clear());
+        QVERIFY(m_locks.setLocks({false, false, false}));
+    }
+
+    void typesIntoAnotherProgram_data()
+    {
+        QTest::addColumn<bool>("inPieces");
+        QTest::addColumn<bool>("capsLock");
+        QTest::newRow("one send") << false << false;
+        QTest::newRow("one send, Caps Lock on") << false << true;
+        QTest::newRow("many sends with wait") << true << false;
+    }
+    void typesIntoAnotherProgram()
+    {
+        QFETCH(bool, inPieces);
+        QFETCH(bool, capsLock);
+        QVERIFY(m_locks.setLocks({capsLock, false, false}));
+
+        QString notation;
+        QString expected;
+        for (const Piece& piece : mixedText(2000)) {
+            notation += piece.notation;
+            expected += piece.expected;
+            if (inPieces)
+                QVERIFY(m_sender.SendKeys(piece.notation, true).ok());
+        }
+        if (!inPieces) {
+            const auto result = m_sender.SendKeys(notation, true);
+            QVERIFY2(result.ok(), qPrintable(result.error));
+        }
+        QCOMPARE(m_target.waitForText(expected), expected);
+
+        XkbStateRec state {};
+        XkbGetState(display(), XkbUseCoreKbd, &state);
+        QCOMPARE(state.base_mods, 0);
+        QCOMPARE(state.latched_mods, 0);
+        QCOMPARE(bool(state.locked_mods & LockMask), capsLock);
+        QVERIFY(!anyKeyDown(display()));
+    }
+
+    void releasesModifierTheUserHolds()
+    {
+        const KeyCode control = XKeysymToKeycode(display(), XK_Control_L);
+        XTestFakeKeyEvent(display(), control, True, CurrentTime);
+        XSync(display(), False);
+        QVERIFY(anyKeyDown(display()));
+
+        QVERIFY(m_sender.SendKeys(QStringLiteral("abc"), true).ok());
+        QCOMPARE(m_target.waitForText(QStringLiteral("abc")), QStringLiteral("abc"));
+        QVERIFY(!anyKeyDown(display()));
+    }
+
+    void namedKeysAndModifiers()
+    {
+        QVERIFY(
+            m_sender.SendKeys(QStringLiteral("^a%b{F5}+{END}{ESC}{ADD}{PGDN}{F12}+{TAB}{BS}"), true).ok());
+        const QStringList expected {"Ctrl+A", "Alt+B", "F5", "Shift+End", "Esc", "Num++", "PgDown", "F12",
+            "Shift+Backtab", "Backspace"};
+        QTRY_COMPARE(m_target.keys(), expected);
+        QVERIFY(!anyKeyDown(display()));
+    }
+
+    void spareKeycodesReleasedAfterTheLastKey()
+    {
+        const KeySym ideograph = 0x01000000 | 0x65e5; // 日
+        m_sender.releaseSpareKeycodes();
+        QVERIFY(m_sender.SendKeys(QStringLiteral("日本"), true).ok());
+        QCOMPARE(m_sender.boundSpareKeycodes(), 2);
+        QVERIFY(keymapHolds(display(), ideograph));
+
+        QCOMPARE(m_target.waitForText(QStringLiteral("日本")), QStringLiteral("日本"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_sender.boundSpareKeycodes(), 0, 2000);
+        QVERIFY(!keymapHolds(display(), ideograph));
+    }
+
+    void moreDistinctCharactersThanSpareKeycodes_data()
+    {
+        QTest::addColumn<bool>("ping");
+        QTest::addColumn<int>("extra");
+        QTest::newRow("receiver pinged before re-use") << true << 15;
+        // Without the ping only a pause protects the re-use; this shared machine gets a wide one.
+        QTest::newRow("pause before re-use") << false << 4;
+    }
+    void moreDistinctCharactersThanSpareKeycodes()
+    {
+        QFETCH(bool, ping);
+        QFETCH(int, extra);
+        X11KeySender::Options options = X11KeySender::defaultOptions();
+        options.pingReceiver = ping;
+        options.rebindPauseMs = 250;
+        m_sender.setOptions(options);
+        m_sender.releaseSpareKeycodes();
+        QString text;
+        for (int i = 0; i < spareKeycodeCount(display()) + extra; ++i)
+            text += QChar(0x4e00 + 3 * i);
+        text += text.left(5); // typed again after their keycodes were re-used
+        const bool sent = m_sender.SendKeys(text, true).ok();
+        m_sender.setOptions(X11KeySender::defaultOptions());
+        QVERIFY(sent);
+        QCOMPARE(m_target.waitForText(text), text);
+    }
+
+    void setNumLockOn_data()
+    {
+        QTest::addColumn<bool>("capsBefore");
+        QTest::addColumn<bool>("numBefore");
+        QTest::newRow("from Caps Lock on") << true << false;
+        QTest::newRow("Num Lock already on") << false << true;
+    }
+    void setNumLockOn()
+    {
+        QFETCH(bool, capsBefore);
+        QFETCH(bool, numBefore);
+        QVERIFY(m_locks.setLocks({capsBefore, numBefore, false}));
+        QVERIFY(m_locks.SetNumLockOn());
+        const auto state = m_locks.state();
+        QVERIFY(state);
+        QVERIFY(state->numLock);
+        QVERIFY(!state->capsLock);
+        QVERIFY(!state->scrollLock);
+    }
 };
-
-void TestX11Keyboard::initTestCase()
-{
-    QVERIFY2(m_sender.isAvailable(), qPrintable(m_sender.unavailableReason()));
-    QVERIFY(m_target.start(QStringLiteral("Typing target")));
-}
-
-void TestX11Keyboard::init()
-{
-    QVERIFY(m_target.clear());
-    QVERIFY(m_locks.setLocks({false, false, false}));
-}
-
-void TestX11Keyboard::typesIntoAnotherProgram_data()
-{
-    QTest::addColumn<bool>("inPieces");
-    QTest::addColumn<bool>("capsLock");
-    QTest::newRow("one send") << false << false;
-    QTest::newRow("one send, Caps Lock on") << false << true;
-    QTest::newRow("many sends with wait") << true << false;
-}
-
-void TestX11Keyboard::typesIntoAnotherProgram()
-{
-    QFETCH(bool, inPieces);
-    QFETCH(bool, capsLock);
-    QVERIFY(m_locks.setLocks({capsLock, false, false}));
-
-    const QList<Piece> pieces = mixedText(2000);
-    QString notation;
-    QString expected;
-    for (const Piece& piece : pieces) {
-        notation += piece.notation;
-        expected += piece.expected;
-        if (inPieces)
-            QVERIFY(m_sender.SendKeys(piece.notation, true).ok());
-    }
-    if (!inPieces) {
-        const auto result = m_sender.SendKeys(notation, true);
-        QVERIFY2(result.ok(), qPrintable(result.error));
-    }
-    QCOMPARE(m_target.waitForText(expected), expected);
-
-    XkbStateRec state {};
-    XkbGetState(display(), XkbUseCoreKbd, &state);
-    QCOMPARE(state.base_mods, 0);
-    QCOMPARE(state.latched_mods, 0);
-    QCOMPARE(bool(state.locked_mods & LockMask), capsLock);
-    QVERIFY(!anyKeyDown(display()));
-}
-
-void TestX11Keyboard::releasesModifierTheUserHolds()
-{
-    const KeyCode control = XKeysymToKeycode(display(), XK_Control_L);
-    XTestFakeKeyEvent(display(), control, True, CurrentTime);
-    XSync(display(), False);
-    QVERIFY(anyKeyDown(display()));
-
-    QVERIFY(m_sender.SendKeys(QStringLiteral("abc"), true).ok());
-    QCOMPARE(m_target.waitForText(QStringLiteral("abc")), QStringLiteral("abc"));
-    QVERIFY(!anyKeyDown(display()));
-}
-
-void TestX11Keyboard::namedKeysAndModifiers()
-{
-    QVERIFY(m_sender.SendKeys(QStringLiteral("^a%b{F5}+{END}{ESC}{ADD}{PGDN}{F12}+{TAB}{BS}"), true).ok());
-    const QStringList expected {
-        "Ctrl+A", "Alt+B", "F5", "Shift+End", "Esc", "Num++", "PgDown", "F12", "Shift+Backtab", "Backspace"};
-    QTRY_COMPARE(m_target.keys(), expected);
-    QVERIFY(!anyKeyDown(display()));
-}
-
-void TestX11Keyboard::spareKeycodesReleasedAfterTheLastKey()
-{
-    const KeySym ideograph = 0x01000000 | 0x65e5; // 日
-    m_sender.releaseSpareKeycodes();
-    QVERIFY(m_sender.SendKeys(QStringLiteral("日本"), true).ok());
-    QCOMPARE(m_sender.boundSpareKeycodes(), 2);
-    QVERIFY(keymapHolds(display(), ideograph));
-
-    QCOMPARE(m_target.waitForText(QStringLiteral("日本")), QStringLiteral("日本"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_sender.boundSpareKeycodes(), 0, 2000);
-    QVERIFY(!keymapHolds(display(), ideograph));
-}
-
-void TestX11Keyboard::moreDistinctCharactersThanSpareKeycodes_data()
-{
-    QTest::addColumn<bool>("ping");
-    QTest::addColumn<int>("extra");
-    QTest::newRow("receiver pinged before re-use") << true << 15;
-    // Without the ping only a pause protects the re-use; this shared machine gets a wide one.
-    QTest::newRow("pause before re-use") << false << 4;
-}
-
-void TestX11Keyboard::moreDistinctCharactersThanSpareKeycodes()
-{
-    QFETCH(bool, ping);
-    QFETCH(int, extra);
-    X11KeySender::Options options = X11KeySender::defaultOptions();
-    options.pingReceiver = ping;
-    options.rebindPauseMs = 250;
-    m_sender.setOptions(options);
-    m_sender.releaseSpareKeycodes();
-    QString text;
-    for (int i = 0; i < spareKeycodeCount(display()) + extra; ++i)
-        text += QChar(0x4e00 + 3 * i);
-    text += text.left(5); // typed again after their keycodes were re-used
-    const bool sent = m_sender.SendKeys(text, true).ok();
-    m_sender.setOptions(X11KeySender::defaultOptions());
-    QVERIFY(sent);
-    QCOMPARE(m_target.waitForText(text), text);
-}
-
-void TestX11Keyboard::setNumLockOn_data()
-{
-    QTest::addColumn<bool>("capsBefore");
-    QTest::addColumn<bool>("numBefore");
-    QTest::newRow("from Caps Lock on") << true << false;
-    QTest::newRow("Num Lock already on") << false << true;
-}
-
-void TestX11Keyboard::setNumLockOn()
-{
-    QFETCH(bool, capsBefore);
-    QFETCH(bool, numBefore);
-    QVERIFY(m_locks.setLocks({capsBefore, numBefore, false}));
-    QVERIFY(m_locks.SetNumLockOn());
-    const auto state = m_locks.state();
-    QVERIFY(state);
-    QVERIFY(state->numLock);
-    QVERIFY(!state->capsLock);
-    QVERIFY(!state->scrollLock);
-}
 
 TRELLIN_GUI_TEST_MAIN(TestX11Keyboard)
 #include "tst_x11keyboard.moc"

@@ -10,94 +10,88 @@
 class TestX11WindowTracker : public QObject
 {
     Q_OBJECT
-private slots:
-    void initTestCase();
-    void switchToLastWindowGoesBackAndForth();
-    void switchPastProgressWindowSkipsOwnWindows();
-    void closedWindowIsSkipped();
 
 private:
-    // Shows a window of this process and waits until the window manager made it active.
-    std::unique_ptr<QWidget> showOwnWindow(const QString& title);
-
     X11WindowTracker m_tracker;
     X11KeySender m_sender;
     TargetProcess m_alpha;
     TargetProcess m_beta;
+
+    // Shows a window of this process and waits until the window manager made it active.
+    static std::unique_ptr<QWidget> showOwnWindow(const QString& title)
+    {
+        auto window = std::make_unique<QPlainTextEdit>();
+        window->setWindowTitle(title);
+        window->show();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            return nullptr;
+        return window;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_tracker.isAvailable());
+        // Each start blocks this process; the tracker sees each window once it reads events again.
+        QVERIFY(m_alpha.start(QStringLiteral("Alpha")));
+        QTRY_COMPARE(m_tracker.activeWindow(), m_alpha.window());
+        QVERIFY(m_beta.start(QStringLiteral("Beta")));
+        QTRY_COMPARE(m_tracker.activeWindow(), m_beta.window());
+    }
+
+    void switchToLastWindowGoesBackAndForth()
+    {
+        QCOMPARE(m_tracker.lastWindowTarget(), m_alpha.window());
+        QVERIFY(m_tracker.SwitchToLastWindow());
+        QCOMPARE(m_tracker.activeWindow(), m_alpha.window());
+
+        // The keys go where the focus went.
+        QVERIFY(m_sender.SendKeys(QStringLiteral("to alpha"), true).ok());
+        QCOMPARE(m_alpha.waitForText(QStringLiteral("to alpha")), QStringLiteral("to alpha"));
+        QCOMPARE(m_beta.text(), QString());
+
+        QVERIFY(m_tracker.SwitchToLastWindow());
+        QCOMPARE(m_tracker.activeWindow(), m_beta.window());
+    }
+
+    void switchPastProgressWindowSkipsOwnWindows()
+    {
+        QCOMPARE(m_tracker.activeWindow(), m_beta.window());
+        const auto main = showOwnWindow(QStringLiteral("Main"));
+        QVERIFY(main);
+        const auto progress = showOwnWindow(QStringLiteral("Progress"));
+        QVERIFY(progress);
+
+        QCOMPARE(m_tracker.pastProgressTarget(), m_beta.window());
+        QVERIFY(m_tracker.SwitchPastProgressWindow());
+        QCOMPARE(m_tracker.activeWindow(), m_beta.window());
+        QCOMPARE(m_tracker.history().value(0), m_beta.window());
+        QVERIFY(!m_tracker.history().contains(progress->winId()));
+
+        // Back in the program, the last window is still the one the user worked in.
+        const auto dialog = showOwnWindow(QStringLiteral("Step dialog"));
+        QVERIFY(dialog);
+        QVERIFY(m_tracker.SwitchToLastWindow());
+        QCOMPARE(m_tracker.activeWindow(), m_beta.window());
+    }
+
+    void closedWindowIsSkipped()
+    {
+        QCOMPARE(m_tracker.activeWindow(), m_beta.window());
+        const auto main = showOwnWindow(QStringLiteral("Main"));
+        QVERIFY(main);
+        const unsigned long beta = m_beta.window();
+        QCOMPARE(m_tracker.lastWindowTarget(), beta);
+
+        // Beta closes while the program is active: its id is remembered but invalid now.
+        m_beta.stop();
+        QTRY_COMPARE(m_tracker.lastWindowTarget(), m_alpha.window());
+        QVERIFY(!m_tracker.history().contains(beta));
+        QVERIFY(m_tracker.SwitchToLastWindow());
+        QCOMPARE(m_tracker.activeWindow(), m_alpha.window());
+    }
 };
-
-void TestX11WindowTracker::initTestCase()
-{
-    QVERIFY(m_tracker.isAvailable());
-    // Each start blocks this process; the tracker sees each window once it reads events again.
-    QVERIFY(m_alpha.start(QStringLiteral("Alpha")));
-    QTRY_COMPARE(m_tracker.activeWindow(), m_alpha.window());
-    QVERIFY(m_beta.start(QStringLiteral("Beta")));
-    QTRY_COMPARE(m_tracker.activeWindow(), m_beta.window());
-}
-
-std::unique_ptr<QWidget> TestX11WindowTracker::showOwnWindow(const QString& title)
-{
-    auto window = std::make_unique<QPlainTextEdit>();
-    window->setWindowTitle(title);
-    window->show();
-    window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window.get()))
-        return nullptr;
-    return window;
-}
-
-void TestX11WindowTracker::switchToLastWindowGoesBackAndForth()
-{
-    QCOMPARE(m_tracker.lastWindowTarget(), m_alpha.window());
-    QVERIFY(m_tracker.SwitchToLastWindow());
-    QCOMPARE(m_tracker.activeWindow(), m_alpha.window());
-
-    // The keys go where the focus went.
-    QVERIFY(m_sender.SendKeys(QStringLiteral("to alpha"), true).ok());
-    QCOMPARE(m_alpha.waitForText(QStringLiteral("to alpha")), QStringLiteral("to alpha"));
-    QCOMPARE(m_beta.text(), QString());
-
-    QVERIFY(m_tracker.SwitchToLastWindow());
-    QCOMPARE(m_tracker.activeWindow(), m_beta.window());
-}
-
-void TestX11WindowTracker::switchPastProgressWindowSkipsOwnWindows()
-{
-    QCOMPARE(m_tracker.activeWindow(), m_beta.window());
-    const auto main = showOwnWindow(QStringLiteral("Main"));
-    QVERIFY(main);
-    const auto progress = showOwnWindow(QStringLiteral("Progress"));
-    QVERIFY(progress);
-
-    QCOMPARE(m_tracker.pastProgressTarget(), m_beta.window());
-    QVERIFY(m_tracker.SwitchPastProgressWindow());
-    QCOMPARE(m_tracker.activeWindow(), m_beta.window());
-    QCOMPARE(m_tracker.history().value(0), m_beta.window());
-    QVERIFY(!m_tracker.history().contains(progress->winId()));
-
-    // Back in the program, the last window is still the one the user worked in.
-    const auto dialog = showOwnWindow(QStringLiteral("Step dialog"));
-    QVERIFY(dialog);
-    QVERIFY(m_tracker.SwitchToLastWindow());
-    QCOMPARE(m_tracker.activeWindow(), m_beta.window());
-}
-
-void TestX11WindowTracker::closedWindowIsSkipped()
-{
-    QCOMPARE(m_tracker.activeWindow(), m_beta.window());
-    const auto main = showOwnWindow(QStringLiteral("Main"));
-    QVERIFY(main);
-    const unsigned long beta = m_beta.window();
-    QCOMPARE(m_tracker.lastWindowTarget(), beta);
-
-    // Beta closes while the program is active: its id is remembered but invalid now.
-    m_beta.stop();
-    QTRY_COMPARE(m_tracker.lastWindowTarget(), m_alpha.window());
-    QVERIFY(!m_tracker.history().contains(beta));
-    QVERIFY(m_tracker.SwitchToLastWindow());
-    QCOMPARE(m_tracker.activeWindow(), m_alpha.window());
-}
 
 TRELLIN_GUI_TEST_MAIN(TestX11WindowTracker)
 #include "tst_x11windowtracker.moc"
