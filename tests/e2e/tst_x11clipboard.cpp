@@ -26,7 +26,7 @@ private slots:
         QProcess xclip;
         xclip.start(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"});
         // xclip asks this process for the text, so the event loop must keep running meanwhile.
-        QTRY_COMPARE_WITH_TIMEOUT(xclip.state(), QProcess::NotRunning, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(xclip.state(), QProcess::NotRunning, kSlowMachineMs);
         QCOMPARE(xclip.exitCode(), 0);
         QCOMPARE(QString::fromUtf8(xclip.readAllStandardOutput()), text);
     }
@@ -40,7 +40,7 @@ private slots:
         QVERIFY(xclip.waitForStarted());
         xclip.write(text.toUtf8());
         xclip.closeWriteChannel();
-        QTRY_COMPARE_WITH_TIMEOUT(m_clipboard.ClipboardGetText(), text, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_clipboard.ClipboardGetText(), text, kSlowMachineMs);
         xclip.kill();
         QVERIFY(xclip.waitForFinished(2000));
     }
