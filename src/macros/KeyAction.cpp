@@ -64,34 +64,22 @@ constexpr std::array<KeyNameEntry, 44> keyNames {{
 
 KeyAction KeyAction::typeCharacter(char32_t c)
 {
-    KeyAction action;
-    action.kind = Kind::Character;
-    action.character = c;
-    return action;
+    return {.kind = Kind::Character, .character = c};
 }
 
 KeyAction KeyAction::pressKey(Key k)
 {
-    KeyAction action;
-    action.kind = Kind::NamedKey;
-    action.key = k;
-    return action;
+    return {.kind = Kind::NamedKey, .key = k};
 }
 
 KeyAction KeyAction::modifierDown(Modifier m)
 {
-    KeyAction action;
-    action.kind = Kind::ModifierDown;
-    action.modifier = m;
-    return action;
+    return {.kind = Kind::ModifierDown, .modifier = m};
 }
 
 KeyAction KeyAction::modifierUp(Modifier m)
 {
-    KeyAction action;
-    action.kind = Kind::ModifierUp;
-    action.modifier = m;
-    return action;
+    return {.kind = Kind::ModifierUp, .modifier = m};
 }
 
 QString KeyAction::toString() const
