@@ -31,32 +31,6 @@ PositionActions::Operation PositionActions::operationFor(Qt::MouseButton button,
     return Operation::None;
 }
 
-PositionActions::Operation PositionActions::mouseUp(int position, Qt::MouseButton button,
-                                                    Qt::KeyboardModifiers modifiers)
-{
-    const Operation operation = operationFor(button, modifiers);
-    switch (operation) {
-    case Operation::Copy:
-        Copy(position);
-        break;
-    case Operation::Paste:
-        Paste(position);
-        break;
-    case Operation::Delete:
-        Delete(position, false);
-        break;
-    case Operation::Cut:
-        Cut(position);
-        break;
-    case Operation::Edit:
-        Edit(position);
-        break;
-    case Operation::None:
-        break;
-    }
-    return operation;
-}
-
 bool PositionActions::Copy(int position)
 {
     const QString text = m_store.ReadPosition(position);

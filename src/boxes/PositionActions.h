@@ -23,9 +23,6 @@ public:
     // Ctrl deletes, Alt cuts; two or more modifiers do nothing. Other buttons do nothing.
     static Operation operationFor(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
 
-    // Runs what operationFor() chooses and returns it.
-    Operation mouseUp(int position, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
-
     // Puts the stored text on the clipboard; false when the position is empty or the clipboard
     // could not be written.
     bool Copy(int position);
