@@ -60,10 +60,7 @@ std::optional<QString> Startup::prepareDataFolder()
 
 QStringList Startup::boxCaptions() const
 {
-    QStringList names = NamesFile::readOrDefaults(m_state.dataFolder());
-    for (QString& name : names)
-        name = NamesFile::caption(name);
-    return names;
+    return NamesFile::captions(m_state.dataFolder());
 }
 
 int Startup::storedBox() const

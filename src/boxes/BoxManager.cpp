@@ -22,10 +22,7 @@ BoxManager::BoxManager(AppState& state, BoxStore& store, Clipboard& clipboard)
 
 QStringList BoxManager::captions() const
 {
-    QStringList names = NamesFile::readOrDefaults(m_state.dataFolder());
-    for (QString& name : names)
-        name = NamesFile::caption(name);
-    return names;
+    return NamesFile::captions(m_state.dataFolder());
 }
 
 QString BoxManager::caption(int box) const

@@ -61,6 +61,14 @@ QStringList NamesFile::readOrDefaults(const QString& folder)
     return read(folder).value_or(defaults());
 }
 
+QStringList NamesFile::captions(const QString& folder)
+{
+    QStringList names = readOrDefaults(folder);
+    for (QString& name : names)
+        name = caption(name);
+    return names;
+}
+
 bool NamesFile::replace(const QString& folder, const QList<std::pair<int, QString>>& changes, QString* error)
 {
     FolderLock lock(folder);

@@ -22,6 +22,8 @@ public:
 
     // The names as the file would give them, or the defaults when it cannot be read.
     static QStringList readOrDefaults(const QString& folder);
+    // The names as the box tabs show them: the first 15 characters of each.
+    static QStringList captions(const QString& folder);
 
     // Replaces the given lines (box number -> name) and keeps every other line as it is.
     static bool replace(const QString& folder, const QList<std::pair<int, QString>>& changes,
