@@ -47,7 +47,7 @@ bench-run:
 sanitize: deps
 	cmake -S . -B $(BUILD)-asan -DTRELLIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 	cmake --build $(BUILD)-asan -j$(JOBS)
-	ctest --test-dir $(BUILD)-asan --output-on-failure -j$(JOBS)
+	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp ctest --test-dir $(BUILD)-asan --output-on-failure -j$(JOBS)
 
 screenshot: build
 	scripts/screenshot.sh $(BUILD)

@@ -121,7 +121,8 @@ void TestSettingsStore::writeTurnsLineBreaksIntoBlanks()
 
 void TestSettingsStore::garbageLinesSurviveAndDoNotConfuse()
 {
-    QByteArray garbage("\x00\xFF[[[\n=novalue\n]\n[Settings\nBoxNo=bad\n[Settings]\nBoxNo=4\n\xC3\x28 junk\n", 70);
+    const char raw[] = "\x00\xFF[[[\n=novalue\n]\n[Settings\nBoxNo=bad\n[Settings]\nBoxNo=4\n\xC3\x28 junk\n";
+    const QByteArray garbage(raw, sizeof raw - 1); // with its leading NUL
     write(garbage);
     QCOMPARE(IniFile::read(m_path, QStringLiteral("Settings"), QStringLiteral("BoxNo"), QString()), QStringLiteral("4"));
     QVERIFY(IniFile::write(m_path, QStringLiteral("Settings"), QStringLiteral("BoxNo"), QStringLiteral("5")));

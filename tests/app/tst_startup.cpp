@@ -166,7 +166,8 @@ void TestStartup::decPlacesAndColour()
 void TestStartup::garbageSettingsFileGivesDefaults()
 {
     DomainFixture fx;
-    setIni(fx, QByteArray("\x00\x01\xFF garbage\n[Settings\nBoxNo\n==\n[]\n", 32));
+    const char raw[] = "\x00\x01\xFF garbage\n[Settings\nBoxNo\n==\n[]\n";
+    setIni(fx, QByteArray(raw, sizeof raw - 1));
     Startup startup(fx.state);
     QVERIFY(!startup.readShellSettings());
     QCOMPARE(startup.storedBox(), 1);

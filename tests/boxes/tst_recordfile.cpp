@@ -10,6 +10,7 @@ class TestRecordFile : public QObject
     Q_OBJECT
 private slots:
     void init();
+    void cleanupTestCase() { delete m_fx; }
     void writesExactBytes_data();
     void writesExactBytes();
     void readsRecords_data();

@@ -8,6 +8,7 @@ class TestTrellinCtl : public QObject
     Q_OBJECT
 private slots:
     void init();
+    void cleanupTestCase() { delete m_dir; }
     void namesOfAFreshFolder();
     void setAndGetAreExact_data();
     void setAndGetAreExact();
