@@ -5,6 +5,8 @@
 #include "platform/X11KeySender.h"
 #include "platform/X11KeyboardLocks.h"
 
+#include <QProcess>
+
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -182,6 +184,20 @@ private slots:
         QCOMPARE(m_target.waitForText(QStringLiteral("日本")), QStringLiteral("日本"));
         QTRY_COMPARE_WITH_TIMEOUT(m_sender.boundSpareKeycodes(), 0, 2000);
         QVERIFY(!keymapHolds(display(), ideograph));
+    }
+
+    // trellinctl exits right after its send: every character must still arrive, and the spare
+    // keycodes must be unbound before the process ends, or the user's keymap keeps them.
+    void trellinctlTypesAndLeavesTheKeymapClean()
+    {
+        QProcess ctl;
+        ctl.start(QStringLiteral(TRELLINCTL),
+            {QStringLiteral("type"), QStringLiteral("w\u00F6rld \u65E5\u672C~+(abc)")});
+        QVERIFY(ctl.waitForFinished(kSlowMachineMs));
+        QCOMPARE(ctl.exitCode(), 0);
+        const QString expected = QStringLiteral("w\u00F6rld \u65E5\u672C\nABC");
+        QCOMPARE(m_target.waitForText(expected), expected);
+        QVERIFY(!keymapHolds(display(), 0x01000000 | 0x65e5));
     }
 
     void moreDistinctCharactersThanSpareKeycodes_data()
