@@ -1,10 +1,10 @@
 #pragma once
 
+#include "app/ModalHook.h"
+
 #include <QDialog>
 #include <QList>
 #include <QStringList>
-
-#include <functional>
 
 // Answers the real modal dialogs the program opens, in the order a test expects them. A
 // dialog nobody expected fails the running test and is closed (read as No or cancel), so a
@@ -14,8 +14,11 @@ class DialogScript
 public:
     using Answer = std::function<void(QDialog& dialog)>;
 
-    DialogScript();
-    ~DialogScript();
+    DialogScript()
+    {
+        ModalHook::setHandler([this](QDialog& dialog) { opened(dialog); });
+    }
+    ~DialogScript() { ModalHook::setHandler({}); }
 
     void expect(Answer answer) { m_answers.append(std::move(answer)); }
     bool usedUp() const { return m_answers.isEmpty(); }

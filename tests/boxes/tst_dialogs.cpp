@@ -29,9 +29,10 @@ private:
     {
         return {QStringLiteral("Moxeno Trellin - edit text"), text, false, {}, 0};
     }
-    void prepareMacro(const QString& body, const QString& name = QStringLiteral("Greeting"))
+    void prepareMacro(const QString& body)
     {
-        m_form->prepare({QStringLiteral("Moxeno Trellin - edit macro"), body, true, name, 4});
+        m_form->prepare(
+            {QStringLiteral("Moxeno Trellin - edit macro"), body, true, QStringLiteral("Greeting"), 4});
         m_form->show();
     }
     void select(int start, int end)
@@ -60,50 +61,46 @@ private slots:
     }
     void cleanup() { m_form.reset(); }
 
-    void macroEditShowsNameAndPosition()
+    void macroEdit()
     {
-        prepareMacro(QStringLiteral("body"));
+        prepareMacro(QStringLiteral("a{t}b{T}c{Tab}d"));
         QCOMPARE(m_form->windowTitle(), QStringLiteral("Moxeno Trellin - edit macro"));
         QVERIFY(m_form->findChild<QFrame*>(QStringLiteral("Frame1"))->isVisible());
-        QCOMPARE(m_form->findChild<QLineEdit*>(QStringLiteral("Text2"))->text(), QStringLiteral("Greeting"));
+        auto* name = m_form->findChild<QLineEdit*>(QStringLiteral("Text2"));
+        QCOMPARE(name->text(), QStringLiteral("Greeting"));
         QCOMPARE(m_form->findChild<QLineEdit*>(QStringLiteral("TextPosition"))->text(), QStringLiteral("4"));
         QCOMPARE(label(QStringLiteral("Label1"))->text(),
             QStringLiteral("Tips:    Shift +   Ctrl ^   Alt %   Enter ~                                     "
                            "Press F1 or click here for more help in writing macros"));
-        QCOMPARE(label(QStringLiteral("LabelCopySelection"))->text(), QStringLiteral("Copy selection"));
-    }
 
-    void emptyNameBecomesMacroNumber()
-    {
-        prepareMacro(QStringLiteral("body"), QString());
-        QTest::mouseClick(label(QStringLiteral("LabelSave")), Qt::LeftButton);
-        const EditResult result = m_form->result();
-        QVERIFY(result.saved);
-        QCOMPARE(result.macroName, QStringLiteral("Macro 4"));
-        QCOMPARE(result.text, QStringLiteral("body"));
-    }
-
-    void anyCloseOtherThanSaveCancels()
-    {
-        DialogScript dialogs;
-        dialogs.expect([](QDialog& dialog) {
-            dialog.findChild<QPlainTextEdit*>(QStringLiteral("Text1"))
-                ->setPlainText(QStringLiteral("changed"));
-            dialog.close();
-        });
-        QVERIFY(!m_form->edit(textEdit(QStringLiteral("text"))).saved);
-        QVERIFY(dialogs.usedUp());
-    }
-
-    void tipsLabel()
-    {
-        prepareMacro(QStringLiteral("a{t}b{T}c{Tab}d"));
+        // A right click on the tips spells {t} out as {TAB}; a left click asks for the help.
         QTest::mouseClick(label(QStringLiteral("Label1")), Qt::RightButton);
         QCOMPARE(text1()->toPlainText(), QStringLiteral("a{TAB}b{TAB}c{Tab}d"));
         QTest::mouseClick(label(QStringLiteral("Label1")), Qt::MiddleButton);
         QVERIFY(m_sent.isEmpty());
         QTest::mouseClick(label(QStringLiteral("Label1")), Qt::LeftButton);
         QCOMPARE(m_sent, QStringList {"{F1}"});
+
+        // A macro saved without a name is called by its number.
+        name->clear();
+        QTest::mouseClick(label(QStringLiteral("LabelSave")), Qt::LeftButton);
+        const EditResult result = m_form->result();
+        QVERIFY(result.saved);
+        QCOMPARE(result.macroName, QStringLiteral("Macro 4"));
+        QCOMPARE(result.text, QStringLiteral("a{TAB}b{TAB}c{Tab}d"));
+    }
+
+    void anyCloseOtherThanSaveCancels()
+    {
+        DialogScript dialogs;
+        dialogs.expect([](QDialog& dialog) {
+            QVERIFY(!dialog.findChild<QFrame*>(QStringLiteral("Frame1"))->isVisible()); // no macro name
+            dialog.findChild<QPlainTextEdit*>(QStringLiteral("Text1"))
+                ->setPlainText(QStringLiteral("changed"));
+            dialog.close();
+        });
+        QVERIFY(!m_form->edit(textEdit(QStringLiteral("text"))).saved);
+        QVERIFY(dialogs.usedUp());
     }
 
     // The editor holds "one two three" with [start, end) selected and the clipboard given.
@@ -151,71 +148,47 @@ private slots:
     }
 
     // The editor knows only LF; the saved text gets back the line breaks of the original.
-    void lineBreaks_data()
-    {
-        QTest::addColumn<QString>("original");
-        QTest::addColumn<QString>("edited"); // empty: left as it was
-        QTest::addColumn<QString>("saved");
-        const auto row = [](const char* name, const char* original, const char* edited, const char* saved) {
-            QTest::newRow(name) << QString::fromUtf8(original) << QString::fromUtf8(edited)
-                                << QString::fromUtf8(saved);
-        };
-        row("unchanged keeps mixed breaks", "a\r\nb\nc", "", "a\r\nb\nc");
-        row("changed CR LF text", "a\r\nb", "a\nb\nc", "a\r\nb\r\nc");
-        row("changed LF-only text", "a\nb", "a\nb\nc", "a\nb\nc");
-        row("new text gets CR LF", "", "x\ny", "x\r\ny");
-    }
     void lineBreaks()
     {
-        QFETCH(QString, original);
-        QFETCH(QString, edited);
-        m_form->prepare(textEdit(original));
-        if (!edited.isEmpty())
-            text1()->setPlainText(edited);
-        QTEST(m_form->result().text, "saved");
+        const auto saved = [this](const char* original, const char* edited) {
+            m_form->prepare(textEdit(QString::fromUtf8(original)));
+            text1()->setPlainText(QString::fromUtf8(edited));
+            return m_form->result().text;
+        };
+        QCOMPARE(saved("a\r\nb", "a\nb\nc"), QStringLiteral("a\r\nb\r\nc"));
+        QCOMPARE(saved("a\nb", "a\nb\nc"), QStringLiteral("a\nb\nc"));
+        QCOMPARE(saved("", "x\ny"), QStringLiteral("x\r\ny")); // a new text gets CR LF
     }
 
-    void dialogPositionRule_data()
-    {
-        QTest::addColumn<QString>("left");
-        QTest::addColumn<QString>("top");
-        QTest::addColumn<QPoint>("expected");
-        const auto row = [](const char* name, const char* left, const char* top, QPoint expected) {
-            QTest::newRow(name) << QString::fromUtf8(left) << QString::fromUtf8(top) << expected;
-        };
-        row("missing", "", "", QPoint(36, 36));
-        row("stored", "1200", "800", QPoint(1200, 800));
-        row("beyond the screen", "18000", "14000", QPoint(336, 372));
-        row("at the limit", "17700", "13860", QPoint(17700, 13860));
-        row("not a number", "left", "x", QPoint(36, 36));
-    }
+    // Where a dialog opens on a screen of 19200 x 15360 twips: a missing or unreadable place gives
+    // the default, one too near the right or bottom edge the fallback.
     void dialogPositionRule()
     {
-        QFETCH(QString, left);
-        QFETCH(QString, top);
-        if (!left.isEmpty())
+        QCOMPARE(editPosition().restore(19200, 15360), QPoint(36, 36));
+        const auto restore = [this](const char* left, const char* top) {
             m_settings->IniWrite("Settings", "FmEditMacrosLeft", left);
-        if (!top.isEmpty())
             m_settings->IniWrite("Settings", "FmEditMacrosTop", top);
-        // A screen of 19200 x 15360 twips (1280 x 1024 pixels).
-        QTEST(editPosition().restore(19200, 15360), "expected");
+            return editPosition().restore(19200, 15360);
+        };
+        QCOMPARE(restore("17700", "13860"), QPoint(17700, 13860)); // at the limit
+        QCOMPARE(restore("17701", "13861"), QPoint(336, 372));
+        QCOMPARE(restore("left", "x"), QPoint(36, 36));
     }
 
     void positionStoredOnlyWhenBothEdgesPositive()
     {
-        QVERIFY(editPosition().store(QPoint(450, 600)));
         QVERIFY(!editPosition().store(QPoint(0, 900)));
         QVERIFY(!editPosition().store(QPoint(300, -15)));
-        QCOMPARE(m_settings->IniRead("Settings", "FmEditMacrosLeft", ""), QStringLiteral("450"));
-        QCOMPARE(m_settings->IniRead("Settings", "FmEditMacrosTop", ""), QStringLiteral("600"));
-
+        QCOMPARE(m_settings->IniRead("Settings", "FmEditMacrosLeft", ""), QString());
+        // The dialog stores where it was closed, even when cancelled (15 twips to the pixel).
         DialogScript dialogs;
         dialogs.expect([](QDialog& dialog) {
-            dialog.move(0, 40);
+            dialog.move(30, 40);
             dialog.reject();
         });
         m_form->edit(textEdit(QString()));
         QCOMPARE(m_settings->IniRead("Settings", "FmEditMacrosLeft", ""), QStringLiteral("450"));
+        QCOMPARE(m_settings->IniRead("Settings", "FmEditMacrosTop", ""), QStringLiteral("600"));
     }
 };
 

@@ -1,13 +1,10 @@
 #include "GuiFixture.h"
 #include "TestEnvironment.h"
 #include "app/SettingsStore.h"
-#include "boxes/FormEdit.h"
-#include "boxes/FormOWrite.h"
 #include "boxes/PositionButton.h"
 #include "boxes/PositionButtonsFrame.h"
 
 #include <QCheckBox>
-#include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -48,21 +45,19 @@ private:
     }
     // The newest log entry since store(), or nothing.
     QString newMessage() const { return f->log.entries().size() > m_logged ? f->lastMessage() : QString(); }
-    // "ctrl+shift+right": the mouse button last, the keyboard modifiers before it.
-    static std::pair<Qt::MouseButton, Qt::KeyboardModifiers> parseClick(const QString& click)
+    // "ctrl+shift+right": the keyboard modifiers held, then the mouse button.
+    static void click(PositionButton* target, const QString& click)
     {
-        QStringList parts = click.split(u'+');
-        const QString mouse = parts.takeLast();
         Qt::KeyboardModifiers modifiers;
-        for (const QString& part : parts)
-            modifiers |= part == QStringLiteral("shift") ? Qt::ShiftModifier
-                : part == QStringLiteral("ctrl")         ? Qt::ControlModifier
-                : part == QStringLiteral("alt")          ? Qt::AltModifier
-                                                         : Qt::KeypadModifier;
-        return {mouse == QStringLiteral("left")    ? Qt::LeftButton
-                : mouse == QStringLiteral("right") ? Qt::RightButton
-                                                   : Qt::MiddleButton,
-            modifiers};
+        for (const auto& [name, modifier] : {std::pair {"shift", Qt::ShiftModifier},
+                 {"ctrl", Qt::ControlModifier}, {"alt", Qt::AltModifier}, {"keypad", Qt::KeypadModifier}}) {
+            if (click.contains(QLatin1String(name)))
+                modifiers |= modifier;
+        }
+        const Qt::MouseButton mouse = click.endsWith(QStringLiteral("left")) ? Qt::LeftButton
+            : click.endsWith(QStringLiteral("right"))                        ? Qt::RightButton
+                                                                             : Qt::MiddleButton;
+        QTest::mouseClick(target, mouse, modifiers);
     }
 
 private slots:
@@ -76,17 +71,6 @@ private slots:
     {
         QVERIFY2(f->dialogs.usedUp(), "an expected dialog did not open");
         f.reset();
-    }
-
-    void layoutFollowsTheDesignedTwips()
-    {
-        // 96 DPI: 15 twips to the pixel. Row 1 holds 1-9; 10 starts row 2; 99 ends row 7.
-        QCOMPARE(button(1)->geometry(), QRect(0, 0, 17, 17));
-        QCOMPARE(button(4)->pos(), QPoint(56, 0));
-        QCOMPARE(button(10)->pos(), QPoint(0, 24));
-        QCOMPARE(button(24)->pos(), QPoint(256, 24));
-        QCOMPARE(button(25)->pos(), QPoint(0, 40));
-        QCOMPARE(button(99)->pos(), QPoint(256, 120));
     }
 
     // A click on position 7, which holds "before", with "clipboard" on the clipboard. Each row's
@@ -110,48 +94,34 @@ private slots:
                                 << QString::fromUtf8(clipboard) << QString::fromUtf8(status);
         };
         const QStringList none;
-        const QStringList overwrite {QStringLiteral("Overwrite text|Overwrite position 07")};
-        const QStringList clear {QStringLiteral("Delete text|Clear position 07?")};
         const QStringList edit {QStringLiteral("Moxeno Trellin - edit text|")};
-        const QStringList yes {QStringLiteral("LabelYes")}, no {QStringLiteral("LabelNo")};
         const char* copied = "Box 1, position 7 copied to clipboard";
         const char* saved = "Box 1, position 7 saved";
-        const char* cleared = "Box 1, position 7 cleared";
-        const char* notUpdated = "Box 1, position 7 not updated";
 
-        row("left copies", none, "old", "old", none, copied);
-        row("shift+left copies", none, "old", "old", none, copied);
-        row("ctrl+left copies", none, "old", "old", none, copied);
-        row("ctrl+shift+left copies", none, "old", "old", none, copied);
-        row("alt+shift+left copies", none, "old", "old", none, copied);
-        row("ctrl+alt+left copies", none, "old", "old", none, copied);
-        row("ctrl+alt+shift+left copies", none, "old", "old", none, copied);
+        // A left click copies whatever keys are held.
+        for (const char* keys :
+            {"", "shift+", "ctrl+", "ctrl+shift+", "alt+shift+", "ctrl+alt+", "ctrl+alt+shift+"})
+            row(QByteArray(keys).append("left copies").constData(), none, "old", "old", none, copied);
         row("left on an empty position copies nothing", none, "", "clip", none, "", "");
 
-        row("right pastes after yes", yes, "clip", "clip", overwrite, saved);
-        row("right paste answered no", no, "old", "clip", overwrite, notUpdated);
-        row("right pastes onto an empty position without asking", none, "clip", "clip", none, saved, "");
-        row("right paste of the same text asks nothing", none, "old", "old", none,
-            "Already saved in box 1, position 7", "old", "old");
         row("right with an empty clipboard does nothing", none, "old", "", none, "", "old", "");
-        row("keypad+right pastes", yes, "clip", "clip", overwrite, saved);
+        row("keypad+right pastes after yes", {"LabelYes"}, "clip", "clip",
+            {"Overwrite text|Overwrite position 07"}, saved);
 
         row("shift+right saves the edit", {"edit:new text"}, "new text", "clip", edit, saved);
         row("shift+right edit cancelled", {"cancel"}, "old", "clip", edit, "Box 1, 7 not updated", "old",
             "clip", "Editing ...");
         row("shift+right unchanged keeps mixed line breaks", {"LabelSave"}, "a\r\nb\nc", "clip", edit,
             "Box 1, 7 already saved in this location", "a\r\nb\nc");
-        row("shift+right types into an empty position", {"edit:typed"}, "typed", "clip", edit, saved, "");
         row("shift+right saving nothing into an empty position", {"LabelSave"}, "", "clip", edit, "", "");
 
-        row("ctrl+right deletes after yes", yes, "", "clip", clear, cleared);
-        row("ctrl+right delete answered no", no, "old", "clip", clear, notUpdated);
-        row("alt+right cuts without asking", none, "", "old", none, cleared);
+        row("ctrl+right delete answered no", {"LabelNo"}, "old", "clip", {"Delete text|Clear position 07?"},
+            "Box 1, position 7 not updated");
+        row("alt+right cuts without asking", none, "", "old", none, "Box 1, position 7 cleared");
 
-        row("ctrl+shift+right does nothing", none, "old", "clip", none, "");
-        row("alt+shift+right does nothing", none, "old", "clip", none, "");
-        row("ctrl+alt+right does nothing", none, "old", "clip", none, "");
-        row("ctrl+alt+shift+right does nothing", none, "old", "clip", none, "");
+        // Two or more keys held with a right click do nothing.
+        for (const char* keys : {"ctrl+shift+", "alt+shift+", "ctrl+alt+", "ctrl+alt+shift+"})
+            row(QByteArray(keys).append("right does nothing").constData(), none, "old", "clip", none, "");
         row("middle does nothing", none, "old", "clip", none, "");
     }
     void mouseUpRules()
@@ -165,9 +135,7 @@ private slots:
         f->form.showInViewer(QStringLiteral("title"), QStringLiteral("something else"));
         expectAnswers(answers);
 
-        const auto [mouse, modifiers]
-            = parseClick(QString::fromUtf8(QTest::currentDataTag()).section(u' ', 0, 0));
-        QTest::mouseClick(button(7), mouse, modifiers);
+        click(button(7), QString::fromUtf8(QTest::currentDataTag()).section(u' ', 0, 0));
 
         QTEST(f->dialogs.seen, "dialogs");
         QCOMPARE(f->store.ReadPosition(7), stored);
@@ -208,7 +176,6 @@ private slots:
         };
         const QString overwrite = QStringLiteral("Overwrite text|Overwrite position 08");
         const QString clearSource = QStringLiteral("Delete text|Clear position 03?");
-        const QString clearTarget = QStringLiteral("Delete text|Clear position 08?");
         row("onto an empty position", "three", "", {}, {}, "", "three", {"three", ""});
         row("declined overwrite, source kept", "three", "eight", {"LabelNo", "LabelNo"},
             {overwrite, clearSource}, "three", "eight", {"", ""});
@@ -216,10 +183,10 @@ private slots:
             {overwrite, clearSource}, "", "eight", {"three", ""});
         row("accepted overwrite clears the source silently", "three", "eight", {"LabelYes"}, {overwrite}, "",
             "three", {"three", "eight"});
-        row("empty onto occupied, clearing declined", "", "eight", {"LabelNo"}, {clearTarget}, "", "eight",
-            {"", ""});
-        row("empty onto occupied, target cleared", "", "eight", {"LabelYes"}, {clearTarget}, "", "",
-            {"eight", ""});
+        row("onto the same text asks before clearing the source", "three", "three", {"LabelYes"},
+            {clearSource}, "", "three", {"three", ""});
+        row("empty onto occupied asks to clear the target", "", "eight", {"LabelYes"},
+            {QStringLiteral("Delete text|Clear position 08?")}, "", "", {"eight", ""});
     }
     void dragMoves()
     {
@@ -241,14 +208,16 @@ private slots:
             QVERIFY(button(8)->hasFocus());
     }
 
-    void overwriteDialogShowsBothTexts()
+    // The overwrite question shows both texts and opens where it was last left (kept on the
+    // screen); closing it is a No. The delete question hides the new text and is shorter.
+    void overwriteAndDeleteDialogs()
     {
+        f->settings.IniWrite("Settings", "FmOWLeft", "900");
+        f->settings.IniWrite("Settings", "FmOWTop", "99999"); // beyond the screen: 372
         store({{7, QStringLiteral("stored text")}});
         f->clipboard.text = QStringLiteral("new text");
-        f->dialogs.expect([](QDialog& dialog) {
-            QCOMPARE(dialog.windowTitle(), QStringLiteral("Overwrite text"));
-            QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
-                QStringLiteral("Overwrite position 07"));
+        int fullHeight = 0;
+        f->dialogs.expect([&fullHeight](QDialog& dialog) {
             QCOMPARE(dialog.findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText(),
                 QStringLiteral("stored text"));
             QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("Label2"))->isVisible());
@@ -257,74 +226,31 @@ private slots:
                 QStringLiteral("new text"));
             QCOMPARE(dialog.findChild<QCheckBox*>(QStringLiteral("CheckDontAsk"))->text(),
                 QStringLiteral("Don't ask me about overwriting / deleting in future"));
-            QCOMPARE(dialog.findChild<QFrame*>(QStringLiteral("Frame1"))->y(), 6480 / 15);
-            QCOMPARE(dialog.height(), 6930 / 15);
-            dialog.close(); // any close other than Yes is No
+            QCOMPARE(dialog.pos(), QPoint(900 / 15, 372 / 15 + 1));
+            fullHeight = dialog.height();
+            dialog.move(150 / 15, 300 / 15);
+            dialog.close();
         });
         QTest::mouseClick(button(7), Qt::RightButton);
         QCOMPARE(f->store.ReadPosition(7), QStringLiteral("stored text"));
-    }
-
-    void deleteDialogIsShortened()
-    {
-        store({{23, QStringLiteral("stored")}});
-        f->dialogs.expect([](QDialog& dialog) {
-            QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
-                QStringLiteral("Clear position 23?"));
-            QVERIFY(!dialog.findChild<QPlainTextEdit*>(QStringLiteral("Text2"))->isVisible());
-            QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("Label2"))->isVisible());
-            QCOMPARE(dialog.findChild<QFrame*>(QStringLiteral("Frame1"))->y(), 3210 / 15);
-            QCOMPARE(dialog.height(), FormOWrite::kShortClientHeight / 15);
-            DialogScript::clickLabel(QStringLiteral("LabelYes"), Qt::RightButton)(dialog); // any button
-        });
-        QTest::mouseClick(button(23), Qt::RightButton, Qt::ControlModifier);
-        QCOMPARE(f->store.ReadPosition(23), QString());
-    }
-
-    void dontAskTickedWithNoStopsTheQuestions()
-    {
-        store({{7, QStringLiteral("old")}});
-        f->clipboard.text = QStringLiteral("new");
-        f->dialogs.expect([](QDialog& dialog) {
-            dialog.findChild<QCheckBox*>(QStringLiteral("CheckDontAsk"))->setChecked(true);
-            DialogScript::clickLabel(QStringLiteral("LabelNo"))(dialog);
-        });
-        QTest::mouseClick(button(7), Qt::RightButton);
-        QCOMPARE(f->store.ReadPosition(7), QStringLiteral("old"));
-        QVERIFY(!f->state.warnOverwrite());
-        QCOMPARE(f->settings.IniRead("Settings", "WarnOverwrite", "1"), QStringLiteral("0"));
-        QTest::mouseClick(button(7), Qt::RightButton); // no dialog this time
-        QCOMPARE(f->store.ReadPosition(7), QStringLiteral("new"));
-    }
-
-    void overwriteDialogRemembersItsPlace()
-    {
-        f->settings.IniWrite("Settings", "FmOWLeft", "900");
-        f->settings.IniWrite("Settings", "FmOWTop", "99999"); // beyond the screen: 372
-        store({{7, QStringLiteral("old")}});
-        f->clipboard.text = QStringLiteral("new");
-        f->dialogs.expect([](QDialog& dialog) {
-            QCOMPARE(dialog.pos(), QPoint(900 / 15, 372 / 15 + 1));
-            dialog.move(150 / 15, 300 / 15);
-            DialogScript::clickLabel(QStringLiteral("LabelNo"))(dialog);
-        });
-        QTest::mouseClick(button(7), Qt::RightButton);
         QCOMPARE(f->settings.IniRead("Settings", "FmOWLeft", ""), QStringLiteral("150"));
         QCOMPARE(f->settings.IniRead("Settings", "FmOWTop", ""), QStringLiteral("300"));
-    }
 
-    void editDialogShowsTheTextWhileEditing()
-    {
-        store({{6, QStringLiteral("six")}});
-        f->dialogs.expect([this](QDialog& dialog) {
-            QCOMPARE(f->form.statusText(), QStringLiteral("Editing ..."));
-            QVERIFY(!dialog.findChild<QFrame*>(QStringLiteral("Frame1"))->isVisible());
-            QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("Label1"))->isVisible());
-            QCOMPARE(dialog.findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText(),
-                QStringLiteral("six"));
-            DialogScript::clickLabel(QStringLiteral("LabelCancel"))(dialog);
+        f->dialogs.expect([&fullHeight](QDialog& dialog) {
+            QVERIFY(!dialog.findChild<QPlainTextEdit*>(QStringLiteral("Text2"))->isVisible());
+            QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("Label2"))->isVisible());
+            QVERIFY(dialog.height() < fullHeight);
+            dialog.findChild<QCheckBox*>(QStringLiteral("CheckDontAsk"))->setChecked(true);
+            DialogScript::clickLabel(QStringLiteral("LabelYes"), Qt::RightButton)(dialog); // any button
         });
-        QTest::mouseClick(button(6), Qt::RightButton, Qt::ShiftModifier);
+        QTest::mouseClick(button(7), Qt::RightButton, Qt::ControlModifier);
+        QCOMPARE(f->store.ReadPosition(7), QString());
+
+        // With "Don't ask" ticked, pasting over a text asks nothing.
+        QTest::mouseClick(button(7), Qt::RightButton);
+        f->clipboard.text = QStringLiteral("newer");
+        QTest::mouseClick(button(7), Qt::RightButton);
+        QCOMPARE(f->store.ReadPosition(7), QStringLiteral("newer"));
     }
 
     void hoverHints()

@@ -4,23 +4,7 @@
 
 #include <QProcess>
 
-class TestFileSafety : public QObject
-{
-    Q_OBJECT
-private slots:
-    void renameNeverReplaces();
-    void locksNestWithinOneProcess();
-    void lockHeldElsewhereTimesOutWithMessage();
-    void lockInMissingFolderFails();
-};
-
 namespace {
-void make(const QString& path, const QByteArray& content)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
-}
 QByteArray contentOf(const QString& path)
 {
     QFile f(path);
@@ -28,62 +12,70 @@ QByteArray contentOf(const QString& path)
 }
 } // namespace
 
-void TestFileSafety::renameNeverReplaces()
+class TestFileSafety : public QObject
 {
-    QTemporaryDir dir;
-    const QString a = dir.filePath(QStringLiteral("a")), b = dir.filePath(QStringLiteral("b"));
-    make(a, "A");
-    make(b, "B");
-    QString error;
-    QCOMPARE(SafeRename::rename(a, b, &error), SafeRename::Result::TargetExists);
-    QVERIFY(error.contains(b));
-    QCOMPARE(contentOf(a), QByteArray("A"));
-    QCOMPARE(contentOf(b), QByteArray("B"));
-    QCOMPARE(SafeRename::rename(dir.filePath(QStringLiteral("none")), b), SafeRename::Result::SourceMissing);
-    QCOMPARE(SafeRename::rename(a, dir.filePath(QStringLiteral("c"))), SafeRename::Result::Renamed);
-    QCOMPARE(contentOf(dir.filePath(QStringLiteral("c"))), QByteArray("A"));
-    QCOMPARE(SafeRename::rename(b, dir.filePath(QStringLiteral("no/such/folder/b"))), SafeRename::Result::Failed);
-}
-
-void TestFileSafety::locksNestWithinOneProcess()
-{
-    QTemporaryDir dir;
-    FolderLock outer(dir.path());
-    QVERIFY(outer.isLocked());
+    Q_OBJECT
+private slots:
+    void renameNeverReplaces()
     {
-        FolderLock inner(dir.path(), 100);
-        QVERIFY(inner.isLocked());
+        QTemporaryDir dir;
+        const QString a = dir.filePath(QStringLiteral("a")), b = dir.filePath(QStringLiteral("b"));
+        const auto make = [](const QString& path, const char* content) {
+            QFile f(path);
+            return f.open(QIODevice::WriteOnly) && f.write(content) > 0;
+        };
+        QVERIFY(make(a, "A") && make(b, "B"));
+        QString error;
+        QCOMPARE(SafeRename::rename(a, b, &error), SafeRename::Result::TargetExists);
+        QVERIFY(error.contains(b));
+        QCOMPARE(contentOf(a), QByteArray("A"));
+        QCOMPARE(contentOf(b), QByteArray("B"));
+        QCOMPARE(
+            SafeRename::rename(dir.filePath(QStringLiteral("none")), b), SafeRename::Result::SourceMissing);
+        QCOMPARE(SafeRename::rename(a, dir.filePath(QStringLiteral("c"))), SafeRename::Result::Renamed);
+        QCOMPARE(contentOf(dir.filePath(QStringLiteral("c"))), QByteArray("A"));
+        QCOMPARE(SafeRename::rename(b, dir.filePath(QStringLiteral("no/such/folder/b"))),
+            SafeRename::Result::Failed);
     }
-    FolderLock again(dir.path(), 100);
-    QVERIFY(again.isLocked());
-}
 
-void TestFileSafety::lockHeldElsewhereTimesOutWithMessage()
-{
-    QTemporaryDir dir;
-    const QString lockFile = dir.filePath(FolderLock::lockFileName());
-    QProcess holder;
-    // One process from start to end (exec), so killing it releases the lock.
-    holder.start(QStringLiteral("sh"), { QStringLiteral("-c"),
-                                         QStringLiteral("exec 9>'%1'; flock 9; echo held; exec sleep 5").arg(lockFile) });
-    QVERIFY(holder.waitForReadyRead(5000));
+    void locksNestWithinOneProcess()
     {
-        FolderLock lock(dir.path(), 200);
-        QVERIFY(!lock.isLocked());
-        QVERIFY2(lock.errorString().contains(lockFile), qPrintable(lock.errorString()));
-    }
-    holder.kill();
-    holder.waitForFinished();
-    FolderLock lock(dir.path(), 2000);
-    QVERIFY(lock.isLocked());
-}
+        QTemporaryDir dir;
+        FolderLock outer(dir.path());
+        QVERIFY(outer.isLocked());
+        {
+            FolderLock inner(dir.path(), 100);
+            QVERIFY(inner.isLocked());
+        }
+        FolderLock again(dir.path(), 100);
+        QVERIFY(again.isLocked());
 
-void TestFileSafety::lockInMissingFolderFails()
-{
-    FolderLock lock(QStringLiteral("/nonexistent/folder"), 100);
-    QVERIFY(!lock.isLocked());
-    QVERIFY(lock.errorString().contains(QStringLiteral("/nonexistent/folder")));
-}
+        FolderLock missing(QStringLiteral("/nonexistent/folder"), 100);
+        QVERIFY(!missing.isLocked());
+        QVERIFY(missing.errorString().contains(QStringLiteral("/nonexistent/folder")));
+    }
+
+    void lockHeldElsewhereTimesOutWithMessage()
+    {
+        QTemporaryDir dir;
+        const QString lockFile = dir.filePath(FolderLock::lockFileName());
+        QProcess holder;
+        // One process from start to end (exec), so killing it releases the lock.
+        holder.start(QStringLiteral("sh"),
+            {QStringLiteral("-c"),
+                QStringLiteral("exec 9>'%1'; flock 9; echo held; exec sleep 5").arg(lockFile)});
+        QVERIFY(holder.waitForReadyRead(5000));
+        {
+            FolderLock lock(dir.path(), 200);
+            QVERIFY(!lock.isLocked());
+            QVERIFY2(lock.errorString().contains(lockFile), qPrintable(lock.errorString()));
+        }
+        holder.kill();
+        holder.waitForFinished();
+        FolderLock lock(dir.path(), 2000);
+        QVERIFY(lock.isLocked());
+    }
+};
 
 TRELLIN_TEST_MAIN(TestFileSafety)
 #include "tst_filesafety.moc"

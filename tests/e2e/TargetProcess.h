@@ -2,7 +2,6 @@
 
 #include <QDeadlineTimer>
 #include <QProcess>
-#include <QString>
 #include <QStringList>
 #include <QThread>
 
@@ -16,15 +15,11 @@ public:
     // Starts the target and waits until its window is active. False on timeout.
     bool start(const QString& title, int timeoutMs = 10000)
     {
-        m_process.setProgram(QStringLiteral(TRELLIN_TYPING_TARGET));
-        m_process.setArguments({title});
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start();
+        m_process.start(QStringLiteral(TRELLIN_TYPING_TARGET), {title});
         const QByteArray line = readLine(timeoutMs);
-        if (!line.startsWith("ready "))
-            return false;
-        m_window = line.mid(6).toULongLong();
-        return true;
+        m_window = line.startsWith("ready ") ? line.mid(6).toULongLong() : 0;
+        return m_window != 0;
     }
 
     void stop()
@@ -44,18 +39,15 @@ public:
     QString text(qint64* lastChangeNs = nullptr)
     {
         const QList<QByteArray> parts = command("text").split(' ');
-        if (parts.size() < 2)
-            return QString();
         if (lastChangeNs)
-            *lastChangeNs = parts.at(1).toLongLong();
-        return parts.size() > 2 ? QString::fromUtf8(QByteArray::fromBase64(parts.at(2))) : QString();
+            *lastChangeNs = parts.value(1).toLongLong();
+        return QString::fromUtf8(QByteArray::fromBase64(parts.value(2)));
     }
 
     // The non-modifier keys it received, as Qt names them ("Ctrl+A", "F5").
     QStringList keys()
     {
-        const QByteArray reply = command("keys");
-        const QString joined = QString::fromUtf8(QByteArray::fromBase64(reply.mid(5)));
+        const QString joined = QString::fromUtf8(QByteArray::fromBase64(command("keys").mid(5)));
         return joined.isEmpty() ? QStringList() : joined.split(u' ');
     }
 
@@ -65,8 +57,8 @@ public:
     QString waitForText(const QString& expected, int timeoutMs = 10000, int quietMs = 500)
     {
         QDeadlineTimer deadline(timeoutMs);
-        QString current = text();
         QDeadlineTimer quiet(quietMs);
+        QString current = text();
         while (current != expected && !deadline.hasExpired() && !quiet.hasExpired()) {
             QThread::msleep(10);
             const QString next = text();

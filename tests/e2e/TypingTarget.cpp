@@ -7,7 +7,6 @@
 //   quit   -> exits
 #include <QApplication>
 #include <QKeyEvent>
-#include <QKeySequence>
 #include <QPlainTextEdit>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -21,31 +20,22 @@ class TypingTarget : public QPlainTextEdit
 public:
     TypingTarget()
     {
-        connect(this, &QPlainTextEdit::textChanged, this, [this] { m_lastChange = nowNs(); });
+        connect(this, &QPlainTextEdit::textChanged, this, [this] {
+            m_lastChange = std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
+        });
         connect(&m_input, &QSocketNotifier::activated, this, [this] { readCommands(); });
         // The window manager gives new windows the focus, but a busy machine can lose the
         // race with the mapping; ask again until the window is active.
-        connect(&m_activation, &QTimer::timeout, this, [this] {
-            if (m_announced)
-                m_activation.stop();
-            else
-                activateWindow();
-        });
+        connect(&m_activation, &QTimer::timeout, this,
+            [this] { m_announced ? m_activation.stop() : activateWindow(); });
         m_activation.start(500);
     }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override
     {
-        switch (event->key()) {
-        case Qt::Key_Shift:
-        case Qt::Key_Control:
-        case Qt::Key_Alt:
-        case Qt::Key_Meta:
-            break;
-        default:
+        if (!QList<int> {Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt, Qt::Key_Meta}.contains(event->key()))
             m_keys.append(QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText));
-        }
         QPlainTextEdit::keyPressEvent(event);
     }
 
@@ -59,17 +49,9 @@ protected:
     }
 
 private:
-    static qint64 nowNs()
-    {
-        return std::chrono::duration_cast<std::chrono::nanoseconds>(
-            std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    }
-
     static void reply(const QByteArray& line)
     {
-        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-        std::fputc('\n', stdout);
+        std::fputs((line + '\n').constData(), stdout);
         std::fflush(stdout);
     }
 
@@ -77,31 +59,22 @@ private:
     {
         char buffer[4096];
         const ssize_t count = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (count <= 0) {
-            QApplication::quit();
-            return;
-        }
+        if (count <= 0)
+            return QApplication::quit();
         m_pending.append(buffer, count);
-        qsizetype end;
-        while ((end = m_pending.indexOf('\n')) >= 0) {
+        for (qsizetype end; (end = m_pending.indexOf('\n')) >= 0; m_pending.remove(0, end + 1)) {
             const QByteArray command = m_pending.left(end).trimmed();
-            m_pending.remove(0, end + 1);
-            run(command);
-        }
-    }
-
-    void run(const QByteArray& command)
-    {
-        if (command == "text") {
-            reply("text " + QByteArray::number(m_lastChange) + ' ' + toPlainText().toUtf8().toBase64());
-        } else if (command == "keys") {
-            reply("keys " + m_keys.join(u' ').toUtf8().toBase64());
-        } else if (command == "clear") {
-            clear();
-            m_keys.clear();
-            reply("ok");
-        } else if (command == "quit") {
-            QApplication::quit();
+            if (command == "text") {
+                reply("text " + QByteArray::number(m_lastChange) + ' ' + toPlainText().toUtf8().toBase64());
+            } else if (command == "keys") {
+                reply("keys " + m_keys.join(u' ').toUtf8().toBase64());
+            } else if (command == "clear") {
+                clear();
+                m_keys.clear();
+                reply("ok");
+            } else if (command == "quit") {
+                QApplication::quit();
+            }
         }
     }
 

@@ -1,9 +1,6 @@
 #include "TestEnvironment.h"
 
-#include <QDir>
-#include <QElapsedTimer>
 #include <QProcess>
-#include <QThread>
 
 // The real program in a real X session: a real mouse click copies a stored text to the
 // clipboard, where another program (xclip) reads it; a right click stores what xclip put there.
@@ -11,7 +8,6 @@ class TestProgramE2E : public QObject
 {
     Q_OBJECT
 
-private:
     QString m_data;
     QProcess m_program;
     QString m_window;
@@ -20,18 +16,17 @@ private:
     {
         QProcess process;
         process.start(program, arguments);
-        if (!process.waitForFinished(timeoutMs)) {
-            process.kill();
-            process.waitForFinished();
-            return QString();
-        }
-        return QString::fromUtf8(process.readAllStandardOutput());
+        if (process.waitForFinished(timeoutMs))
+            return QString::fromUtf8(process.readAllStandardOutput());
+        process.kill();
+        process.waitForFinished();
+        return QString();
     }
     static QString clipboard()
     {
         return run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}, 3000);
     }
-    // Window-relative pixel position of a point given in the window's twips (96 DPI here).
+    // Clicks a point given in the window's twips (15 to a pixel at 96 DPI).
     void click(int xTwips, int yTwips, int button)
     {
         run(QStringLiteral("xdotool"),
@@ -42,6 +37,11 @@ private:
     void clickPosition(int position, int button)
     {
         click(240 + 120 + (position - 1) * 240 + 126, 600 + 240 + 126, button);
+    }
+    QByteArray storedBox() const
+    {
+        QFile box(m_data + QStringLiteral("MoxenoTrellin1.txt"));
+        return box.open(QIODevice::ReadOnly) ? box.readAll() : QByteArray();
     }
 
 private slots:
@@ -84,11 +84,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("From another program"), kSlowMachineMs);
 
         clickPosition(2, 3);
-        const auto stored = [this] {
-            QFile box(m_data + QStringLiteral("MoxenoTrellin1.txt"));
-            return box.open(QIODevice::ReadOnly) ? box.readAll() : QByteArray();
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(stored().contains("02!\xac:From another program"), kSlowMachineMs);
+        QTRY_VERIFY_WITH_TIMEOUT(storedBox().contains("02!\xac:From another program"), kSlowMachineMs);
     }
 
     void closeLabelEndsTheProgramAndStoresTheBox()
