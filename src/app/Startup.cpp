@@ -86,13 +86,6 @@ int Startup::windowEdge(const QString& stored, int screenExtentTwips)
     return int(value);
 }
 
-QString Startup::validDecPlaces(const QString& stored)
-{
-    if (stored == QStringLiteral("-") || (stored.size() == 1 && stored.at(0) >= u'0' && stored.at(0) <= u'9'))
-        return stored;
-    return QStringLiteral("4");
-}
-
 std::optional<unsigned> Startup::clipColour(const QString& stored)
 {
     const double value = LeadingNumber(stored);

@@ -35,8 +35,6 @@ public:
     // A stored window edge in twips; a value beyond the screen extent minus 1500 twips (or
     // one that is not a number) gives 36.
     static int windowEdge(const QString& stored, int screenExtentTwips);
-    // "-" or one digit "0".."9"; anything else gives "4".
-    static QString validDecPlaces(const QString& stored);
     // The stored button colour as 0xBBGGRR; nothing when it is 0 (keep the designed colour).
     static std::optional<unsigned> clipColour(const QString& stored);
 
