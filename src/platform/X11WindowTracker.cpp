@@ -253,7 +253,10 @@ bool X11WindowTracker::SwitchPastProgressWindow()
 bool X11WindowTracker::activate(unsigned long window)
 {
     Display* display = m_connection.display();
-    if (readActiveWindow() == window)
+    // The property alone can be stale: when one of our windows has just taken the focus, the
+    // window manager may not have announced it yet, and the old value would pass for success.
+    const auto isActive = [this, window] { return readActiveWindow() == window && ownFocusedWindow() == 0; };
+    if (isActive())
         return true;
     XEvent event {};
     event.xclient.type = ClientMessage;
@@ -268,7 +271,7 @@ bool X11WindowTracker::activate(unsigned long window)
 
     QDeadlineTimer deadline(m_activationTimeoutMs);
     bool active = false;
-    while (!(active = readActiveWindow() == window) && !deadline.hasExpired())
+    while (!(active = isActive()) && !deadline.hasExpired())
         QThread::msleep(5);
     catchUp();
     return active;

@@ -5,6 +5,9 @@
 
 #include <QPlainTextEdit>
 
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
 // Two windows of other programs (Alpha, then Beta) and windows of this process standing in
 // for the main and progress windows. The cases run in order, each starting with Beta active.
 class TestX11WindowTracker : public QObject
@@ -65,6 +68,26 @@ private slots:
         QVERIFY(dialog);
         QVERIFY(m_tracker.SwitchToLastWindow());
         QCOMPARE(m_tracker.activeWindow(), m_beta.window());
+    }
+
+    // The window manager announces a newly focused window a little later. Until then the
+    // announcement still names Beta, which must not pass for Beta being active: the keys would
+    // go into the program's own window.
+    void staleAnnouncementIsNotTakenForActive()
+    {
+        const auto dialog = showOwnWindow(QStringLiteral("Dialog"));
+        QVERIFY(dialog);
+        Display* display = XOpenDisplay(nullptr);
+        QVERIFY(display);
+        const Window beta = m_beta.window();
+        XChangeProperty(display, DefaultRootWindow(display),
+            XInternAtom(display, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, 32, PropModeReplace,
+            reinterpret_cast<const unsigned char*>(&beta), 1);
+        XCloseDisplay(display);
+        QVERIFY(m_beta.clear());
+        QVERIFY(m_tracker.SwitchToLastWindow());
+        QVERIFY(m_sender.SendKeys(QStringLiteral("to beta"), true).ok());
+        QCOMPARE(m_beta.waitForText(QStringLiteral("to beta")), QStringLiteral("to beta"));
     }
 
     void closedWindowIsSkipped()
