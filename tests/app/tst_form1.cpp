@@ -1,5 +1,6 @@
 #include "GuiFixture.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "app/CommandLabel.h"
 #include "app/MakerPage.h"
 #include "app/UpDownControl.h"
@@ -161,7 +162,7 @@ private slots:
         const QString bin = prefix.path() + QStringLiteral("/bin");
         QCOMPARE(HelpWindow::findManual(bin), QString());
         const QString manual = prefix.path() + QStringLiteral("/share/moxeno-trellin/help/index.html");
-        QVERIFY(QDir().mkpath(QFileInfo(manual).path()) && QFile(manual).open(QIODevice::WriteOnly));
+        QVERIFY(TestFiles::write(manual, QByteArray()));
         QCOMPARE(HelpWindow::findManual(bin), manual);
     }
 
@@ -262,8 +263,7 @@ private slots:
     {
         f->save(4, QStringLiteral("text"));
         QFile macros(DataFiles::macroFile(f->folder(), 1));
-        QVERIFY(macros.open(QIODevice::WriteOnly) && macros.write("01!\xac:Name>body\r\n") > 0);
-        macros.close();
+        QVERIFY(TestFiles::write(macros.fileName(), "01!\xac:Name>body\r\n"));
         const auto clear = [this](const QList<bool>& answers) {
             for (bool yes : answers)
                 f->dialogs.expect(DialogScript::messageButton(yes ? QMessageBox::Yes : QMessageBox::No));

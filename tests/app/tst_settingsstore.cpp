@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "app/IniFile.h"
 #include "app/SettingsStore.h"
 #include "core/Paths.h"
@@ -12,17 +13,8 @@ class TestSettingsStore : public QObject
     QTemporaryDir m_dir;
     QString m_path;
 
-    void setFile(const QByteArray& content)
-    {
-        QFile file(m_path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-    QByteArray bytes() const
-    {
-        QFile file(m_path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    void setFile(const QByteArray& content) { QVERIFY(TestFiles::write(m_path, content)); }
+    QByteArray bytes() const { return TestFiles::read(m_path); }
     QString read(const char* section, const char* key) const
     {
         return IniFile::read(m_path, QLatin1String(section), QLatin1String(key), QStringLiteral("default"));

@@ -1,5 +1,6 @@
 #include "DialogScript.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "app/Form1.h"
 #include "app/TrellinApp.h"
 #include "boxes/DataFiles.h"
@@ -23,10 +24,7 @@ private:
     static QString iniPath() { return Paths::configFolder() + QStringLiteral("MoxenoTrellin.ini"); }
     static void write(const QString& path, const QByteArray& content)
     {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        QVERIFY(TestFiles::write(path, content));
     }
     static QTabBar* tabs(TrellinApp& app) { return app.form()->findChild<QTabBar*>("TabStripMain"); }
 

@@ -1,5 +1,6 @@
 #include "DomainFixture.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "app/Startup.h"
 #include "boxes/DataFiles.h"
 
@@ -11,10 +12,7 @@ class TestStartup : public QObject
 
     static void setIni(DomainFixture& fx, const QByteArray& content)
     {
-        QDir().mkpath(QFileInfo(fx.settings.IniPath()).absolutePath());
-        QFile f(fx.settings.IniPath());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
+        QVERIFY(TestFiles::write(fx.settings.IniPath(), content));
     }
 
 private slots:
@@ -27,10 +25,8 @@ private slots:
         QCOMPARE(error, QStringLiteral("The data folder %1 does not exist.").arg(missing));
         QVERIFY(!QFileInfo::exists(missing)); // a folder the user chose is never made up
 
-        QFile plain(fx.dir.filePath(QStringLiteral("plainfile")));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
-        fx.state.setDataFolder(plain.fileName());
+        QVERIFY(TestFiles::write(fx.dir.filePath(QStringLiteral("plainfile")), QByteArray()));
+        fx.state.setDataFolder(fx.dir.filePath(QStringLiteral("plainfile")));
         error = Startup(fx.state).prepareDataFolder();
         QVERIFY(error && error->contains(QStringLiteral("plainfile")));
 

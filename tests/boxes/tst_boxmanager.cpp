@@ -1,6 +1,7 @@
 #include "DomainFixture.h"
 #include "FakeClipboard.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
 #include "boxes/NamesFile.h"
@@ -21,16 +22,10 @@ private:
 
     QString file(const QString& name) const { return f->folder() + name; }
     bool exists(const QString& name) const { return QFileInfo::exists(file(name)); }
-    void write(const QString& name, const QByteArray& bytes)
-    {
-        QFile disk(file(name));
-        QVERIFY(disk.open(QIODevice::WriteOnly));
-        disk.write(bytes);
-    }
+    void write(const QString& name, const QByteArray& bytes) { QVERIFY(TestFiles::write(file(name), bytes)); }
     QByteArray read(const QString& name) const
     {
-        QFile disk(file(name));
-        return disk.open(QIODevice::ReadOnly) ? disk.readAll() : QByteArray("<missing>");
+        return QFile::exists(file(name)) ? TestFiles::read(file(name)) : QByteArray("<missing>");
     }
 
 private slots:

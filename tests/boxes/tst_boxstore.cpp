@@ -1,5 +1,6 @@
 #include "DomainFixture.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "boxes/BoxStore.h"
 
 #include <QSignalSpy>
@@ -19,16 +20,10 @@ private:
     {
         return f->store.SavePosition(text, position, 1, force);
     }
-    QByteArray fileBytes(int box) const
-    {
-        QFile disk(f->store.boxFile(box));
-        return disk.open(QIODevice::ReadOnly) ? disk.readAll() : QByteArray();
-    }
+    QByteArray fileBytes(int box) const { return TestFiles::read(f->store.boxFile(box)); }
     void writeBox(int box, const QByteArray& bytes)
     {
-        QFile disk(f->store.boxFile(box));
-        QVERIFY(disk.open(QIODevice::WriteOnly));
-        disk.write(bytes);
+        QVERIFY(TestFiles::write(f->store.boxFile(box), bytes));
     }
     QString warnSetting() const
     {

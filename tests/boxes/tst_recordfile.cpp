@@ -1,5 +1,6 @@
 #include "DomainFixture.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "boxes/RecordFile.h"
 
 #include <QRandomGenerator>
@@ -20,17 +21,8 @@ private:
     std::unique_ptr<DomainFixture> m_fx;
     QString m_file;
 
-    void put(const QByteArray& content)
-    {
-        QFile f(m_file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
-    QByteArray bytes() const
-    {
-        QFile f(m_file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    void put(const QByteArray& content) { QVERIFY(TestFiles::write(m_file, content)); }
+    QByteArray bytes() const { return TestFiles::read(m_file); }
     WriteOutcome write(int key, const QString& text)
     {
         return RecordFile::WriteRecord(m_file, key, text, m_fx->prompter).outcome;

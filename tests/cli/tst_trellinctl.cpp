@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include <QProcess>
 
@@ -126,9 +127,8 @@ private slots:
         qputenv("XDG_CONFIG_HOME", m_dir->filePath(QStringLiteral("cfg")).toLocal8Bit());
         QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("cfg/MoxenoTrellin"))));
         const auto writeIni = [this](const QString& dataPath) {
-            QFile ini(m_dir->filePath(QStringLiteral("cfg/MoxenoTrellin/MoxenoTrellin.ini")));
-            return ini.open(QIODevice::WriteOnly)
-                && ini.write(("[Defaults]\r\nDataPath=" + dataPath + "\r\n").toUtf8()) > 0;
+            return TestFiles::write(m_dir->filePath(QStringLiteral("cfg/MoxenoTrellin/MoxenoTrellin.ini")),
+                ("[Defaults]\r\nDataPath=" + dataPath + "\r\n").toUtf8());
         };
         QVERIFY(writeIni(m_data + u'/'));
         ctl({"set", "9", "9"}, "via settings");

@@ -1,16 +1,9 @@
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "core/FolderLock.h"
 #include "core/SafeRename.h"
 
 #include <QProcess>
-
-namespace {
-QByteArray contentOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-} // namespace
 
 class TestFileSafety : public QObject
 {
@@ -20,20 +13,16 @@ private slots:
     {
         QTemporaryDir dir;
         const QString a = dir.filePath(QStringLiteral("a")), b = dir.filePath(QStringLiteral("b"));
-        const auto make = [](const QString& path, const char* content) {
-            QFile f(path);
-            return f.open(QIODevice::WriteOnly) && f.write(content) > 0;
-        };
-        QVERIFY(make(a, "A") && make(b, "B"));
+        QVERIFY(TestFiles::write(a, "A") && TestFiles::write(b, "B"));
         QString error;
         QCOMPARE(SafeRename::rename(a, b, &error), SafeRename::Result::TargetExists);
         QVERIFY(error.contains(b));
-        QCOMPARE(contentOf(a), QByteArray("A"));
-        QCOMPARE(contentOf(b), QByteArray("B"));
+        QCOMPARE(TestFiles::read(a), QByteArray("A"));
+        QCOMPARE(TestFiles::read(b), QByteArray("B"));
         QCOMPARE(
             SafeRename::rename(dir.filePath(QStringLiteral("none")), b), SafeRename::Result::SourceMissing);
         QCOMPARE(SafeRename::rename(a, dir.filePath(QStringLiteral("c"))), SafeRename::Result::Renamed);
-        QCOMPARE(contentOf(dir.filePath(QStringLiteral("c"))), QByteArray("A"));
+        QCOMPARE(TestFiles::read(dir.filePath(QStringLiteral("c"))), QByteArray("A"));
         QCOMPARE(SafeRename::rename(b, dir.filePath(QStringLiteral("no/such/folder/b"))),
             SafeRename::Result::Failed);
     }

@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include <QProcess>
 
@@ -38,11 +39,7 @@ class TestProgramE2E : public QObject
     {
         click(240 + 120 + (position - 1) * 240 + 126, 600 + 240 + 126, button);
     }
-    QByteArray storedBox() const
-    {
-        QFile box(m_data + QStringLiteral("MoxenoTrellin1.txt"));
-        return box.open(QIODevice::ReadOnly) ? box.readAll() : QByteArray();
-    }
+    QByteArray storedBox() const { return TestFiles::read(m_data + QStringLiteral("MoxenoTrellin1.txt")); }
 
 private slots:
     void initTestCase()
@@ -50,11 +47,8 @@ private slots:
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs the X session of scripts/x11-session.sh");
         m_data = QDir::homePath() + QStringLiteral("/.local/share/MoxenoTrellin/");
-        QVERIFY(QDir().mkpath(m_data));
-        QFile box(m_data + QStringLiteral("MoxenoTrellin1.txt"));
-        QVERIFY(box.open(QIODevice::WriteOnly));
-        box.write("01!\xac:Hello from box one\r\n");
-        box.close();
+        QVERIFY(TestFiles::write(
+            m_data + QStringLiteral("MoxenoTrellin1.txt"), "01!\xac:Hello from box one\r\n"));
 
         m_program.setProcessChannelMode(QProcess::ForwardedChannels);
         m_program.start(QStringLiteral(TRELLIN_PROGRAM), {});
