@@ -1,26 +1,20 @@
 #include "GuiFixture.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
-#include "app/CommandLabel.h"
 #include "app/MakerPage.h"
-#include "app/UpDownControl.h"
 #include "boxes/DataFiles.h"
 #include "boxes/PositionButton.h"
 #include "boxes/PositionButtonsFrame.h"
-#include "boxes/RecordFile.h"
 #include "platform/QtKeySender.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSlider>
 #include <QTabBar>
 
-// The main window: box selection, the macro list stepping, the menu, box management, the
-// undo and clipboard labels, the viewer and the hover hints, driven with mouse and keys.
+// The main window's controls, its menu, labels, viewer and hover hints, driven with mouse and keys.
 class TestForm1 : public QObject
 {
     Q_OBJECT
@@ -32,31 +26,19 @@ private:
     std::unique_ptr<GuiFixture> f;
     QList<QUrl> m_opened;
 
-    template<typename T = CommandLabel> T* child(const QString& name)
-    {
-        T* widget = f->child<T>(name);
-        return widget ? widget : (qFatal("no control %s", qPrintable(name)), nullptr);
-    }
-    void click(const QString& label, Qt::MouseButton button = Qt::LeftButton)
-    {
-        QTest::mouseClick(child(label), button);
-    }
-    QComboBox* macros() { return child<QComboBox>(QStringLiteral("ComboMacros")); }
-    QComboBox* menu() { return child<QComboBox>(QStringLiteral("ComboMain")); }
-    // Moves away first (a move to where the mouse already is delivers nothing) and empties the
-    // status line, then enters the control. Frames are entered near their bottom left corner,
-    // where they hold no control.
+    template<typename T = QWidget> T* child(const QString& name) { return f->child<T>(name); }
+    void click(const QString& name, Qt::MouseButton b = Qt::LeftButton) { QTest::mouseClick(child(name), b); }
+    void answer(int button) { f->dialogs.expect(DialogScript::messageButton(button)); }
+    QComboBox* macros() { return child<QComboBox>("ComboMacros"); }
+    QComboBox* menu() { return child<QComboBox>("ComboMain"); }
+    QString button(int position) { return f->form.positionButtons()->button(position)->text(); }
+    // Leaves first (a move to where the mouse is delivers nothing); enters a frame at an empty corner.
     void hover(const QString& name)
     {
         QTest::mouseMove(&f->form, QPoint(1, 1));
         f->form.setStatus(QString());
-        QWidget* widget = child<QWidget>(name);
-        QTest::mouseMove(
-            widget, name.startsWith(QStringLiteral("Frame")) ? QPoint(4, widget->height() - 4) : QPoint());
-    }
-    QString boxText(int box, int position)
-    {
-        return RecordFile::ReadRecord(DataFiles::boxFile(f->folder(), box), position, QString());
+        QWidget* widget = child(name);
+        QTest::mouseMove(widget, name.startsWith("Frame") ? QPoint(4, widget->height() - 4) : QPoint());
     }
 
 private slots:
@@ -67,7 +49,6 @@ private slots:
         f = std::make_unique<GuiFixture>();
         f->form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f->form));
-        m_opened.clear();
     }
     void cleanup()
     {
@@ -75,289 +56,210 @@ private slots:
         f.reset();
     }
 
-    void startsReadyWithNewestResultFirst()
+    // A tab click selects its box at once, the slider only when the mouse lets go of it. The
+    // macro list's up and down stop at its ends; a right click goes straight to the first item.
+    void boxAndMacroSelection()
     {
-        QCOMPARE(f->form.statusText(), QStringLiteral("Ready"));
-        auto* results = child<QComboBox>(QStringLiteral("ComboMainRes"));
-        QCOMPARE(results->placeholderText(), QStringLiteral("Results"));
-        QCOMPARE(results->currentIndex(), -1);
-        f->log.LogStatus(QStringLiteral("first"));
-        f->log.LogStatus(QStringLiteral("second"));
-        QVERIFY(results->currentText().endsWith(QStringLiteral("  second")));
-    }
-
-    // A tab click selects its box at once, the slider only when the mouse lets go of it.
-    void tabAndSliderSelectBox()
-    {
-        f->save(1, QStringLiteral("in box 3"), 3);
         f->save(2, QStringLiteral("forty"), 40);
-        auto* tabs = child<QTabBar>(QStringLiteral("TabStripMain"));
-        auto* slider = child<QSlider>(QStringLiteral("Slider1"));
+        auto* tabs = child<QTabBar>("TabStripMain");
+        auto* slider = child<QSlider>("Slider1");
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
         QCOMPARE(f->state.currentBox(), 3);
-        QCOMPARE(slider->value(), 3);
-        QCOMPARE(f->store.cached(1), QStringLiteral("in box 3"));
-
         slider->setSliderPosition(40); // as a drag does: the slider moves, the box not yet
         QCOMPARE(f->state.currentBox(), 3);
         QTest::mouseRelease(slider, Qt::LeftButton);
         QTRY_COMPARE(f->state.currentBox(), 40);
         QCOMPARE(tabs->currentIndex(), 39);
-        QCOMPARE(f->store.cached(2), QStringLiteral("forty"));
+        QCOMPARE(f->store.cached(2), "forty");
+
+        auto* upDown = child("UpDown3");
+        const QPoint up(upDown->width() / 2, 2), down(upDown->width() / 2, upDown->height() - 3);
+        for (const auto& [from, at, button, to] : {std::tuple {0, up, Qt::LeftButton, 0},
+                 {0, down, Qt::LeftButton, 1}, {98, down, Qt::LeftButton, 98}, {98, up, Qt::LeftButton, 97},
+                 {50, down, Qt::RightButton, 0}}) {
+            macros()->setCurrentIndex(from);
+            QTest::mouseClick(upDown, button, {}, at);
+            QCOMPARE(macros()->currentIndex(), to);
+        }
     }
 
-    void upDownSteps()
-    {
-        auto* upDown = child<UpDownControl>(QStringLiteral("UpDown3"));
-        const QPoint up(upDown->width() / 2, 2);
-        const QPoint down(upDown->width() / 2, upDown->height() - 3);
-        QTest::mouseClick(upDown, Qt::LeftButton, {}, up);
-        QCOMPARE(macros()->currentIndex(), 0);
-        QTest::mouseClick(upDown, Qt::LeftButton, {}, down);
-        QCOMPARE(macros()->currentIndex(), 1);
-        QCOMPARE(f->form.viewerTitle(), QStringLiteral("Macro 2 - Macro 2"));
-        macros()->setCurrentIndex(98);
-        QTest::mouseClick(upDown, Qt::LeftButton, {}, down);
-        QCOMPARE(macros()->currentIndex(), 98);
-        QTest::mouseClick(upDown, Qt::LeftButton, {}, up);
-        QCOMPARE(macros()->currentIndex(), 97);
-        QTest::mouseClick(upDown, Qt::RightButton, {}, down);
-        QCOMPARE(macros()->currentIndex(), 0);
-    }
-
-    // Help (shown directly, then typed as F1 through the real key sender), About and the maker's
-    // page from the menu, which shows "Select" again after each; the icon opens the page too.
+    // Help (typed as F1 through the real key sender), About and the maker's page from the menu,
+    // which shows "Select" again after each; the icon opens the page too. The manual is looked
+    // for beside the program; the tests run far from any installed one.
     void menuHelpAndMakerPage()
     {
-        QTest::keyClick(menu(), Qt::Key_Down); // "Help", shown directly without a key sender
-        QVERIFY(f->help.isVisible());
-        QCOMPARE(menu()->currentText(), QStringLiteral("Select"));
-        // The tests run far from any installed manual.
-        QVERIFY(f->help.toPlainText().contains(QStringLiteral("Manual not found")));
-        f->help.close();
-
         QtKeySender keys;
         f->form.setSendKeys([&keys](const QString& notation) { keys.SendKeys(notation, false); });
         f->help.catchF1Everywhere();
         menu()->setFocus();
         QTest::keyClick(menu(), Qt::Key_Down);
         QTRY_VERIFY(f->help.isVisible());
-        QCOMPARE(menu()->currentText(), QStringLiteral("Select"));
+        QCOMPARE(menu()->currentText(), "Select");
+        QVERIFY(f->help.toPlainText().contains("Manual not found"));
 
-        f->dialogs.expect(DialogScript::messageButton(QMessageBox::Ok));
+        answer(QMessageBox::Ok);
         emit menu()->activated(2);
         QCOMPARE(f->dialogs.seen, QStringList {"Moxeno Trellin|Moxeno Trellin\nRelease " TRELLIN_VERSION});
-        QCOMPARE(menu()->currentIndex(), 0);
+        menu()->setCurrentIndex(3);
         emit menu()->activated(3);
-        QCOMPARE(m_opened, QList<QUrl> {MakerPage::address()});
         QCOMPARE(menu()->currentIndex(), 0);
-        click(QStringLiteral("picIcon"));
-        QCOMPARE(m_opened.size(), 2);
-        QCOMPARE(m_opened.last(), MakerPage::address());
-    }
+        click("picIcon");
+        QCOMPARE(m_opened, (QList<QUrl> {MakerPage::address(), MakerPage::address()}));
 
-    void helpFindsManualBesideProgram()
-    {
         QTemporaryDir prefix;
-        const QString bin = prefix.path() + QStringLiteral("/bin");
-        QCOMPARE(HelpWindow::findManual(bin), QString());
-        const QString manual = prefix.path() + QStringLiteral("/share/moxeno-trellin/help/index.html");
+        const QString manual = prefix.path() + "/share/moxeno-trellin/help/index.html";
+        QCOMPARE(HelpWindow::findManual(prefix.path() + "/bin"), QString());
         QVERIFY(TestFiles::write(manual, QByteArray()));
-        QCOMPARE(HelpWindow::findManual(bin), manual);
+        QCOMPARE(HelpWindow::findManual(prefix.path() + "/bin"), manual);
     }
 
-    // One control of each kind of hint, with "Macro 5" selected, text on the clipboard and "5:"
-    // "kept" in the viewer: the status line, then the viewer's title and text.
-    void hoverHints()
+    // The status line starts "Ready", the results list shows the newest entry. Then one control
+    // of each kind of hint (the viewer's on its viewport), with "Macro 5" selected, text on the
+    // clipboard and "5:" "kept" in the viewer: the status line, the viewer's title and text.
+    void statusAndHoverHints()
     {
+        QCOMPARE(f->form.statusText(), "Ready");
+        f->log.LogStatus(QStringLiteral("first"));
+        f->log.LogStatus(QStringLiteral("second"));
+        QVERIFY(child<QComboBox>("ComboMainRes")->currentText().endsWith("  second"));
+
         macros()->setCurrentIndex(4);
-        f->clipboard.text = QStringLiteral("on the clipboard");
+        f->clipboard.text = QStringLiteral("clip");
         const auto hint = [this](const char* control) {
             f->form.showInViewer(QStringLiteral("5:"), QStringLiteral("kept"));
-            hover(QString::fromUtf8(control));
-            return QStringList {f->form.statusText(), f->form.viewerTitle(), f->form.viewerText()};
+            hover(control);
+            return QStringList {f->form.statusText(), f->form.viewerTitle(), f->form.viewerText()}.join(u'|');
         };
-        QCOMPARE(hint("Slider1"), (QStringList {"Move quickly between boxes.", "5:", "kept"}));
-        // The viewer's hint sits on its viewport, not on the text control itself.
-        QCOMPARE(hint("TextSee"),
-            (QStringList {"Double-click to copy the contents straight to the clipboard.", "5:", "kept"}));
-        QCOMPARE(hint("FrameCalculator"), (QStringList {"Ready", "5:", "kept"}));
-        QCOMPARE(
-            hint("LabelMoveBox0"), (QStringList {"Move box 'Box 1' one place to the right.", "5:", "kept"}));
-        QCOMPARE(
-            hint("LabelPlay"), (QStringList {"Play 'Macro 5' in the last window you left.", "5:", "kept"}));
-        QCOMPARE(hint("FrameMacros"), (QStringList {"", "Macro 5 - Macro 5", ""}));
-        QCOMPARE(hint("LabelEditClipboard"),
-            (QStringList {"Work with clipboard contents.", "Clipboard contents:", "on the clipboard"}));
+        QCOMPARE(hint("Slider1"), "Move quickly between boxes.|5:|kept");
+        QCOMPARE(hint("TextSee"), "Double-click to copy the contents straight to the clipboard.|5:|kept");
+        QCOMPARE(hint("FrameCalculator"), "Ready|5:|kept");
+        QCOMPARE(hint("LabelMoveBox0"), "Move box 'Box 1' one place to the right.|5:|kept");
+        QCOMPARE(hint("LabelPlay"), "Play 'Macro 5' in the last window you left.|5:|kept");
+        QCOMPARE(hint("FrameMacros"), "|Macro 5 - Macro 5|");
+        QCOMPARE(hint("LabelEditClipboard"), "Work with clipboard contents.|Clipboard contents:|clip");
     }
 
-    void undoLabels()
+    // The undo labels show, copy and empty their level. Clear asks first unless warnings are off,
+    // and a No keeps the text; Edit puts the edited text back; the copy label refills the
+    // clipboard only when the refill text is set. A double click on the viewer copies its text.
+    void undoClipboardAndViewer()
     {
         f->save(1, QStringLiteral("first"));
         f->save(2, QStringLiteral("second"));
         QTest::mouseClick(f->form.positionButtons()->button(1), Qt::RightButton, Qt::AltModifier);
         QTest::mouseClick(f->form.positionButtons()->button(2), Qt::RightButton, Qt::AltModifier);
-        f->clipboard.text.clear();
-
-        hover(QStringLiteral("LabelTextUndo1"));
-        QCOMPARE(f->form.viewerTitle(), QStringLiteral("Last deleted text."));
-        QCOMPARE(f->form.viewerText(), QStringLiteral("second"));
-        click(QStringLiteral("LabelTextUndo2"));
-        QCOMPARE(f->clipboard.text, QStringLiteral("first"));
-
-        click(QStringLiteral("LabelTextUndo1"), Qt::RightButton);
+        hover("LabelTextUndo1");
+        QCOMPARE(f->form.viewerTitle(), "Last deleted text.");
+        QCOMPARE(f->form.viewerText(), "second");
+        click("LabelTextUndo2");
+        QCOMPARE(f->clipboard.text, "first");
+        click("LabelTextUndo1", Qt::RightButton);
         QCOMPARE(f->store.undoText(1), QString());
-        QCOMPARE(f->store.undoText(2), QStringLiteral("first"));
-        hover(QStringLiteral("LabelTextUndo1"));
-        QCOMPARE(f->form.viewerText(), QString());
-    }
+        QCOMPARE(f->store.undoText(2), "first");
 
-    // Clear asks first unless warnings are off, and a No keeps the text; Edit puts the edited text
-    // back; the copy label refills the clipboard only when the refill text is set.
-    void clipboardLabels()
-    {
         f->clipboard.text = QStringLiteral("something");
-        f->dialogs.expect(DialogScript::messageButton(QMessageBox::No));
-        click(QStringLiteral("LabelClearClipboard"));
-        QCOMPARE(f->clipboard.text, QStringLiteral("something"));
-        f->dialogs.expect(DialogScript::messageButton(QMessageBox::Yes));
-        click(QStringLiteral("LabelClearClipboard"));
-        QCOMPARE(f->dialogs.seen, QStringList(2, QStringLiteral("Moxeno Trellin|Clear the clipboard?")));
+        answer(QMessageBox::No);
+        click("LabelClearClipboard");
+        QCOMPARE(f->clipboard.text, "something");
+        answer(QMessageBox::Yes);
+        click("LabelClearClipboard");
+        QCOMPARE(f->dialogs.seen, QStringList(2, "Moxeno Trellin|Clear the clipboard?"));
         QCOMPARE(f->clipboard.text, QString());
-        QCOMPARE(f->form.viewerTitle(), QStringLiteral("Clipboard contents:"));
-        QCOMPARE(f->lastMessage(), QStringLiteral("Clipboard cleared"));
+        QCOMPARE(f->lastMessage(), "Clipboard cleared");
         f->clipboard.text = QStringLiteral("again");
         f->state.setWarnOverwrite(false);
-        click(QStringLiteral("LabelClearClipboard"));
+        click("LabelClearClipboard");
         QCOMPARE(f->clipboard.text, QString());
 
         f->clipboard.text = QStringLiteral("before");
-        click(QStringLiteral("LabelEditClipboard"));
-        auto* viewer = f->child<QWidget>(QStringLiteral("ClipboardViewer"));
-        QVERIFY(viewer && viewer->isVisible());
-        auto* text = viewer->findChild<QPlainTextEdit*>(QStringLiteral("TextClipboard"));
-        QCOMPARE(text->toPlainText(), QStringLiteral("before"));
+        click("LabelEditClipboard");
+        auto* text = child<QPlainTextEdit>("TextClipboard");
+        QCOMPARE(text->toPlainText(), "before");
         text->setPlainText(QStringLiteral("after"));
-        QTest::mouseClick(viewer->findChild<QPushButton*>(QStringLiteral("ButtonPutBack")), Qt::LeftButton);
-        QCOMPARE(f->clipboard.text, QStringLiteral("after"));
-
-        hover(QStringLiteral("LabelCopyToClip"));
-        QCOMPARE(f->clipboard.text, QStringLiteral("after"));
+        QTest::mouseClick(child("ButtonPutBack"), Qt::LeftButton);
+        QCOMPARE(f->clipboard.text, "after");
+        hover("LabelCopyToClip");
+        QCOMPARE(f->clipboard.text, "after");
         f->state.setRefillText(QStringLiteral("refill"));
-        hover(QStringLiteral("LabelCopyToClip"));
-        QCOMPARE(f->clipboard.text, QStringLiteral("refill"));
-    }
+        hover("LabelCopyToClip");
+        QCOMPARE(f->clipboard.text, "refill");
 
-    void viewerShortcuts()
-    {
         f->form.showInViewer(QStringLiteral("3:"), QStringLiteral("line one\r\nline two"));
-        auto* viewer = child<QPlainTextEdit>(QStringLiteral("TextSee"));
-        QTest::mouseDClick(viewer->viewport(), Qt::LeftButton);
-        QCOMPARE(f->clipboard.text, QStringLiteral("line one\r\nline two"));
-        QTest::keyClick(viewer, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(viewer->textCursor().selectedText().size(), QStringLiteral("line one\nline two").size());
+        auto* see = child<QPlainTextEdit>("TextSee");
+        QTest::mouseDClick(see->viewport(), Qt::LeftButton);
+        QCOMPARE(f->clipboard.text, "line one\r\nline two");
+        QTest::keyClick(see, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(see->textCursor().selectedText().size(), 17);
     }
 
-    // Each answer reaches its own files, kept as backups: declined at once, texts only, macros only.
-    void clearBox()
+    // Clear box: each answer reaches its own files, kept as backups: declined at once, texts
+    // only, macros only. Rename refuses sixteen characters and asks again; an empty answer is a
+    // cancel. Move does nothing at either end; otherwise the box and its name go along.
+    void boxLabels()
     {
+        const QString macros = DataFiles::macroFile(f->folder(), 1);
+        QVERIFY(TestFiles::write(macros, "01!\xac:Name>body\r\n"));
         f->save(4, QStringLiteral("text"));
-        QFile macros(DataFiles::macroFile(f->folder(), 1));
-        QVERIFY(TestFiles::write(macros.fileName(), "01!\xac:Name>body\r\n"));
-        const auto clear = [this](const QList<bool>& answers) {
-            for (bool yes : answers)
-                f->dialogs.expect(DialogScript::messageButton(yes ? QMessageBox::Yes : QMessageBox::No));
-            click(QStringLiteral("LabelClearBox"));
-        };
+        for (int b : {QMessageBox::No, QMessageBox::Yes, QMessageBox::Yes, QMessageBox::No, QMessageBox::Yes,
+                 QMessageBox::No, QMessageBox::Yes})
+            answer(b);
         const QString before = f->log.latest();
-        clear({false});
-        QCOMPARE(f->form.positionButtons()->button(4)->text(), QStringLiteral("+"));
+        click("LabelClearBox"); // No
+        QCOMPARE(button(4), "+");
         QCOMPARE(f->log.latest(), before);
-
-        clear({true, true, false});
-        const QString sure
-            = QStringLiteral("Moxeno Trellin|Are you sure you wish to clear data in box 1: Box 1 ?");
+        click("LabelClearBox"); // Yes, texts: yes, macros: no
+        const QString sure = "Moxeno Trellin|Are you sure you wish to clear data in box 1: Box 1 ?";
         QCOMPARE(f->dialogs.seen,
-            (QStringList {sure, sure,
-                QStringLiteral("Moxeno Trellin|Do you wish to clear the clipboard data?"),
-                QStringLiteral("Moxeno Trellin|Do you wish to clear the macros?")}));
-        QCOMPARE(f->form.positionButtons()->button(4)->text(), QString());
+            (QStringList {sure, sure, "Moxeno Trellin|Do you wish to clear the clipboard data?",
+                "Moxeno Trellin|Do you wish to clear the macros?"}));
+        QCOMPARE(button(4), QString());
         QVERIFY(QFile::exists(DataFiles::boxBackup(f->folder(), 1)));
-        QVERIFY(QFile::exists(macros.fileName()));
-        QCOMPARE(f->lastMessage(), QStringLiteral("Box 'Box 1' cleared successfully."));
-
-        clear({true, false, true});
-        QVERIFY(!QFile::exists(macros.fileName()));
+        QVERIFY(QFile::exists(macros));
+        QCOMPARE(f->lastMessage(), "Box 'Box 1' cleared successfully.");
+        f->save(4, QStringLiteral("text"));
+        click("LabelClearBox"); // Yes, texts: no, macros: yes
+        QCOMPARE(button(4), "+");
+        QVERIFY(!QFile::exists(macros));
         QVERIFY(QFile::exists(DataFiles::macroBackup(f->folder(), 1)));
-        QVERIFY(QFile::exists(DataFiles::boxBackup(f->folder(), 1)));
-    }
 
-    // Left and right labels, the ends, the name and texts going along with the box.
-    void moveBox()
-    {
-        f->save(1, QStringLiteral("first box"), 1);
+        f->dialogs.seen.clear();
+        f->dialogs.expect(DialogScript::inputText(QStringLiteral("sixteen chars!!!")));
+        answer(QMessageBox::Ok);
+        f->dialogs.expect(DialogScript::inputText(QStringLiteral("fifteen chars!!")));
+        click("LabelRenameBox");
+        const QString question = "Rename box 1|Enter a name for this box of data (max 15 characters).";
+        QCOMPARE(f->dialogs.seen,
+            (QStringList {question, "Moxeno Trellin|Only 15 characters allowed.", question}));
+        f->dialogs.expect(DialogScript::inputText(QString()));
+        click("LabelRenameBox");
+        QCOMPARE(f->form.boxCaption(1), "fifteen chars!!");
+
         f->save(1, QStringLiteral("last box"), 99);
-        const QString before = f->log.latest();
-        click(QStringLiteral("LabelMoveBox1")); // left
+        const auto file = [this](int box) { return TestFiles::read(DataFiles::boxFile(f->folder(), box)); };
+        const QString logged = f->log.latest();
+        click("LabelMoveBox1"); // left, from box 1
         QCOMPARE(f->form.selectedBox(), 1);
         f->form.selectBox(99);
-        click(QStringLiteral("LabelMoveBox0")); // right
+        click("LabelMoveBox0"); // right, from box 99
         QCOMPARE(f->form.selectedBox(), 99);
-        QCOMPARE(boxText(1, 1), QStringLiteral("first box"));
-        QCOMPARE(boxText(99, 1), QStringLiteral("last box"));
-        QCOMPARE(f->log.latest(), before);
-
-        f->save(2, QStringLiteral("box three text"), 3);
-        f->form.selectBox(3);
-        click(QStringLiteral("LabelMoveBox0"));
-        QCOMPARE(f->state.currentBox(), 4);
-        QCOMPARE(f->form.boxCaption(4), QStringLiteral("Box 3"));
-        QCOMPARE(f->form.boxCaption(3), QStringLiteral("Box 4"));
-        QCOMPARE(f->store.cached(2), QStringLiteral("box three text"));
+        QCOMPARE(f->log.latest(), logged);
+        QVERIFY(file(1).contains("text") && file(99).contains("last box"));
+        click("LabelMoveBox1");
+        QCOMPARE(f->state.currentBox(), 98);
+        QCOMPARE(f->form.boxCaption(98), "Box 99");
     }
 
-    void renameBox()
+    // Closing stores the placement in twips, but not a placement at the screen edge.
+    void closeStoresPlacement()
     {
-        // The question shows the current name; an empty answer is a cancel.
-        const auto answer = [](const char* current, const char* name) -> DialogScript::Answer {
-            return [current, name](QDialog& dialog) {
-                QCOMPARE(qobject_cast<QInputDialog*>(&dialog)->textValue(), QString::fromUtf8(current));
-                DialogScript::inputText(QString::fromUtf8(name))(dialog);
-            };
-        };
-        // Sixteen characters are refused, and the question comes again.
-        f->dialogs.expect(answer("Box 1", "sixteen chars!!!"));
-        f->dialogs.expect(DialogScript::messageButton(QMessageBox::Ok));
-        f->dialogs.expect(answer("Box 1", "fifteen chars!!"));
-        click(QStringLiteral("LabelRenameBox"));
-        const QString question
-            = QStringLiteral("Rename box 1|Enter a name for this box of data (max 15 characters).");
-        QCOMPARE(f->dialogs.seen,
-            (QStringList {question, QStringLiteral("Moxeno Trellin|Only 15 characters allowed."), question}));
-        QCOMPARE(f->form.boxCaption(1), QStringLiteral("fifteen chars!!"));
-
-        f->dialogs.expect(answer("fifteen chars!!", ""));
-        click(QStringLiteral("LabelRenameBox"));
-        QCOMPARE(f->form.boxCaption(1), QStringLiteral("fifteen chars!!"));
-    }
-
-    // Closing stores the box and the placement in twips, but not a placement at the screen edge.
-    void closeStoresBoxAndPlacement()
-    {
-        f->settings.IniWrite("Settings", "Left", "1200");
+        const auto stored = [this](const char* key) { return f->settings.IniRead("Settings", key, ""); };
         f->form.move(0, 60);
         f->form.close();
-        QCOMPARE(f->settings.IniRead("Settings", "Left", ""), QStringLiteral("1200"));
-        QCOMPARE(f->settings.IniRead("Settings", "Top", ""), QString());
-
+        QCOMPARE(stored("Left") + ',' + stored("Top"), ",");
         f->form.show();
-        f->form.selectBox(12);
         f->form.move(40, 60);
-        click(QStringLiteral("LabelClose"));
-        QVERIFY(!f->form.isVisible());
-        QCOMPARE(f->settings.IniRead("Settings", "BoxNo", ""), QStringLiteral("12"));
-        QCOMPARE(f->settings.IniRead("Settings", "Left", ""), QStringLiteral("600"));
-        QCOMPARE(f->settings.IniRead("Settings", "Top", ""), QStringLiteral("900"));
+        f->form.close();
+        QCOMPARE(stored("Left") + ',' + stored("Top"), "600,900");
     }
 };
 

@@ -3,7 +3,7 @@
 
 #include <QProcess>
 
-// Runs the real trellinctl binary on a temporary data folder.
+// Runs the real trellinctl binary on a temporary data folder; each case uses boxes of its own.
 class TestTrellinCtl : public QObject
 {
     Q_OBJECT
@@ -11,11 +11,10 @@ class TestTrellinCtl : public QObject
     struct Result
     {
         int code;
-        QByteArray out;
-        QByteArray err;
+        QByteArray out, err;
     };
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_data;
+    QTemporaryDir m_dir;
+    const QString m_data = m_dir.filePath(QStringLiteral("data"));
 
     Result ctl(const QStringList& args, const QByteArray& input = QByteArray(), bool withData = true)
     {
@@ -30,12 +29,7 @@ class TestTrellinCtl : public QObject
     }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_data = m_dir->filePath(QStringLiteral("data"));
-        QDir().mkpath(m_data);
-    }
+    void initTestCase() { QVERIFY(QDir().mkpath(m_data)); }
 
     void setGetAndMessages()
     {
@@ -57,8 +51,7 @@ private slots:
         for (const auto& [bad, why] : {std::pair {QByteArray(10000, 'a'), "over the limit of 9,999"},
                  std::pair {QByteArray("\xFF\xFE bad"), "not valid UTF-8"}}) {
             const Result r = ctl({"set", "2", "6"}, bad);
-            QCOMPARE(r.code, 1);
-            QVERIFY2(r.err.contains(why) && r.err.count('\n') == 1, r.err.constData());
+            QVERIFY2(r.code == 1 && r.err.contains(why) && r.err.count('\n') == 1, r.err.constData());
             QCOMPARE(ctl({"get", "2", "6"}).out, QByteArray());
         }
     }
@@ -70,71 +63,48 @@ private slots:
         ctl({"set", "3", "2"}, "two\nlines");
         ctl({"set", "3", "40"}, "forty");
         QCOMPARE(ctl({"list", "3"}).out, QByteArray("2\ttwo\n9\tfirst\n40\tforty\n"));
-        QCOMPARE(ctl({"list", "4"}).out, QByteArray());
 
-        const Result moved = ctl({"move", "3", "right"});
-        QCOMPARE(moved.code, 0);
-        QCOMPARE(moved.out, QByteArray("4\n"));
+        QCOMPARE(ctl({"move", "3", "right"}).out, QByteArray("4\n"));
         QCOMPARE(ctl({"get", "4", "40"}).out, QByteArray("forty"));
         const QList<QByteArray> names = ctl({"names"}).out.split('\n');
         QCOMPARE(names.size(), 100); // 99 lines and the empty rest after the last newline
         QCOMPARE(names.mid(2, 3), (QList<QByteArray> {"Box 4", "Fifteen chars!!", "Box 5"}));
         QCOMPARE(ctl({"move", "99", "right"}).code, 1);
 
-        const Result cleared = ctl({"clear", "4", "--texts"});
-        QCOMPARE(cleared.code, 0);
-        QCOMPARE(cleared.out, QByteArray("Box 'Fifteen chars!!' cleared successfully.\n"));
+        QCOMPARE(
+            ctl({"clear", "4", "--texts"}).out, QByteArray("Box 'Fifteen chars!!' cleared successfully.\n"));
         QCOMPARE(ctl({"list", "4"}).out, QByteArray());
     }
 
-    void badArgumentsExitWith2_data()
+    void usageAndKeys()
     {
-        QTest::addColumn<QStringList>("args");
-        QTest::newRow("no command") << QStringList {};
-        QTest::newRow("unknown command") << QStringList {"frobnicate"};
-        QTest::newRow("box 100") << QStringList {"list", "100"};
-        QTest::newRow("signed number") << QStringList {"get", "+1", "1"};
-        QTest::newRow("bad direction") << QStringList {"move", "1", "up"};
-    }
-    void badArgumentsExitWith2()
-    {
-        QFETCH(QStringList, args);
-        const Result r = ctl(args);
-        QCOMPARE(r.code, 2);
-        QVERIFY(r.err.contains("usage: trellinctl"));
-        QVERIFY(r.out.isEmpty());
-    }
-
-    void helpAndKeys()
-    {
+        // Bad arguments: exit status 2, the usage on stderr and nothing on stdout.
+        for (const QStringList& args :
+            {QStringList {}, {"frobnicate"}, {"list", "100"}, {"get", "+1", "1"}, {"move", "1", "up"}}) {
+            const Result r = ctl(args);
+            QVERIFY2(r.code == 2 && r.err.contains("usage: trellinctl") && r.out.isEmpty(),
+                qPrintable(args.join(u' ')));
+        }
         const Result help = ctl({"--help"});
-        QCOMPARE(help.code, 0);
-        QVERIFY(help.out.startsWith("usage: trellinctl"));
+        QVERIFY(help.code == 0 && help.out.startsWith("usage: trellinctl"));
 
-        const Result ok = ctl({"keys", "+(ab)~{TAB 2}{BS}"});
-        QCOMPARE(ok.code, 0);
-        QCOMPARE(
-            ok.out, "down SHIFT\nchar 'a'\nchar 'b'\nup SHIFT\nkey ENTER\nkey TAB\nkey TAB\nkey BACKSPACE\n");
+        QCOMPARE(ctl({"keys", "+(ab)~{BS}"}).out,
+            "down SHIFT\nchar 'a'\nchar 'b'\nup SHIFT\nkey ENTER\nkey BACKSPACE\n");
         const Result bad = ctl({"keys", "{BACKSPA"});
         QCOMPARE(bad.code, 1);
-        QCOMPARE(bad.err, QByteArray("trellinctl: character 1: '{' is never closed by '}'\n"));
-        QVERIFY(bad.out.isEmpty());
+        QCOMPARE(bad.out + bad.err, QByteArray("trellinctl: character 1: '{' is never closed by '}'\n"));
     }
 
+    // Without --data the settings name the folder; a missing folder is one clear line.
     void dataFolderFromSettings()
     {
-        // Without --data the settings name the folder; a missing folder is one clear line.
-        qputenv("XDG_CONFIG_HOME", m_dir->filePath(QStringLiteral("cfg")).toLocal8Bit());
-        QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("cfg/MoxenoTrellin"))));
-        const auto writeIni = [this](const QString& dataPath) {
-            return TestFiles::write(m_dir->filePath(QStringLiteral("cfg/MoxenoTrellin/MoxenoTrellin.ini")),
-                ("[Defaults]\r\nDataPath=" + dataPath + "\r\n").toUtf8());
-        };
-        QVERIFY(writeIni(m_data + u'/'));
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("cfg")).toLocal8Bit());
+        const QString ini = m_dir.filePath(QStringLiteral("cfg/MoxenoTrellin/MoxenoTrellin.ini"));
+        QVERIFY(TestFiles::write(ini, ("[Defaults]\r\nDataPath=" + m_data + "/\r\n").toUtf8()));
         ctl({"set", "9", "9"}, "via settings");
         QCOMPARE(ctl({"get", "9", "9"}, {}, false).out, QByteArray("via settings"));
 
-        QVERIFY(writeIni(QStringLiteral("/nonexistent/folder/")));
+        QVERIFY(TestFiles::write(ini, "[Defaults]\r\nDataPath=/nonexistent/folder/\r\n"));
         const Result missing = ctl({"names"}, {}, false);
         QCOMPARE(missing.code, 1);
         QCOMPARE(missing.err, "trellinctl: the data folder /nonexistent/folder/ does not exist\n");
@@ -143,19 +113,14 @@ private slots:
     void parallelWritersLoseNothing()
     {
         // Two writers rewrite the same box file at the same time; every position must survive.
-        QList<QProcess*> writers;
-        for (int first : {1, 50}) {
-            QString script;
-            for (int pos = first; pos < first + 12; ++pos)
-                script += QStringLiteral("printf 'text %1' | '%2' --data '%3' set 1 %1\n")
-                              .arg(pos)
-                              .arg(QStringLiteral(TRELLINCTL), m_data);
-            writers.append(new QProcess(this));
-            writers.last()->start(QStringLiteral("sh"), {QStringLiteral("-c"), script});
-        }
-        for (QProcess* writer : writers)
-            QVERIFY(writer->waitForFinished(60000));
-        qDeleteAll(writers);
+        QProcess writers;
+        writers.start(QStringLiteral("sh"),
+            {QStringLiteral("-c"),
+                QStringLiteral(
+                    "c=$0 d=$1; w() { for p in $(seq $1 $2); do printf \"text $p\" | \"$c\" --data \"$d\" "
+                    "set 1 $p; done; }; w 1 12 & w 50 61; wait"),
+                QStringLiteral(TRELLINCTL), m_data});
+        QVERIFY(writers.waitForFinished(60000));
         const QByteArray list = ctl({"list", "1"}).out;
         QCOMPARE(list.count('\n'), 24);
         for (int pos : {1, 12, 50, 61})

@@ -12,36 +12,27 @@ private slots:
     void renameNeverReplaces()
     {
         QTemporaryDir dir;
-        const QString a = dir.filePath(QStringLiteral("a")), b = dir.filePath(QStringLiteral("b"));
-        QVERIFY(TestFiles::write(a, "A") && TestFiles::write(b, "B"));
+        const auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
+        QVERIFY(TestFiles::write(path("a"), "A") && TestFiles::write(path("b"), "B"));
         QString error;
-        QCOMPARE(SafeRename::rename(a, b, &error), SafeRename::Result::TargetExists);
-        QVERIFY(error.contains(b));
-        QCOMPARE(TestFiles::read(a), QByteArray("A"));
-        QCOMPARE(TestFiles::read(b), QByteArray("B"));
-        QCOMPARE(
-            SafeRename::rename(dir.filePath(QStringLiteral("none")), b), SafeRename::Result::SourceMissing);
-        QCOMPARE(SafeRename::rename(a, dir.filePath(QStringLiteral("c"))), SafeRename::Result::Renamed);
-        QCOMPARE(TestFiles::read(dir.filePath(QStringLiteral("c"))), QByteArray("A"));
-        QCOMPARE(SafeRename::rename(b, dir.filePath(QStringLiteral("no/such/folder/b"))),
-            SafeRename::Result::Failed);
+        QCOMPARE(SafeRename::rename(path("a"), path("b"), &error), SafeRename::Result::TargetExists);
+        QVERIFY(error.contains(path("b")));
+        QCOMPARE(TestFiles::read(path("a")) + TestFiles::read(path("b")), QByteArray("AB"));
+        QCOMPARE(SafeRename::rename(path("none"), path("b")), SafeRename::Result::SourceMissing);
+        QCOMPARE(SafeRename::rename(path("a"), path("c")), SafeRename::Result::Renamed);
+        QCOMPARE(TestFiles::read(path("c")), QByteArray("A"));
+        QCOMPARE(SafeRename::rename(path("b"), path("no/such/folder/b")), SafeRename::Result::Failed);
     }
 
+    // Locks nest within one process; a missing folder cannot be locked, and says which.
     void locksNestWithinOneProcess()
     {
         QTemporaryDir dir;
         FolderLock outer(dir.path());
         QVERIFY(outer.isLocked());
-        {
-            FolderLock inner(dir.path(), 100);
-            QVERIFY(inner.isLocked());
-        }
-        FolderLock again(dir.path(), 100);
-        QVERIFY(again.isLocked());
-
+        QVERIFY(FolderLock(dir.path(), 100).isLocked());
         FolderLock missing(QStringLiteral("/nonexistent/folder"), 100);
-        QVERIFY(!missing.isLocked());
-        QVERIFY(missing.errorString().contains(QStringLiteral("/nonexistent/folder")));
+        QVERIFY(!missing.isLocked() && missing.errorString().contains(QStringLiteral("/nonexistent/folder")));
     }
 
     void lockHeldElsewhereTimesOutWithMessage()
@@ -61,8 +52,7 @@ private slots:
         }
         holder.kill();
         holder.waitForFinished();
-        FolderLock lock(dir.path(), 2000);
-        QVERIFY(lock.isLocked());
+        QVERIFY(FolderLock(dir.path(), 2000).isLocked());
     }
 };
 

@@ -1,10 +1,9 @@
-// A window that receives typed keys for the end-to-end tests and the typing benchmark.
-// It announces "ready <window id>" once its window is active, then answers commands on
-// standard input, one per line:
-//   text   -> "text <monotonic ns of the last change> <base64 of the UTF-8 text>"
-//   keys   -> "keys <base64 of the non-modifier key presses, e.g. 'Ctrl+A F5 Shift+End'>"
-//   clear  -> "ok" once text and key log are empty
-//   quit   -> exits
+// A window that receives typed keys for the end-to-end tests and the typing benchmark. It
+// announces "ready <window id>" once its window is active, then answers commands on standard
+// input, one per line, and quits at the end of its input:
+//   state -> "state <monotonic ns of the last change> <base64 of the UTF-8 text> <base64 of the
+//            non-modifier key presses, e.g. 'Ctrl+A F5 Shift+End'>"
+//   clear -> "ok" once text and key log are empty
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -25,10 +24,14 @@ public:
         });
         connect(&m_input, &QSocketNotifier::activated, this, [this] { readCommands(); });
         // The window manager gives new windows the focus, but a busy machine can lose the
-        // race with the mapping; ask again until the window is active.
-        connect(&m_activation, &QTimer::timeout, this,
-            [this] { m_announced ? m_activation.stop() : activateWindow(); });
-        m_activation.start(500);
+        // race with the mapping; ask again until the window is active, then announce it.
+        connect(&m_activation, &QTimer::timeout, this, [this] {
+            if (!isActiveWindow())
+                return activateWindow();
+            m_activation.stop();
+            reply("ready " + QByteArray::number(qulonglong(winId())));
+        });
+        m_activation.start(200);
     }
 
 protected:
@@ -37,15 +40,6 @@ protected:
         if (!QList<int> {Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt, Qt::Key_Meta}.contains(event->key()))
             m_keys.append(QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText));
         QPlainTextEdit::keyPressEvent(event);
-    }
-
-    void changeEvent(QEvent* event) override
-    {
-        if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_announced) {
-            m_announced = true;
-            reply("ready " + QByteArray::number(qulonglong(winId())));
-        }
-        QPlainTextEdit::changeEvent(event);
     }
 
 private:
@@ -63,17 +57,13 @@ private:
             return QApplication::quit();
         m_pending.append(buffer, count);
         for (qsizetype end; (end = m_pending.indexOf('\n')) >= 0; m_pending.remove(0, end + 1)) {
-            const QByteArray command = m_pending.left(end).trimmed();
-            if (command == "text") {
-                reply("text " + QByteArray::number(m_lastChange) + ' ' + toPlainText().toUtf8().toBase64());
-            } else if (command == "keys") {
-                reply("keys " + m_keys.join(u' ').toUtf8().toBase64());
-            } else if (command == "clear") {
+            if (m_pending.startsWith("state\n")) {
+                reply("state " + QByteArray::number(m_lastChange) + ' ' + toPlainText().toUtf8().toBase64()
+                    + ' ' + m_keys.join(u' ').toUtf8().toBase64());
+            } else if (m_pending.startsWith("clear\n")) {
                 clear();
                 m_keys.clear();
                 reply("ok");
-            } else if (command == "quit") {
-                QApplication::quit();
             }
         }
     }
@@ -83,14 +73,13 @@ private:
     QByteArray m_pending;
     QStringList m_keys;
     qint64 m_lastChange = 0;
-    bool m_announced = false;
 };
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     TypingTarget target;
-    target.setWindowTitle(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("Typing target"));
+    target.setWindowTitle(QString::fromLocal8Bit(argc > 1 ? argv[1] : "Typing target"));
     target.resize(640, 400);
     target.show();
     return app.exec();

@@ -24,23 +24,12 @@ QList<Piece> mixedText(int minimumLength)
 {
     const auto literal = [](const QString& text) { return Piece {KeystrokeNotation::escape(text), text}; };
     const QList<Piece> block {
-        literal(QStringLiteral("the quick brown fox jumps over the lazy dog ")),
-        literal(QStringLiteral("THE QUICK BROWN FOX 0123456789 ")),
-        literal(QStringLiteral("~!@#$%^&*()_+{}|:\"<>? -=[]\\;',./` ")),
-        {QStringLiteral("~"), QStringLiteral("\n")},
-        {QStringLiteral("{TAB}"), QStringLiteral("\t")},
-        {QStringLiteral("+(abc)x"), QStringLiteral("ABCx")},
-        {QStringLiteral("{ENTER}"), QStringLiteral("\n")},
-        literal(QStringLiteral("é € ł ß 日本 Ωμέγα\t")),
-        {QStringLiteral("\n"), QStringLiteral("\n")},
-    };
+        literal("the quick brown fox jumps over the lazy dog THE QUICK BROWN FOX 0123456789 "),
+        literal("~!@#$%^&*()_+{}|:\"<>? -=[]\\;',./` é € ł ß 日本 Ωμέγα\t\n"), {"~", "\n"}, {"{TAB}", "\t"},
+        {"+(abc)x", "ABCx"}, {"{ENTER}", "\n"}};
     QList<Piece> pieces;
-    for (int length = 0; length < minimumLength;) {
-        for (const Piece& piece : block) {
-            pieces.append(piece);
-            length += int(piece.expected.size());
-        }
-    }
+    for (qsizetype length = 0; length < minimumLength; length += pieces.last().expected.size())
+        pieces.append(block.at(pieces.size() % block.size()));
     return pieces;
 }
 
@@ -59,11 +48,9 @@ int keycodesFor(Display* display, KeySym keysym)
     XDisplayKeycodes(display, &minKeycode, &maxKeycode);
     KeySym* map = XGetKeyboardMapping(display, KeyCode(minKeycode), maxKeycode - minKeycode + 1, &perKeycode);
     int count = 0;
-    for (KeySym* row = map; row < map + (maxKeycode - minKeycode + 1) * perKeycode; row += perKeycode) {
-        const auto bound = std::count_if(row, row + perKeycode, [](KeySym s) { return s != NoSymbol; });
-        count
-            += keysym == NoSymbol ? bound == 0 : std::find(row, row + perKeycode, keysym) != row + perKeycode;
-    }
+    for (KeySym* row = map; row < map + (maxKeycode - minKeycode + 1) * perKeycode; row += perKeycode)
+        count += keysym == NoSymbol ? std::count(row, row + perKeycode, NoSymbol) == perKeycode
+                                    : std::count(row, row + perKeycode, keysym) > 0;
     XFree(map);
     return count;
 }
@@ -93,59 +80,53 @@ private slots:
     {
         QVERIFY(m_target.clear());
         QVERIFY(m_locks.setLocks({false, false, false}));
+        m_sender.setOptions(X11KeySender::defaultOptions());
     }
 
     // Nothing dropped or reordered, nothing left pressed, whatever state the keyboard was in.
     void typesIntoAnotherProgram_data()
     {
-        QTest::addColumn<bool>("inPieces");
-        QTest::addColumn<bool>("capsLock");
-        QTest::addColumn<bool>("userHoldsCtrl");
-        QTest::newRow("one send") << false << false << false;
-        QTest::newRow("one send, Caps Lock on") << false << true << false;
-        QTest::newRow("one send while the user holds Ctrl") << false << false << true;
-        QTest::newRow("many sends with wait") << true << false << false;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("one send") << "";
+        QTest::newRow("one send, Caps Lock on") << "caps";
+        QTest::newRow("one send while the user holds Ctrl") << "ctrl";
+        QTest::newRow("many sends with wait") << "pieces";
     }
     void typesIntoAnotherProgram()
     {
-        QFETCH(bool, inPieces);
-        QFETCH(bool, capsLock);
-        QFETCH(bool, userHoldsCtrl);
+        QFETCH(QString, how);
+        const bool capsLock = how == u"caps", inPieces = how == u"pieces";
         QVERIFY(m_locks.setLocks({capsLock, false, false}));
-        if (userHoldsCtrl) {
+        if (how == u"ctrl") {
             XTestFakeKeyEvent(display(), XKeysymToKeycode(display(), XK_Control_L), True, CurrentTime);
             XSync(display(), False);
             QVERIFY(anyKeyDown(display()));
         }
 
-        QString notation;
-        QString expected;
+        QString notation, expected;
         for (const Piece& piece : mixedText(2000)) {
             notation += piece.notation;
             expected += piece.expected;
             if (inPieces)
-                QVERIFY(m_sender.SendKeys(piece.notation, true).ok());
+                QCOMPARE(m_sender.SendKeys(piece.notation, true).error, QString());
         }
-        if (!inPieces) {
-            const auto result = m_sender.SendKeys(notation, true);
-            QVERIFY2(result.ok(), qPrintable(result.error));
-        }
+        if (!inPieces)
+            QCOMPARE(m_sender.SendKeys(notation, true).error, QString());
         QCOMPARE(m_target.waitForText(expected), expected);
 
         XkbStateRec state {};
         XkbGetState(display(), XkbUseCoreKbd, &state);
-        QCOMPARE(state.base_mods, 0);
-        QCOMPARE(state.latched_mods, 0);
+        QCOMPARE(state.base_mods | state.latched_mods, 0);
         QCOMPARE(bool(state.locked_mods & LockMask), capsLock);
         QVERIFY(!anyKeyDown(display()));
     }
 
     void namedKeysAndModifiers()
     {
-        QVERIFY(
-            m_sender.SendKeys(QStringLiteral("^a%b{F5}+{END}{ESC}{ADD}{PGDN}{F12}+{TAB}{BS}"), true).ok());
-        const QStringList expected {"Ctrl+A", "Alt+B", "F5", "Shift+End", "Esc", "Num++", "PgDown", "F12",
-            "Shift+Backtab", "Backspace"};
+        QCOMPARE(m_sender.SendKeys(QStringLiteral("^a%b{F5}+{END}{ESC}{ADD}{PGDN}+{TAB}{BS}"), true).error,
+            QString());
+        const QStringList expected {
+            "Ctrl+A", "Alt+B", "F5", "Shift+End", "Esc", "Num++", "PgDown", "Shift+Backtab", "Backspace"};
         QTRY_COMPARE_WITH_TIMEOUT(m_target.keys(), expected, kSlowMachineMs);
         QVERIFY(!anyKeyDown(display()));
     }
@@ -166,24 +147,21 @@ private slots:
     // keycodes must be unbound before the process ends, or the user's keymap keeps them.
     void trellinctlTypesAndLeavesTheKeymapClean()
     {
-        QProcess ctl;
-        ctl.start(QStringLiteral(TRELLINCTL),
-            {QStringLiteral("type"), QStringLiteral("w\u00F6rld \u65E5\u672C~+(abc)")});
-        QVERIFY(ctl.waitForFinished(kSlowMachineMs));
-        QCOMPARE(ctl.exitCode(), 0);
+        QCOMPARE(
+            QProcess::execute(QStringLiteral(TRELLINCTL), {"type", "w\u00F6rld \u65E5\u672C~+(abc)"}), 0);
         const QString expected = QStringLiteral("w\u00F6rld \u65E5\u672C\nABC");
         QCOMPARE(m_target.waitForText(expected), expected);
         QCOMPARE(keycodesFor(display(), kIdeograph), 0);
     }
 
-    // With the receiver pinged, and with only a pause (wide on a shared machine) before re-use.
     void moreDistinctCharactersThanSpareKeycodes_data()
     {
         QTest::addColumn<bool>("ping");
         QTest::addColumn<int>("extra");
         QTest::newRow("receiver pinged before re-use") << true << 15;
-        // Without the ping only a pause protects the re-use; this shared machine gets a wide one.
-        QTest::newRow("pause before re-use") << false << 4;
+        // Without the ping only a pause protects the re-use, and a loaded machine can keep the
+        // receiver behind for hundreds of milliseconds: two re-uses with a wide pause.
+        QTest::newRow("pause before re-use") << false << 2;
     }
     void moreDistinctCharactersThanSpareKeycodes()
     {
@@ -191,16 +169,14 @@ private slots:
         QFETCH(int, extra);
         X11KeySender::Options options = X11KeySender::defaultOptions();
         options.pingReceiver = ping;
-        options.rebindPauseMs = 250;
+        options.rebindPauseMs = 1000;
         m_sender.setOptions(options);
         m_sender.releaseSpareKeycodes();
         QString text;
         for (int i = 0; i < keycodesFor(display(), NoSymbol) + extra; ++i)
             text += QChar(0x4e00 + 3 * i);
         text += text.left(5); // typed again after their keycodes were re-used
-        const bool sent = m_sender.SendKeys(text, true).ok();
-        m_sender.setOptions(X11KeySender::defaultOptions());
-        QVERIFY(sent);
+        QCOMPARE(m_sender.SendKeys(text, true).error, QString());
         QCOMPARE(m_target.waitForText(text), text);
     }
 
@@ -209,8 +185,7 @@ private slots:
         // From Caps Lock on, and with Num Lock already on.
         for (const X11KeyboardLocks::State before :
             {X11KeyboardLocks::State {true, false, false}, {false, true, false}}) {
-            QVERIFY(m_locks.setLocks(before));
-            QVERIFY(m_locks.SetNumLockOn());
+            QVERIFY(m_locks.setLocks(before) && m_locks.SetNumLockOn());
             const auto state = m_locks.state();
             QVERIFY(state && state->numLock && !state->capsLock && !state->scrollLock);
         }

@@ -14,16 +14,12 @@ private slots:
         PlatformServices services;
         QVERIFY(!services.usesX11());
         QVERIFY(services.unavailableReason().contains(QStringLiteral("offscreen")));
-        const auto result = services.keySender().SendKeys(QStringLiteral("abc"), true);
-        QVERIFY(!result.ok());
-        QVERIFY(result.error.contains(QStringLiteral("offscreen")));
+        QVERIFY(services.keySender().SendKeys(QStringLiteral("abc"), true).error.contains(u"offscreen"));
+        // Unreadable text is still reported as such.
+        QVERIFY(services.keySender().SendKeys(QStringLiteral("{NOPE}"), true).error.contains(u"NOPE"));
         QVERIFY(!services.windowSwitcher().SwitchToLastWindow());
         QVERIFY(!services.windowSwitcher().SwitchPastProgressWindow());
         QVERIFY(!services.keyboardLocks().SetNumLockOn());
-        // Unreadable text is still reported as such.
-        QVERIFY(services.keySender()
-                    .SendKeys(QStringLiteral("{NOPE}"), true)
-                    .error.contains(QStringLiteral("NOPE")));
     }
 
     // No X server there, and a malformed display name.
@@ -32,19 +28,13 @@ private slots:
         for (const QByteArray& display : {QByteArray(":4711"), QByteArray("no-such-host-name:0.0x")}) {
             X11KeySender sender(display);
             QVERIFY(!sender.isAvailable());
-            const auto result = sender.SendKeys(QStringLiteral("abc"), true);
-            QVERIFY2(result.error.startsWith(QStringLiteral("cannot type keys: no X11 display")),
-                qPrintable(result.error));
-
+            const QString error = sender.SendKeys(QStringLiteral("abc"), true).error;
+            QVERIFY2(error.startsWith(QStringLiteral("cannot type keys: no X11 display")), qPrintable(error));
             X11WindowTracker tracker(display);
-            QVERIFY(!tracker.isAvailable());
-            QVERIFY(!tracker.SwitchToLastWindow());
-            QVERIFY(!tracker.SwitchPastProgressWindow());
-            QCOMPARE(tracker.lastWindowTarget(), 0ul);
-
+            QVERIFY(!tracker.isAvailable() && !tracker.SwitchToLastWindow()
+                && !tracker.SwitchPastProgressWindow());
             X11KeyboardLocks locks(display);
-            QVERIFY(!locks.SetNumLockOn());
-            QVERIFY(!locks.state());
+            QVERIFY(!locks.SetNumLockOn() && !locks.state());
         }
     }
 };
