@@ -29,12 +29,14 @@ public:
         int paceMicroseconds;
         int releaseDelayMs; // spare keycodes stay bound this long after the last key
         // Before a spare keycode is bound anew, when the receiver cannot be pinged: this, plus
-        // 10 ms for each keyboard map change the receiver may still have to read.
+        // 10 ms for each keyboard map change the receiver may still have to read. A busy machine
+        // keeps a receiver a few hundred milliseconds behind, and a re-bound keycode it reads too
+        // late types the wrong character, so the pause is wide: it is rare and costs little.
         int rebindPauseMs;
         bool pingReceiver;
         int receiverTimeoutMs; // longest wait for the receiver's answer
     };
-    static Options defaultOptions() { return {8, 1000, 200, 50, true, 2000}; }
+    static Options defaultOptions() { return {8, 1000, 200, 300, true, 2000}; }
 
     explicit X11KeySender(const QByteArray& displayName = QByteArray());
     X11KeySender(const Options& options, const QByteArray& displayName);
