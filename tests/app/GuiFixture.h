@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTest>
 
 // The main window over a fresh data folder and settings file, with the real dialogs answered
 // by a DialogScript and an in-memory clipboard.
@@ -33,6 +34,14 @@ struct GuiFixture
         prompter.setParentWindow(&form);
         form.setCaptions(boxes.captions());
         form.selectBox(1);
+    }
+
+    // A fixture with its main window shown and exposed; nothing when the window never appears.
+    static std::unique_ptr<GuiFixture> shown()
+    {
+        auto fixture = std::make_unique<GuiFixture>();
+        fixture->form.show();
+        return QTest::qWaitForWindowExposed(&fixture->form) ? std::move(fixture) : nullptr;
     }
 
     QString folder() const { return state.dataFolder(); }

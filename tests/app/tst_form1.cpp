@@ -44,12 +44,7 @@ private:
 private slots:
     void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl"); }
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
-    void init()
-    {
-        f = std::make_unique<GuiFixture>();
-        f->form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f->form));
-    }
+    void init() { QVERIFY((f = GuiFixture::shown()) != nullptr); }
     void cleanup()
     {
         QVERIFY2(f->dialogs.usedUp(), "an expected dialog did not open");
