@@ -47,7 +47,14 @@ struct GuiFixture
     QString folder() const { return state.dataFolder(); }
     // The message of the newest status log entry, without its time stamp.
     QString lastMessage() const { return log.latest().mid(10); }
-    template<typename T> T* child(const QString& name) const { return form.findChild<T*>(name); }
+    // A control of the main window by name; a misspelt name stops the test with a message.
+    template<typename T> T* child(const QString& name) const
+    {
+        T* widget = form.findChild<T*>(name);
+        if (!widget)
+            qFatal("no control named %s", qPrintable(name));
+        return widget;
+    }
     void save(int position, const QString& text, int box = 1)
     {
         state.setWarnOverwrite(false);

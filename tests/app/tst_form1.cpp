@@ -169,6 +169,7 @@ private slots:
         f->clipboard.text = QStringLiteral("before");
         click("LabelEditClipboard");
         auto* text = child<QPlainTextEdit>("TextClipboard");
+        QVERIFY(text->isVisible());
         QCOMPARE(text->toPlainText(), "before");
         text->setPlainText(QStringLiteral("after"));
         QTest::mouseClick(child("ButtonPutBack"), Qt::LeftButton);
