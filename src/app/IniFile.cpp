@@ -120,7 +120,14 @@ bool IniFile::write(const QString& path, const QString& section, const QString& 
         return false;
     }
 
-    const QString existing = TextFile::read(path).value_or(QString());
+    // Never rewrite a file that could not be read: every other setting in it would be lost.
+    QString existing;
+    if (QFileInfo::exists(path)) {
+        const std::optional<QString> content = TextFile::read(path, error);
+        if (!content)
+            return false;
+        existing = *content;
+    }
     QList<Line> lines = splitKeepingEnds(existing);
     const QString crlf = QStringLiteral("\r\n");
 

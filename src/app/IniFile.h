@@ -16,7 +16,8 @@ public:
                         const QString& defaultValue);
 
     // Carriage returns and line feeds in the value are stored as blanks, one for one.
-    // Returns false, with a reason in error, when the file could not be written.
+    // Returns false, with a reason in error, when the file could not be written, or when it
+    // exists but could not be read (it is then left as it was).
     static bool write(const QString& path, const QString& section, const QString& key, const QString& value,
                       QString* error = nullptr);
 };

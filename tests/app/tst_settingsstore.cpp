@@ -25,13 +25,13 @@ private slots:
     // sections with the same name counts.
     void reads()
     {
-        setFile(
-            "; comment\r\n[Settings]\r\nBoxNo=7\r\nLeft = 120 \r\nEmpty=\r\nQuoted=\"a b\"\r\n[Defaults]\r\n"
-            "DataPath=/data/\r\n[settings]\r\nBoxNo=99\r\nTop=1\r\n[MX]\r\nMX1=Caf\xE9\r\n");
+        setFile("; comment\r\n[Settings]\r\nBoxNo=7\r\nLeft = 120 \r\nEmpty=\r\nQuoted=\"a b\"\r\n"
+                "Q=\"\"\r\n[Defaults]\r\nDataPath=/data/\r\n[settings]\r\nBoxNo=99\r\nTop=1\r\n[MX]\r\n"
+                "MX1=Caf\xE9\r\n");
         const QStringList got {read("SETTINGS", "boxno"), read("Settings", "Left"), read("Settings", "Empty"),
-            read("Settings", "Quoted"), read("Settings", "Top"), read("Defaults", "BoxNo"),
-            read("MX", "MX1")};
-        QCOMPARE(got, (QStringList {"7", "120", "", "a b", "default", "default", "Caf\u00E9"}));
+            read("Settings", "Quoted"), read("Settings", "Q"), read("Settings", "Top"),
+            read("Defaults", "BoxNo"), read("MX", "MX1")};
+        QCOMPARE(got, (QStringList {"7", "120", "", "a b", "", "default", "default", "Caf\u00E9"}));
         QFile::remove(m_path);
         QCOMPARE(read("Settings", "BoxNo"), QStringLiteral("default"));
     }
@@ -74,6 +74,28 @@ private slots:
         QCOMPARE(read("Settings", "BoxNo"), QStringLiteral("4"));
         QVERIFY(write("Settings", "BoxNo", QStringLiteral("5")));
         QCOMPARE(bytes(), QByteArray(garbage).replace("BoxNo=4", "BoxNo=5"));
+    }
+
+    // A last line without a line end gets one before a key or a section is added after it.
+    void writeAfterLastLineWithoutLineEnd()
+    {
+        setFile("[Settings]\r\nBoxNo=1");
+        QVERIFY(write("Settings", "Left", QStringLiteral("36")));
+        QCOMPARE(bytes(), QByteArray("[Settings]\r\nBoxNo=1\r\nLeft=36\r\n"));
+        QCOMPARE(read("Settings", "BoxNo") + u'/' + read("Settings", "Left"), QStringLiteral("1/36"));
+        setFile("[Settings]\r\nBoxNo=1");
+        QVERIFY(write("Search", "0", QStringLiteral("x")));
+        QCOMPARE(bytes(), QByteArray("[Settings]\r\nBoxNo=1\r\n[Search]\r\n0=x\r\n"));
+    }
+
+    // A socket cannot be read but could be renamed over, so only the read check keeps it.
+    void unreadableFileIsNeverRewritten()
+    {
+        QVERIFY2(TestFiles::makeSocket(m_path), qPrintable(m_path));
+        QString error;
+        QVERIFY(!IniFile::write(m_path, "Settings", "BoxNo", "1", &error));
+        QVERIFY2(error.contains(m_path), qPrintable(error));
+        QVERIFY(TestFiles::isSocket(m_path));
     }
 
     void writeToUnwritablePlaceReportsFailure()

@@ -5,6 +5,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 // Whole files for preparing and checking what the program stores.
 namespace TestFiles {
 
@@ -21,6 +27,29 @@ inline QByteArray read(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Leaves a bound Unix domain socket at path: it exists and cannot be opened, even by root, yet a
+// rename could replace it. False when that fails, e.g. for a path too long for a socket address.
+inline bool makeSocket(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    sockaddr_un address {};
+    if (name.size() >= qsizetype(sizeof address.sun_path))
+        return false;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, name.constData(), std::size_t(name.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return bound;
+}
+
+inline bool isSocket(const QString& path)
+{
+    struct stat info;
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISSOCK(info.st_mode);
 }
 
 } // namespace TestFiles
