@@ -2,8 +2,12 @@
 #include "TestFiles.h"
 #include "core/FolderLock.h"
 #include "core/SafeRename.h"
+#include "core/TextFile.h"
 
 #include <QProcess>
+
+#include <csignal>
+#include <sys/resource.h>
 
 class TestFileSafety : public QObject
 {
@@ -22,6 +26,39 @@ private slots:
         QCOMPARE(SafeRename::rename(path("a"), path("c")), SafeRename::Result::Renamed);
         QCOMPARE(TestFiles::read(path("c")), QByteArray("A"));
         QCOMPARE(SafeRename::rename(path("b"), path("no/such/folder/b")), SafeRename::Result::Failed);
+    }
+
+    // A temporary file left by an interrupted rewrite, longer than the new content, leaves no trace.
+    void leftoverTemporaryNeverLeaksIntoTheFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("f"));
+        QVERIFY(TestFiles::write(TextFile::temporaryPath(path), "left over from a crash"));
+        QVERIFY(TextFile::writeAtomically(path, "new"));
+        QCOMPARE(TestFiles::read(path), QByteArray("new"));
+        QVERIFY(!QFileInfo::exists(TextFile::temporaryPath(path)));
+    }
+
+    // A write cut short (here by a file size limit) is reported and replaces nothing.
+    void writeCutShortReplacesNothing()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("f"));
+        QVERIFY(TestFiles::write(path, "original"));
+        rlimit saved {};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        rlimit small = saved;
+        small.rlim_cur = 4;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN); // else the signal ends the process
+        QString error;
+        const bool written = TextFile::writeAtomically(path, QByteArray(100, 'x'), &error);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, handler);
+        QVERIFY(!written);
+        QVERIFY2(error.contains(TextFile::temporaryPath(path)), qPrintable(error));
+        QCOMPARE(TestFiles::read(path), QByteArray("original"));
+        QVERIFY(!QFileInfo::exists(TextFile::temporaryPath(path)));
     }
 
     // Locks nest within one process; a missing folder cannot be locked, and says which.
