@@ -81,24 +81,24 @@ bool BoxManager::clearBox(int box, bool texts, bool macros)
     return true;
 }
 
-bool BoxManager::swapFiles(const QString& a, const QString& b, const QString& temporary, QString* error)
+bool BoxManager::swapFiles(
+    const QString& a, const QString& b, const QString& temporary, QString* error, const Rename& rename)
 {
     using R = SafeRename::Result;
-    // Three renames through the temporary name; a box without a file simply has none after.
-    const R first = SafeRename::rename(a, temporary, error);
+    const R first = rename(a, temporary, error);
     if (first != R::Renamed && first != R::SourceMissing)
         return false;
-    const R second = SafeRename::rename(b, a, error);
+    const R second = rename(b, a, error);
     if (second != R::Renamed && second != R::SourceMissing) {
         if (first == R::Renamed)
-            SafeRename::rename(temporary, a);
+            rename(temporary, a, nullptr);
         return false;
     }
-    if (first == R::Renamed && SafeRename::rename(temporary, b, error) != R::Renamed) {
+    if (first == R::Renamed && rename(temporary, b, error) != R::Renamed) {
         // Put both files back where they were.
         if (second == R::Renamed)
-            SafeRename::rename(a, b);
-        SafeRename::rename(temporary, a);
+            rename(a, b, nullptr);
+        rename(temporary, a, nullptr);
         return false;
     }
     return true;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/SafeRename.h"
+
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class AppState;
@@ -52,9 +55,14 @@ public:
     void refillClipboard();
     void copyToClipboard(const QString& text);
 
-private:
-    bool swapFiles(const QString& a, const QString& b, const QString& temporary, QString* error);
+    // Swaps two files through a temporary name without ever replacing a file; a missing file is
+    // missing after. When a step fails both files go back in place. The rename step can be
+    // replaced, so that a test can make any step fail.
+    using Rename = std::function<SafeRename::Result(const QString&, const QString&, QString*)>;
+    static bool swapFiles(const QString& a, const QString& b, const QString& temporary, QString* error,
+        const Rename& rename = SafeRename::rename);
 
+private:
     AppState& m_state;
     BoxStore& m_store;
     Clipboard& m_clipboard;

@@ -51,7 +51,7 @@ private slots:
     void moveBox_data()
     {
         QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QString>("blocked"); // a folder here blocks the rewrite of that file
+        QTest::addColumn<QString>("blocked"); // a link to nowhere here blocks a write or rename to it
         QTest::addColumn<QStringList>("after");
         QTest::addColumn<QString>("why"); // in the log; empty when the box moved
         const QStringList two {"3=three", "Macros4=m>x"};
@@ -59,7 +59,10 @@ private slots:
         const QStringList leftover {"0=rescued", "3=three", "4=four"};
         QTest::newRow("never overwrites a leftover") << leftover << "" << leftover << "0.txt is in the way";
         QTest::newRow("rolls back when the names cannot be written")
-            << two << "MoxenoTrellinNames.txt" << two << "MoxenoTrellinNames.txt";
+            << two << "MoxenoTrellinNames.txt_" << two << "MoxenoTrellinNames.txt";
+        const QStringList three {"3=three", "4=four", "Macros4=m>x"};
+        QTest::newRow("rolls back the texts when the macros cannot move")
+            << three << "MoxenoTrellinMacros0.txt" << three << "MoxenoTrellinMacros4.txt to";
     }
     void moveBox()
     {
@@ -70,12 +73,28 @@ private slots:
             QVERIFY(TestFiles::write(file("MoxenoTrellin" + entry.section(u'=', 0, 0) + ".txt"),
                 "01!\xAC:" + entry.section(u'=', 1).toLatin1() + "\r\n"));
         if (!blocked.isEmpty())
-            QVERIFY(QDir().mkpath(file(blocked + QStringLiteral("_/blocked"))));
+            QVERIFY(QFile::link(QStringLiteral("/nonexistent/folder/x"), file(blocked)));
         QCOMPARE(f->manager.moveBox(3, BoxManager::Direction::Right),
             why.isEmpty() ? std::optional<int>(4) : std::nullopt);
         QTEST(files(), "after");
         if (!why.isEmpty())
             QVERIFY(f->lastMessage().startsWith(u"Box 3 not moved: ") && f->lastMessage().contains(why));
+    }
+
+    // A swap whose second or third rename fails puts both files back. Nothing in the folder can
+    // make those steps fail while the folder is locked, so the rename is replaced here.
+    void swapUndoesAFailedStep()
+    {
+        for (const int failing : {2, 3}) {
+            QVERIFY(TestFiles::write(file("a"), "A") && TestFiles::write(file("b"), "B"));
+            int step = 0;
+            const auto rename = [&](const QString& from, const QString& to, QString* error) {
+                return ++step == failing ? SafeRename::Result::Failed : SafeRename::rename(from, to, error);
+            };
+            QVERIFY(!BoxManager::swapFiles(file("a"), file("b"), file("t"), nullptr, rename));
+            QCOMPARE(TestFiles::read(file("a")) + TestFiles::read(file("b")), QByteArray("AB"));
+            QVERIFY(!QFileInfo::exists(file("t")));
+        }
     }
 
     // A rename keeps the other lines of a short names file and turns line breaks, which would shift
