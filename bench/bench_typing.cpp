@@ -3,7 +3,7 @@
 // Run it inside a private X session: scripts/x11-session.sh build-bench/bench/bench_typing
 #include "TargetProcess.h"
 #include "macros/KeystrokeNotation.h"
-#include "platform/X11KeySender.h"
+#include "platform/x11/X11KeySender.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -126,7 +126,7 @@ int main(int argc, char** argv)
         {"X11KeySender, 1 ms every 8 keys",
             [&] {
                 sender.releaseSpareKeycodes(); // every run pays for binding its characters
-                return sender.SendKeys(notation, true).ok();
+                return sender.sendKeys(notation, true).ok();
             },
             {}},
         {"xdotool type --delay 0",

@@ -1,23 +1,24 @@
 #pragma once
 
-#include "app/AppState.h"
-#include "app/GuiPrompter.h"
-#include "app/HelpWindow.h"
-#include "app/SettingsStore.h"
-#include "app/StatusLog.h"
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
 #include "boxes/PositionActions.h"
+#include "core/DataContext.h"
+#include "core/Settings.h"
+#include "core/SettingsStore.h"
+#include "core/StatusLog.h"
+#include "gui/dialogs/GuiPrompter.h"
+#include "gui/main/HelpWindow.h"
 
 #include <functional>
 #include <memory>
 
 class Clipboard;
-class Form1;
+class MainWindow;
 class MacroSource;
 
 // Everything one run of the program holds, and its start procedure: the settings, the shared
-// state, the box store and its commands, the dialogs' prompter, the help and the main window.
+// context, the box store and its commands, the dialogs' prompter, the help and the main window.
 class TrellinApp
 {
 public:
@@ -38,8 +39,8 @@ public:
     bool start();
     QString failure() const { return m_failure; }
 
-    Form1* form() const { return m_form.get(); }
-    AppState& state() { return m_state; }
+    MainWindow* window() const { return m_window.get(); }
+    DataContext& context() { return m_context; }
     BoxStore& store() { return m_store; }
     HelpWindow& help() { return m_help; }
 
@@ -48,14 +49,15 @@ private:
 
     Clipboard& m_clipboard;
     Platform m_platform;
-    SettingsStore m_settings;
+    SettingsStore m_settingsStore;
+    Settings m_settings;
     StatusLog m_log;
     GuiPrompter m_prompter;
-    AppState m_state;
+    DataContext m_context;
     BoxStore m_store;
     BoxManager m_boxes;
     PositionActions m_actions;
     HelpWindow m_help;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<MainWindow> m_window;
     QString m_failure;
 };

@@ -1,8 +1,8 @@
 #include "boxes/BoxManager.h"
 
-#include "app/AppState.h"
-#include "app/Prompter.h"
-#include "app/StatusLog.h"
+#include "core/DataContext.h"
+#include "core/Prompter.h"
+#include "core/StatusLog.h"
 #include "boxes/BoxStore.h"
 #include "boxes/DataFiles.h"
 #include "boxes/NamesFile.h"
@@ -13,8 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-BoxManager::BoxManager(AppState& state, BoxStore& store, Clipboard& clipboard)
-    : m_state(state)
+BoxManager::BoxManager(DataContext& context, BoxStore& store, Clipboard& clipboard)
+    : m_context(context)
     , m_store(store)
     , m_clipboard(clipboard)
 {
@@ -22,17 +22,17 @@ BoxManager::BoxManager(AppState& state, BoxStore& store, Clipboard& clipboard)
 
 QStringList BoxManager::captions() const
 {
-    return NamesFile::captions(m_state.dataFolder());
+    return NamesFile::captions(m_context.dataFolder());
 }
 
 QString BoxManager::caption(int box) const
 {
-    return AppState::isValidBox(box) ? captions().at(box - 1) : QString();
+    return DataFiles::isValidBox(box) ? captions().at(box - 1) : QString();
 }
 
 bool BoxManager::askAndClearBox(int box)
 {
-    Prompter& ask = m_state.prompter();
+    Prompter& ask = m_context.prompter();
     if (!ask.askYesNo(QStringLiteral("Are you sure you wish to clear data in box %1: %2 ?").arg(box).arg(caption(box)),
                       PromptIcon::Question))
         return false;
@@ -40,7 +40,10 @@ bool BoxManager::askAndClearBox(int box)
     const bool macros = ask.askYesNo(QStringLiteral("Do you wish to clear the macros?"), PromptIcon::None);
     if (!texts && !macros)
         return false;
-    return clearBox(box, texts, macros);
+    const Result<> cleared = clearBox(box, texts, macros);
+    if (!cleared)
+        ask.tell(QStringLiteral("Box %1 could not be cleared:\n%2").arg(box).arg(cleared.error()), PromptIcon::Critical);
+    return cleared.ok();
 }
 
 namespace {
@@ -59,26 +62,26 @@ bool moveToBackup(const QString& file, const QString& backup, QString* error)
 
 } // namespace
 
-bool BoxManager::clearBox(int box, bool texts, bool macros)
+Result<> BoxManager::clearBox(int box, bool texts, bool macros)
 {
-    const QString folder = m_state.dataFolder();
+    const QString folder = m_context.dataFolder();
     FolderLock lock(folder);
     QString error = lock.errorString();
     bool ok = lock.isLocked();
     if (ok && texts) {
         ok = moveToBackup(DataFiles::boxFile(folder, box), DataFiles::boxBackup(folder, box), &error);
-        if (box == m_state.currentBox())
-            m_store.LoadBox();
+        if (box == m_store.loadedBox())
+            m_store.loadBox(box);
     }
     if (ok && macros)
         ok = moveToBackup(DataFiles::macroFile(folder, box), DataFiles::macroBackup(folder, box), &error);
     if (!ok) {
-        m_state.log().LogStatus(QStringLiteral("Box '%1' not cleared: %2").arg(caption(box), error));
-        return false;
+        m_context.log().logStatus(QStringLiteral("Box '%1' not cleared: %2").arg(caption(box), error));
+        return Result<>::failure(error);
     }
     if (texts || macros)
-        m_state.log().LogStatus(QStringLiteral("Box '%1' cleared successfully.").arg(caption(box)));
-    return true;
+        m_context.log().logStatus(QStringLiteral("Box '%1' cleared successfully.").arg(caption(box)));
+    return Result<>::success();
 }
 
 bool BoxManager::swapFiles(
@@ -104,15 +107,16 @@ bool BoxManager::swapFiles(
     return true;
 }
 
-std::optional<int> BoxManager::moveBox(int box, Direction direction)
+Result<int> BoxManager::moveBox(int box, Direction direction)
 {
-    if (!AppState::isValidBox(box))
-        return std::nullopt;
     const int other = direction == Direction::Right ? box + 1 : box - 1;
-    if (!AppState::isValidBox(other))
-        return std::nullopt;
+    if (!DataFiles::isValidBox(box) || !DataFiles::isValidBox(other))
+        return Result<int>::failure(QStringLiteral("box %1 cannot move %2")
+                                        .arg(box)
+                                        .arg(direction == Direction::Right ? QStringLiteral("right")
+                                                                           : QStringLiteral("left")));
 
-    const QString folder = m_state.dataFolder();
+    const QString folder = m_context.dataFolder();
     FolderLock lock(folder);
     QString error = lock.errorString();
     bool ok = lock.isLocked();
@@ -143,46 +147,46 @@ std::optional<int> BoxManager::moveBox(int box, Direction direction)
         }
     }
     if (!ok) {
-        m_state.log().LogStatus(QStringLiteral("Box %1 not moved: %2").arg(box).arg(error));
-        return std::nullopt;
+        m_context.log().logStatus(QStringLiteral("Box %1 not moved: %2").arg(box).arg(error));
+        return Result<int>::failure(error);
     }
     return other;
 }
 
-bool BoxManager::renameBox(int box, const QString& name, QString* error)
+Result<> BoxManager::renameBox(int box, const QString& name)
 {
     QString clean = name;
     clean.replace(u'\r', u' ').replace(u'\n', u' ');
-    if (clean.size() > NamesFile::kMaxNameLength) {
-        if (error)
-            *error = QStringLiteral("Only 15 characters allowed.");
-        return false;
-    }
+    if (clean.size() > NamesFile::kMaxNameLength)
+        return Result<>::failure(QStringLiteral("Only 15 characters allowed."));
     QString reason;
-    if (!NamesFile::replace(m_state.dataFolder(), { { box, clean } }, &reason)) {
-        m_state.log().LogStatus(QStringLiteral("Box %1 not renamed: %2").arg(box).arg(reason));
-        if (error)
-            *error = reason;
-        return false;
+    if (!NamesFile::replace(m_context.dataFolder(), { { box, clean } }, &reason)) {
+        m_context.log().logStatus(QStringLiteral("Box %1 not renamed: %2").arg(box).arg(reason));
+        return Result<>::failure(reason);
     }
-    return true;
+    return Result<>::success();
 }
 
 bool BoxManager::askAndRenameBox(int box)
 {
-    const QString current = caption(box);
+    // After a refusal the field offers what the user typed, so a long name can be shortened.
+    QString offered = caption(box);
     for (;;) {
-        const std::optional<QString> answer = m_state.prompter().askText(
+        const std::optional<QString> answer = m_context.prompter().askText(
             QStringLiteral("Rename box %1").arg(box),
-            QStringLiteral("Enter a name for this box of data (max 15 characters)."), current);
+            QStringLiteral("Enter a name for this box of data (max 15 characters)."), offered);
         if (!answer || answer->isEmpty())
             return false;
-        QString error;
-        if (renameBox(box, *answer, &error))
+        const Result<> renamed = renameBox(box, *answer);
+        if (renamed)
             return true;
-        if (answer->size() <= NamesFile::kMaxNameLength)
-            return false; // the names file could not be written; the log says why
-        m_state.prompter().tell(error, PromptIcon::None);
+        if (answer->size() <= NamesFile::kMaxNameLength) {
+            m_context.prompter().tell(QStringLiteral("Box %1 could not be renamed:\n%2").arg(box).arg(renamed.error()),
+                                      PromptIcon::Critical);
+            return false;
+        }
+        m_context.prompter().tell(renamed.error(), PromptIcon::None);
+        offered = *answer;
     }
 }
 
@@ -198,18 +202,18 @@ void BoxManager::clearUndo(int level)
 
 bool BoxManager::clearClipboard()
 {
-    if (m_state.warnOverwrite()
-        && !m_state.prompter().askYesNo(QStringLiteral("Clear the clipboard?"), PromptIcon::Question))
+    if (m_context.warnOverwrite()
+        && !m_context.prompter().askYesNo(QStringLiteral("Clear the clipboard?"), PromptIcon::Question))
         return false;
-    m_clipboard.ClipboardClear();
-    m_state.log().LogStatus(QStringLiteral("Clipboard cleared"));
+    m_clipboard.clear();
+    m_context.log().logStatus(QStringLiteral("Clipboard cleared"));
     return true;
 }
 
 void BoxManager::refillClipboard()
 {
-    if (!m_state.refillText().isEmpty())
-        m_clipboard.replaceText(m_state.refillText());
+    if (!m_context.refillText().isEmpty())
+        m_clipboard.replaceText(m_context.refillText());
 }
 
 void BoxManager::copyToClipboard(const QString& text)

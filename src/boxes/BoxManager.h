@@ -1,14 +1,14 @@
 #pragma once
 
+#include "core/Result.h"
 #include "core/SafeRename.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
-#include <optional>
 
-class AppState;
+class DataContext;
 class BoxStore;
 class Clipboard;
 
@@ -21,25 +21,25 @@ class BoxManager
 public:
     enum class Direction { Right, Left };
 
-    BoxManager(AppState& state, BoxStore& store, Clipboard& clipboard);
+    BoxManager(DataContext& context, BoxStore& store, Clipboard& clipboard);
 
     // Asks the three questions, then clears what the user chose. Returns whether anything
     // was cleared.
     bool askAndClearBox(int box);
     // Clears the texts and/or macros of a box, keeping the previous content as ".bak". Stops
-    // at a file step that fails and logs which step it was. Returns false on such a failure.
-    bool clearBox(int box, bool texts, bool macros);
+    // at a file step that fails; the failure says which step it was, and is logged.
+    Result<> clearBox(int box, bool texts, bool macros);
 
-    // Swaps the box with its neighbour (files and names). Returns the box's new number, or
-    // nothing when it cannot move (box 1 left, box 99 right) or a file step failed (then every
-    // file is back in its place and the status log says which step failed).
-    std::optional<int> moveBox(int box, Direction direction);
+    // Swaps the box with its neighbour (files and names). Returns the box's new number. Fails
+    // when it cannot move (box 1 left, box 99 right) or a file step failed; then every file is
+    // back in its place, and the status log says which step failed.
+    Result<int> moveBox(int box, Direction direction);
 
     // Asks for a new name until it fits (or the user cancels) and stores it.
     bool askAndRenameBox(int box);
-    // Stores a new name; refuses names over 15 characters with "Only 15 characters allowed."
-    // in error. Line breaks become blanks so the names file keeps one name a line.
-    bool renameBox(int box, const QString& name, QString* error = nullptr);
+    // Stores a new name; refuses names over 15 characters with "Only 15 characters allowed.".
+    // Line breaks become blanks so the names file keeps one name a line.
+    Result<> renameBox(int box, const QString& name);
 
     // The names as the tabs show them (first 15 characters of each line of the names file).
     QStringList captions() const;
@@ -63,7 +63,7 @@ public:
         const Rename& rename = SafeRename::rename);
 
 private:
-    AppState& m_state;
+    DataContext& m_context;
     BoxStore& m_store;
     Clipboard& m_clipboard;
 };

@@ -1,48 +1,51 @@
 #include "boxes/BoxStore.h"
 
-#include "app/AppState.h"
-#include "app/Prompter.h"
-#include "app/StatusLog.h"
 #include "boxes/DataFiles.h"
 #include "boxes/RecordFile.h"
+#include "core/DataContext.h"
 #include "core/LeadingNumber.h"
+#include "core/Prompter.h"
+#include "core/StatusLog.h"
 #include "core/TextCodec.h"
 #include "core/TextFile.h"
 
 #include <QFileInfo>
 
-BoxStore::BoxStore(AppState& state, QObject* parent)
+BoxStore::BoxStore(DataContext& context, QObject* parent)
     : QObject(parent)
-    , m_state(state)
+    , m_context(context)
 {
 }
 
 QString BoxStore::boxFile(int box) const
 {
-    return DataFiles::boxFile(m_state.dataFolder(), box);
+    return DataFiles::boxFile(m_context.dataFolder(), box);
 }
 
-void BoxStore::LoadBox()
+void BoxStore::loadBox(int box)
 {
     m_cache.fill(QString());
-    const QString file = boxFile(m_state.currentBox());
+    m_loadedBox = box;
+    const QString file = boxFile(box);
     QString error;
     const std::optional<QString> content = QFileInfo::exists(file) ? TextFile::read(file, &error) : std::nullopt;
     if (!error.isEmpty())
-        m_state.log().LogStatus(QStringLiteral("Box %1 not loaded: %2").arg(m_state.currentBox()).arg(error));
+        m_context.log().logStatus(QStringLiteral("Box %1 not loaded: %2").arg(box).arg(error));
     if (content) {
         int key = 0;
+        bool anyRecord = false;
         QString text;
         auto store = [&] {
-            if (key >= 1 && key <= AppState::kPositionCount)
+            if (key >= 1 && key <= DataFiles::kPositionCount)
                 m_cache[std::size_t(key)] = text;
         };
         for (const QString& line : TextCodec::splitLines(*content)) {
             if (RecordFile::isHeader(line)) {
                 store();
+                anyRecord = true;
                 // A damaged key ("ab", "-3", key 00) reads as no position; its text is dropped
                 // from the cache but stays in the file.
-                const double number = LeadingNumber(line.left(2));
+                const double number = leadingNumber(line.left(2));
                 key = number == int(number) ? int(number) : 0;
                 text = line.mid(5);
             } else {
@@ -50,26 +53,25 @@ void BoxStore::LoadBox()
             }
         }
         store();
+        // A file that holds something but no record is no box file: say so rather than show
+        // an empty box. The file is left as it is.
+        if (!anyRecord && !content->trimmed().isEmpty())
+            m_context.log().logStatus(
+                QStringLiteral("Box %1: %2 holds no text the program can read; it is left unchanged")
+                    .arg(box)
+                    .arg(file));
     }
-    emit boxLoaded();
+    emit boxLoaded(box);
 }
 
-QString BoxStore::ReadPosition(int position, int& box) const
+QString BoxStore::readPosition(int position, int box) const
 {
-    if (box == 0)
-        box = m_state.currentBox();
-    return RecordFile::ReadRecord(boxFile(box), position, QString());
-}
-
-QString BoxStore::ReadPosition(int position) const
-{
-    int box = 0;
-    return ReadPosition(position, box);
+    return RecordFile::readRecord(boxFile(box), position, QString());
 }
 
 QString BoxStore::cached(int position) const
 {
-    if (position < 1 || position > AppState::kPositionCount)
+    if (position < 1 || position > DataFiles::kPositionCount)
         return QString();
     return m_cache[std::size_t(position)];
 }
@@ -98,36 +100,37 @@ bool BoxStore::confirm(const QString& old, const QString& text, int position)
         request.question = QStringLiteral("Overwrite position %1").arg(nn);
         request.newText = text;
     }
-    const OverwriteAnswer answer = m_state.prompter().confirmOverwrite(request);
+    const OverwriteAnswer answer = m_context.prompter().confirmOverwrite(request);
     // The dialog's "don't ask" box takes effect whatever the answer.
-    m_state.storeWarnOverwrite(!answer.dontAskAgain);
+    m_context.storeWarnOverwrite(!answer.dontAskAgain);
     return answer.yes;
 }
 
-SaveOutcome BoxStore::SavePosition(const QString& text, int position, int box, bool force)
+Result<SaveOutcome> BoxStore::savePosition(const QString& text, int position, int box, bool force)
 {
-    const QString old = ReadPosition(position, box);
-    StatusLog& log = m_state.log();
+    const QString old = readPosition(position, box);
+    StatusLog& log = m_context.log();
     const QString where = QStringLiteral("Box %1, position %2").arg(box).arg(position);
 
     if (text == old) {
         if (!text.isEmpty())
-            log.LogStatus(QStringLiteral("Already saved in box %1, position %2").arg(box).arg(position));
+            log.logStatus(QStringLiteral("Already saved in box %1, position %2").arg(box).arg(position));
         return SaveOutcome::AlreadySaved;
     }
-    if (!force && !old.isEmpty() && m_state.warnOverwrite() && !confirm(old, text, position)) {
-        log.LogStatus(where + QStringLiteral(" not updated"));
+    if (!force && !old.isEmpty() && m_context.warnOverwrite() && !confirm(old, text, position)) {
+        log.logStatus(where + QStringLiteral(" not updated"));
+        return SaveOutcome::Declined;
+    }
+    if (text.size() > RecordFile::kMaxTextLength
+        && !m_context.prompter().askYesNo(RecordFile::longTextQuestion(text), PromptIcon::Exclamation)) {
+        log.logStatus(where + QStringLiteral(" not updated"));
         return SaveOutcome::Declined;
     }
 
-    const WriteResult result = RecordFile::WriteRecord(boxFile(box), position, text, m_state.prompter());
-    if (result.outcome == WriteOutcome::Declined) {
-        log.LogStatus(where + QStringLiteral(" not updated"));
-        return SaveOutcome::Declined;
-    }
-    if (result.outcome == WriteOutcome::Failed) {
-        log.LogStatus(where + QStringLiteral(" not saved: ") + result.error);
-        return SaveOutcome::Failed;
+    const Result<> written = RecordFile::writeRecord(boxFile(box), position, RecordFile::cutToLimit(text));
+    if (!written) {
+        log.logStatus(where + QStringLiteral(" not saved: ") + written.error());
+        return Result<SaveOutcome>::failure(written.error());
     }
 
     m_undoPrevious = m_undoLast;
@@ -135,9 +138,9 @@ SaveOutcome BoxStore::SavePosition(const QString& text, int position, int box, b
     m_lastSaveDone = true;
     if (text.isEmpty()) {
         emit positionCleared(box, position);
-        log.LogStatus(where + QStringLiteral(" cleared"));
+        log.logStatus(where + QStringLiteral(" cleared"));
         return SaveOutcome::Cleared;
     }
-    log.LogStatus(where + QStringLiteral(" saved"));
+    log.logStatus(where + QStringLiteral(" saved"));
     return SaveOutcome::Saved;
 }

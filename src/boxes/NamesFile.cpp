@@ -1,6 +1,5 @@
 #include "boxes/NamesFile.h"
 
-#include "app/AppState.h"
 #include "boxes/DataFiles.h"
 #include "core/FolderLock.h"
 #include "core/TextCodec.h"
@@ -13,23 +12,23 @@ namespace {
 QStringList defaults()
 {
     QStringList names;
-    for (int box = 1; box <= AppState::kBoxCount; ++box)
+    for (int box = 1; box <= DataFiles::kBoxCount; ++box)
         names.append(NamesFile::defaultName(box));
     return names;
 }
 
 QStringList completed(QStringList lines)
 {
-    while (lines.size() > AppState::kBoxCount)
+    while (lines.size() > DataFiles::kBoxCount)
         lines.removeLast();
-    for (int box = int(lines.size()) + 1; box <= AppState::kBoxCount; ++box)
+    for (int box = int(lines.size()) + 1; box <= DataFiles::kBoxCount; ++box)
         lines.append(NamesFile::defaultName(box));
     return lines;
 }
 
 } // namespace
 
-bool NamesFile::EnsureNamesFile(const QString& folder, QString* error)
+bool NamesFile::ensureNamesFile(const QString& folder, QString* error)
 {
     const QString path = DataFiles::namesFile(folder);
     if (QFileInfo::exists(path))
@@ -87,7 +86,7 @@ bool NamesFile::replace(const QString& folder, const QList<std::pair<int, QStrin
     }
     lines = completed(lines);
     for (const auto& [box, name] : changes) {
-        if (AppState::isValidBox(box))
+        if (DataFiles::isValidBox(box))
             lines[box - 1] = name;
     }
     return TextFile::writeAtomically(path, TextCodec::encode(TextCodec::joinLines(lines)), error);

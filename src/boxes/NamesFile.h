@@ -7,28 +7,30 @@
 #include <utility>
 
 // The names file "MoxenoTrellinNames.txt": 99 lines, line N the name of box N.
-class NamesFile
-{
-public:
-    static constexpr int kMaxNameLength = 15;
+namespace NamesFile {
 
-    // Creates the file with "Box 1" .. "Box 99" when it is missing; an existing file is left
-    // untouched. Returns false, with a reason, when the file could not be created.
-    static bool EnsureNamesFile(const QString& folder, QString* error = nullptr);
+constexpr int kMaxNameLength = 15;
 
-    // The 99 names as stored (not cut). Lines the file lacks read as "Box " + N, so a short or
-    // damaged file never hides a box. Nothing when the file exists but cannot be read.
-    static std::optional<QStringList> read(const QString& folder, QString* error = nullptr);
+// Creates the file with "Box 1" .. "Box 99" when it is missing; an existing file is left
+// untouched. Returns false, with a reason, when the file could not be created.
+bool ensureNamesFile(const QString& folder, QString* error = nullptr);
 
-    // The names as the file would give them, or the defaults when it cannot be read.
-    static QStringList readOrDefaults(const QString& folder);
-    // The names as the box tabs show them: the first 15 characters of each.
-    static QStringList captions(const QString& folder);
+// The 99 names as stored (not cut). Lines the file lacks read as "Box " + N, so a short or
+// damaged file never hides a box. Nothing when the file exists but cannot be read.
+std::optional<QStringList> read(const QString& folder, QString* error = nullptr);
 
-    // Replaces the given lines (box number -> name) and keeps every other line as it is.
-    static bool replace(const QString& folder, const QList<std::pair<int, QString>>& changes,
-                        QString* error = nullptr);
+// The names as the file would give them, or the defaults when it cannot be read.
+QStringList readOrDefaults(const QString& folder);
+// The names as the box tabs show them: the first 15 characters of each.
+QStringList captions(const QString& folder);
 
-    static QString defaultName(int box) { return QStringLiteral("Box %1").arg(box); }
-    static QString caption(const QString& name) { return name.left(kMaxNameLength); }
-};
+// Replaces the given lines (box number -> name) and keeps every other line as it is.
+bool replace(const QString& folder, const QList<std::pair<int, QString>>& changes,
+                    QString* error = nullptr);
+
+inline QString defaultName(int box) 
+{ return QStringLiteral("Box %1").arg(box); }
+inline QString caption(const QString& name) 
+{ return name.left(kMaxNameLength); }
+
+} // namespace NamesFile

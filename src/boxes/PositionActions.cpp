@@ -1,13 +1,12 @@
 #include "boxes/PositionActions.h"
 
-#include "app/AppState.h"
-#include "app/Prompter.h"
-#include "app/StatusLog.h"
-#include "boxes/RecordFile.h"
+#include "core/DataContext.h"
+#include "core/Prompter.h"
+#include "core/StatusLog.h"
 #include "platform/Clipboard.h"
 
-PositionActions::PositionActions(AppState& state, BoxStore& store, Clipboard& clipboard)
-    : m_state(state)
+PositionActions::PositionActions(DataContext& context, BoxStore& store, Clipboard& clipboard)
+    : m_context(context)
     , m_store(store)
     , m_clipboard(clipboard)
 {
@@ -31,74 +30,85 @@ PositionActions::Operation PositionActions::operationFor(Qt::MouseButton button,
     return Operation::None;
 }
 
-bool PositionActions::Copy(int position)
+Result<SaveOutcome> PositionActions::save(const QString& text, int position, int box, bool force)
 {
-    const QString text = m_store.ReadPosition(position);
+    Result<SaveOutcome> outcome = m_store.savePosition(text, position, box, force);
+    // The status log entry is easy to miss: a text that could not be stored is told at once.
+    if (!outcome)
+        m_context.prompter().tell(QStringLiteral("Box %1, position %2 could not be saved:\n%3\n\n"
+                                                 "The stored texts are unchanged.")
+                                      .arg(box)
+                                      .arg(position)
+                                      .arg(outcome.error()),
+                                  PromptIcon::Critical);
+    return outcome;
+}
+
+bool PositionActions::copy(int box, int position)
+{
+    const QString text = m_store.readPosition(position, box);
     if (text.isEmpty())
         return false;
     if (!m_clipboard.replaceText(text))
         return false;
-    if (!m_state.refillText().isEmpty())
-        m_state.setRefillText(m_clipboard.ClipboardGetText());
-    m_state.log().LogStatus(
-        QStringLiteral("Box %1, position %2 copied to clipboard").arg(m_state.currentBox()).arg(position));
+    if (!m_context.refillText().isEmpty())
+        m_context.setRefillText(m_clipboard.text());
+    m_context.log().logStatus(QStringLiteral("Box %1, position %2 copied to clipboard").arg(box).arg(position));
     return true;
 }
 
-std::optional<SaveOutcome> PositionActions::Paste(int position)
+std::optional<Result<SaveOutcome>> PositionActions::paste(int box, int position)
 {
-    const QString text = m_clipboard.ClipboardGetText();
+    const QString text = m_clipboard.text();
     if (text.isEmpty())
         return std::nullopt;
-    const SaveOutcome outcome = m_store.SavePosition(text, position, m_state.currentBox(), false);
-    m_store.LoadBox();
+    Result<SaveOutcome> outcome = save(text, position, box, false);
+    m_store.loadBox(box);
     return outcome;
 }
 
-SaveOutcome PositionActions::Delete(int position, bool force)
+Result<SaveOutcome> PositionActions::remove(int box, int position, bool force)
 {
-    const SaveOutcome outcome = m_store.SavePosition(QString(), position, m_state.currentBox(), force);
-    m_store.LoadBox();
+    Result<SaveOutcome> outcome = save(QString(), position, box, force);
+    m_store.loadBox(box);
     return outcome;
 }
 
-void PositionActions::Cut(int position)
+void PositionActions::cut(int box, int position)
 {
     // Only a text that reached the clipboard is cleared, so a failed copy loses nothing.
-    if (Copy(position))
-        Delete(position, true);
+    if (copy(box, position))
+        (void)remove(box, position, true);
 }
 
-bool PositionActions::Edit(int position)
+bool PositionActions::edit(int box, int position)
 {
-    const int box = m_state.currentBox();
-    const QString old = RecordFile::ReadRecord(m_store.boxFile(box), position, QString());
+    const QString old = m_store.readPosition(position, box);
     EditRequest request;
     request.caption = QStringLiteral("Moxeno Trellin - edit text");
     request.text = old;
-    const EditResult result = m_state.prompter().editText(request);
+    const EditResult result = m_context.prompter().editText(request);
     if (!result.saved) {
-        m_state.log().LogStatus(QStringLiteral("Box %1, %2 not updated").arg(box).arg(position));
+        m_context.log().logStatus(QStringLiteral("Box %1, %2 not updated").arg(box).arg(position));
         return false;
     }
     if (result.text != old) {
-        m_store.SavePosition(result.text, position, box, true);
-        m_store.LoadBox();
+        (void)save(result.text, position, box, true);
+        m_store.loadBox(box);
     } else if (!old.isEmpty()) {
-        m_state.log().LogStatus(QStringLiteral("Box %1, %2 already saved in this location").arg(box).arg(position));
+        m_context.log().logStatus(QStringLiteral("Box %1, %2 already saved in this location").arg(box).arg(position));
     }
     return true;
 }
 
-void PositionActions::Move(int source, int target)
+void PositionActions::move(int box, int source, int target)
 {
     if (source == target)
         return;
-    const int box = m_state.currentBox();
     m_store.setLastSaveDone(false);
-    const QString text = m_store.ReadPosition(source);
+    const QString text = m_store.readPosition(source, box);
     // A target that could not be written keeps the source as it is: clearing it would lose the text.
-    if (m_store.SavePosition(text, target, box, false) != SaveOutcome::Failed)
-        m_store.SavePosition(QString(), source, box, m_store.lastSaveDone());
-    m_store.LoadBox();
+    if (save(text, target, box, false))
+        (void)save(QString(), source, box, m_store.lastSaveDone());
+    m_store.loadBox(box);
 }

@@ -1,11 +1,12 @@
 #include "boxes/RecordFile.h"
 
-#include "app/Prompter.h"
 #include "core/FolderLock.h"
 #include "core/TextCodec.h"
 #include "core/TextFile.h"
 
 #include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QStringList>
 
 const QString RecordFile::kMarker = QStringLiteral("!\u00AC:");
@@ -15,7 +16,7 @@ QString RecordFile::keyText(int key)
     return QStringLiteral("%1").arg(key, 2, 10, QLatin1Char('0'));
 }
 
-QString RecordFile::ReadRecord(const QString& file, int key, const QString& defaultText)
+QString RecordFile::readRecord(const QString& file, int key, const QString& defaultText)
 {
     const std::optional<QString> content = TextFile::read(file);
     if (!content)
@@ -40,8 +41,20 @@ QString RecordFile::ReadRecord(const QString& file, int key, const QString& defa
 
 QString RecordFile::longTextQuestion(const QString& text)
 {
+    constexpr int kShownLines = 5;
+    constexpr int kShownCharacters = 400;
+    const QString dropped = text.mid(cutToLimit(text).size());
+    QString shown = dropped.left(kShownCharacters);
+    const QStringList lines = shown.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    if (lines.size() > kShownLines)
+        shown = lines.mid(0, kShownLines).join(u'\n');
+    if (shown.size() < dropped.size())
+        shown += QStringLiteral(" ...");
     return QStringLiteral("Continue?\n\nThe text is over 9,999 characters long. The following will not be saved:\n\n")
-        + text.mid(cutToLimit(text).size());
+        + shown
+        + QStringLiteral("\n\n(%1 character%2 will not be saved.)")
+              .arg(QLocale(QLocale::English).toString(dropped.size()),
+                   dropped.size() == 1 ? QString() : QStringLiteral("s"));
 }
 
 QString RecordFile::cutToLimit(const QString& text)
@@ -54,15 +67,16 @@ QString RecordFile::cutToLimit(const QString& text)
     return text.left(length);
 }
 
-WriteResult RecordFile::WriteRecord(const QString& file, int key, const QString& text, Prompter& prompter)
+Result<> RecordFile::writeRecord(const QString& file, int key, const QString& text)
 {
-    if (text.size() > kMaxTextLength && !prompter.askYesNo(longTextQuestion(text), PromptIcon::Exclamation))
-        return { WriteOutcome::Declined, QString() };
-    const QString stored = cutToLimit(text);
+    if (text.size() > kMaxTextLength)
+        return Result<>::failure(
+            QStringLiteral("the text is %1 characters long, over the limit of 9,999").arg(text.size()));
+    const QString& stored = text;
 
     FolderLock lock(QFileInfo(file).absolutePath());
     if (!lock.isLocked())
-        return { WriteOutcome::Failed, lock.errorString() };
+        return Result<>::failure(lock.errorString());
 
     QStringList lines;
     if (QFileInfo::exists(file)) {
@@ -70,7 +84,7 @@ WriteResult RecordFile::WriteRecord(const QString& file, int key, const QString&
         const std::optional<QString> content = TextFile::read(file, &error);
         // Never rewrite a file we could not read: that would lose every other record.
         if (!content)
-            return { WriteOutcome::Failed, error };
+            return Result<>::failure(error);
         lines = TextCodec::splitLines(*content);
     }
 
@@ -90,6 +104,6 @@ WriteResult RecordFile::WriteRecord(const QString& file, int key, const QString&
 
     QString error;
     if (!TextFile::writeAtomically(file, TextCodec::encode(content), &error))
-        return { WriteOutcome::Failed, error };
-    return { WriteOutcome::Written, QString() };
+        return Result<>::failure(error);
+    return Result<>::success();
 }

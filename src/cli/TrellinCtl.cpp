@@ -1,18 +1,20 @@
 #include "cli/TrellinCtl.h"
 
-#include "app/AppState.h"
-#include "app/SettingsStore.h"
-#include "app/Startup.h"
-#include "app/StatusLog.h"
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
+#include "boxes/DataFiles.h"
 #include "boxes/NamesFile.h"
 #include "boxes/RecordFile.h"
+#include "boxes/Startup.h"
 #include "cli/CliPrompter.h"
-#include "core/Paths.h"
+#include "core/DataContext.h"
+#include "core/Settings.h"
+#include "core/SettingsStore.h"
+#include "core/StatusLog.h"
 #include "macros/KeystrokeNotation.h"
 #include "platform/Clipboard.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -36,19 +38,46 @@ QString firstLine(const QString& text)
     return end < 0 ? text : text.left(end);
 }
 
-// The message of a status log line, without its time stamp.
-QString withoutStamp(const QString& line)
-{
-    return line.mid(10);
-}
-
 // A clipboard for commands that never reach the clipboard.
 class NoClipboard : public Clipboard
 {
 public:
-    bool ClipboardClear() override { return false; }
-    bool ClipboardSetText(const QString&) override { return false; }
-    QString ClipboardGetText() override { return QString(); }
+    bool clear() override { return false; }
+    bool setText(const QString&) override { return false; }
+    QString text() override { return QString(); }
+};
+
+// The messages an operation logs, printed only when it succeeds: a failure prints its reason
+// on standard error instead, once.
+class Messages
+{
+public:
+    explicit Messages(StatusLog& log)
+    {
+        QObject::connect(&log, &StatusLog::logged, &m_receiver,
+                         [this](const QString&, const QString& message) { m_messages.append(message); });
+    }
+    QString text() const { return m_messages.isEmpty() ? QString() : m_messages.join(u'\n') + u'\n'; }
+
+private:
+    QObject m_receiver;
+    QStringList m_messages;
+};
+
+// The data folder and the services one command works with.
+struct Session
+{
+    Session()
+        : store(SettingsStore::fromEnvironment())
+        , settings(store)
+        , context(settings, log, prompter)
+    {
+    }
+    SettingsStore store;
+    Settings settings;
+    StatusLog log;
+    CliPrompter prompter;
+    DataContext context;
 };
 
 } // namespace
@@ -72,7 +101,8 @@ QString TrellinCtl::usage()
         "  move BOX left|right       swap a box with its neighbour\n"
         "  clear BOX [--texts] [--macros]  clear texts and/or macros (both when neither is given)\n"
         "  keys NOTATION             the key actions a keystroke notation types\n"
-        "  type NOTATION             type a keystroke notation into the focused window\n");
+        "  type NOTATION             type a keystroke notation into the focused window\n"
+        "An argument that starts with '-' follows '--'.\n");
 }
 
 void TrellinCtl::addCommand(const QString& name, int minArgs, int maxArgs, Handler handler)
@@ -98,31 +128,33 @@ int TrellinCtl::badArguments(const QString& message)
     return BadArguments;
 }
 
-int TrellinCtl::run(QStringList args)
+int TrellinCtl::run(const QStringList& arguments)
 {
-    std::optional<QString> dataFolder;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == QStringLiteral("--data")) {
-            if (i + 1 >= args.size())
-                return badArguments(QStringLiteral("--data needs a folder"));
-            dataFolder = args[i + 1];
-            args.remove(i, 2);
-            --i;
-        } else if (args[i].startsWith(QStringLiteral("--data="))) {
-            dataFolder = args[i].mid(7);
-            args.remove(i);
-            --i;
-        }
+    QCommandLineParser parser;
+    const QCommandLineOption dataOption(QStringLiteral("data"), QStringLiteral("The data folder."), QStringLiteral("DIR"));
+    const QCommandLineOption helpOption({ QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("This help."));
+    const QCommandLineOption textsOption(QStringLiteral("texts"), QStringLiteral("clear: the texts."));
+    const QCommandLineOption macrosOption(QStringLiteral("macros"), QStringLiteral("clear: the macros."));
+    parser.addOptions({ dataOption, helpOption, textsOption, macrosOption });
+    if (!parser.parse(arguments))
+        return badArguments(parser.errorText());
+    QStringList args = parser.positionalArguments();
+    if (parser.isSet(helpOption) || args.value(0) == QStringLiteral("help")) {
+        print(usage());
+        return Success;
     }
     if (args.isEmpty())
         return badArguments(QStringLiteral("no command given"));
     const QString command = args.takeFirst();
-    if (command == QStringLiteral("-h") || command == QStringLiteral("--help") || command == QStringLiteral("help")) {
-        print(usage());
-        return Success;
-    }
+    m_clearTexts = parser.isSet(textsOption);
+    m_clearMacros = parser.isSet(macrosOption);
+    if ((m_clearTexts || m_clearMacros) && command != QStringLiteral("clear"))
+        return badArguments(QStringLiteral("--texts and --macros belong to clear"));
+    // "--data=" would otherwise mean the current folder, where no data lives.
+    if (parser.isSet(dataOption) && parser.value(dataOption).trimmed().isEmpty())
+        return badArguments(QStringLiteral("--data needs a folder"));
 
-    for (const Extra& extra : std::as_const(m_extra)) {
+    for (const Command& extra : std::as_const(m_extra)) {
         if (extra.name != command)
             continue;
         if (args.size() < extra.minArgs || args.size() > extra.maxArgs)
@@ -141,45 +173,36 @@ int TrellinCtl::run(QStringList args)
         const char* name;
         int minArgs;
         int maxArgs;
+        bool takesBox;
         bool takesPosition;
-        int (TrellinCtl::*handler)(AppState&, const QStringList&);
+        int (TrellinCtl::*handler)(DataContext&, const QStringList&);
     };
     static const Builtin builtins[] = {
-        { "get", 2, 2, true, &TrellinCtl::get },         { "set", 2, 2, true, &TrellinCtl::set },
-        { "list", 1, 1, false, &TrellinCtl::list },      { "rename", 2, 2, false, &TrellinCtl::rename },
-        { "move", 2, 2, false, &TrellinCtl::move },      { "clear", 1, 3, false, &TrellinCtl::clear },
+        { "names", 0, 0, false, false, &TrellinCtl::names }, { "get", 2, 2, true, true, &TrellinCtl::get },
+        { "set", 2, 2, true, true, &TrellinCtl::set },       { "list", 1, 1, true, false, &TrellinCtl::list },
+        { "rename", 2, 2, true, false, &TrellinCtl::rename }, { "move", 2, 2, true, false, &TrellinCtl::move },
+        { "clear", 1, 1, true, false, &TrellinCtl::clear },
     };
-    const Builtin* builtin = nullptr;
-    for (const Builtin& b : builtins) {
-        if (command == QLatin1String(b.name))
-            builtin = &b;
-    }
-    if (!builtin && command != QStringLiteral("names"))
+    const auto builtin = std::find_if(std::begin(builtins), std::end(builtins),
+                                      [&command](const Builtin& b) { return command == QLatin1String(b.name); });
+    if (builtin == std::end(builtins))
         return badArguments(QStringLiteral("unknown command %1").arg(command));
-    const int minArgs = builtin ? builtin->minArgs : 0;
-    const int maxArgs = builtin ? builtin->maxArgs : 0;
-    if (args.size() < minArgs || args.size() > maxArgs)
+    if (args.size() < builtin->minArgs || args.size() > builtin->maxArgs)
         return badArguments(QStringLiteral("wrong number of arguments for %1").arg(command));
 
     // BOX (and POS for get and set) are checked before anything is read.
-    if (builtin && !number(args[0]))
+    if (builtin->takesBox && !number(args[0]))
         return badArguments(QStringLiteral("BOX is a number from 1 to 99"));
-    if (builtin && builtin->takesPosition && !number(args[1]))
+    if (builtin->takesPosition && !number(args[1]))
         return badArguments(QStringLiteral("POS is a number from 1 to 99"));
 
-    SettingsStore settings = SettingsStore::fromEnvironment();
-    StatusLog log;
-    CliPrompter prompter;
-    AppState state(settings, log, prompter);
-    Startup(state).readShellSettings();
-    if (dataFolder)
-        state.setDataFolder(QDir(*dataFolder).absolutePath());
-    if (!QFileInfo(state.dataFolder()).isDir())
-        return fail(QStringLiteral("the data folder %1 does not exist").arg(state.dataFolder()));
-
-    if (!builtin)
-        return names(state);
-    return (this->*(builtin->handler))(state, args);
+    Session session;
+    Startup(session.context).readShellSettings();
+    if (parser.isSet(dataOption))
+        session.context.setDataFolder(QDir(parser.value(dataOption)).absolutePath());
+    if (!QFileInfo(session.context.dataFolder()).isDir())
+        return fail(QStringLiteral("the data folder %1 does not exist").arg(session.context.dataFolder()));
+    return (this->*(builtin->handler))(session.context, args);
 }
 
 int TrellinCtl::keys(const QString& notation)
@@ -192,10 +215,10 @@ int TrellinCtl::keys(const QString& notation)
     return Success;
 }
 
-int TrellinCtl::names(AppState& state)
+int TrellinCtl::names(DataContext& context, const QStringList&)
 {
     QString error;
-    const std::optional<QStringList> names = NamesFile::read(state.dataFolder(), &error);
+    const std::optional<QStringList> names = NamesFile::read(context.dataFolder(), &error);
     if (!names)
         return fail(error);
     for (const QString& name : *names)
@@ -203,17 +226,14 @@ int TrellinCtl::names(AppState& state)
     return Success;
 }
 
-int TrellinCtl::get(AppState& state, const QStringList& args)
+int TrellinCtl::get(DataContext& context, const QStringList& args)
 {
-    const int box = *number(args[0]);
-    const int position = *number(args[1]);
-    BoxStore store(state);
-    int b = box;
-    print(store.ReadPosition(position, b));
+    BoxStore store(context);
+    print(store.readPosition(*number(args[1]), *number(args[0])));
     return Success;
 }
 
-int TrellinCtl::set(AppState& state, const QStringList& args)
+int TrellinCtl::set(DataContext& context, const QStringList& args)
 {
     const int box = *number(args[0]);
     const int position = *number(args[1]);
@@ -225,47 +245,41 @@ int TrellinCtl::set(AppState& state, const QStringList& args)
         return fail(QStringLiteral("the text is %1 characters long, over the limit of 9,999; nothing was saved")
                         .arg(text.size()));
 
-    BoxStore store(state);
-    const QString before = state.log().latest();
-    const SaveOutcome outcome = store.SavePosition(text, position, box, true);
-    const QString logged = state.log().latest();
-    if (logged != before)
-        print(withoutStamp(logged) + u'\n');
-    if (outcome == SaveOutcome::Failed || outcome == SaveOutcome::Declined)
-        return fail(withoutStamp(logged));
+    BoxStore store(context);
+    const Messages messages(context.log());
+    const Result<SaveOutcome> saved = store.savePosition(text, position, box, true);
+    if (!saved)
+        return fail(QStringLiteral("box %1, position %2 not saved: %3").arg(box).arg(position).arg(saved.error()));
+    print(messages.text());
     return Success;
 }
 
-int TrellinCtl::list(AppState& state, const QStringList& args)
+int TrellinCtl::list(DataContext& context, const QStringList& args)
 {
-    const int box = *number(args[0]);
-    state.setCurrentBox(box);
-    BoxStore store(state);
-    store.LoadBox();
-    for (int position = 1; position <= AppState::kPositionCount; ++position) {
+    BoxStore store(context);
+    store.loadBox(*number(args[0]));
+    for (int position = 1; position <= DataFiles::kPositionCount; ++position) {
         if (store.isOccupied(position))
             print(QStringLiteral("%1\t%2\n").arg(position).arg(firstLine(store.cached(position))));
     }
     return Success;
 }
 
-int TrellinCtl::rename(AppState& state, const QStringList& args)
+int TrellinCtl::rename(DataContext& context, const QStringList& args)
 {
-    const int box = *number(args[0]);
     if (args[1].isEmpty())
         return badArguments(QStringLiteral("the new name is empty"));
-    BoxStore store(state);
+    BoxStore store(context);
     NoClipboard clipboard;
-    BoxManager manager(state, store, clipboard);
-    QString error;
-    if (!manager.renameBox(box, args[1], &error))
-        return fail(error);
+    BoxManager manager(context, store, clipboard);
+    const Result<> renamed = manager.renameBox(*number(args[0]), args[1]);
+    if (!renamed)
+        return fail(renamed.error());
     return Success;
 }
 
-int TrellinCtl::move(AppState& state, const QStringList& args)
+int TrellinCtl::move(DataContext& context, const QStringList& args)
 {
-    const int box = *number(args[0]);
     BoxManager::Direction direction;
     if (args[1] == QStringLiteral("left"))
         direction = BoxManager::Direction::Left;
@@ -273,41 +287,27 @@ int TrellinCtl::move(AppState& state, const QStringList& args)
         direction = BoxManager::Direction::Right;
     else
         return badArguments(QStringLiteral("the direction is left or right"));
-    if ((box == 1 && direction == BoxManager::Direction::Left)
-        || (box == 99 && direction == BoxManager::Direction::Right))
-        return fail(QStringLiteral("box %1 cannot move %2").arg(box).arg(args[1]));
 
-    BoxStore store(state);
+    BoxStore store(context);
     NoClipboard clipboard;
-    BoxManager manager(state, store, clipboard);
-    const std::optional<int> moved = manager.moveBox(box, direction);
+    BoxManager manager(context, store, clipboard);
+    const Result<int> moved = manager.moveBox(*number(args[0]), direction);
     if (!moved)
-        return fail(withoutStamp(state.log().latest()));
+        return fail(moved.error());
     print(QStringLiteral("%1\n").arg(*moved));
     return Success;
 }
 
-int TrellinCtl::clear(AppState& state, const QStringList& args)
+int TrellinCtl::clear(DataContext& context, const QStringList& args)
 {
-    const int box = *number(args[0]);
-    bool texts = false;
-    bool macros = false;
-    for (const QString& option : args.mid(1)) {
-        if (option == QStringLiteral("--texts"))
-            texts = true;
-        else if (option == QStringLiteral("--macros"))
-            macros = true;
-        else
-            return badArguments(QStringLiteral("unknown option %1").arg(option));
-    }
-    if (!texts && !macros)
-        texts = macros = true;
-    BoxStore store(state);
+    const bool both = !m_clearTexts && !m_clearMacros;
+    BoxStore store(context);
     NoClipboard clipboard;
-    BoxManager manager(state, store, clipboard);
-    const bool ok = manager.clearBox(box, texts, macros);
-    if (!ok)
-        return fail(withoutStamp(state.log().latest()));
-    print(withoutStamp(state.log().latest()) + u'\n');
+    BoxManager manager(context, store, clipboard);
+    const Messages messages(context.log());
+    const Result<> cleared = manager.clearBox(*number(args[0]), both || m_clearTexts, both || m_clearMacros);
+    if (!cleared)
+        return fail(cleared.error());
+    print(messages.text());
     return Success;
 }

@@ -5,11 +5,11 @@
 
 #include <functional>
 
-class AppState;
+class DataContext;
 
 // trellinctl, the command-line companion: scripts read and change the boxes through the same
 // code as the window. Text goes in and out as UTF-8. Exit status 0 on success, 1 on a failure
-// (one line on standard error), 2 on bad arguments (with a usage line).
+// (its reason, one line on standard error), 2 on bad arguments (with a usage line).
 class TrellinCtl
 {
 public:
@@ -17,38 +17,41 @@ public:
 
     TrellinCtl(QIODevice& in, QIODevice& out, QIODevice& err);
 
-    int run(QStringList args);
+    // The whole command line, the program's name first.
+    int run(const QStringList& arguments);
 
     static QString usage();
 
-    // Subcommands that need more than the domain library (typing keys) are registered by the
+    // Subcommands that need more than the domain libraries (typing keys) are registered by the
     // program's main(); each gets the arguments after its name.
     using Handler = std::function<int(const QStringList& args, QIODevice& out, QIODevice& err)>;
     void addCommand(const QString& name, int minArgs, int maxArgs, Handler handler);
 
 private:
     int keys(const QString& notation);
-    int names(AppState& state);
-    int get(AppState& state, const QStringList& args);
-    int set(AppState& state, const QStringList& args);
-    int list(AppState& state, const QStringList& args);
-    int rename(AppState& state, const QStringList& args);
-    int move(AppState& state, const QStringList& args);
-    int clear(AppState& state, const QStringList& args);
+    int names(DataContext& context, const QStringList& args);
+    int get(DataContext& context, const QStringList& args);
+    int set(DataContext& context, const QStringList& args);
+    int list(DataContext& context, const QStringList& args);
+    int rename(DataContext& context, const QStringList& args);
+    int move(DataContext& context, const QStringList& args);
+    int clear(DataContext& context, const QStringList& args);
 
     int fail(const QString& message);
     int badArguments(const QString& message);
     void print(const QString& text);
 
-    struct Extra
+    struct Command
     {
         QString name;
         int minArgs;
         int maxArgs;
         Handler handler;
     };
-    QList<Extra> m_extra;
+    QList<Command> m_extra;
     QIODevice& m_in;
     QIODevice& m_out;
     QIODevice& m_err;
+    bool m_clearTexts = false;
+    bool m_clearMacros = false;
 };

@@ -1,5 +1,5 @@
 #include "cli/TrellinCtl.h"
-#include "platform/PlatformServices.h"
+#include "platform/x11/X11KeySender.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -9,8 +9,9 @@ namespace {
 // Types a keystroke notation into whichever window has the keyboard focus.
 int typeKeys(const QStringList& args, QIODevice&, QIODevice& err)
 {
-    PlatformServices platform;
-    const KeySender::Result result = platform.keySender().SendKeys(args.first(), true);
+    X11KeySender sender;
+    const KeySender::Result result = sender.isAvailable() ? sender.sendKeys(args.first(), true)
+                                                          : KeySender::Result::failure(sender.unavailableReason());
     if (!result.ok()) {
         err.write(QStringLiteral("trellinctl: %1\n").arg(result.error).toUtf8());
         return TrellinCtl::Failure;
@@ -26,10 +27,10 @@ int main(int argc, char** argv)
     QFile in;
     QFile out;
     QFile err;
-    in.open(stdin, QIODevice::ReadOnly);
-    out.open(stdout, QIODevice::WriteOnly);
-    err.open(stderr, QIODevice::WriteOnly);
+    if (!in.open(stdin, QIODevice::ReadOnly) || !out.open(stdout, QIODevice::WriteOnly)
+        || !err.open(stderr, QIODevice::WriteOnly))
+        return TrellinCtl::Failure;
     TrellinCtl ctl(in, out, err);
     ctl.addCommand(QStringLiteral("type"), 1, 1, typeKeys);
-    return ctl.run(app.arguments().mid(1));
+    return ctl.run(app.arguments());
 }

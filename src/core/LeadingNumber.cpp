@@ -56,7 +56,7 @@ bool takeDigits(Cursor& cur, std::string& out)
 
 } // namespace
 
-double LeadingNumber(const QString& text)
+double leadingNumber(const QString& text)
 {
     Cursor cur(text);
     std::string number;

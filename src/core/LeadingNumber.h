@@ -6,4 +6,4 @@
 // blanks, tabs and line feeds are skipped wherever they stand; then an optional sign,
 // digits, an optional "." with digits, and an optional exponent ("E" or "D", optional
 // sign, digits). Reading stops at the first other character; a text without a digit is 0.
-double LeadingNumber(const QString& text);
+double leadingNumber(const QString& text);

@@ -1,6 +1,6 @@
 #include "core/LineBreaks.h"
 
-QString LineBreaks::forEditor(const QString& text)
+QString LineBreaks::toLineFeeds(const QString& text)
 {
     QString result = text;
     result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -10,7 +10,7 @@ QString LineBreaks::forEditor(const QString& text)
 
 QString LineBreaks::fromEditor(const QString& edited, const QString& original)
 {
-    if (edited == forEditor(original))
+    if (edited == toLineFeeds(original))
         return original;
     const bool onlyLineFeeds = original.contains(u'\n') && !original.contains(u'\r');
     if (onlyLineFeeds)

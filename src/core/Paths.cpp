@@ -1,28 +1,29 @@
 #include "core/Paths.h"
 
 #include <QDir>
+#include <QStandardPaths>
 
 namespace {
 
-QString xdgFolder(const char* variable, const QString& fallbackBelowHome)
+QString programFolder(QStandardPaths::StandardLocation location, const char* belowHome)
 {
-    const QString value = qEnvironmentVariable(variable);
-    // The XDG rules ignore relative paths.
-    if (!value.isEmpty() && QDir::isAbsolutePath(value))
-        return value;
-    return QDir::homePath() + u'/' + fallbackBelowHome;
+    QString base = QStandardPaths::writableLocation(location);
+    // Qt takes a relative XDG_DATA_HOME or XDG_CONFIG_HOME as it is; the XDG rules ignore it.
+    if (!QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QLatin1String(belowHome);
+    return Paths::withTrailingSlash(base + QStringLiteral("/MoxenoTrellin"));
 }
 
 } // namespace
 
 QString Paths::defaultDataFolder()
 {
-    return withTrailingSlash(xdgFolder("XDG_DATA_HOME", QStringLiteral(".local/share")) + QStringLiteral("/MoxenoTrellin"));
+    return programFolder(QStandardPaths::GenericDataLocation, "/.local/share");
 }
 
 QString Paths::configFolder()
 {
-    return withTrailingSlash(xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config")) + QStringLiteral("/MoxenoTrellin"));
+    return programFolder(QStandardPaths::GenericConfigLocation, "/.config");
 }
 
 QString Paths::withTrailingSlash(const QString& folder)

@@ -9,27 +9,29 @@
 // Files are written in Windows-1252 whenever every character fits, so they stay byte-identical
 // to files made on Windows; a file holding any other character is written whole as UTF-8 with a
 // byte-order mark, so that nothing is ever replaced. Reading accepts both, and plain UTF-8.
-class TextCodec
-{
-public:
-    static QString decode(const QByteArray& bytes);
-    static QByteArray encode(const QString& text);
+// Hand-written: QStringConverter has no Windows-1252, and the record format needs the CR / CR LF
+// line rule below, which no Qt reader offers.
+namespace TextCodec {
 
-    static bool fitsWindows1252(const QString& text);
-    static QString fromWindows1252(const QByteArray& bytes);
-    // Only meaningful when fitsWindows1252(text) holds.
-    static QByteArray toWindows1252(const QString& text);
+QString decode(const QByteArray& bytes);
+QByteArray encode(const QString& text);
 
-    // Splits text into lines the way the record files are read: a carriage return, or a
-    // carriage return followed by a line feed, ends a line. A lone line feed does not: it stays
-    // inside the line, so a text's own lone line feeds survive a round trip through a file.
-    // The terminator of the last line does not start another (empty) line.
-    static QStringList splitLines(const QString& text);
+bool fitsWindows1252(const QString& text);
+QString fromWindows1252(const QByteArray& bytes);
+// Only meaningful when fitsWindows1252(text) holds.
+QByteArray toWindows1252(const QString& text);
 
-    // For files a person edits by hand (names file, settings): CR, CR LF and a lone LF all
-    // end a line.
-    static QStringList splitAnyLines(const QString& text);
+// Splits text into lines the way the record files are read: a carriage return, or a
+// carriage return followed by a line feed, ends a line. A lone line feed does not: it stays
+// inside the line, so a text's own lone line feeds survive a round trip through a file.
+// The terminator of the last line does not start another (empty) line.
+QStringList splitLines(const QString& text);
 
-    // Every line followed by carriage return + line feed, the last one included.
-    static QString joinLines(const QStringList& lines);
-};
+// For files a person edits by hand (names file, settings): CR, CR LF and a lone LF all
+// end a line.
+QStringList splitAnyLines(const QString& text);
+
+// Every line followed by carriage return + line feed, the last one included.
+QString joinLines(const QStringList& lines);
+
+} // namespace TextCodec

@@ -73,7 +73,13 @@ bool TextFile::writeAtomically(const QString& path, const QByteArray& bytes, QSt
 {
     const QString temporary = temporaryPath(path);
     const QByteArray tmpName = QFile::encodeName(temporary);
-    const int fd = ::open(tmpName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A leftover of an interrupted write goes first; a fresh file, never through a link that
+    // something else put there, so no other file can be emptied by this write.
+    if (::unlink(tmpName.constData()) != 0 && errno != ENOENT) {
+        setError(error, describeFailure(QStringLiteral("remove the leftover"), temporary, errno));
+        return false;
+    }
+    const int fd = ::open(tmpName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
         setError(error, describeFailure(QStringLiteral("create"), temporary, errno));
         return false;

@@ -5,21 +5,24 @@
 
 #include <optional>
 
-// Whole-file reads and crash-safe rewrites of the program's text files.
-class TextFile
-{
-public:
-    // The decoded text of a file (see TextCodec), or nothing when it cannot be read.
-    static std::optional<QString> read(const QString& path, QString* error = nullptr);
+// Whole-file reads and crash-safe rewrites of the program's text files. QSaveFile is not used: its
+// temporary has a random name, while a rewrite here always goes through the fixed name + "_", so a
+// crash leaves one known leftover that the next write replaces.
+namespace TextFile {
 
-    // Writes the bytes to path + "_", flushes them to disk and renames the result over path in
-    // one step. The original stays intact until the new content is complete, so a crash or a
-    // full disk can never leave the file half written or missing.
-    static bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+// The decoded text of a file (see TextCodec), or nothing when it cannot be read.
+std::optional<QString> read(const QString& path, QString* error = nullptr);
 
-    // The temporary name used while rewriting: the file name followed by "_".
-    static QString temporaryPath(const QString& path) { return path + u'_'; }
+// Writes the bytes to path + "_", flushes them to disk and renames the result over path in
+// one step. The original stays intact until the new content is complete, so a crash or a
+// full disk can never leave the file half written or missing.
+bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
-    // A message that names the failing step, the path and the system's reason.
-    static QString describeFailure(const QString& action, const QString& path, int errorNumber);
-};
+// The temporary name used while rewriting: the file name followed by "_".
+inline QString temporaryPath(const QString& path) 
+{ return path + u'_'; }
+
+// A message that names the failing step, the path and the system's reason.
+QString describeFailure(const QString& action, const QString& path, int errorNumber);
+
+} // namespace TextFile

@@ -208,7 +208,7 @@ private:
         return text.size() == 2 && text.at(0).isHighSurrogate() && text.at(1).isLowSurrogate();
     }
 
-    // The repeat count after the blank: plain digits, at most MaxRepeat.
+    // The repeat count after the blank: plain digits, at most kMaxRepeat.
     static std::optional<QString> readCount(QStringView text, int& count)
     {
         if (text.isEmpty())
@@ -218,10 +218,10 @@ private:
             if (c < u'0' || c > u'9')
                 return QStringLiteral("invalid repeat count '%1'").arg(text.toString());
             value = value * 10 + (c.unicode() - u'0');
-            if (value > KeystrokeNotation::MaxRepeat)
+            if (value > KeystrokeNotation::kMaxRepeat)
                 return QStringLiteral("repeat count %1 is larger than %2")
                     .arg(text.toString())
-                    .arg(KeystrokeNotation::MaxRepeat);
+                    .arg(KeystrokeNotation::kMaxRepeat);
         }
         count = int(value);
         return std::nullopt;

@@ -18,12 +18,12 @@
 // - a modifier with nothing after it (at the end, or before ")") does nothing, so a text cut
 //   after "+" still reads; a modifier that is already held is not pressed twice;
 // - groups nest: "+(^(a)b)" holds Shift over both letters and Ctrl over "a" only;
-// - "{TAB 0}" types nothing; a repeat count above MaxRepeat is an error, not a long wait;
+// - "{TAB 0}" types nothing; a repeat count above kMaxRepeat is an error, not a long wait;
 // - control characters other than CR, LF and tab are errors: no key types them.
 class KeystrokeNotation
 {
 public:
-    static constexpr int MaxRepeat = 10000;
+    static constexpr int kMaxRepeat = 10000;
 
     struct Error
     {

@@ -9,12 +9,14 @@ class Clipboard
 public:
     virtual ~Clipboard() = default;
 
-    virtual bool ClipboardClear() = 0;
-    virtual bool ClipboardSetText(const QString& text) = 0;
+    virtual bool clear() = 0;
+    // Puts the text on the clipboard exactly as given.
+    virtual bool setText(const QString& text) = 0;
     // The clipboard's text, or "" when it holds no text.
-    virtual QString ClipboardGetText() = 0;
+    virtual QString text() = 0;
 
-    // Every command that puts text on the clipboard clears it first, so that no other format
-    // of an earlier content stays behind.
-    bool replaceText(const QString& text) { return ClipboardClear() && ClipboardSetText(text); }
+    // How every command puts a text on the clipboard: cleared first, so that no other format
+    // of an earlier content stays behind, and with LF line breaks, as the programs on this
+    // platform expect (stored texts keep their CR LF).
+    bool replaceText(const QString& text);
 };

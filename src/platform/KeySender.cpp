@@ -7,7 +7,7 @@ KeySender::Result KeySender::Result::failure(const QString& reason)
     return {reason.isEmpty() ? QStringLiteral("keys could not be typed") : reason};
 }
 
-KeySender::Result KeySender::SendKeys(const QString& notation, bool wait)
+KeySender::Result KeySender::sendKeys(const QString& notation, bool wait)
 {
     const auto parsed = KeystrokeNotation::parse(notation);
     if (!parsed.ok())

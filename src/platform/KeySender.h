@@ -23,7 +23,7 @@ public:
     // With wait, returns only after the keys have reached the receiving window; without,
     // returns as soon as they are on their way. Never throws. Reads the notation and hands
     // the actions to sendActions(); a text it cannot read is the failure.
-    virtual Result SendKeys(const QString& notation, bool wait);
+    virtual Result sendKeys(const QString& notation, bool wait);
 
     // Types already parsed actions. The list holds as many modifier ups as downs.
     virtual Result sendActions(const QList<KeyAction>& actions, bool wait) = 0;

@@ -7,5 +7,5 @@ public:
     virtual ~KeyboardLocks() = default;
 
     // Num Lock on, Caps Lock and Scroll Lock off. False when the keyboard cannot be reached.
-    virtual bool SetNumLockOn() = 0;
+    virtual bool setNumLockOn() = 0;
 };

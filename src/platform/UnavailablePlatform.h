@@ -18,9 +18,9 @@ public:
     {
         return Result::failure(QStringLiteral("cannot type keys: ") + m_reason);
     }
-    bool SwitchToLastWindow() override { return false; }
-    bool SwitchPastProgressWindow() override { return false; }
-    bool SetNumLockOn() override { return false; }
+    bool switchToLastWindow() override { return false; }
+    bool switchPastProgressWindow() override { return false; }
+    bool setNumLockOn() override { return false; }
 
     QString reason() const { return m_reason; }
 

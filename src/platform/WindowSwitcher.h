@@ -12,9 +12,9 @@ public:
     // used before it. Returns once the window manager reports it active, or false when there
     // is no such window or it did not become active in time. Activating a window of this
     // program is asynchronous: wait until it is active before switching away from it.
-    virtual bool SwitchToLastWindow() = 0;
+    virtual bool switchToLastWindow() = 0;
 
     // Activates the window the user left before one of this program's windows became active
     // (for playback: the window the user worked in before clicking Play).
-    virtual bool SwitchPastProgressWindow() = 0;
+    virtual bool switchPastProgressWindow() = 0;
 };

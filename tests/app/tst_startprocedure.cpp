@@ -1,12 +1,12 @@
 #include "DialogScript.h"
-#include "TestEnvironment.h"
+#include "GuiTestMain.h"
 #include "TestFiles.h"
-#include "app/Form1.h"
+#include "gui/main/MainWindow.h"
 #include "app/TrellinApp.h"
 #include "boxes/DataFiles.h"
-#include "boxes/PositionButtonsFrame.h"
+#include "gui/boxes/PositionButtonsFrame.h"
 #include "core/Paths.h"
-#include "platform/QtClipboard.h"
+#include "platform/qt/QtClipboard.h"
 
 #include <QMessageBox>
 #include <QTabBar>
@@ -39,8 +39,8 @@ private slots:
             QCOMPARE(names.count("\r\n"), 99);
             QVERIFY(!QFile::exists(iniPath()));
             QVERIFY(!numLock);
-            QVERIFY(app.form()->isVisible());
-            QCOMPARE(app.form()->positionButtons()->buttonColour(), QColor(0xC0, 0xC0, 0xFF));
+            QVERIFY(app.window()->isVisible());
+            QCOMPARE(app.window()->positionButtons()->buttonColour(), QColor(0xC0, 0xC0, 0xFF));
         }
         QVERIFY(TestFiles::write(iniPath(),
             "[settings]\r\nBoxNo=7\r\nLeft=999999\r\nTop=450\r\nWarnOverwrite=0\r\nClipColour=255\r\n"
@@ -50,14 +50,14 @@ private slots:
             TestFiles::write(DataFiles::namesFile(dataFolder()), "Letters\r\nA name of twenty chars\r\n"));
         TrellinApp app(m_clipboard, platform);
         QVERIFY(app.start());
-        auto* tabs = app.form()->findChild<QTabBar*>(QStringLiteral("TabStripMain"));
+        auto* tabs = app.window()->findChild<QTabBar*>(QStringLiteral("TabStripMain"));
         QCOMPARE((QStringList {tabs->tabText(0), tabs->tabText(1), tabs->tabText(6)}),
             (QStringList {"Letters", "A name of twent", "Box 7"}));
         QCOMPARE(tabs->currentIndex(), 6);
         QCOMPARE(app.store().cached(3), QStringLiteral("seven"));
-        QCOMPARE(app.form()->pos(), QPoint(2, 30)); // 36 and 450 twips
-        QVERIFY(!app.state().warnOverwrite());
-        QCOMPARE(app.form()->positionButtons()->buttonColour(), QColor(0xFF, 0, 0)); // 0xBBGGRR
+        QCOMPARE(app.window()->pos(), QPoint(2, 30)); // 36 and 450 twips
+        QVERIFY(!app.context().warnOverwrite());
+        QCOMPARE(app.window()->positionButtons()->buttonColour(), QColor(0xFF, 0, 0)); // 0xBBGGRR
         QVERIFY(numLock);
     }
 
@@ -68,7 +68,7 @@ private slots:
         dialogs.expect(DialogScript::messageButton(QMessageBox::Ok));
         TrellinApp app(m_clipboard, {});
         QVERIFY(!app.start());
-        QVERIFY(!app.form());
+        QVERIFY(!app.window());
         QCOMPARE(dialogs.seen,
             QStringList {"Moxeno Trellin|Moxeno Trellin could not start.\n\n"
                          "The data folder /nonexistent/trellin-data/ does not exist."});

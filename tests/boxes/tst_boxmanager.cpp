@@ -1,5 +1,5 @@
 #include "DomainFixture.h"
-#include "FakeClipboard.h"
+#include "platform/RecordingPlatform.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "boxes/BoxManager.h"
@@ -14,9 +14,9 @@ class TestBoxManager : public QObject
 private:
     struct Fixture : DomainFixture
     {
-        BoxStore store {state};
-        FakeClipboard clipboard;
-        BoxManager manager {state, store, clipboard};
+        BoxStore store {context};
+        RecordingPlatform clipboard;
+        BoxManager manager {context, store, clipboard};
     };
     std::unique_ptr<Fixture> f;
 
@@ -40,9 +40,9 @@ private slots:
     void clearTwiceKeepsNoBackup()
     {
         QVERIFY(TestFiles::write(file("MoxenoTrellin4.txt"), "01!\xAC:first\r\n"));
-        QVERIFY(f->manager.clearBox(4, true, false));
+        QVERIFY(f->manager.clearBox(4, true, false).ok());
         QCOMPARE(files(), QStringList {"4.bak=first"});
-        QVERIFY(f->manager.clearBox(4, true, false));
+        QVERIFY(f->manager.clearBox(4, true, false).ok());
         QCOMPARE(files(), QStringList());
     }
 
@@ -51,7 +51,9 @@ private slots:
     void moveBox_data()
     {
         QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QString>("blocked"); // a link to nowhere here blocks a write or rename to it
+        // A link to nowhere here blocks a rename to it; a folder in place of a temporary "name_"
+        // blocks the rewrite of "name".
+        QTest::addColumn<QString>("blocked");
         QTest::addColumn<QStringList>("after");
         QTest::addColumn<QString>("why"); // in the log; empty when the box moved
         const QStringList two {"3=three", "Macros4=m>x"};
@@ -72,13 +74,18 @@ private slots:
         for (const QString& entry : before)
             QVERIFY(TestFiles::write(file("MoxenoTrellin" + entry.section(u'=', 0, 0) + ".txt"),
                 "01!\xAC:" + entry.section(u'=', 1).toLatin1() + "\r\n"));
-        if (!blocked.isEmpty())
+        if (blocked.endsWith(u'_'))
+            QVERIFY(QDir().mkpath(file(blocked) + QStringLiteral("/x")));
+        else if (!blocked.isEmpty())
             QVERIFY(QFile::link(QStringLiteral("/nonexistent/folder/x"), file(blocked)));
-        QCOMPARE(f->manager.moveBox(3, BoxManager::Direction::Right),
-            why.isEmpty() ? std::optional<int>(4) : std::nullopt);
+        const Result<int> moved = f->manager.moveBox(3, BoxManager::Direction::Right);
         QTEST(files(), "after");
-        if (!why.isEmpty())
+        if (why.isEmpty()) {
+            QCOMPARE(moved.ok() ? *moved : 0, 4);
+        } else {
+            QVERIFY2(!moved && moved.error().contains(why), qPrintable(moved.error()));
             QVERIFY(f->lastMessage().startsWith(u"Box 3 not moved: ") && f->lastMessage().contains(why));
+        }
     }
 
     // A swap whose second or third rename fails puts both files back. Nothing in the folder can
@@ -98,21 +105,31 @@ private slots:
     }
 
     // A rename keeps the other lines of a short names file and turns line breaks, which would shift
-    // every later name, into blanks. When the file cannot be written the log says why, once.
+    // every later name, into blanks. A name too long is refused and offered again as typed, to
+    // be shortened. When the file cannot be written the log says why, and so does a message.
     void rename()
     {
         const QByteArray start = "Work\r\nHome stuff that is long\r\n\xC9t\xE9\r\n";
         QVERIFY(TestFiles::write(file("MoxenoTrellinNames.txt"), start));
-        QVERIFY(f->manager.renameBox(50, QStringLiteral("two\r\nlines")));
+        QVERIFY(f->manager.renameBox(50, QStringLiteral("two\r\nlines")).ok());
         const QStringList lines = NamesFile::read(f->folder()).value();
         QCOMPARE(lines.mid(2, 2) + lines.mid(49, 2),
             (QStringList {"\u00C9t\u00E9", "Box 4", "two  lines", "Box 51"}));
         QVERIFY(TestFiles::read(file("MoxenoTrellinNames.txt")).startsWith(start));
 
+        f->prompter.answerText(QStringLiteral("sixteen letters!"));
+        f->prompter.acknowledge();
+        f->prompter.answerText(QStringLiteral("fifteen letters"));
+        QVERIFY(f->manager.askAndRenameBox(8));
+        QCOMPARE(f->prompter.asked.mid(1), (QStringList {"Only 15 characters allowed.",
+            "Rename box 8|Enter a name for this box of data (max 15 characters).|sixteen letters!"}));
+
         QVERIFY(QDir().mkpath(file("MoxenoTrellinNames.txt_/blocked")));
         f->prompter.answerText(QStringLiteral("New name"));
+        f->prompter.acknowledge();
         QVERIFY(!f->manager.askAndRenameBox(7));
         QVERIFY(f->lastMessage().startsWith(QStringLiteral("Box 7 not renamed: ")));
+        QCOMPARE(f->prompter.icons.last(), PromptIcon::Critical);
     }
 };
 

@@ -12,15 +12,18 @@ class TestBoxStore : public QObject
 private:
     struct Fixture : DomainFixture
     {
-        BoxStore store {state};
+        BoxStore store {context};
     };
     std::unique_ptr<Fixture> f;
 
-    SaveOutcome save(const QString& text, int position = 1, bool force = false)
+    // The outcome, or Failed for a failure.
+    enum Outcome { Saved, Cleared, AlreadySaved, Declined, Failed };
+    Outcome save(const QString& text, int position = 1, bool force = false, int box = 1)
     {
-        return f->store.SavePosition(text, position, 1, force);
+        const Result<SaveOutcome> saved = f->store.savePosition(text, position, box, force);
+        return saved ? Outcome(int(*saved)) : Failed;
     }
-    QString warnSetting() const { return f->settings.IniRead("Settings", "WarnOverwrite", QString()); }
+    QString warnSetting() const { return f->settingsStore.readValue("Settings", "WarnOverwrite", QString()); }
 
 private slots:
     void init() { f = std::make_unique<Fixture>(); }
@@ -32,20 +35,20 @@ private slots:
 
     void savesOnceAndSkipsTheSameText()
     {
-        QCOMPARE(f->store.SavePosition(QStringLiteral("same"), 5, 2, false), SaveOutcome::Saved);
+        QCOMPARE(save(QStringLiteral("same"), 5, false, 2), Saved);
         QVERIFY(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d  Box").match(f->log.latest()).hasMatch());
         QCOMPARE(TestFiles::read(f->store.boxFile(2)), QByteArray("05!\xAC:same\r\n"));
         QVERIFY(f->store.lastSaveDone());
 
         const QDateTime written = QFileInfo(f->store.boxFile(2)).lastModified();
         f->store.setLastSaveDone(false);
-        QCOMPARE(f->store.SavePosition(QStringLiteral("same"), 5, 2, false), SaveOutcome::AlreadySaved);
+        QCOMPARE(save(QStringLiteral("same"), 5, false, 2), AlreadySaved);
         QVERIFY(!f->store.lastSaveDone());
         QCOMPARE(QFileInfo(f->store.boxFile(2)).lastModified(), written);
 
         // Clearing an empty position writes and logs nothing at all.
         const qsizetype entries = f->log.entries().size();
-        QCOMPARE(f->store.SavePosition(QString(), 9, 3, false), SaveOutcome::AlreadySaved);
+        QCOMPARE(save(QString(), 9, false, 3), AlreadySaved);
         QVERIFY(f->log.entries().size() == entries && !QFileInfo::exists(f->store.boxFile(3)));
     }
 
@@ -55,18 +58,18 @@ private slots:
     {
         save(QStringLiteral("old"), 7);
         f->prompter.answerOverwrite(false);
-        QCOMPARE(save(QStringLiteral("new"), 7), SaveOutcome::Declined);
+        QCOMPARE(save(QStringLiteral("new"), 7), Declined);
         QCOMPARE(f->lastMessage(), QStringLiteral("Box 1, position 7 not updated"));
-        QCOMPARE(f->store.ReadPosition(7), QStringLiteral("old"));
+        QCOMPARE(f->store.readPosition(7, 1), QStringLiteral("old"));
 
         f->prompter.answerOverwrite(true);
-        QCOMPARE(save(QStringLiteral("new"), 7), SaveOutcome::Saved);
-        QCOMPARE(f->store.ReadPosition(7), QStringLiteral("new"));
+        QCOMPARE(save(QStringLiteral("new"), 7), Saved);
+        QCOMPARE(f->store.readPosition(7, 1), QStringLiteral("new"));
         QCOMPARE(f->store.undoText(1), QStringLiteral("old"));
 
         QSignalSpy cleared(&f->store, &BoxStore::positionCleared);
         f->prompter.answerOverwrite(true);
-        QCOMPARE(save(QString(), 7), SaveOutcome::Cleared);
+        QCOMPARE(save(QString(), 7), Cleared);
         QCOMPARE(cleared.count(), 1);
         QCOMPARE(TestFiles::read(f->store.boxFile(1)), QByteArray());
     }
@@ -77,14 +80,14 @@ private slots:
     {
         const auto undo = [this] { return f->store.undoText(1) + u'|' + f->store.undoText(2); };
         save(QStringLiteral("first"));
-        QCOMPARE(save(QStringLiteral("second"), 1, true), SaveOutcome::Saved);
-        f->state.setWarnOverwrite(false);
-        QCOMPARE(save(QStringLiteral("third")), SaveOutcome::Saved);
+        QCOMPARE(save(QStringLiteral("second"), 1, true), Saved);
+        f->context.setWarnOverwrite(false);
+        QCOMPARE(save(QStringLiteral("third")), Saved);
         QCOMPARE(undo(), QStringLiteral("second|first"));
-        QCOMPARE(save(QStringLiteral("elsewhere"), 2), SaveOutcome::Saved);
+        QCOMPARE(save(QStringLiteral("elsewhere"), 2), Saved);
         QCOMPARE(undo(), QStringLiteral("|second"));
-        f->state.setWarnOverwrite(true);
-        QCOMPARE(save(QString(), 1, true), SaveOutcome::Cleared);
+        f->context.setWarnOverwrite(true);
+        QCOMPARE(save(QString(), 1, true), Cleared);
         QCOMPARE(undo(), QStringLiteral("third|"));
     }
 
@@ -94,33 +97,42 @@ private slots:
     {
         save(QStringLiteral("a"));
         f->prompter.answerOverwrite(false, true);
-        QCOMPARE(save(QStringLiteral("b")), SaveOutcome::Declined);
+        QCOMPARE(save(QStringLiteral("b")), Declined);
         QCOMPARE(warnSetting(), QStringLiteral("0"));
-        QCOMPARE(save(QStringLiteral("b")), SaveOutcome::Saved);
-        f->state.setWarnOverwrite(true);
+        QCOMPARE(save(QStringLiteral("b")), Saved);
+        f->context.setWarnOverwrite(true);
         f->prompter.answerOverwrite(true, false);
         save(QStringLiteral("c"));
         QCOMPARE(warnSetting(), QStringLiteral("1"));
     }
 
     // Neither a refused long text nor a failed rewrite is reported as saved, and neither
-    // changes the stored text or the undo.
+    // changes the stored text or the undo. The question shows a few lines of what would be
+    // dropped and how much, never the whole of it; an accepted one stores the first 9,999.
     void refusedOrFailedSaveChangesNothing()
     {
         save(QStringLiteral("short"), 3);
         f->store.setLastSaveDone(false);
         f->prompter.answerYesNo(false);
-        QCOMPARE(save(QString(10000, u'x'), 3, true), SaveOutcome::Declined);
+        const QString tooLong = QString(9999, u'k') + QStringLiteral("line\n").repeated(20000);
+        QCOMPARE(save(tooLong, 3, true), Declined);
         QCOMPARE(f->lastMessage(), QStringLiteral("Box 1, position 3 not updated"));
+        const QString question = f->prompter.asked.last();
+        QVERIFY2(question.size() < 600 && question.count(u'\n') < 15, qPrintable(question));
+        QVERIFY2(question.contains(QStringLiteral("100,000 characters will not be saved")), qPrintable(question));
+        f->prompter.answerYesNo(true);
+        QCOMPARE(save(tooLong, 4, true), Saved);
+        QCOMPARE(f->store.readPosition(4, 1), QString(9999, u'k'));
+        f->store.setLastSaveDone(false);
 
         // A folder in place of the temporary file makes the rewrite fail.
         QVERIFY(QDir().mkpath(f->store.boxFile(1) + QStringLiteral("_/x")));
-        f->state.setWarnOverwrite(false);
-        QCOMPARE(save(QStringLiteral("lost?"), 3), SaveOutcome::Failed);
+        f->context.setWarnOverwrite(false);
+        QCOMPARE(save(QStringLiteral("lost?"), 3), Failed);
         QVERIFY(f->lastMessage().startsWith(QStringLiteral("Box 1, position 3 not saved: ")));
         QVERIFY(!f->store.lastSaveDone());
         QCOMPARE(f->store.undoText(1), QString());
-        QCOMPARE(f->store.ReadPosition(3), QStringLiteral("short"));
+        QCOMPARE(f->store.readPosition(3, 1), QStringLiteral("short"));
     }
 
     // Damaged keys and key 00 fill no position; a missing file is an empty box; 50 MB load.
@@ -129,27 +141,30 @@ private slots:
         QVERIFY(TestFiles::write(f->store.boxFile(4),
             "stray\r\n00!\xAC:zero\r\n03!\xAC:three\r\nmore\r\nab!\xAC:bad key\r\n-1!\xAC:negative\r\n"
             "99!\xAC:last\r\n 5!\xAC:five\r\n"));
-        f->state.setCurrentBox(4);
-        f->store.LoadBox();
+        f->store.loadBox(4);
         QStringList occupied;
         for (int i = 0; i <= 100; ++i) {
             if (f->store.isOccupied(i))
                 occupied << QString::number(i) + u':' + f->store.cached(i);
         }
         QCOMPARE(occupied, (QStringList {"3:three\r\nmore", "5:five", "99:last"}));
-        int box = 0; // the current box
-        QCOMPARE(f->store.ReadPosition(99, box), QStringLiteral("last"));
-        QCOMPARE(box, 4);
+        QCOMPARE(f->store.readPosition(99, 4), QStringLiteral("last"));
+        QCOMPARE(f->store.loadedBox(), 4);
 
-        f->state.setCurrentBox(5);
-        f->store.LoadBox();
+        f->store.loadBox(5);
         QVERIFY(!f->store.isOccupied(3));
+
+        // A file with bytes but no record says so, and is left as it is.
+        QVERIFY(TestFiles::write(f->store.boxFile(6), "not a box file\r\n"));
+        f->store.loadBox(6);
+        QVERIFY2(f->lastMessage().contains(QStringLiteral("holds no text")), qPrintable(f->lastMessage()));
+        QCOMPARE(TestFiles::read(f->store.boxFile(6)), QByteArray("not a box file\r\n"));
 
         QByteArray huge = "01!\xAC:x\r\n";
         while (huge.size() < 50 * 1024 * 1024)
             huge += "02!\xAC:0123456789012345678901234567890123456789\r\n";
         QVERIFY(TestFiles::write(f->store.boxFile(5), huge));
-        f->store.LoadBox();
+        f->store.loadBox(5);
         QCOMPARE(f->store.cached(1) + f->store.cached(2),
             QStringLiteral("x0123456789012345678901234567890123456789"));
     }

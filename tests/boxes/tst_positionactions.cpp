@@ -1,5 +1,5 @@
 #include "DomainFixture.h"
-#include "FakeClipboard.h"
+#include "platform/RecordingPlatform.h"
 #include "TestEnvironment.h"
 #include "boxes/PositionActions.h"
 
@@ -12,47 +12,52 @@ class TestPositionActions : public QObject
 private:
     struct Fixture : DomainFixture
     {
-        BoxStore store {state};
-        FakeClipboard clipboard;
-        PositionActions actions {state, store, clipboard};
+        BoxStore store {context};
+        RecordingPlatform clipboard;
+        PositionActions actions {context, store, clipboard};
     };
     std::unique_ptr<Fixture> f;
 
-    void fill(int position, const QString& text) { f->store.SavePosition(text, position, 1, true); }
+    void fill(int position, const QString& text) { (void)f->store.savePosition(text, position, 1, true); }
 
 private slots:
     void init() { f = std::make_unique<Fixture>(); }
 
-    // Once the refill feature is on, its text follows every copy; a copy that fails logs nothing,
-    // and a cut whose copy fails keeps the text.
+    // A copy reaches the clipboard with LF line breaks while the file keeps CR LF. Once the
+    // refill feature is on, its text follows every copy; a copy that fails logs nothing, and a
+    // cut whose copy fails keeps the text.
     void copyAndCut()
     {
-        fill(3, QStringLiteral("text"));
-        f->state.setRefillText(QStringLiteral("refill"));
-        QVERIFY(f->actions.Copy(3));
-        QCOMPARE(f->clipboard.text + u'|' + f->state.refillText(), QStringLiteral("text|text"));
+        fill(3, QStringLiteral("te\r\nxt\nend"));
+        f->context.setRefillText(QStringLiteral("refill"));
+        QVERIFY(f->actions.copy(1, 3));
+        QCOMPARE(f->clipboard.content + u'|' + f->context.refillText(), QStringLiteral("te\nxt\nend|te\nxt\nend"));
+        QCOMPARE(f->store.readPosition(3, 1), QStringLiteral("te\r\nxt\nend"));
 
         const QString latest = f->log.latest();
         f->clipboard.failing = true;
-        QVERIFY(!f->actions.Copy(3));
+        QVERIFY(!f->actions.copy(1, 3));
         QCOMPARE(f->log.latest(), latest);
-        f->actions.Cut(3);
-        QCOMPARE(f->store.ReadPosition(3), QStringLiteral("text"));
+        f->actions.cut(1, 3);
+        QCOMPARE(f->store.readPosition(3, 1), QStringLiteral("te\r\nxt\nend"));
     }
 
     // The box file cannot be written until the failure is logged: a move that then cleared the
-    // source would lose its only copy.
+    // source would lose its only copy. The user is told why, in a message box.
     void moveKeepsTheSourceWhenTheTargetCannotBeWritten()
     {
         fill(3, QStringLiteral("only copy"));
-        f->state.setWarnOverwrite(false);
+        f->context.setWarnOverwrite(false);
         const QString blocker = f->store.boxFile(1) + u'_';
         QVERIFY(QDir().mkpath(blocker + QStringLiteral("/blocked")));
         QObject::connect(&f->log, &StatusLog::logged, [&blocker] { QDir(blocker).removeRecursively(); });
-        f->actions.Move(3, 8);
+        f->prompter.acknowledge();
+        f->actions.move(1, 3, 8);
         QVERIFY(f->lastMessage().startsWith(QStringLiteral("Box 1, position 8 not saved: ")));
-        QCOMPARE(f->store.ReadPosition(3), QStringLiteral("only copy"));
-        QCOMPARE(f->store.ReadPosition(8), QString());
+        QVERIFY2(f->prompter.asked.last().contains(f->store.boxFile(1)), qPrintable(f->prompter.asked.last()));
+        QCOMPARE(f->prompter.icons.last(), PromptIcon::Critical);
+        QCOMPARE(f->store.readPosition(3, 1), QStringLiteral("only copy"));
+        QCOMPARE(f->store.readPosition(8, 1), QString());
     }
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,13 +26,11 @@ private:
     {                                                                                                        \
         TestEnvironment environment;                                                                         \
         AppClass app(argc, argv);                                                                            \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
         TestClass test;                                                                                      \
         QTEST_SET_MAIN_SOURCE_PATH                                                                           \
         return QTest::qExec(&test, argc, argv);                                                              \
     }
 
-// For tests of the domain library.
+// For tests of the domain libraries, which link Qt Core only. Widget and platform tests use
+// TRELLIN_GUI_TEST_MAIN from GuiTestMain.h.
 #define TRELLIN_TEST_MAIN(TestClass) TRELLIN_TEST_MAIN_IMPL(TestClass, QCoreApplication)
-// For widget and platform tests.
-#define TRELLIN_GUI_TEST_MAIN(TestClass) TRELLIN_TEST_MAIN_IMPL(TestClass, QApplication)

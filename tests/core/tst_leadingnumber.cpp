@@ -36,7 +36,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(double, expected);
-        QCOMPARE(LeadingNumber(text), expected);
+        QCOMPARE(leadingNumber(text), expected);
     }
 
     void ignoresLocale()
@@ -44,7 +44,7 @@ private slots:
         const QLocale previous;
         QLocale::setDefault(QLocale(QLocale::German));
         std::setlocale(LC_ALL, "de_DE.UTF-8");
-        QCOMPARE(LeadingNumber(QStringLiteral("0.001")), 0.001);
+        QCOMPARE(leadingNumber(QStringLiteral("0.001")), 0.001);
         std::setlocale(LC_ALL, "C");
         QLocale::setDefault(previous);
     }

@@ -1,4 +1,4 @@
-#include "TestEnvironment.h"
+#include "GuiTestMain.h"
 #include "TestFiles.h"
 
 #include <QProcess>

@@ -1,5 +1,5 @@
-#include "TestEnvironment.h"
-#include "platform/QtClipboard.h"
+#include "GuiTestMain.h"
+#include "platform/qt/QtClipboard.h"
 
 #include <QProcess>
 
@@ -32,7 +32,7 @@ private slots:
         QVERIFY(xclip.waitForStarted());
         xclip.write(text.toUtf8());
         xclip.closeWriteChannel();
-        QTRY_COMPARE_WITH_TIMEOUT(m_clipboard.ClipboardGetText(), text, kSlowMachineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_clipboard.text(), text, kSlowMachineMs);
         xclip.kill();
         QVERIFY(xclip.waitForFinished(2000));
     }

@@ -1,9 +1,9 @@
 #include "TargetProcess.h"
-#include "TestEnvironment.h"
+#include "GuiTestMain.h"
 #include "macros/KeystrokeNotation.h"
-#include "platform/X11Connection.h"
-#include "platform/X11KeySender.h"
-#include "platform/X11KeyboardLocks.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11KeySender.h"
+#include "platform/x11/X11KeyboardLocks.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -108,10 +108,10 @@ private slots:
             notation += piece.notation;
             expected += piece.expected;
             if (inPieces)
-                QCOMPARE(m_sender.SendKeys(piece.notation, true).error, QString());
+                QCOMPARE(m_sender.sendKeys(piece.notation, true).error, QString());
         }
         if (!inPieces)
-            QCOMPARE(m_sender.SendKeys(notation, true).error, QString());
+            QCOMPARE(m_sender.sendKeys(notation, true).error, QString());
         QCOMPARE(m_target.waitForText(expected), expected);
 
         XkbStateRec state {};
@@ -123,7 +123,7 @@ private slots:
 
     void namedKeysAndModifiers()
     {
-        QCOMPARE(m_sender.SendKeys(QStringLiteral("^a%b{F5}+{END}{ESC}{ADD}{PGDN}+{TAB}{BS}"), true).error,
+        QCOMPARE(m_sender.sendKeys(QStringLiteral("^a%b{F5}+{END}{ESC}{ADD}{PGDN}+{TAB}{BS}"), true).error,
             QString());
         const QStringList expected {
             "Ctrl+A", "Alt+B", "F5", "Shift+End", "Esc", "Num++", "PgDown", "Shift+Backtab", "Backspace"};
@@ -134,7 +134,7 @@ private slots:
     void spareKeycodesReleasedAfterTheLastKey()
     {
         m_sender.releaseSpareKeycodes();
-        QVERIFY(m_sender.SendKeys(QStringLiteral("日本"), true).ok());
+        QVERIFY(m_sender.sendKeys(QStringLiteral("日本"), true).ok());
         QCOMPARE(m_sender.boundSpareKeycodes(), 2);
         QCOMPARE(keycodesFor(display(), kIdeograph), 1);
 
@@ -176,7 +176,7 @@ private slots:
         for (int i = 0; i < keycodesFor(display(), NoSymbol) + extra; ++i)
             text += QChar(0x4e00 + 3 * i);
         text += text.left(5); // typed again after their keycodes were re-used
-        QCOMPARE(m_sender.SendKeys(text, true).error, QString());
+        QCOMPARE(m_sender.sendKeys(text, true).error, QString());
         QCOMPARE(m_target.waitForText(text), text);
     }
 
@@ -185,7 +185,7 @@ private slots:
         // From Caps Lock on, and with Num Lock already on.
         for (const X11KeyboardLocks::State before :
             {X11KeyboardLocks::State {true, false, false}, {false, true, false}}) {
-            QVERIFY(m_locks.setLocks(before) && m_locks.SetNumLockOn());
+            QVERIFY(m_locks.setLocks(before) && m_locks.setNumLockOn());
             const auto state = m_locks.state();
             QVERIFY(state && state->numLock && !state->capsLock && !state->scrollLock);
         }

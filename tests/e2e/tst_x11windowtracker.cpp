@@ -1,7 +1,7 @@
 #include "TargetProcess.h"
-#include "TestEnvironment.h"
-#include "platform/X11KeySender.h"
-#include "platform/X11WindowTracker.h"
+#include "GuiTestMain.h"
+#include "platform/x11/X11KeySender.h"
+#include "platform/x11/X11WindowTracker.h"
 
 #include <QPlainTextEdit>
 
@@ -28,8 +28,8 @@ class TestX11WindowTracker : public QObject
         window->activateWindow();
         return QTest::qWaitForWindowActive(window.get());
     }
-    // The active window after SwitchToLastWindow, or 0 when it failed.
-    unsigned long switchToLast() { return m_tracker.SwitchToLastWindow() ? m_tracker.activeWindow() : 0; }
+    // The active window after switchToLastWindow, or 0 when it failed.
+    unsigned long switchToLast() { return m_tracker.switchToLastWindow() ? m_tracker.activeWindow() : 0; }
 
 private slots:
     void initTestCase()
@@ -47,7 +47,7 @@ private slots:
     {
         QCOMPARE(switchToLast(), m_alpha.window());
         // The keys go where the focus went.
-        QVERIFY(m_sender.SendKeys(QStringLiteral("to alpha"), true).ok());
+        QVERIFY(m_sender.sendKeys(QStringLiteral("to alpha"), true).ok());
         QCOMPARE(m_alpha.waitForText(QStringLiteral("to alpha")), QStringLiteral("to alpha"));
         QCOMPARE(switchToLast(), m_beta.window());
     }
@@ -55,7 +55,7 @@ private slots:
     void switchPastProgressWindowSkipsOwnWindows()
     {
         QVERIFY(showOwnWindow(QStringLiteral("Main")) && showOwnWindow(QStringLiteral("Progress")));
-        QVERIFY(m_tracker.SwitchPastProgressWindow());
+        QVERIFY(m_tracker.switchPastProgressWindow());
         QCOMPARE(m_tracker.activeWindow(), m_beta.window());
 
         // Back in the program, the last window is still the one the user worked in.
@@ -76,8 +76,8 @@ private slots:
             reinterpret_cast<const unsigned char*>(&beta), 1);
         XCloseDisplay(display);
         QVERIFY(m_beta.clear());
-        QVERIFY(m_tracker.SwitchToLastWindow());
-        QVERIFY(m_sender.SendKeys(QStringLiteral("to beta"), true).ok());
+        QVERIFY(m_tracker.switchToLastWindow());
+        QVERIFY(m_sender.sendKeys(QStringLiteral("to beta"), true).ok());
         QCOMPARE(m_beta.waitForText(QStringLiteral("to beta")), QStringLiteral("to beta"));
     }
 

@@ -41,7 +41,7 @@ private slots:
         row("modifier on repeated key", "^{TAB 2}", "down CTRL | key TAB | key TAB | up CTRL");
         row("repeat zero types nothing", "+{TAB 0}a", "char 'a'");
         row("largest repeat count", "{a 10000}",
-            QStringList(KeystrokeNotation::MaxRepeat, "char 'a'").join(QStringLiteral(" | ")));
+            QStringList(KeystrokeNotation::kMaxRepeat, "char 'a'").join(QStringLiteral(" | ")));
         row("blank, closing brace and surrogate pair in braces", "{ }{} 2}{😀}",
             "char ' ' | char '}' | char '}' | char '😀' U+1F600");
     }

@@ -1,5 +1,5 @@
-#include "TestEnvironment.h"
-#include "platform/QtKeySender.h"
+#include "GuiTestMain.h"
+#include "platform/qt/QtKeySender.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -57,10 +57,10 @@ private slots:
     {
         m_recorder->setFocus();
         QVERIFY(QApplication::focusWidget() == m_recorder);
-        QCOMPARE(m_sender.SendKeys(QStringLiteral("ab{TAB"), true).error,
+        QCOMPARE(m_sender.sendKeys(QStringLiteral("ab{TAB"), true).error,
             QStringLiteral("cannot read the keystroke text, character 3: '{' is never closed by '}'"));
         QVERIFY(m_recorder->events.isEmpty());
-        QVERIFY(m_sender.SendKeys(QStringLiteral("+a^c{ADD}ł"), true).ok());
+        QVERIFY(m_sender.sendKeys(QStringLiteral("+a^c{ADD}ł"), true).ok());
         QCOMPARE(m_recorder->events.join(u", "),
             QStringLiteral(
                 "down Shift+Shift, down Shift+A 'A', up Shift+A 'A', up Shift, down Ctrl+Control, "
@@ -74,12 +74,12 @@ private slots:
         m_field->setFocus();
         QVERIFY(QApplication::focusWidget() == m_field);
         // "h|llo", "h|lo", "hlo|", "h|lo", "h>|lo", then Shift+End selects "lo".
-        QVERIFY(m_sender.SendKeys(QStringLiteral("{BS}{DEL}{END}{LEFT 2}>+{END}"), true).ok());
+        QVERIFY(m_sender.sendKeys(QStringLiteral("{BS}{DEL}{END}{LEFT 2}>+{END}"), true).ok());
         QCOMPARE(m_field->text(), QStringLiteral("h>lo"));
         QCOMPARE(m_field->selectedText(), QStringLiteral("lo"));
 
         // Without wait the keys are posted and arrive with the event loop.
-        QVERIFY(m_sender.SendKeys(QStringLiteral("ok"), false).ok());
+        QVERIFY(m_sender.sendKeys(QStringLiteral("ok"), false).ok());
         QCOMPARE(m_field->text(), QStringLiteral("h>lo"));
         QTRY_COMPARE(m_field->text(), QStringLiteral("h>ok"));
     }
@@ -88,9 +88,9 @@ private slots:
     {
         m_window.reset();
         QTRY_VERIFY(!QApplication::activeWindow());
-        QCOMPARE(m_sender.SendKeys(QStringLiteral("{F1}"), false).error,
+        QCOMPARE(m_sender.sendKeys(QStringLiteral("{F1}"), false).error,
             QStringLiteral("cannot type keys: no window of the program has the keyboard focus"));
-        QVERIFY(m_sender.SendKeys(QString(), false).ok()); // nothing to type needs no window
+        QVERIFY(m_sender.sendKeys(QString(), false).ok()); // nothing to type needs no window
     }
 };
 

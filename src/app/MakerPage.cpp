@@ -1,8 +1,0 @@
-#include "app/MakerPage.h"
-
-#include <QDesktopServices>
-
-bool MakerPage::OpenMakerPage()
-{
-    return QDesktopServices::openUrl(address());
-}

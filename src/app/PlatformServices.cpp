@@ -1,0 +1,51 @@
+#include "app/PlatformServices.h"
+
+#include "platform/qt/QtClipboard.h"
+#include "platform/qt/QtKeySender.h"
+#include "platform/UnavailablePlatform.h"
+#include "platform/x11/X11KeySender.h"
+#include "platform/x11/X11KeyboardLocks.h"
+#include "platform/x11/X11WindowTracker.h"
+
+#include <QGuiApplication>
+
+namespace {
+
+// Under another Qt platform (offscreen tests, native Wayland) the X server behind $DISPLAY,
+// if any, is not where this program's windows or the user's focus are.
+QString otherPlatformReason()
+{
+    auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!gui || QGuiApplication::platformName() == QLatin1String("xcb"))
+        return QString();
+    return QStringLiteral("keys are typed only on X11, this program runs on the Qt platform '%1'")
+        .arg(QGuiApplication::platformName());
+}
+
+} // namespace
+
+PlatformServices::PlatformServices(Backend backend)
+    : m_ownKeySender(std::make_unique<QtKeySender>())
+    , m_clipboard(std::make_unique<QtClipboard>())
+{
+    if (backend == Backend::Automatic)
+        m_unavailableReason = otherPlatformReason();
+    else if (backend == Backend::Unavailable)
+        m_unavailableReason = QStringLiteral("keys and window switching are switched off");
+
+    if (m_unavailableReason.isEmpty()) {
+        auto keySender = std::make_unique<X11KeySender>();
+        if (keySender->isAvailable()) {
+            m_keySender = std::move(keySender);
+            m_windowSwitcher = std::make_unique<X11WindowTracker>();
+            m_keyboardLocks = std::make_unique<X11KeyboardLocks>();
+            return;
+        }
+        m_unavailableReason = keySender->unavailableReason();
+    }
+    m_keySender = std::make_unique<UnavailablePlatform>(m_unavailableReason);
+    m_windowSwitcher = std::make_unique<UnavailablePlatform>(m_unavailableReason);
+    m_keyboardLocks = std::make_unique<UnavailablePlatform>(m_unavailableReason);
+}
+
+PlatformServices::~PlatformServices() = default;

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class SettingsStore;
+
+// Every setting of the program in one table: where it is stored, its default, and how a stored
+// value is read. Nothing else spells a section or key name; every read and write goes through
+// here, and every write announces itself with changed().
+class Settings : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Key {
+        RefillText,     // text put back on the clipboard when the mouse passes the refill label
+        NumLock,        // switch Num Lock on at start
+        DataPath,       // the data folder; empty means the default one
+        BoxNo,          // the box shown at the last close
+        WarnOverwrite,  // ask before a stored text is replaced or deleted
+        ClipColour,     // colour of the position buttons as 0xBBGGRR; 0 keeps the designed colour
+        WindowLeft,     // main window edges in twips
+        WindowTop,
+        OverwriteLeft,  // overwrite dialog edges in twips
+        OverwriteTop,
+        EditLeft,       // edit dialog edges in twips
+        EditTop,
+    };
+    Q_ENUM(Key)
+
+    // How a stored value is read.
+    enum class Kind {
+        Text,      // as stored
+        NumberOne, // on when the stored text reads as the number 1 ("1", "1.0", " 1abc")
+        ExactOne,  // on only when stored exactly as "1"
+        BoxNumber, // a whole number 1..99; anything else gives the default
+        Colour,    // 0xBBGGRR; 0 means none, a value out of range the default
+        Edge,      // twips; see edge()
+    };
+
+    struct Entry
+    {
+        const char* section;
+        const char* name;
+        const char* defaultValue;
+        Kind kind;
+    };
+    static const Entry& entry(Key key);
+
+    explicit Settings(SettingsStore& store, QObject* parent = nullptr);
+
+    SettingsStore& store() const { return m_store; }
+
+    // The stored text, or the default; cut to 254 characters like every stored value.
+    QString text(Key key) const;
+    bool flag(Key key) const;
+    int boxNumber(Key key) const;
+    // Nothing when the stored colour is 0 (keep the designed colour).
+    std::optional<unsigned> colour(Key key) const;
+    // A window edge in twips. A missing value, one that is no number, or one that would put the
+    // window's title bar off the screen (before screenStart, or past screenEnd less 1500 twips)
+    // gives kDefaultEdge, or tooFar for a value past the end when the caller has a default of
+    // its own for that case.
+    int edge(Key key, int screenStart, int screenEnd, int tooFar = kDefaultEdge) const;
+
+    // Stores a value; false, with the reason in error, when the settings file cannot be written.
+    bool setText(Key key, const QString& value, QString* error = nullptr);
+    bool setFlag(Key key, bool on);
+    bool setNumber(Key key, int value);
+
+    static constexpr int kDefaultEdge = 36;
+    static constexpr unsigned kDefaultClipColour = 0xFFC0C0;
+
+signals:
+    void changed(Settings::Key key);
+
+private:
+    SettingsStore& m_store;
+};

@@ -1,0 +1,138 @@
+#include "gui/macros/MacroFrame.h"
+
+#include "macros/MacroSource.h"
+#include "gui/widgets/CommandLabel.h"
+#include "gui/widgets/HintFilter.h"
+#include "gui/widgets/LabelRow.h"
+#include "gui/widgets/ScreenTwips.h"
+#include "gui/widgets/UpDownControl.h"
+
+#include <QComboBox>
+
+namespace {
+
+constexpr int kMacroCount = 99;
+
+QString defaultName(int number)
+{
+    return QStringLiteral("Macro %1").arg(number);
+}
+
+} // namespace
+
+MacroFrame::MacroFrame(QWidget* parent)
+    : QGroupBox(QStringLiteral("Macros"), parent)
+{
+    setObjectName(QStringLiteral("FrameMacros"));
+    const ScreenTwips tw(this);
+    auto* hints = new HintFilter(this);
+    const auto hint = [this](const QString& text) { return [this, text] { emit statusText(text); }; };
+    const auto macroHint = [this](const QString& before, const QString& after) {
+        return [this, before, after] { emit statusText(before + m_list->currentText() + after); };
+    };
+
+    m_list = new QComboBox(this);
+    m_list->setObjectName(QStringLiteral("ComboMacros"));
+    m_list->setGeometry(tw.rect(120, 240, 2775, 330));
+    m_list->setMaxVisibleItems(20);
+    for (int number = 1; number <= kMacroCount; ++number)
+        m_list->addItem(defaultName(number));
+    connect(m_list, &QComboBox::currentIndexChanged, this, [this] { viewSelectedMacro(); });
+
+    m_upDown = new UpDownControl(this);
+    m_upDown->setObjectName(QStringLiteral("UpDown3"));
+    m_upDown->setGeometry(tw.rect(2910, 240, 255, 330));
+    connect(m_upDown, &UpDownControl::downClicked, this, [this] {
+        if (m_list->currentIndex() < kMacroCount - 1)
+            m_list->setCurrentIndex(m_list->currentIndex() + 1);
+    });
+    connect(m_upDown, &UpDownControl::upClicked, this, [this] {
+        if (m_list->currentIndex() >= 1)
+            m_list->setCurrentIndex(m_list->currentIndex() - 1);
+    });
+    connect(m_upDown, &UpDownControl::rightReleased, this, [this] { m_list->setCurrentIndex(0); });
+    hints->add(m_upDown, hint(QStringLiteral("Right-click to go straight to the first item in the list.")));
+
+    for (int level : { 1, 2 }) {
+        auto* undo = new CommandLabel(QStringLiteral("LabelMacroUndo%1").arg(level), QString::number(level), this,
+                                      tw.rect(2940 + level * 300, 270, 252, 252));
+        undo->setAlignment(Qt::AlignCenter);
+        undo->setFrameShape(QFrame::Box);
+        hints->add(undo, [this, level] {
+            const QString title
+                = level == 1 ? QStringLiteral("Last deleted macro.") : QStringLiteral("Previous deleted macro.");
+            emit statusText(title + QStringLiteral(" Click to copy to clipboard; right-click to clear."));
+            emit viewerShows(title, m_macros ? m_macros->deletedMacro(level) : QString());
+        });
+        m_undo[std::size_t(level)] = undo;
+    }
+    auto* search = new CommandLabel(QStringLiteral("LabelSearchMacros"), QStringLiteral("Search"), this,
+                                    tw.rect(3840, 270, 615, 252));
+    search->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    hints->add(search, hint(QStringLiteral("Search macros.")));
+
+    const int row = 690;
+    auto* play = new CommandLabel(QStringLiteral("LabelPlay"), QStringLiteral("Play"), this, tw.rect(120, row, 600, 300));
+    QFont bold = play->font();
+    bold.setBold(true);
+    play->setFont(bold);
+    auto* moveDown = new CommandLabel(QStringLiteral("LabelMacroMoveDown"), QStringLiteral("Move down"), this,
+                                      tw.rect(900, row, 1020, 300));
+    auto* moveUp = new CommandLabel(QStringLiteral("LabelMacroMoveUp"), QStringLiteral("Move up"), this,
+                                    tw.rect(2040, row, 900, 300));
+    auto* edit = new CommandLabel(QStringLiteral("LabelMacroEdit"), QStringLiteral("Edit"), this,
+                                  tw.rect(3060, row, 600, 300));
+    auto* clear = new CommandLabel(QStringLiteral("LabelClearMacro"), QStringLiteral("Clear"), this,
+                                   tw.rect(3780, row, 675, 300));
+    LabelRow::fit({ play, moveDown, moveUp, edit, clear }, tw.px(120), tw.px(4455));
+
+    hints->add(edit, macroHint(QStringLiteral("Edit '"), QStringLiteral("'.")));
+    hints->add(clear, macroHint(QStringLiteral("Delete '"),
+                                QStringLiteral("'. Right-click to overwrite with the clipboard contents.")));
+    hints->add(moveDown, macroHint(QStringLiteral("Move '"), QStringLiteral("' down in list.")));
+    hints->add(moveUp, macroHint(QStringLiteral("Move '"), QStringLiteral("' up in list.")));
+    hints->add(play, macroHint(QStringLiteral("Play '"), QStringLiteral("' in the last window you left.")));
+    hints->add(this, [this] { hoverFrame(); });
+}
+
+int MacroFrame::selectedMacro() const
+{
+    return m_list->currentIndex() + 1;
+}
+
+void MacroFrame::loadMacroList(int box)
+{
+    m_box = box;
+    QStringList names = m_macros ? m_macros->macroNames(box) : QStringList();
+    for (int number = int(names.size()) + 1; number <= kMacroCount; ++number)
+        names.append(defaultName(number));
+    {
+        const QSignalBlocker blocker(m_list);
+        for (int index = 0; index < kMacroCount; ++index)
+            m_list->setItemText(index, names.at(index));
+        m_list->setCurrentIndex(0);
+    }
+    viewSelectedMacro();
+}
+
+QString MacroFrame::selectedTitle() const
+{
+    return QStringLiteral("Macro %1 - %2").arg(selectedMacro()).arg(m_list->currentText());
+}
+
+QString MacroFrame::macroBody(int number) const
+{
+    return m_macros ? m_macros->macroBody(number, m_box) : QString();
+}
+
+void MacroFrame::viewSelectedMacro()
+{
+    emit viewerShows(selectedTitle(), macroBody(selectedMacro()));
+}
+
+void MacroFrame::hoverFrame()
+{
+    // Reading the macro file on every mouse move is wasted while the same macro is shown.
+    if (selectedTitle() != m_viewerTitle)
+        viewSelectedMacro();
+}

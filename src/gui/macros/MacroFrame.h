@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QGroupBox>
+
+#include <array>
+
+class CommandLabel;
+class MacroSource;
+class QComboBox;
+class UpDownControl;
+
+// The "Macros" frame: the macro list of the box on show with its up-down control, the
+// deleted-macro undo entries, the macro search and the macro commands. It tells the main
+// window what to show in the status line and the viewer.
+class MacroFrame : public QGroupBox
+{
+    Q_OBJECT
+public:
+    explicit MacroFrame(QWidget* parent = nullptr);
+
+    // The macros of the boxes; without a source every box shows as one without macros.
+    void setMacroSource(const MacroSource* macros) { m_macros = macros; }
+
+    // Fills the list with the box's macro names and selects the first.
+    void loadMacroList(int box);
+    int selectedMacro() const;
+
+    // What the viewer shows now: hovering the frame shows the selected macro unless it is there.
+    void setViewerTitle(const QString& title) { m_viewerTitle = title; }
+
+signals:
+    void statusText(const QString& text);
+    void viewerShows(const QString& title, const QString& text);
+
+private:
+    void viewSelectedMacro();
+    void hoverFrame();
+    QString selectedTitle() const;
+    QString macroBody(int number) const;
+
+    const MacroSource* m_macros = nullptr;
+    int m_box = 1;
+    QString m_viewerTitle;
+    QComboBox* m_list;
+    UpDownControl* m_upDown;
+    std::array<CommandLabel*, 3> m_undo {}; // index 1 and 2
+};

@@ -1,0 +1,81 @@
+#include "gui/main/HelpWindow.h"
+
+#include "gui/widgets/AppIcon.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+
+#ifndef TRELLIN_INSTALL_HELPDIR
+#define TRELLIN_INSTALL_HELPDIR "/usr/local/share/moxeno-trellin/help"
+#endif
+
+HelpWindow::HelpWindow(QWidget* parent)
+    : QTextBrowser(parent)
+{
+    setWindowFlag(Qt::Window);
+    setWindowTitle(QStringLiteral("Moxeno Trellin - Help"));
+    setWindowIcon(AppIcon::icon());
+    setOpenExternalLinks(true);
+    resize(760, 640);
+}
+
+QStringList HelpWindow::candidates(const QString& programFolder)
+{
+    return {QDir::cleanPath(programFolder + QStringLiteral("/../share/moxeno-trellin/help/index.html")),
+        QDir::cleanPath(QStringLiteral(TRELLIN_INSTALL_HELPDIR "/index.html"))};
+}
+
+QString HelpWindow::findManual(const QString& programFolder)
+{
+    for (const QString& path : candidates(programFolder)) {
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return QString();
+}
+
+void HelpWindow::catchF1Everywhere()
+{
+    qApp->installEventFilter(this);
+}
+
+bool HelpWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
+            showHelp();
+            return true;
+        }
+    }
+    return QTextBrowser::eventFilter(watched, event);
+}
+
+void HelpWindow::showHelp()
+{
+    m_manual = findManual(QCoreApplication::applicationDirPath());
+    if (m_manual.isEmpty()) {
+        QString places;
+        for (const QString& path : candidates(QCoreApplication::applicationDirPath()))
+            places += QStringLiteral("<li>%1</li>").arg(path.toHtmlEscaped());
+        setHtml(QStringLiteral("<h2>Manual not found</h2><p>The user manual of Moxeno Trellin was not found. "
+                               "It was looked for here:</p><ul>%1</ul>")
+                    .arg(places));
+    } else {
+        setSource(QUrl::fromLocalFile(m_manual));
+    }
+    // A window opened under a modal dialog could not be used until the dialog closes.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != this) {
+        const Qt::WindowModality modality = modal ? Qt::ApplicationModal : Qt::NonModal;
+        if (modality != windowModality()) {
+            hide();
+            setWindowModality(modality);
+        }
+    }
+    show();
+    raise();
+    activateWindow();
+}

@@ -1,0 +1,242 @@
+#include "gui/main/MainWindow.h"
+
+#include "boxes/BoxManager.h"
+#include "boxes/BoxStore.h"
+#include "boxes/DataFiles.h"
+#include "core/DataContext.h"
+#include "core/Prompter.h"
+#include "core/Settings.h"
+#include "gui/boxes/BoxTabsFrame.h"
+#include "gui/boxes/ClipboardTextFrame.h"
+#include "gui/boxes/PositionButtonsFrame.h"
+#include "gui/macros/MacroFrame.h"
+#include "gui/main/HelpWindow.h"
+#include "gui/main/StatusBar.h"
+#include "gui/main/ViewerFrame.h"
+#include "gui/widgets/AppIcon.h"
+#include "gui/widgets/DialogPlacement.h"
+#include "gui/widgets/HintFilter.h"
+#include "gui/widgets/ModalHook.h"
+#include "gui/widgets/ScreenTwips.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QMessageBox>
+
+namespace {
+
+const QString kReady = QStringLiteral("Ready");
+
+DialogPlacement placement(Settings& settings)
+{
+    return DialogPlacement(settings, Settings::Key::WindowLeft, Settings::Key::WindowTop);
+}
+
+// Places a frame at its designed twips in the window, whatever widget holds it.
+void place(QWidget* frame, const QWidget* window, int left, int top, int width, int height)
+{
+    const ScreenTwips tw(window);
+    const QPoint parentOrigin = frame->parentWidget()->mapTo(window, QPoint(0, 0));
+    frame->setGeometry(tw.rect(left, top, width, height).translated(-parentOrigin));
+}
+
+} // namespace
+
+MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes, PositionActions& actions,
+                       Clipboard& clipboard, HelpWindow& help, QWidget* parent)
+    : QWidget(parent)
+    , m_context(context)
+    , m_store(store)
+    , m_boxes(boxes)
+    , m_help(help)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Moxeno Trellin"));
+    setWindowIcon(AppIcon::icon());
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
+    setStyleSheet(QStringLiteral("CommandLabel { color: #00007f; } CommandLabel:hover { text-decoration: underline; }"));
+    const ScreenTwips tw(this);
+    setFixedSize(tw.px(kClientWidth), tw.px(kClientHeight));
+
+    m_boxTabs = new BoxTabsFrame(this);
+    QWidget* page = m_boxTabs->page();
+    m_textFrame = new ClipboardTextFrame(store, boxes, actions, clipboard, page);
+    place(m_textFrame, this, 240, 600, 4575, 2415);
+    m_macroFrame = new MacroFrame(page);
+    place(m_macroFrame, this, 240, 3120, 4575, 1092);
+    m_viewer = new ViewerFrame(boxes, clipboard, page);
+    place(m_viewer, this, 5040, 480, 6015, 3735);
+    // Filled by the calculator and notepads when they come.
+    m_calculatorFrame = new QGroupBox(QStringLiteral("Calculator"), this);
+    m_calculatorFrame->setObjectName(QStringLiteral("FrameCalculator"));
+    place(m_calculatorFrame, this, 120, 4560, 4692, 4455);
+    m_notepadsFrame = new QGroupBox(QStringLiteral("Notepads"), this);
+    m_notepadsFrame->setObjectName(QStringLiteral("FrameNotepads"));
+    place(m_notepadsFrame, this, 5040, 4560, 6132, 4452);
+    m_statusBar = new StatusBar(context.log(), this);
+
+    connect(m_boxTabs, &BoxTabsFrame::statusText, this, &MainWindow::setStatus);
+    connect(m_textFrame, &ClipboardTextFrame::statusText, this, &MainWindow::setStatus);
+    connect(m_macroFrame, &MacroFrame::statusText, this, &MainWindow::setStatus);
+    connect(m_viewer, &ViewerFrame::statusText, this, &MainWindow::setStatus);
+    connect(m_textFrame, &ClipboardTextFrame::viewerShows, this, &MainWindow::showInViewer);
+    connect(m_textFrame, &ClipboardTextFrame::viewerTextShows, m_viewer, &ViewerFrame::setText);
+    connect(m_macroFrame, &MacroFrame::viewerShows, this, &MainWindow::showInViewer);
+    connect(m_viewer, &ViewerFrame::titleChanged, m_macroFrame, &MacroFrame::setViewerTitle);
+    connect(m_boxTabs, &BoxTabsFrame::boxChosen, this, &MainWindow::selectBox);
+    connect(m_viewer, &ViewerFrame::clearBoxRequested, this, &MainWindow::clearBox);
+    connect(m_viewer, &ViewerFrame::moveBoxRequested, this, &MainWindow::moveBox);
+    connect(m_viewer, &ViewerFrame::renameBoxRequested, this, &MainWindow::renameBox);
+    connect(m_statusBar, &StatusBar::helpRequested, &m_help, &HelpWindow::showHelp);
+    connect(m_statusBar, &StatusBar::aboutRequested, this, &MainWindow::showAbout);
+    connect(m_statusBar, &StatusBar::closeRequested, this, &QWidget::close);
+    // A cleared position no longer has a text to show.
+    connect(&m_store, &BoxStore::positionCleared, m_viewer, &ViewerFrame::clearText);
+
+    auto* hints = new HintFilter(this);
+    const auto ready = [this] { setStatus(kReady); };
+    hints->add(this, ready, true);
+    hints->add(m_calculatorFrame, ready);
+    hints->add(m_notepadsFrame, ready);
+
+    // The load step: placement, status line, button colour.
+    placement(m_context.settings()).restore(*this);
+    setStatus(kReady);
+    applyClipColour(m_context.settings().colour(Settings::Key::ClipColour));
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::setMacroSource(const MacroSource* macros)
+{
+    m_macroFrame->setMacroSource(macros);
+}
+
+void MainWindow::setStatus(const QString& text)
+{
+    m_statusBar->setStatus(text);
+}
+
+QString MainWindow::statusText() const
+{
+    return m_statusBar->status();
+}
+
+PositionButtonsFrame* MainWindow::positionButtons() const
+{
+    return m_textFrame->positionButtons();
+}
+
+int MainWindow::selectedBox() const
+{
+    return m_boxTabs->selectedBox();
+}
+
+QString MainWindow::boxCaption(int box) const
+{
+    return m_boxTabs->caption(box);
+}
+
+void MainWindow::setCaptions(const QStringList& captions)
+{
+    m_boxTabs->setCaptions(captions);
+    m_viewer->setBoxCaption(boxCaption(selectedBox()));
+}
+
+void MainWindow::selectBox(int box)
+{
+    if (!DataFiles::isValidBox(box))
+        return;
+    m_boxTabs->showBox(box);
+    m_viewer->setBoxCaption(boxCaption(box));
+    m_store.loadBox(box);
+    m_macroFrame->loadMacroList(box);
+}
+
+void MainWindow::applyClipColour(std::optional<unsigned> colour)
+{
+    positionButtons()->setButtonColour(colourFromBgr(colour.value_or(Settings::kDefaultClipColour)));
+}
+
+QColor MainWindow::colourFromBgr(unsigned bgr)
+{
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+void MainWindow::showInViewer(const QString& title, const QString& text)
+{
+    m_viewer->display(title, text);
+}
+
+void MainWindow::emptyViewer()
+{
+    m_viewer->display(QString(), QString());
+}
+
+QString MainWindow::viewerTitle() const
+{
+    return m_viewer->title();
+}
+
+QString MainWindow::viewerText() const
+{
+    return m_viewer->text();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    Settings& settings = m_context.settings();
+    settings.setNumber(Settings::Key::BoxNo, selectedBox());
+    placement(settings).store(*this);
+    event->accept();
+    emit unloaded();
+}
+
+void MainWindow::showAbout()
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Moxeno Trellin"),
+                    QStringLiteral("Moxeno Trellin\nRelease %1").arg(QStringLiteral(TRELLIN_VERSION)), QMessageBox::Ok,
+                    this);
+    box.setIconPixmap(AppIcon::pixmap(48));
+    ModalHook::opened(box);
+    box.exec();
+}
+
+void MainWindow::clearBox()
+{
+    const int box = selectedBox();
+    if (m_boxes.askAndClearBox(box))
+        m_macroFrame->loadMacroList(box);
+}
+
+void MainWindow::moveBox(BoxManager::Direction way)
+{
+    const int box = selectedBox();
+    // Box 1 cannot move left, nor box 99 right: the command does nothing there.
+    if ((box == 1 && way == BoxManager::Direction::Left) || (box == DataFiles::kBoxCount && way == BoxManager::Direction::Right))
+        return;
+    const Result<int> moved = m_boxes.moveBox(box, way);
+    if (!moved) {
+        m_context.prompter().tell(QStringLiteral("Box %1 could not be moved:\n%2\n\nEvery file is back in its place.")
+                                      .arg(box)
+                                      .arg(moved.error()),
+                                  PromptIcon::Critical);
+        return;
+    }
+    captionsChanged();
+    // The moved box stays selected at its new place.
+    selectBox(*moved);
+}
+
+void MainWindow::renameBox()
+{
+    if (m_boxes.askAndRenameBox(selectedBox()))
+        captionsChanged();
+}
+
+void MainWindow::captionsChanged()
+{
+    setCaptions(m_boxes.captions());
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "boxes/BoxManager.h"
+
+#include <QWidget>
+
+#include <optional>
+
+class BoxStore;
+class BoxTabsFrame;
+class Clipboard;
+class ClipboardTextFrame;
+class DataContext;
+class HelpWindow;
+class MacroFrame;
+class MacroSource;
+class PositionActions;
+class PositionButtonsFrame;
+class QGroupBox;
+class StatusBar;
+class ViewerFrame;
+
+// The main window "Moxeno Trellin": a composition of frames placed at their designed twips —
+// box tabs and slider, the text frame with the position buttons, the macro frame, the viewer,
+// the calculator and notepads frames, and the status bar. The frames own their controls and
+// talk through signals; the window routes what they show and runs the box commands on the
+// box on show. Constructing it runs the window's load step (placement, "Ready", button
+// colour); closing it stores the box on show and the window's placement.
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes, PositionActions& actions,
+               Clipboard& clipboard, HelpWindow& help, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The macros of the boxes; without a source every box shows as one without macros.
+    void setMacroSource(const MacroSource* macros);
+
+    // Box selection as a click on tab "box" does it: the box is shown, its texts and macros
+    // are loaded and the slider follows.
+    void selectBox(int box);
+    int selectedBox() const;
+    void setCaptions(const QStringList& captions);
+    QString boxCaption(int box) const;
+
+    // The button colour as 0xBBGGRR; nothing keeps the designed colour.
+    void applyClipColour(std::optional<unsigned> colour);
+    static QColor colourFromBgr(unsigned bgr);
+
+    void showInViewer(const QString& title, const QString& text);
+    void emptyViewer();
+    QString viewerTitle() const;
+    QString viewerText() const;
+
+    void setStatus(const QString& text);
+    QString statusText() const;
+
+    PositionButtonsFrame* positionButtons() const;
+
+    // The designed size of the window's client area, in twips.
+    static constexpr int kClientWidth = 11295;
+    static constexpr int kClientHeight = 9975;
+
+signals:
+    // The window was closed and its settings written: the program ends.
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void showAbout();
+    void clearBox();
+    void moveBox(BoxManager::Direction way);
+    void renameBox();
+    void captionsChanged();
+
+    DataContext& m_context;
+    BoxStore& m_store;
+    BoxManager& m_boxes;
+    HelpWindow& m_help;
+
+    BoxTabsFrame* m_boxTabs;
+    ClipboardTextFrame* m_textFrame;
+    MacroFrame* m_macroFrame;
+    ViewerFrame* m_viewer;
+    QGroupBox* m_calculatorFrame;
+    QGroupBox* m_notepadsFrame;
+    StatusBar* m_statusBar;
+};

@@ -1,0 +1,8 @@
+#include "gui/main/MakerPage.h"
+
+#include <QDesktopServices>
+
+bool MakerPage::openMakerPage()
+{
+    return QDesktopServices::openUrl(address());
+}

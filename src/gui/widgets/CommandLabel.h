@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QLabel>
+
+// A label that works as a command button: hand cursor, a click signal for the left button and
+// a release signal that reports every button with the modifiers held, as many commands tell
+// the left from the right button and the Shift, Ctrl and Alt keys apart.
+class CommandLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit CommandLabel(const QString& text = QString(), QWidget* parent = nullptr);
+    // A label with its control name and place, as the forms lay them out.
+    CommandLabel(const QString& name, const QString& text, QWidget* parent, const QRect& geometry);
+
+signals:
+    void clicked();
+    void released(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    Qt::MouseButton m_pressed = Qt::NoButton;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+
+#include <functional>
+
+class QWidget;
+
+// The hover hints of a frame: a mouse move over a registered widget runs its hint (usually a
+// text for the status line). Only real mouse moves count: the enter event Qt sends when a
+// dialog closes over a control must not replace "Editing ..." and the like.
+class HintFilter : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // The move is not passed on to the parent, whose own hint would replace this one; a
+    // window's own hint is registered with passOn, as nothing above it has one.
+    void add(QWidget* widget, std::function<void()> hint, bool passOn = false);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Hint
+    {
+        std::function<void()> action;
+        bool passOn;
+    };
+    QHash<QObject*, Hint> m_hints;
+};

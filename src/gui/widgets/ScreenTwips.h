@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+// Converts the designed twips layout to pixels of the screen a window is on, at its logical DPI.
+class ScreenTwips
+{
+public:
+    explicit ScreenTwips(const QWidget* widget = nullptr);
+
+    double dpi() const { return m_dpi; }
+    int px(int twips) const;
+    int twips(int pixels) const;
+    QRect rect(int left, int top, int width, int height) const;
+    QPoint point(int left, int top) const;
+    QPoint toTwips(const QPoint& pixels) const;
+    // The screen size in twips.
+    QSize screenSize() const { return m_screenTwips; }
+    // The area all screens together cover, in twips.
+    QRect screensRect() const { return m_screensTwips; }
+
+private:
+    double m_dpi = 96.0;
+    QSize m_screenTwips;
+    QRect m_screensTwips;
+};

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/KeySender.h"
+#include "platform/x11/X11Connection.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <vector>
+
+// Types key actions into the focused window of any X11 program with raw XTest events, on its
+// own Xlib connection.
+//
+// A character missing from the keyboard map is typed through a spare keycode (one with no
+// keysyms) bound to it for the time of typing. The receiving program reads the new map only
+// when it handles the mapping notification, so unbinding at once would lose the character:
+// bindings stay for the whole send and are released releaseDelayMs after the last key, or
+// kept for the next send if that comes sooner.
+//
+// When the receiving window answers the window manager's _NET_WM_PING (Qt and GTK windows
+// do), the answer shows it has handled every key sent before: a send with wait returns only
+// then, and a spare keycode is bound anew only then. Without it, a short pause stands in.
+class X11KeySender : public KeySender
+{
+public:
+    struct Options
+    {
+        int paceEvery; // keys between two pauses; 0 never pauses
+        int paceMicroseconds;
+        int releaseDelayMs; // spare keycodes stay bound this long after the last key
+        // Before a spare keycode is bound anew, when the receiver cannot be pinged: this, plus
+        // 10 ms for each keyboard map change the receiver may still have to read. A busy machine
+        // keeps a receiver a few hundred milliseconds behind, and a re-bound keycode it reads too
+        // late types the wrong character, so the pause is wide: it is rare and costs little.
+        int rebindPauseMs;
+        bool pingReceiver;
+        int receiverTimeoutMs; // longest wait for the receiver's answer
+    };
+    static Options defaultOptions() { return {8, 1000, 200, 300, true, 2000}; }
+
+    explicit X11KeySender(const QByteArray& displayName = QByteArray());
+    X11KeySender(const Options& options, const QByteArray& displayName);
+    ~X11KeySender() override;
+
+    Result sendActions(const QList<KeyAction>& actions, bool wait) override;
+
+    bool isAvailable() const { return unavailableReason().isEmpty(); }
+    // Why keys cannot be typed ("no X11 display (DISPLAY is not set)"); empty when they can.
+    QString unavailableReason() const;
+    const Options& options() const { return m_options; }
+    void setOptions(const Options& options) { m_options = options; }
+
+    // Spare keycodes bound at the moment; they are released by a timer after the last key.
+    int boundSpareKeycodes() const;
+    // Releases them now. Safe at any time between sends.
+    void releaseSpareKeycodes();
+
+private:
+    class Typist;
+    struct Binding
+    {
+        unsigned char keycode;
+        unsigned long keysym;
+        quint64 lastUse;
+    };
+
+    void unbindAll();
+    bool waitForReceiver();
+    unsigned long pingableFocusWindow();
+
+    Options m_options;
+    X11Connection m_connection;
+    std::vector<Binding> m_bindings;
+    quint64 m_useCounter = 0;
+    unsigned long m_protocolsAtom = 0;
+    unsigned long m_pingAtom = 0;
+    unsigned long m_pidAtom = 0;
+    long m_pingStamp = 0;
+    QTimer m_releaseTimer;
+    QElapsedTimer m_sinceLastKey;
+};

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "platform/WindowSwitcher.h"
+#include "platform/x11/X11Connection.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <memory>
+#include <optional>
+
+class QSocketNotifier;
+
+// Follows the window manager's _NET_ACTIVE_WINDOW on its own Xlib connection and remembers
+// the windows of other programs that were active, most recent first. Windows of this process
+// (_NET_WM_PID) are never remembered, nor "no window" (openbox passes through it on every
+// switch). A remembered id may belong to a closed window or have been handed to a new one, so
+// each is checked against its process id and class before use.
+//
+// Events are read when the event loop runs (or a switch is asked for); windows that were
+// active only while this process was blocked meanwhile are not seen.
+class X11WindowTracker : public WindowSwitcher
+{
+public:
+    explicit X11WindowTracker(const QByteArray& displayName = QByteArray());
+    ~X11WindowTracker() override;
+
+    bool switchToLastWindow() override;
+    bool switchPastProgressWindow() override;
+
+    bool isAvailable() const;
+    // How long a switch waits for the window manager to report the window active.
+    void setActivationTimeoutMs(int milliseconds) { m_activationTimeoutMs = milliseconds; }
+
+    // For tests and diagnostics; window ids, 0 for none. Each first reads pending events.
+    unsigned long activeWindow();
+    unsigned long lastWindowTarget();
+    unsigned long pastProgressTarget();
+    QList<unsigned long> history();
+
+    // Reads the events that arrived since; the socket notifier does it when the event loop runs.
+    void catchUp();
+
+private:
+    struct Remembered
+    {
+        unsigned long window;
+        qint64 pid;
+        QByteArray windowClass;
+    };
+
+    void noteActive(unsigned long window);
+    unsigned long readActiveWindow();
+    unsigned long currentWindow();
+    unsigned long ownFocusedWindow();
+    qint64 windowPid(unsigned long window);
+    QByteArray windowClass(unsigned long window);
+    bool isOwn(unsigned long window);
+    bool stillSame(const Remembered& remembered);
+    unsigned long firstValid(unsigned long skip);
+    unsigned long lastWindowCandidate(unsigned long current);
+    unsigned long pastProgressCandidate(unsigned long current);
+    bool activate(unsigned long window);
+
+    X11Connection m_connection;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    unsigned long m_root = 0;
+    unsigned long m_activeAtom = 0;
+    unsigned long m_pidAtom = 0;
+    unsigned long m_active = 0; // as last seen, 0 for none
+    bool m_activeIsOwn = false;
+    QList<Remembered> m_history; // other programs' windows, most recent first
+    // The window that was active when the focus last moved to one of ours.
+    std::optional<Remembered> m_leftForOwn;
+    int m_activationTimeoutMs = 1000;
+};

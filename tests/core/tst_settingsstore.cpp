@@ -1,0 +1,169 @@
+#include "TestEnvironment.h"
+#include "TestFiles.h"
+#include "core/IniFile.h"
+#include "core/Settings.h"
+#include "core/SettingsStore.h"
+#include "core/Paths.h"
+
+#include <QSignalSpy>
+
+// The settings file: reading as the Windows profile functions do, and writing one key while
+// every other line of the file keeps its bytes; the typed table's rules for stored values.
+class TestSettingsStore : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_path;
+
+    void setFile(const QByteArray& content) { QVERIFY(TestFiles::write(m_path, content)); }
+    QByteArray bytes() const { return TestFiles::read(m_path); }
+    QString read(const char* s, const char* k) const { return IniFile::read(m_path, s, k, "default"); }
+    bool write(const char* s, const char* k, QString v) const { return IniFile::write(m_path, s, k, v); }
+
+private slots:
+    void init() { m_path = m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction())); }
+
+    // Names in any case, blanks and quotes trimmed, Windows-1252 text; only the first of two
+    // sections with the same name counts.
+    void reads()
+    {
+        setFile("; comment\r\n[Settings]\r\nBoxNo=7\r\nLeft = 120 \r\nEmpty=\r\nQuoted=\"a b\"\r\n"
+                "Q=\"\"\r\n[Defaults]\r\nDataPath=/data/\r\n[settings]\r\nBoxNo=99\r\nTop=1\r\n[MX]\r\n"
+                "MX1=Caf\xE9\r\n");
+        const QStringList got {read("SETTINGS", "boxno"), read("Settings", "Left"), read("Settings", "Empty"),
+            read("Settings", "Quoted"), read("Settings", "Q"), read("Settings", "Top"),
+            read("Defaults", "BoxNo"), read("MX", "MX1")};
+        QCOMPARE(got, (QStringList {"7", "120", "", "a b", "", "default", "default", "Caf\u00E9"}));
+        QFile::remove(m_path);
+        QCOMPARE(read("Settings", "BoxNo"), QStringLiteral("default"));
+    }
+
+    // The file and its folder are made, a new key goes to the end of its section, and line
+    // breaks are stored as blanks one for one. Values are stored whole but read as at most 254
+    // characters, defaults too; text beyond Windows-1252 comes back.
+    void writeCreatesFileAndValueRules()
+    {
+        m_path = m_dir.filePath(QStringLiteral("new/folder/MoxenoTrellin.ini"));
+        QVERIFY(write("Settings", "BoxNo", QStringLiteral("3")));
+        QVERIFY(write("Search", "0", QStringLiteral("a\r\nb\nc")));
+        QVERIFY(write("Settings", "Left", QStringLiteral("36")));
+        QCOMPARE(bytes(), QByteArray("[Settings]\r\nBoxNo=3\r\nLeft=36\r\n[Search]\r\n0=a  b c\r\n"));
+
+        const QString longValue(300, u'x');
+        QVERIFY(write("Settings", "Long", longValue));
+        QVERIFY(bytes().contains(longValue.toLatin1()));
+        QCOMPARE(read("Settings", "Long"), longValue.left(254));
+        QCOMPARE(IniFile::read(m_path, "X", "Y", longValue).size(), 254);
+        QVERIFY(write("Search", "1", QStringLiteral("\u65E5\u672C")));
+        QCOMPARE(read("Search", "1"), QStringLiteral("\u65E5\u672C"));
+    }
+
+    // A write changes one line or adds one; every other line keeps its bytes, garbage included.
+    void writeReplacesInPlaceAndKeepsOtherLines()
+    {
+        setFile("; my notes\n[MX]\nNumLock=1\nMX1=hello\n\n[settings]\nBOXNO=1\n  ; keep "
+                "me\nTop=5\n\n[Unknown]\nx=y\n");
+        QVERIFY(write("Settings", "BoxNo", QStringLiteral("12")));
+        QVERIFY(write("Settings", "Left", QStringLiteral("99")));
+        QCOMPARE(bytes(),
+            QByteArray("; my notes\n[MX]\nNumLock=1\nMX1=hello\n\n[settings]\nBOXNO=12\n  ; keep me\n"
+                       "Top=5\nLeft=99\r\n\n[Unknown]\nx=y\n"));
+
+        const char raw[]
+            = "\x00\xFF[[[\n=novalue\n]\n[Settings\nBoxNo=bad\n[Settings]\nBoxNo=4\n\xC3\x28 junk\n";
+        const QByteArray garbage(raw, sizeof raw - 1); // with its leading NUL
+        setFile(garbage);
+        QCOMPARE(read("Settings", "BoxNo"), QStringLiteral("4"));
+        QVERIFY(write("Settings", "BoxNo", QStringLiteral("5")));
+        QCOMPARE(bytes(), QByteArray(garbage).replace("BoxNo=4", "BoxNo=5"));
+    }
+
+    // A last line without a line end gets one before a key or a section is added after it.
+    void writeAfterLastLineWithoutLineEnd()
+    {
+        setFile("[Settings]\r\nBoxNo=1");
+        QVERIFY(write("Settings", "Left", QStringLiteral("36")));
+        QCOMPARE(bytes(), QByteArray("[Settings]\r\nBoxNo=1\r\nLeft=36\r\n"));
+        QCOMPARE(read("Settings", "BoxNo") + u'/' + read("Settings", "Left"), QStringLiteral("1/36"));
+        setFile("[Settings]\r\nBoxNo=1");
+        QVERIFY(write("Search", "0", QStringLiteral("x")));
+        QCOMPARE(bytes(), QByteArray("[Settings]\r\nBoxNo=1\r\n[Search]\r\n0=x\r\n"));
+    }
+
+    // A socket cannot be read but could be renamed over, so only the read check keeps it.
+    void unreadableFileIsNeverRewritten()
+    {
+        QVERIFY2(TestFiles::makeSocket(m_path), qPrintable(m_path));
+        QString error;
+        QVERIFY(!IniFile::write(m_path, "Settings", "BoxNo", "1", &error));
+        QVERIFY2(error.contains(m_path), qPrintable(error));
+        QVERIFY(TestFiles::isSocket(m_path));
+    }
+
+    // A window edge must leave the title bar on the screens (19200 twips wide here, starting at
+    // 0): beyond either end, or no number, gives 36, or the caller's own value past the far end.
+    // A clip colour of 0 means none, one beyond 0xFFFFFF the default. Every write is announced.
+    void typedValues_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("edge");
+        QTest::newRow("inside") << "17700" << 17700; // 19200 - 1500
+        QTest::newRow("past the far end") << "17701" << 336;
+        QTest::newRow("far past the far end") << "1e20" << 336;
+        QTest::newRow("before the start") << "-15000" << 36;
+        QTest::newRow("too small for an int") << "-1e20" << 36;
+        QTest::newRow("no number") << "left" << 36;
+        QTest::newRow("missing") << "" << 36;
+    }
+    void typedValues()
+    {
+        QFETCH(QString, stored);
+        SettingsStore store(m_dir.filePath(QStringLiteral("data")), m_dir.filePath(QStringLiteral("config")));
+        Settings settings(store);
+        QSignalSpy changed(&settings, &Settings::changed);
+        QVERIFY(settings.setText(Settings::Key::OverwriteLeft, stored));
+        QCOMPARE(changed.count(), 1);
+        QTEST(settings.edge(Settings::Key::OverwriteLeft, 0, 19200, 336), "edge");
+
+        QVERIFY(settings.setText(Settings::Key::ClipColour, QStringLiteral("0")));
+        QCOMPARE(settings.colour(Settings::Key::ClipColour), std::nullopt);
+        QVERIFY(settings.setText(Settings::Key::ClipColour, QStringLiteral("99999999")));
+        QCOMPARE(settings.colour(Settings::Key::ClipColour), std::optional<unsigned>(Settings::kDefaultClipColour));
+        QCOMPARE(store.readValue("Settings", "FmOWLeft", "none"), stored);
+    }
+
+    void writeToUnwritablePlaceReportsFailure()
+    {
+        setFile("not a folder"); // a plain file where the folder should be: fails even for root
+        QString error;
+        QVERIFY(!IniFile::write(m_path + QStringLiteral("/MoxenoTrellin.ini"), "S", "K", "V", &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(bytes(), QByteArray("not a folder"));
+    }
+
+    // The settings file lives in the configuration folder unless one sits in the data folder,
+    // which is looked for at every access. A relative XDG_DATA_HOME is ignored.
+    void iniPathPrefersDataRootAndXdgFolders()
+    {
+        SettingsStore store(m_dir.filePath(QStringLiteral("data")), m_dir.filePath(QStringLiteral("config")));
+        QVERIFY(store.writeValue("Settings", "BoxNo", "2"));
+        QVERIFY(QFileInfo::exists(m_dir.filePath(QStringLiteral("config/MoxenoTrellin.ini"))));
+        m_path = m_dir.filePath(QStringLiteral("data/MoxenoTrellin.ini"));
+        setFile("[Settings]\r\nBoxNo=9\r\n");
+        QCOMPARE(store.iniPath(), m_path);
+        QCOMPARE(store.readValue("Settings", "BoxNo", ""), QStringLiteral("9"));
+        QFile::remove(m_path);
+        QCOMPARE(store.readValue("Settings", "BoxNo", ""), QStringLiteral("2"));
+
+        const QString home = QString::fromLocal8Bit(qgetenv("HOME"));
+        QCOMPARE(Paths::configFolder(), home + QStringLiteral("/.config/MoxenoTrellin/"));
+        const QByteArray saved = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", "relative/ignored");
+        QCOMPARE(Paths::defaultDataFolder(), home + QStringLiteral("/.local/share/MoxenoTrellin/"));
+        qputenv("XDG_DATA_HOME", saved);
+    }
+};
+
+TRELLIN_TEST_MAIN(TestSettingsStore)
+#include "tst_settingsstore.moc"

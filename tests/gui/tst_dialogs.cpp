@@ -1,0 +1,162 @@
+#include "DialogScript.h"
+#include "platform/RecordingPlatform.h"
+#include "GuiTestMain.h"
+#include "gui/widgets/CommandLabel.h"
+#include "gui/widgets/DialogPlacement.h"
+#include "core/Settings.h"
+#include "core/SettingsStore.h"
+#include "gui/widgets/ScreenTwips.h"
+#include "gui/dialogs/EditDialog.h"
+
+#include <QFrame>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+// EditDialog's commands and line breaks, and the dialog position rule.
+class TestDialogs : public QObject
+{
+    Q_OBJECT
+
+private:
+    struct Fixture
+    {
+        QTemporaryDir dir;
+        SettingsStore settingsStore {dir.filePath("data"), dir.filePath("config")};
+        Settings settings {settingsStore};
+        RecordingPlatform clipboard;
+        QStringList sent;
+        EditDialog dialog {settings, clipboard, [this](const QString& keys) { sent.append(keys); }};
+    };
+    std::unique_ptr<Fixture> f;
+
+    QPlainTextEdit* text1() { return f->dialog.findChild<QPlainTextEdit*>(QStringLiteral("Text1")); }
+    CommandLabel* label(const QString& name) { return f->dialog.findChild<CommandLabel*>(name); }
+    void showMacro(const QString& body)
+    {
+        f->dialog.prepare({"Moxeno Trellin - edit macro", body, true, QStringLiteral("Greeting"), 4});
+        f->dialog.show();
+    }
+
+private slots:
+    void init() { f = std::make_unique<Fixture>(); }
+
+    // The macro name shows; a right click on the tips spells {t} out as {TAB}, a left click asks
+    // for the help; a macro saved without a name is called by its number.
+    void macroEdit()
+    {
+        showMacro(QStringLiteral("a{t}b{T}c{Tab}d"));
+        auto* name = f->dialog.findChild<QLineEdit*>(QStringLiteral("Text2"));
+        QVERIFY(name->isVisible());
+        for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton, Qt::LeftButton})
+            QTest::mouseClick(label(QStringLiteral("Label1")), button);
+        QCOMPARE(f->sent, QStringList {"{F1}"}); // from the left click only
+        name->clear();
+        QTest::mouseClick(label(QStringLiteral("LabelSave")), Qt::LeftButton);
+        const EditResult result = f->dialog.result();
+        QVERIFY(result.saved && result.macroName == QStringLiteral("Macro 4"));
+        QCOMPARE(result.text, QStringLiteral("a{TAB}b{TAB}c{Tab}d"));
+    }
+
+    // A text edit has no macro name; closing it any way but Save is a cancel, and it stores where
+    // it was closed (15 twips to the pixel).
+    void closeCancelsAndStoresPosition()
+    {
+        DialogScript dialogs;
+        dialogs.expect([this](QDialog& dialog) {
+            QVERIFY(!dialog.findChild<QFrame*>(QStringLiteral("Frame1"))->isVisible());
+            text1()->setPlainText(QStringLiteral("changed"));
+            dialog.move(30, 40);
+            dialog.close();
+        });
+        QVERIFY(!f->dialog.edit({"Moxeno Trellin - edit text", "text", false, {}, 0}).saved);
+        QVERIFY(dialogs.usedUp());
+        QCOMPARE(f->settingsStore.readValue("Settings", "FmEditMacrosLeft", ""), QStringLiteral("450"));
+        QCOMPARE(f->settingsStore.readValue("Settings", "FmEditMacrosTop", ""), QStringLiteral("600"));
+    }
+
+    // On "one two three" with a part selected: "after" is the text, the selection and the clipboard.
+    void editCommands_data()
+    {
+        QTest::addColumn<QPoint>("selection"); // from, to
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("command"); // a label to click, or a key combination to press
+        QTest::addColumn<QStringList>("after");
+        const auto row = [](const char* name, int from, int to, const QString& clipboard,
+                             const QString& command, const QStringList& after) {
+            QTest::newRow(name) << QPoint(from, to) << clipboard << command << after;
+        };
+        const QString all = QStringLiteral("one two three");
+        row("copy selection", 4, 7, "", "LabelCopySelection", {all, "two", "two"});
+        row("paste replaces the selection", 4, 7, "2", "LabelPaste", {"one 2 three", "", "2"});
+        row("paste without text removes the selection", 0, 4, "", "LabelPaste", {"two three", "", ""});
+        row("clear all", 4, 7, "x", "LabelClearAll", {"", "", "x"});
+        row("select all from a part", 0, 5, "", "LabelSelectAll", {all, all, ""});
+        row("select all again unselects", 0, 13, "", "LabelSelectAll", {all, "", ""});
+        row("ctrl+A selects all", 4, 4, "", "Ctrl+A", {all, all, ""});
+        row("ctrl+shift+A is not select all", 4, 4, "", "Ctrl+Shift+A", {all, "", ""});
+    }
+    void editCommands()
+    {
+        QFETCH(QPoint, selection);
+        QFETCH(QString, command);
+        showMacro(QStringLiteral("one two three"));
+        QTextCursor cursor = text1()->textCursor();
+        cursor.setPosition(selection.x());
+        cursor.setPosition(selection.y(), QTextCursor::KeepAnchor);
+        text1()->setTextCursor(cursor);
+        QFETCH(QString, clipboard);
+        f->clipboard.content = clipboard;
+        if (command.startsWith(QStringLiteral("Label")))
+            QTest::mouseClick(label(command), Qt::LeftButton);
+        else
+            QTest::keySequence(text1(), QKeySequence(command));
+        QTEST((QStringList {text1()->toPlainText(), text1()->textCursor().selectedText(), f->clipboard.content}),
+            "after");
+    }
+
+    // The editor knows only LF; the saved text gets back the line breaks of the original.
+    void lineBreaks()
+    {
+        const auto saved = [this](const char* original, const char* edited) {
+            f->dialog.prepare({QString(), QString::fromUtf8(original), false, {}, 0});
+            text1()->setPlainText(QString::fromUtf8(edited));
+            return f->dialog.result().text;
+        };
+        QCOMPARE(saved("a\r\nb", "a\nb\nc"), QStringLiteral("a\r\nb\r\nc"));
+        QCOMPARE(saved("a\nb", "a\nb\nc"), QStringLiteral("a\nb\nc"));
+        QCOMPARE(saved("", "x\ny"), QStringLiteral("x\r\ny")); // a new text gets CR LF
+    }
+
+    // Only a place with both edges positive is stored. A stored edge that would put the title
+    // bar off the screens opens at 36, or at the dialog's own place when past the far end.
+    void dialogPlacementRule_data()
+    {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("top");
+        QTest::addColumn<QPoint>("edges");
+        QTest::newRow("on the screen") << "900" << "600" << QPoint(900, 600);
+        QTest::newRow("missing or unreadable") << "" << "x" << QPoint(36, 36);
+        QTest::newRow("past the far ends") << "1e20" << "99999" << QPoint(336, 372);
+        QTest::newRow("before the screens") << "-15000" << "-1e20" << QPoint(36, 36);
+    }
+    void dialogPlacementRule()
+    {
+        DialogPlacement placement(f->settings, Settings::Key::OverwriteLeft, Settings::Key::OverwriteTop,
+                                  DialogPlacement::kDialogTooFar);
+        QWidget window;
+        window.move(30, 40);
+        QVERIFY(placement.store(window));
+        window.move(0, 40);
+        QVERIFY(!placement.store(window));
+        QCOMPARE(f->settingsStore.readValue("Settings", "FmOWLeft", ""), QStringLiteral("450"));
+
+        QFETCH(QString, left);
+        QFETCH(QString, top);
+        f->settings.setText(Settings::Key::OverwriteLeft, left);
+        f->settings.setText(Settings::Key::OverwriteTop, top);
+        QTEST(placement.restoredEdges(window), "edges");
+    }
+};
+
+TRELLIN_GUI_TEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"
