@@ -195,6 +195,8 @@ int TrellinCtl::run(const QStringList& arguments)
         return badArguments(QStringLiteral("BOX is a number from 1 to 99"));
     if (builtin->takesPosition && !number(args[1]))
         return badArguments(QStringLiteral("POS is a number from 1 to 99"));
+    if (command == QStringLiteral("move") && args[1] != QStringLiteral("left") && args[1] != QStringLiteral("right"))
+        return badArguments(QStringLiteral("the direction is left or right"));
 
     Session session;
     Startup(session.context).readShellSettings();
@@ -280,13 +282,8 @@ int TrellinCtl::rename(DataContext& context, const QStringList& args)
 
 int TrellinCtl::move(DataContext& context, const QStringList& args)
 {
-    BoxManager::Direction direction;
-    if (args[1] == QStringLiteral("left"))
-        direction = BoxManager::Direction::Left;
-    else if (args[1] == QStringLiteral("right"))
-        direction = BoxManager::Direction::Right;
-    else
-        return badArguments(QStringLiteral("the direction is left or right"));
+    const BoxManager::Direction direction
+        = args[1] == QStringLiteral("left") ? BoxManager::Direction::Left : BoxManager::Direction::Right;
 
     BoxStore store(context);
     NoClipboard clipboard;

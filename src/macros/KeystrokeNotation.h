@@ -20,29 +20,29 @@
 // - groups nest: "+(^(a)b)" holds Shift over both letters and Ctrl over "a" only;
 // - "{TAB 0}" types nothing; a repeat count above kMaxRepeat is an error, not a long wait;
 // - control characters other than CR, LF and tab are errors: no key types them.
-class KeystrokeNotation
+namespace KeystrokeNotation {
+
+constexpr int kMaxRepeat = 10000;
+
+struct Error
 {
-public:
-    static constexpr int kMaxRepeat = 10000;
-
-    struct Error
-    {
-        int position = 0; // 1-based, counted in Unicode characters (a surrogate pair is one)
-        QString reason;
-        // "character 3: unknown key name 'BACKSPA'"
-        QString message() const;
-    };
-
-    struct Result
-    {
-        QList<KeyAction> actions;
-        std::optional<Error> error;
-        bool ok() const { return !error.has_value(); }
-    };
-
-    static Result parse(QStringView notation);
-
-    // The notation that types text literally: every character the notation reads as a command
-    // is put in braces.
-    static QString escape(QStringView text);
+    int position = 0; // 1-based, counted in Unicode characters (a surrogate pair is one)
+    QString reason;
+    // "character 3: unknown key name 'BACKSPA'"
+    QString message() const;
 };
+
+struct Result
+{
+    QList<KeyAction> actions;
+    std::optional<Error> error;
+    bool ok() const { return !error.has_value(); }
+};
+
+Result parse(QStringView notation);
+
+// The notation that types text literally: every character the notation reads as a command
+// is put in braces.
+QString escape(QStringView text);
+
+} // namespace KeystrokeNotation

@@ -80,8 +80,9 @@ private slots:
     {
         // Bad arguments: exit status 2, the usage on stderr and nothing on stdout.
         for (const QStringList& args :
-            {QStringList {}, {"frobnicate"}, {"list", "100"}, {"get", "+1", "1"}, {"move", "1", "up"}}) {
-            const Result r = ctl(args);
+            {QStringList {}, {"frobnicate"}, {"list", "100"}, {"get", "+1", "1"}, {"move", "1", "up"},
+                {"--data=", "names"}, {"--data"}, {"list", "1", "--texts"}, {"--bogus", "names"}}) {
+            const Result r = ctl(args, {}, false);
             QVERIFY2(r.code == 2 && r.err.contains("usage: trellinctl") && r.out.isEmpty(),
                 qPrintable(args.join(u' ')));
         }
@@ -93,6 +94,18 @@ private slots:
         const Result bad = ctl({"keys", "{BACKSPA"});
         QCOMPARE(bad.code, 1);
         QCOMPARE(bad.out + bad.err, QByteArray("trellinctl: character 1: '{' is never closed by '}'\n"));
+    }
+
+    // A failure is told once, on standard error, with its reason; standard output stays empty.
+    void failureIsToldOnce()
+    {
+        const QString blocked = m_data + QStringLiteral("/MoxenoTrellin20.txt_/x");
+        QVERIFY(QDir().mkpath(blocked));
+        const Result r = ctl({"set", "20", "1"}, "text");
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.out.isEmpty() && r.err.count('\n') == 1 && r.err.startsWith("trellinctl: box 20, position 1 not saved: "),
+            r.err.constData());
+        QVERIFY(QDir(blocked).removeRecursively());
     }
 
     // Without --data the settings name the folder; a missing folder is one clear line.
