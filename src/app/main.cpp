@@ -2,6 +2,7 @@
 #include "app/PlatformServices.h"
 
 #include <QApplication>
+#include <QClipboard>
 
 int main(int argc, char** argv)
 {
@@ -17,5 +18,12 @@ int main(int argc, char** argv)
     TrellinApp trellin(platform.clipboard(), services);
     if (!trellin.start())
         return 1;
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // At exit Qt hands what this program owns on the clipboard to a clipboard manager and waits
+    // for it. That keeps the user's last copy after the program has gone; text that was merely
+    // selected in one of our fields is not worth the wait, so that selection is given up first.
+    QClipboard* clipboard = QApplication::clipboard();
+    if (clipboard->ownsSelection() && !clipboard->ownsClipboard())
+        clipboard->clear(QClipboard::Selection);
+    return status;
 }
