@@ -17,7 +17,14 @@ private:
     std::unique_ptr<Fixture> f;
 
     // The outcome, or Failed for a failure.
-    enum Outcome { Saved, Cleared, AlreadySaved, Declined, Failed };
+    enum Outcome
+    {
+        Saved,
+        Cleared,
+        AlreadySaved,
+        Declined,
+        Failed
+    };
     Outcome save(const QString& text, int position = 1, bool force = false, int box = 1)
     {
         const Result<SaveOutcome> saved = f->store.savePosition(text, position, box, force);
@@ -36,7 +43,6 @@ private slots:
     void savesOnceAndSkipsTheSameText()
     {
         QCOMPARE(save(QStringLiteral("same"), 5, false, 2), Saved);
-        QVERIFY(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d  Box").match(f->log.latest()).hasMatch());
         QCOMPARE(TestFiles::read(f->store.boxFile(2)), QByteArray("05!\xAC:same\r\n"));
         QVERIFY(f->store.lastSaveDone());
 
@@ -52,58 +58,26 @@ private slots:
         QVERIFY(f->log.entries().size() == entries && !QFileInfo::exists(f->store.boxFile(3)));
     }
 
-    // A declined question keeps the text; an accepted one saves it, the old text going to the undo;
-    // a deletion empties the file and tells the window. tst_positionbuttons checks the wording.
-    void overwriteAndDeletionAsk()
+    // A declined question keeps the text; its "don't ask" tick turns the warning off even so,
+    // and is stored. Every write shifts the undo texts. An accepted deletion empties the file
+    // and tells the window; answering without the tick turns the warning back on. The wording
+    // and which writes ask: tst_mainwindow.
+    void questionsAndTheDontAskTick()
     {
         save(QStringLiteral("old"), 7);
-        f->prompter.answerOverwrite(false);
+        f->prompter.answerOverwrite(false, true);
         QCOMPARE(save(QStringLiteral("new"), 7), Declined);
-        QCOMPARE(f->lastMessage(), QStringLiteral("Box 1, position 7 not updated"));
-        QCOMPARE(f->store.readPosition(7, 1), QStringLiteral("old"));
-
-        f->prompter.answerOverwrite(true);
-        QCOMPARE(save(QStringLiteral("new"), 7), Saved);
-        QCOMPARE(f->store.readPosition(7, 1), QStringLiteral("new"));
-        QCOMPARE(f->store.undoText(1), QStringLiteral("old"));
-
+        QCOMPARE(f->store.readPosition(7, 1) + u'|' + warnSetting(), QStringLiteral("old|0"));
+        QCOMPARE(save(QStringLiteral("new"), 7), Saved); // not asked
+        QCOMPARE(save(QStringLiteral("more"), 8), Saved); // the undo texts shift, an empty one too
+        QCOMPARE(f->store.undoText(1) + u'|' + f->store.undoText(2), QStringLiteral("|old"));
+        f->context.setWarnOverwrite(true);
         QSignalSpy cleared(&f->store, &BoxStore::positionCleared);
         f->prompter.answerOverwrite(true);
         QCOMPARE(save(QString(), 7), Cleared);
         QCOMPARE(cleared.count(), 1);
-        QCOMPARE(TestFiles::read(f->store.boxFile(1)), QByteArray());
-    }
-
-    // No question (the prompter has no answer scripted) when forced or with the warning off.
-    // Every write shifts the undo texts; saving into an empty position makes the last one empty.
-    void unaskedWritesShiftTheUndo()
-    {
-        const auto undo = [this] { return f->store.undoText(1) + u'|' + f->store.undoText(2); };
-        save(QStringLiteral("first"));
-        QCOMPARE(save(QStringLiteral("second"), 1, true), Saved);
-        f->context.setWarnOverwrite(false);
-        QCOMPARE(save(QStringLiteral("third")), Saved);
-        QCOMPARE(undo(), QStringLiteral("second|first"));
-        QCOMPARE(save(QStringLiteral("elsewhere"), 2), Saved);
-        QCOMPARE(undo(), QStringLiteral("|second"));
-        f->context.setWarnOverwrite(true);
-        QCOMPARE(save(QString(), 1, true), Cleared);
-        QCOMPARE(undo(), QStringLiteral("third|"));
-    }
-
-    // The dialog's "don't ask" tick turns the warning off even with No, and is stored; answering
-    // without it turns the warning back on.
-    void dontAskTakesEffectWhateverTheAnswer()
-    {
-        save(QStringLiteral("a"));
-        f->prompter.answerOverwrite(false, true);
-        QCOMPARE(save(QStringLiteral("b")), Declined);
-        QCOMPARE(warnSetting(), QStringLiteral("0"));
-        QCOMPARE(save(QStringLiteral("b")), Saved);
-        f->context.setWarnOverwrite(true);
-        f->prompter.answerOverwrite(true, false);
-        save(QStringLiteral("c"));
         QCOMPARE(warnSetting(), QStringLiteral("1"));
+        QCOMPARE(TestFiles::read(f->store.boxFile(1)), QByteArray("08!\xAC:more\r\n"));
     }
 
     // Neither a refused long text nor a failed rewrite is reported as saved, and neither
@@ -119,7 +93,8 @@ private slots:
         QCOMPARE(f->lastMessage(), QStringLiteral("Box 1, position 3 not updated"));
         const QString question = f->prompter.asked.last();
         QVERIFY2(question.size() < 600 && question.count(u'\n') < 15, qPrintable(question));
-        QVERIFY2(question.contains(QStringLiteral("100,000 characters will not be saved")), qPrintable(question));
+        QVERIFY2(
+            question.contains(QStringLiteral("100,000 characters will not be saved")), qPrintable(question));
         f->prompter.answerYesNo(true);
         QCOMPARE(save(tooLong, 4, true), Saved);
         QCOMPARE(f->store.readPosition(4, 1), QString(9999, u'k'));

@@ -4,7 +4,7 @@
 #include "boxes/PositionActions.h"
 
 // What the mouse operations do when the clipboard or the box file lets them down. Which click does
-// what, and the questions a move asks, are driven through the window in tst_positionbuttons.
+// what, and the questions a move asks, are driven through the window in tst_mainwindow.
 class TestPositionActions : public QObject
 {
     Q_OBJECT

@@ -13,12 +13,9 @@
 struct DomainFixture
 {
     DomainFixture()
-        : settingsStore(dir.path() + QStringLiteral("/data"), dir.path() + QStringLiteral("/config"))
-        , settings(settingsStore)
-        , context(settings, log, prompter)
     {
-        QDir().mkpath(dir.path() + QStringLiteral("/data"));
-        context.setDataFolder(dir.path() + QStringLiteral("/data"));
+        QDir().mkpath(dir.filePath(QStringLiteral("data")));
+        context.setDataFolder(dir.filePath(QStringLiteral("data")));
     }
 
     QString folder() const { return context.dataFolder(); }
@@ -26,9 +23,10 @@ struct DomainFixture
     QString lastMessage() const { return log.latest().mid(10); }
 
     QTemporaryDir dir;
-    SettingsStore settingsStore;
-    Settings settings;
+    SettingsStore settingsStore {
+        dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
+    Settings settings {settingsStore};
     StatusLog log;
     ScriptedPrompter prompter;
-    DataContext context;
+    DataContext context {settings, log, prompter};
 };

@@ -12,34 +12,29 @@
 class ScriptedPrompter : public Prompter
 {
 public:
-    struct YesNo { bool yes; };
-    struct Text { std::optional<QString> answer; };
-    struct Told {};
-    using Answer = std::variant<OverwriteAnswer, YesNo, Text, Told, EditResult>;
-
-    void answerOverwrite(bool yes, bool dontAskAgain = false) { m_script.append(OverwriteAnswer { yes, dontAskAgain }); }
-    void answerYesNo(bool yes) { m_script.append(YesNo { yes }); }
-    void answerText(std::optional<QString> text) { m_script.append(Text { std::move(text) }); }
-    void acknowledge() { m_script.append(Told {}); }
-    void answerEdit(EditResult result) { m_script.append(result); }
-
+    void answerOverwrite(bool yes, bool dontAskAgain = false)
+    {
+        m_script.append(OverwriteAnswer {yes, dontAskAgain});
+    }
+    void answerYesNo(bool yes) { m_script.append(yes); }
+    void answerText(std::optional<QString> text) { m_script.append(std::move(text)); }
+    void acknowledge() { m_script.append(std::monostate {}); }
     bool scriptUsedUp() const { return m_script.isEmpty(); }
-    void reset();
 
-    // Everything that was asked, in order: the overwrite question or the message text.
+    // Everything that was asked, in order: the overwrite question, the message text, or the
+    // input box's title|prompt|default answer; and the icon of each message box.
     QStringList asked;
-    QList<OverwriteRequest> overwriteRequests;
-    QList<EditRequest> editRequests;
     QList<PromptIcon> icons;
 
     OverwriteAnswer confirmOverwrite(const OverwriteRequest& request) override;
     bool askYesNo(const QString& text, PromptIcon icon) override;
     void tell(const QString& text, PromptIcon icon) override;
-    std::optional<QString> askText(const QString& title, const QString& prompt, const QString& defaultAnswer) override;
-    EditResult editText(const EditRequest& request) override;
+    std::optional<QString> askText(
+        const QString& title, const QString& prompt, const QString& defaultAnswer) override;
+    EditResult editText(const EditRequest& request) override; // never expected
 
 private:
-    template<typename T>
-    T next(const QString& what);
-    QList<Answer> m_script;
+    template<typename T> T next(const QString& what);
+    // Answers to an overwrite question, a yes/no, an input box (nothing: cancel), a message.
+    QList<std::variant<OverwriteAnswer, bool, std::optional<QString>, std::monostate>> m_script;
 };

@@ -6,15 +6,11 @@ TestEnvironment::TestEnvironment()
 {
     const QString home = m_dir.path();
     QDir(home).mkpath(QStringLiteral("runtime"));
-    QFile::setPermissions(home + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(
+        home + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("HOME", home.toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toLocal8Bit());
     qputenv("XDG_CACHE_HOME", (home + QStringLiteral("/.cache")).toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", (home + QStringLiteral("/runtime")).toLocal8Bit());
-}
-
-QString TestEnvironment::dataFolder() const
-{
-    return m_dir.path() + QStringLiteral("/.local/share/MoxenoTrellin/");
 }

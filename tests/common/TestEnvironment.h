@@ -14,8 +14,6 @@ class TestEnvironment
 {
 public:
     TestEnvironment();
-    QString home() const { return m_dir.path(); }
-    QString dataFolder() const; // the default data folder below the temporary home, with "/"
 
 private:
     QTemporaryDir m_dir;
@@ -31,6 +29,6 @@ private:
         return QTest::qExec(&test, argc, argv);                                                              \
     }
 
-// For tests of the domain libraries, which link Qt Core only. Widget and platform tests use
-// TRELLIN_GUI_TEST_MAIN from GuiTestMain.h.
+// For tests of the domain libraries, which link Qt Core only. Widget, platform and end-to-end
+// tests use TRELLIN_GUI_TEST_MAIN from tests/gui/GuiTestMain.h.
 #define TRELLIN_TEST_MAIN(TestClass) TRELLIN_TEST_MAIN_IMPL(TestClass, QCoreApplication)

@@ -30,9 +30,8 @@ public:
     static Answer messageButton(int standardButton);
     static Answer inputText(const QString& text); // empty text = cancel
 
-    static QString describe(QDialog& dialog);
-
 private:
+    static QString describe(QDialog& dialog);
     void opened(QDialog& dialog);
     QList<Answer> m_answers;
 };

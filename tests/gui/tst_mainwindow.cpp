@@ -1,20 +1,75 @@
-#include "GuiFixture.h"
+#include "DialogScript.h"
 #include "GuiTestMain.h"
 #include "TestFiles.h"
-#include "gui/main/MakerPage.h"
+#include "boxes/BoxManager.h"
+#include "boxes/BoxStore.h"
 #include "boxes/DataFiles.h"
+#include "boxes/PositionActions.h"
+#include "core/DataContext.h"
+#include "core/Settings.h"
+#include "core/SettingsStore.h"
+#include "core/StatusLog.h"
 #include "gui/boxes/PositionButton.h"
 #include "gui/boxes/PositionButtonsFrame.h"
+#include "gui/dialogs/GuiPrompter.h"
 #include "gui/main/HelpWindow.h"
+#include "gui/main/MainWindow.h"
+#include "gui/main/MakerPage.h"
+#include "platform/RecordingPlatform.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <QTabBar>
 
-// The main window's controls, its menu, labels, viewer and hover hints, driven with mouse and keys.
+// The main window over a fresh data folder and settings file, with the real dialogs answered
+// by a DialogScript and a recording clipboard.
+struct GuiFixture
+{
+    GuiFixture()
+    {
+        QDir().mkpath(dir.filePath(QStringLiteral("data")));
+        context.setDataFolder(dir.filePath(QStringLiteral("data")));
+        prompter.setParentWindow(&window);
+        window.setCaptions(boxes.captions());
+        window.selectBox(1);
+    }
+
+    QString folder() const { return context.dataFolder(); }
+    // The message of the newest status log entry, without its time stamp.
+    QString lastMessage() const { return log.latest().mid(10); }
+    // Stores a text without any question and reloads the box on show.
+    void save(int position, const QString& text, int box = 1)
+    {
+        context.setWarnOverwrite(false);
+        (void)store.savePosition(text, position, box, true);
+        context.setWarnOverwrite(true);
+        store.loadBox(window.selectedBox());
+    }
+
+    QTemporaryDir dir;
+    SettingsStore settingsStore {
+        dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
+    Settings settings {settingsStore};
+    StatusLog log;
+    RecordingPlatform clipboard;
+    GuiPrompter prompter {settings, clipboard};
+    DataContext context {settings, log, prompter};
+    BoxStore store {context};
+    BoxManager boxes {context, store, clipboard};
+    PositionActions actions {context, store, clipboard};
+    HelpWindow help;
+    DialogScript dialogs;
+    MainWindow window {context, store, boxes, actions, clipboard, help};
+};
+
+// The main window's controls, menu, labels, viewer, hover hints and position buttons, driven
+// with the mouse and keys, with the real OverwriteDialog, EditDialog and message boxes.
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -26,12 +81,34 @@ private:
     std::unique_ptr<GuiFixture> f;
     QList<QUrl> m_opened;
 
-    template<typename T = QWidget> T* child(const QString& name) { return f->child<T>(name); }
+    // A control of the main window by name; a misspelt name stops the test with a message.
+    template<typename T = QWidget> T* child(const QString& name)
+    {
+        T* widget = f->window.findChild<T*>(name);
+        if (!widget)
+            qFatal("no control named %s", qPrintable(name));
+        return widget;
+    }
     void click(const QString& name, Qt::MouseButton b = Qt::LeftButton) { QTest::mouseClick(child(name), b); }
     void answer(int button) { f->dialogs.expect(DialogScript::messageButton(button)); }
+    // Each answer is a label to click; "LabelSave:<text>" saves that text in the editor.
+    void expectLabels(const QStringList& answers)
+    {
+        for (const QString& answer : answers)
+            f->dialogs.expect([answer](QDialog& dialog) {
+                if (answer.contains(u':'))
+                    in<QPlainTextEdit>(dialog, "Text1")->setPlainText(answer.section(u':', 1));
+                DialogScript::clickLabel(answer.section(u':', 0, 0))(dialog);
+            });
+    }
+    template<typename T> static T* in(QDialog& d, const char* name)
+    {
+        return d.findChild<T*>(QLatin1String(name));
+    }
     QComboBox* macros() { return child<QComboBox>("ComboMacros"); }
     QComboBox* menu() { return child<QComboBox>("ComboMain"); }
-    QString button(int position) { return f->window.positionButtons()->button(position)->text(); }
+    PositionButton* button(int position) { return f->window.positionButtons()->button(position); }
+    QStringList status() { return {f->window.statusText(), f->window.viewerTitle(), f->window.viewerText()}; }
     // Leaves first (a move to where the mouse is delivers nothing); enters a frame at an empty corner.
     void hover(const QString& name)
     {
@@ -44,7 +121,12 @@ private:
 private slots:
     void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl"); }
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
-    void init() { QVERIFY((f = GuiFixture::shown()) != nullptr); }
+    void init()
+    {
+        f = std::make_unique<GuiFixture>();
+        f->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f->window));
+    }
     void cleanup()
     {
         QVERIFY2(f->dialogs.usedUp(), "an expected dialog did not open");
@@ -79,23 +161,18 @@ private slots:
         }
     }
 
-    // Help, About and the maker's page from the menu,
-    // which shows "Select" again after each; the icon opens the page too. The manual is looked
-    // for beside the program; the tests run far from any installed one.
+    // Help, About and the maker's page chosen from the menu with keys, which shows "Select"
+    // again after each; the icon opens the page too. The manual is looked for beside the
+    // program; the tests run far from any installed one.
     void menuHelpAndMakerPage()
     {
-        menu()->setFocus();
-        QTest::keyClick(menu(), Qt::Key_Down);
-        QTRY_VERIFY(f->help.isVisible());
-        QCOMPARE(menu()->currentText(), "Select");
-        QVERIFY(f->help.toPlainText().contains("Manual not found"));
-
         answer(QMessageBox::Ok);
-        emit menu()->activated(2);
+        for (const Qt::Key key : {Qt::Key_Down, Qt::Key_A, Qt::Key_End}) { // the second, "About", the last
+            QTest::keyClick(menu(), key);
+            QCOMPARE(menu()->currentText(), "Select");
+        }
+        QVERIFY(f->help.isVisible() && f->help.toPlainText().contains("Manual not found"));
         QCOMPARE(f->dialogs.seen, QStringList {"Moxeno Trellin|Moxeno Trellin\nRelease " TRELLIN_VERSION});
-        menu()->setCurrentIndex(3);
-        emit menu()->activated(3);
-        QCOMPARE(menu()->currentIndex(), 0);
         click("picIcon");
         QCOMPARE(m_opened, (QList<QUrl> {MakerPage::address(), MakerPage::address()}));
 
@@ -107,8 +184,9 @@ private slots:
     }
 
     // The status line starts "Ready", the results list shows the newest entry. Then one control
-    // of each kind of hint (the viewer's on its viewport), with "Macro 5" selected, text on the
-    // clipboard and "5:" "kept" in the viewer: the status line, the viewer's title and text.
+    // of each kind of hint, with "Macro 5" selected, text on the clipboard and "5:" "kept" in the
+    // viewer: a fixed text (the viewer's, on its viewport), "Ready" for a frame, a text naming
+    // the box, the macro in the viewer's title, the clipboard in the viewer.
     void statusAndHoverHints()
     {
         QCOMPARE(f->window.statusText(), "Ready");
@@ -121,13 +199,11 @@ private slots:
         const auto hint = [this](const char* control) {
             f->window.showInViewer(QStringLiteral("5:"), QStringLiteral("kept"));
             hover(control);
-            return QStringList {f->window.statusText(), f->window.viewerTitle(), f->window.viewerText()}.join(u'|');
+            return status().join(u'|');
         };
-        QCOMPARE(hint("Slider1"), "Move quickly between boxes.|5:|kept");
         QCOMPARE(hint("TextSee"), "Double-click to copy the contents straight to the clipboard.|5:|kept");
         QCOMPARE(hint("FrameCalculator"), "Ready|5:|kept");
         QCOMPARE(hint("LabelMoveBox0"), "Move box 'Box 1' one place to the right.|5:|kept");
-        QCOMPARE(hint("LabelPlay"), "Play 'Macro 5' in the last window you left.|5:|kept");
         QCOMPARE(hint("FrameMacros"), "|Macro 5 - Macro 5|");
         QCOMPARE(hint("LabelEditClipboard"), "Work with clipboard contents.|Clipboard contents:|clip");
     }
@@ -139,8 +215,8 @@ private slots:
     {
         f->save(1, QStringLiteral("first"));
         f->save(2, QStringLiteral("second"));
-        QTest::mouseClick(f->window.positionButtons()->button(1), Qt::RightButton, Qt::AltModifier);
-        QTest::mouseClick(f->window.positionButtons()->button(2), Qt::RightButton, Qt::AltModifier);
+        QTest::mouseClick(button(1), Qt::RightButton, Qt::AltModifier);
+        QTest::mouseClick(button(2), Qt::RightButton, Qt::AltModifier);
         hover("LabelTextUndo1");
         QCOMPARE(f->window.viewerTitle(), "Last deleted text.");
         QCOMPARE(f->window.viewerText(), "second");
@@ -187,8 +263,9 @@ private slots:
     }
 
     // Clear box: each answer reaches its own files, kept as backups: declined at once, texts
-    // only, macros only. Rename refuses sixteen characters and asks again; an empty answer is a
-    // cancel. Move does nothing at either end; otherwise the box and its name go along.
+    // only, macros only. Rename goes through the real input box; a name too long is told and
+    // offered again (the rules: tst_boxmanager). Move does nothing at either end; otherwise the
+    // box and its name go along.
     void boxLabels()
     {
         const QString macros = DataFiles::macroFile(f->folder(), 1);
@@ -199,33 +276,30 @@ private slots:
             answer(b);
         const QString before = f->log.latest();
         click("LabelClearBox"); // No
-        QCOMPARE(button(4), "+");
+        QCOMPARE(button(4)->text(), "+");
         QCOMPARE(f->log.latest(), before);
         click("LabelClearBox"); // Yes, texts: yes, macros: no
         const QString sure = "Moxeno Trellin|Are you sure you wish to clear data in box 1: Box 1 ?";
         QCOMPARE(f->dialogs.seen,
             (QStringList {sure, sure, "Moxeno Trellin|Do you wish to clear the clipboard data?",
                 "Moxeno Trellin|Do you wish to clear the macros?"}));
-        QCOMPARE(button(4), QString());
-        QVERIFY(QFile::exists(DataFiles::boxBackup(f->folder(), 1)));
-        QVERIFY(QFile::exists(macros));
+        QCOMPARE(button(4)->text(), QString());
+        QVERIFY(QFile::exists(DataFiles::boxBackup(f->folder(), 1)) && QFile::exists(macros));
         QCOMPARE(f->lastMessage(), "Box 'Box 1' cleared successfully.");
         f->save(4, QStringLiteral("text"));
         click("LabelClearBox"); // Yes, texts: no, macros: yes
-        QCOMPARE(button(4), "+");
-        QVERIFY(!QFile::exists(macros));
-        QVERIFY(QFile::exists(DataFiles::macroBackup(f->folder(), 1)));
+        QCOMPARE(button(4)->text(), "+");
+        QVERIFY(!QFile::exists(macros) && QFile::exists(DataFiles::macroBackup(f->folder(), 1)));
 
-        f->dialogs.seen.clear();
+        f->dialogs.expect(DialogScript::inputText(QStringLiteral("fifteen chars!!")));
         f->dialogs.expect(DialogScript::inputText(QStringLiteral("sixteen chars!!!")));
         answer(QMessageBox::Ok);
-        f->dialogs.expect(DialogScript::inputText(QStringLiteral("fifteen chars!!")));
+        f->dialogs.expect([](QDialog& dialog) {
+            QCOMPARE(qobject_cast<QInputDialog*>(&dialog)->textValue(), "sixteen chars!!!");
+            dialog.reject();
+        });
         click("LabelRenameBox");
-        const QString question = "Rename box 1|Enter a name for this box of data (max 15 characters).";
-        QCOMPARE(f->dialogs.seen,
-            (QStringList {question, "Moxeno Trellin|Only 15 characters allowed.", question}));
-        f->dialogs.expect(DialogScript::inputText(QString()));
-        click("LabelRenameBox");
+        click("LabelRenameBox"); // too long, then cancelled
         QCOMPARE(f->window.boxCaption(1), "fifteen chars!!");
 
         f->save(1, QStringLiteral("last box"), 99);
@@ -243,17 +317,175 @@ private slots:
         QCOMPARE(f->window.boxCaption(98), "Box 99");
     }
 
-    // Closing stores the placement in twips, but not a placement at the screen edge.
+    // Closing stores the placement in twips (which places are stored: tst_dialogs).
     void closeStoresPlacement()
     {
-        const auto stored = [this](const char* key) { return f->settingsStore.readValue("Settings", key, ""); };
-        f->window.move(0, 60);
-        f->window.close();
-        QCOMPARE(stored("Left") + ',' + stored("Top"), ",");
-        f->window.show();
         f->window.move(40, 60);
         f->window.close();
-        QCOMPARE(stored("Left") + ',' + stored("Top"), "600,900");
+        QCOMPARE(f->settingsStore.readValue("Settings", "Left", "") + ','
+                + f->settingsStore.readValue("Settings", "Top", ""),
+            "600,900");
+    }
+
+    // Rows of the position button tests: the texts before, the answers given to the dialogs
+    // (labels to click), the dialogs seen (title|text), and the texts after.
+    static void columns()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QStringList>("dialogs");
+        QTest::addColumn<QStringList>("after");
+    }
+    static void row(const QByteArray& name, const QStringList& answers, const QStringList& dialogs,
+        const QStringList& after, const QStringList& before = {"old", "clip"})
+    {
+        QTest::newRow(name.constData()) << before << answers << dialogs << after;
+    }
+
+    // A click on position 7 (holding "old", with "clip" on the clipboard) named by the keys held
+    // and the mouse button: "ctrl+shift+right". "after" is the stored text, the clipboard, the new
+    // log entry (empty: none) and the status line when it is not "Ready".
+    void positionMouseUp_data()
+    {
+        columns();
+        const QStringList edit {"Moxeno Trellin - edit text|"};
+        // A left click copies whatever keys are held; with Alt alone it starts a move instead.
+        for (const char* keys : {"", "ctrl+alt+shift+"})
+            row(QByteArray(keys).append("left copies"), {}, {},
+                {"old", "old", "Box 1, position 7 copied to clipboard"});
+        row("left on an empty position copies nothing", {}, {}, {"", "clip", ""}, {"", "clip"});
+        row("right with an empty clipboard does nothing", {}, {}, {"old", "", ""}, {"old", ""});
+        row("keypad+right pastes after yes", {"LabelYes"}, {"Overwrite text|Overwrite position 07"},
+            {"clip", "clip", "Box 1, position 7 saved"});
+        row("shift+right saves the edit", {"LabelSave:new text"}, edit,
+            {"new text", "clip", "Box 1, position 7 saved"});
+        row("shift+right edit cancelled", {"LabelCancel"}, edit,
+            {"old", "clip", "Box 1, 7 not updated", "Editing ..."});
+        row("shift+right unchanged keeps mixed line breaks", {"LabelSave"}, edit,
+            {"a\r\nb\nc", "clip", "Box 1, 7 already saved in this location"}, {"a\r\nb\nc", "clip"});
+        row("shift+right saving nothing into an empty position", {"LabelSave"}, edit, {"", "clip", ""},
+            {"", "clip"});
+        row("ctrl+right delete answered no", {"LabelNo"}, {"Delete text|Clear position 07?"},
+            {"old", "clip", "Box 1, position 7 not updated"});
+        row("alt+right cuts without asking", {}, {}, {"", "old", "Box 1, position 7 cleared"});
+        // Two or more keys held with a right click do nothing, and so does the middle button.
+        for (const char* keys : {"ctrl+alt+shift+right", "middle"})
+            row(QByteArray(keys).append(" does nothing"), {}, {}, {"old", "clip", ""});
+    }
+    void positionMouseUp()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, after);
+        f->save(7, before[0]);
+        f->clipboard.content = before[1];
+        const qsizetype logged = f->log.entries().size();
+        f->window.showInViewer(QStringLiteral("title"), QStringLiteral("something else"));
+        expectLabels(answers);
+
+        const QString keys = QString::fromUtf8(QTest::currentDataTag()).section(u' ', 0, 0);
+        Qt::KeyboardModifiers modifiers;
+        for (const auto& [name, modifier] : {std::pair {"shift", Qt::ShiftModifier},
+                 {"ctrl", Qt::ControlModifier}, {"alt", Qt::AltModifier}, {"keypad", Qt::KeypadModifier}})
+            modifiers.setFlag(modifier, keys.contains(QLatin1String(name)));
+        const Qt::MouseButton mouse = keys.endsWith(u"left") ? Qt::LeftButton
+            : keys.endsWith(u"right")                        ? Qt::RightButton
+                                                             : Qt::MiddleButton;
+        QTest::mouseClick(button(7), mouse, modifiers);
+
+        QTEST(f->dialogs.seen, "dialogs");
+        QCOMPARE((QStringList {f->store.readPosition(7, 1), f->clipboard.content,
+                     f->log.entries().size() > logged ? f->lastMessage() : QString()}),
+            after.mid(0, 3));
+        QCOMPARE(f->window.statusText(), after.value(3, QStringLiteral("Ready")));
+        QCOMPARE(button(7)->text(), after[0].isEmpty() ? QString() : QStringLiteral("+"));
+        // Every mouse-up shows the position's text in the viewer, whatever it did.
+        QCOMPARE(f->window.viewerText(), after[0]);
+    }
+
+    // Alt+drag from position 3 to position 8. "before" is the text at 3 and at 8; "after" adds
+    // the last and the previous deleted text.
+    void positionDrag_data()
+    {
+        columns();
+        const QString overwrite = QStringLiteral("Overwrite text|Overwrite position 08");
+        const QString clearSource = QStringLiteral("Delete text|Clear position 03?");
+        const QStringList occupied {"three", "eight"};
+        row("onto an empty position", {}, {}, {"", "three", "three", ""}, {"three", ""});
+        row("declined overwrite, source kept", {"LabelNo", "LabelNo"}, {overwrite, clearSource},
+            {"three", "eight", "", ""}, occupied);
+        row("declined overwrite, source cleared", {"LabelNo", "LabelYes"}, {overwrite, clearSource},
+            {"", "eight", "three", ""}, occupied);
+        row("accepted overwrite clears the source silently", {"LabelYes"}, {overwrite},
+            {"", "three", "three", "eight"}, occupied);
+        row("onto the same text asks before clearing the source", {"LabelYes"}, {clearSource},
+            {"", "three", "three", ""}, {"three", "three"});
+        row("empty onto occupied asks to clear the target", {"LabelYes"}, {"Delete text|Clear position 08?"},
+            {"", "", "eight", ""}, {"", "eight"});
+    }
+    void positionDrag()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, answers);
+        f->save(3, before[0]);
+        f->save(8, before[1]);
+        expectLabels(answers);
+        QTest::mousePress(button(3), Qt::LeftButton, Qt::AltModifier);
+        QCOMPARE(f->window.statusText(), QStringLiteral("Moving ..."));
+        QTest::mouseRelease(button(8), Qt::LeftButton, Qt::AltModifier);
+        QTEST(f->dialogs.seen, "dialogs");
+        QTEST((QStringList {f->store.readPosition(3, 1), f->store.readPosition(8, 1), f->store.undoText(1),
+                  f->store.undoText(2)}),
+            "after");
+        QCOMPARE(f->window.statusText(), QStringLiteral("Ready"));
+        QCOMPARE(f->window.viewerText(), QString());
+        if (answers.isEmpty()) // a dialog takes the focus with it
+            QVERIFY(button(8)->hasFocus());
+    }
+
+    // The overwrite question shows both texts and opens where it was last left; closing it is a
+    // No. The delete question hides the new text; its "Don't ask" tick turns the questions off.
+    void overwriteAndDeleteDialogs()
+    {
+        f->settingsStore.writeValue("Settings", "FmOWLeft", "900");
+        f->settingsStore.writeValue("Settings", "FmOWTop", "600");
+        f->save(7, QStringLiteral("stored text"));
+        f->clipboard.content = QStringLiteral("new text");
+        f->dialogs.expect([](QDialog& dialog) {
+            QCOMPARE(in<QPlainTextEdit>(dialog, "Text1")->toPlainText(), QStringLiteral("stored text"));
+            QVERIFY(in<QLabel>(dialog, "Label2")->isVisible());
+            QCOMPARE(in<QPlainTextEdit>(dialog, "Text2")->toPlainText(), QStringLiteral("new text"));
+            QCOMPARE(dialog.pos(), QPoint(900 / 15, 600 / 15));
+            dialog.move(150 / 15, 300 / 15);
+            dialog.close();
+        });
+        QTest::mouseClick(button(7), Qt::RightButton);
+        QCOMPARE(f->store.readPosition(7, 1), QStringLiteral("stored text"));
+        QCOMPARE(f->settingsStore.readValue("Settings", "FmOWTop", ""), QStringLiteral("300"));
+
+        f->dialogs.expect([](QDialog& dialog) {
+            QVERIFY(!in<QPlainTextEdit>(dialog, "Text2")->isVisible()
+                && !in<QLabel>(dialog, "Label2")->isVisible());
+            in<QCheckBox>(dialog, "CheckDontAsk")->setChecked(true);
+            DialogScript::clickLabel(QStringLiteral("LabelYes"), Qt::RightButton)(dialog); // any button
+        });
+        QTest::mouseClick(button(7), Qt::RightButton, Qt::ControlModifier);
+        QCOMPARE(f->store.readPosition(7, 1), QString());
+        QVERIFY(!f->context.warnOverwrite());
+    }
+
+    // Hovering a position shows the hint for an empty or an occupied one, and the position in
+    // the viewer; an Alt click is a drag onto the same button, and neither copies nor logs.
+    void positionHoverAndAltClick()
+    {
+        f->save(12, QStringLiteral("twelve"));
+        QTest::mouseMove(button(7));
+        QCOMPARE(status(), (QStringList {PositionButtonsFrame::emptyHint(), "7:", ""}));
+        QTest::mouseMove(button(12));
+        QCOMPARE(status(), (QStringList {PositionButtonsFrame::occupiedHint(), "12:", "twelve"}));
+        const QString logged = f->log.latest();
+        QTest::mouseClick(button(12), Qt::LeftButton, Qt::AltModifier);
+        QVERIFY(f->clipboard.content.isEmpty() && f->log.latest() == logged);
     }
 };
 
