@@ -12,9 +12,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("expected");
         QTest::newRow("empty") << "" << 0.0;
-        QTest::newRow("sign only") << "-" << 0.0;
-        QTest::newRow("point only") << "." << 0.0;
-        QTest::newRow("stops at other char") << "12abc" << 12.0;
+        QTest::newRow("sign and point without digits") << "-." << 0.0;
         QTest::newRow("leading point") << ".5" << 0.5;
         QTest::newRow("trailing point") << "7." << 7.0;
         QTest::newRow("negative decimal") << "-3.25" << -3.25;
@@ -24,9 +22,8 @@ private slots:
         QTest::newRow("exponent E") << "1.5E3" << 1500.0;
         QTest::newRow("exponent D, negative") << "2D-2" << 0.02;
         QTest::newRow("lower-case exponent with blanks") << "1 e + 2" << 100.0;
-        QTest::newRow("exponent without digits") << "5E" << 5.0;
         QTest::newRow("exponent sign without digits") << "5E+x" << 5.0;
-        QTest::newRow("comma is not a point") << "1,5" << 1.0;
+        QTest::newRow("stops at a comma") << "1,5" << 1.0;
         QTest::newRow("second point stops") << "1.2.3" << 1.2;
         QTest::newRow("overflow") << "1E999" << qInf();
         QTest::newRow("negative overflow") << "-1E999" << -qInf();

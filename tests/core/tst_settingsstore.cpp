@@ -1,9 +1,9 @@
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "core/IniFile.h"
+#include "core/Paths.h"
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
-#include "core/Paths.h"
 
 #include <QSignalSpy>
 
@@ -41,7 +41,8 @@ private slots:
 
     // The file and its folder are made, a new key goes to the end of its section, and line
     // breaks are stored as blanks one for one. Values are stored whole but read as at most 254
-    // characters, defaults too; text beyond Windows-1252 comes back.
+    // characters, defaults too; text beyond Windows-1252 comes back. A folder that cannot be
+    // made (a file in its place, which stops root too) fails the write and says so.
     void writeCreatesFileAndValueRules()
     {
         m_path = m_dir.filePath(QStringLiteral("new/folder/MoxenoTrellin.ini"));
@@ -57,6 +58,11 @@ private slots:
         QCOMPARE(IniFile::read(m_path, "X", "Y", longValue).size(), 254);
         QVERIFY(write("Search", "1", QStringLiteral("\u65E5\u672C")));
         QCOMPARE(read("Search", "1"), QStringLiteral("\u65E5\u672C"));
+
+        const QByteArray before = bytes();
+        QString error;
+        QVERIFY(!IniFile::write(m_path + QStringLiteral("/below.ini"), "S", "K", "V", &error));
+        QVERIFY(!error.isEmpty() && bytes() == before);
     }
 
     // A write changes one line or adds one; every other line keeps its bytes, garbage included.
@@ -129,17 +135,9 @@ private slots:
         QVERIFY(settings.setText(Settings::Key::ClipColour, QStringLiteral("0")));
         QCOMPARE(settings.colour(Settings::Key::ClipColour), std::nullopt);
         QVERIFY(settings.setText(Settings::Key::ClipColour, QStringLiteral("99999999")));
-        QCOMPARE(settings.colour(Settings::Key::ClipColour), std::optional<unsigned>(Settings::kDefaultClipColour));
+        QCOMPARE(settings.colour(Settings::Key::ClipColour),
+            std::optional<unsigned>(Settings::kDefaultClipColour));
         QCOMPARE(store.readValue("Settings", "FmOWLeft", "none"), stored);
-    }
-
-    void writeToUnwritablePlaceReportsFailure()
-    {
-        setFile("not a folder"); // a plain file where the folder should be: fails even for root
-        QString error;
-        QVERIFY(!IniFile::write(m_path + QStringLiteral("/MoxenoTrellin.ini"), "S", "K", "V", &error));
-        QVERIFY(!error.isEmpty());
-        QCOMPARE(bytes(), QByteArray("not a folder"));
     }
 
     // The settings file lives in the configuration folder unless one sits in the data folder,

@@ -1,6 +1,5 @@
 #include "TestEnvironment.h"
 #include "core/TextCodec.h"
-#include "core/TextFile.h"
 
 class TestTextCodec : public QObject
 {
@@ -52,22 +51,6 @@ private slots:
         QFETCH(QByteArray, bytes);
         QCOMPARE(TextCodec::encode(text), bytes);
         QCOMPARE(TextCodec::decode(bytes), text);
-    }
-
-    void atomicWrite()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("f.txt"));
-        QVERIFY(TextFile::writeAtomically(path, "one") && TextFile::writeAtomically(path, "keep"));
-        QCOMPARE(TextFile::read(path).value(), QStringLiteral("keep"));
-        QVERIFY(!QFileInfo::exists(path + u'_'));
-
-        // A folder in the temporary file's place makes the write fail, even for root.
-        QVERIFY(QDir().mkpath(path + QStringLiteral("_/blocker")));
-        QString error;
-        QVERIFY(!TextFile::writeAtomically(path, "lost", &error));
-        QVERIFY2(error.contains(path), qPrintable(error));
-        QCOMPARE(TextFile::read(path).value(), QStringLiteral("keep"));
     }
 };
 

@@ -1,20 +1,6 @@
 #include "TestEnvironment.h"
 #include "macros/KeystrokeNotation.h"
 
-namespace {
-
-void row(const char* name, const QString& notation, const QString& expected)
-{
-    QTest::newRow(name) << notation << expected;
-}
-
-void errorRow(const char* name, const QString& notation, int position, const QString& reason)
-{
-    QTest::newRow(name) << notation << position << reason;
-}
-
-} // namespace
-
 class TestKeystrokeNotation : public QObject
 {
     Q_OBJECT
@@ -23,6 +9,9 @@ private slots:
     {
         QTest::addColumn<QString>("notation");
         QTest::addColumn<QString>("expected");
+        const auto row = [](const char* name, const QString& notation, const QString& expected) {
+            QTest::newRow(name) << notation << expected;
+        };
         row("empty", "", "");
         row("plain, brackets too", "a B[]", "char 'a' | char ' ' | char 'B' | char '[' | char ']'");
         row("non-ASCII, surrogate pair is one character", "é日😀",
@@ -62,10 +51,13 @@ private slots:
         QTest::addColumn<QString>("notation");
         QTest::addColumn<int>("position");
         QTest::addColumn<QString>("reason");
+        const auto errorRow
+            = [](const char* name, const QString& notation, int position, const char* reason) {
+                  QTest::newRow(name) << notation << position << QString::fromUtf8(reason);
+              };
         errorRow("cut key name, first half", "{BACKSPA", 1, "'{' is never closed by '}'");
         errorRow("cut key name, second half", "CE}", 3, "'}' without an opening '{'");
         errorRow("unknown key name", "ab{WAIT}", 3, "unknown key name 'WAIT'");
-        errorRow("lone opening brace", "a{", 2, "'{' is never closed by '}'");
         errorRow("empty braces", "{}", 1, "empty braces '{}'");
         errorRow("unclosed group", "x(ab", 2, "'(' is never closed by ')'");
         errorRow("inner group closed, outer not", "((a)", 1, "'(' is never closed by ')'");
