@@ -1,12 +1,10 @@
 #pragma once
 
+#include "SlowMachine.h"
+
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QtTest>
-
-// Bounded waits for the X server, the window manager or another process. Generous, because
-// they end as soon as the condition holds and a test machine can be heavily loaded.
-constexpr int kSlowMachineMs = 15000;
 
 // Points HOME and the XDG folders into a fresh temporary folder, so no test ever reads or
 // writes the real home folder.

@@ -80,8 +80,8 @@ private slots:
         // One process from start to end (exec), so killing it releases the lock.
         holder.start(QStringLiteral("sh"),
             {QStringLiteral("-c"),
-                QStringLiteral("exec 9>'%1'; flock 9; echo held; exec sleep 5").arg(lockFile)});
-        QVERIFY(holder.waitForReadyRead(5000));
+                QStringLiteral("exec 9>'%1'; flock 9; echo held; exec sleep 60").arg(lockFile)});
+        QVERIFY(holder.waitForReadyRead(kSlowMachineMs));
         {
             FolderLock lock(dir.path(), 200);
             QVERIFY(!lock.isLocked());
@@ -89,7 +89,7 @@ private slots:
         }
         holder.kill();
         holder.waitForFinished();
-        QVERIFY(FolderLock(dir.path(), 2000).isLocked());
+        QVERIFY(FolderLock(dir.path(), kSlowMachineMs).isLocked());
     }
 };
 

@@ -1,12 +1,16 @@
 #pragma once
 
+// By path: the typing benchmark includes this file without the tests' include folders.
+#include "../common/SlowMachine.h"
+
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
-#include <QThread>
+#include <QtCore/qtestsupport_core.h>
 
 // Drives a TypingTarget window in its own process: a window of another program, as far as
-// the window tracker and the key sender can tell.
+// the window tracker and the key sender can tell. Every wait ends as soon as its condition
+// holds, and after kSlowMachineMs at the latest.
 class TargetProcess
 {
 public:
@@ -17,17 +21,18 @@ public:
     {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(QStringLiteral(TRELLIN_TYPING_TARGET), {title});
-        const QByteArray line = readLine(10000);
+        const QByteArray line = readLine();
         m_window = line.startsWith("ready ") ? line.mid(6).toULongLong() : 0;
         return m_window != 0;
     }
 
+    // Ends the target, which quits at the end of its input; killed if it does not.
     void stop()
     {
-        m_process.closeWriteChannel(); // the target quits at the end of its input
-        if (!m_process.waitForFinished(2000)) {
+        m_process.closeWriteChannel();
+        if (!m_process.waitForFinished(kSlowMachineMs)) {
             m_process.kill();
-            m_process.waitForFinished(2000);
+            m_process.waitForFinished(kSlowMachineMs);
         }
     }
 
@@ -38,21 +43,23 @@ public:
     // The non-modifier keys it received, as Qt names them ("Ctrl+A", "F5").
     QStringList keys() { return state(3).split(u' ', Qt::SkipEmptyParts); }
 
-    bool clear() { return m_process.write("clear\n") > 0 && readLine(5000) == "ok"; }
+    bool clear() { return m_process.write("clear\n") > 0 && readLine() == "ok"; }
 
-    // Polls until the text equals expected, or until it stopped changing for quietMs.
-    QString waitForText(const QString& expected, int timeoutMs = 10000, int quietMs = 500)
+    // Asks for the text, keeping this process's events going, until it equals expected; with
+    // quietMs, also once it has not changed for that long (the benchmark's end of typing).
+    QString waitForText(const QString& expected, int timeoutMs = kSlowMachineMs, int quietMs = 0)
     {
-        QDeadlineTimer deadline(timeoutMs);
-        QDeadlineTimer quiet(quietMs);
         QString current = text();
-        while (current != expected && !deadline.hasExpired() && !quiet.hasExpired()) {
-            QThread::msleep(10);
-            const QString next = text();
-            if (next != current)
-                quiet.setRemainingTime(quietMs);
-            current = next;
-        }
+        QDeadlineTimer quiet(quietMs > 0 ? quietMs : -1);
+        (void)QTest::qWaitFor(
+            [&] {
+                const QString next = text();
+                if (next != current && quietMs > 0)
+                    quiet.setRemainingTime(quietMs);
+                current = next;
+                return current == expected || quiet.hasExpired();
+            },
+            timeoutMs);
         return current;
     }
 
@@ -61,15 +68,15 @@ private:
     QString state(int field, qint64* lastChangeNs = nullptr)
     {
         m_process.write("state\n");
-        const QList<QByteArray> parts = readLine(5000).split(' ');
+        const QList<QByteArray> parts = readLine().split(' ');
         if (lastChangeNs)
             *lastChangeNs = parts.value(1).toLongLong();
         return QString::fromUtf8(QByteArray::fromBase64(parts.value(field)));
     }
 
-    QByteArray readLine(int timeoutMs)
+    QByteArray readLine()
     {
-        const QDeadlineTimer deadline(timeoutMs);
+        const QDeadlineTimer deadline(kSlowMachineMs);
         while (!m_process.canReadLine() && m_process.waitForReadyRead(int(deadline.remainingTime()))) { }
         return m_process.canReadLine() ? m_process.readLine().trimmed() : QByteArray();
     }

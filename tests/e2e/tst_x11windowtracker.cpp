@@ -1,5 +1,5 @@
-#include "TargetProcess.h"
 #include "GuiTestMain.h"
+#include "TargetProcess.h"
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11WindowTracker.h"
 
@@ -26,7 +26,7 @@ class TestX11WindowTracker : public QObject
         window->setWindowTitle(title);
         window->show();
         window->activateWindow();
-        return QTest::qWaitForWindowActive(window.get());
+        return QTest::qWaitForWindowActive(window.get(), kSlowMachineMs);
     }
     // The active window after switchToLastWindow, or 0 when it failed.
     unsigned long switchToLast() { return m_tracker.switchToLastWindow() ? m_tracker.activeWindow() : 0; }
