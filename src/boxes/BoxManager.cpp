@@ -138,10 +138,11 @@ Result<int> BoxManager::moveBox(int box, Direction direction)
     }
     if (ok) {
         const QStringList names = NamesFile::readOrDefaults(folder);
-        ok = NamesFile::replace(folder, { { box, NamesFile::caption(names.at(other - 1)) },
-                                          { other, NamesFile::caption(names.at(box - 1)) } },
-                                &error);
+        const Result<> renamed = NamesFile::replace(folder, { { box, NamesFile::caption(names.at(other - 1)) },
+                                                              { other, NamesFile::caption(names.at(box - 1)) } });
+        ok = renamed.ok();
         if (!ok) {
+            error = renamed.error();
             swapFiles(DataFiles::macroFile(folder, other), DataFiles::macroFile(folder, box), macroTemporary, nullptr);
             swapFiles(DataFiles::boxFile(folder, other), DataFiles::boxFile(folder, box), boxTemporary, nullptr);
         }
@@ -159,12 +160,10 @@ Result<> BoxManager::renameBox(int box, const QString& name)
     clean.replace(u'\r', u' ').replace(u'\n', u' ');
     if (clean.size() > NamesFile::kMaxNameLength)
         return Result<>::failure(QStringLiteral("Only 15 characters allowed."));
-    QString reason;
-    if (!NamesFile::replace(m_context.dataFolder(), { { box, clean } }, &reason)) {
-        m_context.log().logStatus(QStringLiteral("Box %1 not renamed: %2").arg(box).arg(reason));
-        return Result<>::failure(reason);
-    }
-    return Result<>::success();
+    const Result<> renamed = NamesFile::replace(m_context.dataFolder(), { { box, clean } });
+    if (!renamed)
+        m_context.log().logStatus(QStringLiteral("Box %1 not renamed: %2").arg(box).arg(renamed.error()));
+    return renamed;
 }
 
 bool BoxManager::askAndRenameBox(int box)

@@ -27,10 +27,9 @@ void BoxStore::loadBox(int box)
     m_cache.fill(QString());
     m_loadedBox = box;
     const QString file = boxFile(box);
-    QString error;
-    const std::optional<QString> content = QFileInfo::exists(file) ? TextFile::read(file, &error) : std::nullopt;
-    if (!error.isEmpty())
-        m_context.log().logStatus(QStringLiteral("Box %1 not loaded: %2").arg(box).arg(error));
+    const Result<QString> content = QFileInfo::exists(file) ? TextFile::read(file) : QString();
+    if (!content)
+        m_context.log().logStatus(QStringLiteral("Box %1 not loaded: %2").arg(box).arg(content.error()));
     if (content) {
         int key = 0;
         bool anyRecord = false;

@@ -28,36 +28,34 @@ QStringList completed(QStringList lines)
 
 } // namespace
 
-bool NamesFile::ensureNamesFile(const QString& folder, QString* error)
+Result<> NamesFile::ensureNamesFile(const QString& folder)
 {
     const QString path = DataFiles::namesFile(folder);
     if (QFileInfo::exists(path))
-        return true;
+        return Result<>::success();
     FolderLock lock(folder);
-    if (!lock.isLocked()) {
-        if (error)
-            *error = lock.errorString();
-        return false;
-    }
+    if (!lock.isLocked())
+        return Result<>::failure(lock.errorString());
     if (QFileInfo::exists(path))
-        return true;
-    return TextFile::writeAtomically(path, TextCodec::encode(TextCodec::joinLines(defaults())), error);
+        return Result<>::success();
+    return TextFile::writeAtomically(path, TextCodec::encode(TextCodec::joinLines(defaults())));
 }
 
-std::optional<QStringList> NamesFile::read(const QString& folder, QString* error)
+Result<QStringList> NamesFile::read(const QString& folder)
 {
     const QString path = DataFiles::namesFile(folder);
     if (!QFileInfo::exists(path))
         return defaults();
-    const std::optional<QString> content = TextFile::read(path, error);
+    const Result<QString> content = TextFile::read(path);
     if (!content)
-        return std::nullopt;
+        return Result<QStringList>::failure(content.error());
     return completed(TextCodec::splitAnyLines(*content));
 }
 
 QStringList NamesFile::readOrDefaults(const QString& folder)
 {
-    return read(folder).value_or(defaults());
+    const Result<QStringList> names = read(folder);
+    return names ? *names : defaults();
 }
 
 QStringList NamesFile::captions(const QString& folder)
@@ -68,20 +66,17 @@ QStringList NamesFile::captions(const QString& folder)
     return names;
 }
 
-bool NamesFile::replace(const QString& folder, const QList<std::pair<int, QString>>& changes, QString* error)
+Result<> NamesFile::replace(const QString& folder, const QList<std::pair<int, QString>>& changes)
 {
     FolderLock lock(folder);
-    if (!lock.isLocked()) {
-        if (error)
-            *error = lock.errorString();
-        return false;
-    }
+    if (!lock.isLocked())
+        return Result<>::failure(lock.errorString());
     const QString path = DataFiles::namesFile(folder);
     QStringList lines;
     if (QFileInfo::exists(path)) {
-        const std::optional<QString> content = TextFile::read(path, error);
+        const Result<QString> content = TextFile::read(path);
         if (!content)
-            return false;
+            return Result<>::failure(content.error());
         lines = TextCodec::splitAnyLines(*content);
     }
     lines = completed(lines);
@@ -89,5 +84,5 @@ bool NamesFile::replace(const QString& folder, const QList<std::pair<int, QStrin
         if (DataFiles::isValidBox(box))
             lines[box - 1] = name;
     }
-    return TextFile::writeAtomically(path, TextCodec::encode(TextCodec::joinLines(lines)), error);
+    return TextFile::writeAtomically(path, TextCodec::encode(TextCodec::joinLines(lines)));
 }

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 #include <QStringList>
 
-#include <optional>
 #include <utility>
 
 // The names file "MoxenoTrellinNames.txt": 99 lines, line N the name of box N.
@@ -12,12 +13,12 @@ namespace NamesFile {
 constexpr int kMaxNameLength = 15;
 
 // Creates the file with "Box 1" .. "Box 99" when it is missing; an existing file is left
-// untouched. Returns false, with a reason, when the file could not be created.
-bool ensureNamesFile(const QString& folder, QString* error = nullptr);
+// untouched. Fails, with the reason, when the file could not be created.
+Result<> ensureNamesFile(const QString& folder);
 
 // The 99 names as stored (not cut). Lines the file lacks read as "Box " + N, so a short or
-// damaged file never hides a box. Nothing when the file exists but cannot be read.
-std::optional<QStringList> read(const QString& folder, QString* error = nullptr);
+// damaged file never hides a box. Fails when the file exists but cannot be read.
+Result<QStringList> read(const QString& folder);
 
 // The names as the file would give them, or the defaults when it cannot be read.
 QStringList readOrDefaults(const QString& folder);
@@ -25,12 +26,16 @@ QStringList readOrDefaults(const QString& folder);
 QStringList captions(const QString& folder);
 
 // Replaces the given lines (box number -> name) and keeps every other line as it is.
-bool replace(const QString& folder, const QList<std::pair<int, QString>>& changes,
-                    QString* error = nullptr);
+Result<> replace(const QString& folder, const QList<std::pair<int, QString>>& changes);
 
-inline QString defaultName(int box) 
-{ return QStringLiteral("Box %1").arg(box); }
-inline QString caption(const QString& name) 
-{ return name.left(kMaxNameLength); }
+inline QString defaultName(int box)
+{
+    return QStringLiteral("Box %1").arg(box);
+}
+
+inline QString caption(const QString& name)
+{
+    return name.left(kMaxNameLength);
+}
 
 } // namespace NamesFile

@@ -18,7 +18,7 @@ QString RecordFile::keyText(int key)
 
 QString RecordFile::readRecord(const QString& file, int key, const QString& defaultText)
 {
-    const std::optional<QString> content = TextFile::read(file);
+    const Result<QString> content = TextFile::read(file);
     if (!content)
         return defaultText;
     const QString wanted = keyText(key);
@@ -80,11 +80,10 @@ Result<> RecordFile::writeRecord(const QString& file, int key, const QString& te
 
     QStringList lines;
     if (QFileInfo::exists(file)) {
-        QString error;
-        const std::optional<QString> content = TextFile::read(file, &error);
+        const Result<QString> content = TextFile::read(file);
         // Never rewrite a file we could not read: that would lose every other record.
         if (!content)
-            return Result<>::failure(error);
+            return Result<>::failure(content.error());
         lines = TextCodec::splitLines(*content);
     }
 
@@ -102,8 +101,5 @@ Result<> RecordFile::writeRecord(const QString& file, int key, const QString& te
     if (!stored.isEmpty())
         content += wanted + kMarker + stored + QStringLiteral("\r\n");
 
-    QString error;
-    if (!TextFile::writeAtomically(file, TextCodec::encode(content), &error))
-        return Result<>::failure(error);
-    return Result<>::success();
+    return TextFile::writeAtomically(file, TextCodec::encode(content));
 }

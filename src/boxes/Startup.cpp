@@ -41,9 +41,9 @@ Result<> Startup::prepareDataFolder()
     }
     if (!QFileInfo(folder).isWritable())
         return Result<>::failure(QStringLiteral("The data folder %1 cannot be written.").arg(folder));
-    QString error;
-    if (!NamesFile::ensureNamesFile(folder, &error))
-        return Result<>::failure(QStringLiteral("The names file could not be created in %1: %2").arg(folder, error));
+    if (const Result<> names = NamesFile::ensureNamesFile(folder); !names)
+        return Result<>::failure(
+            QStringLiteral("The names file could not be created in %1: %2").arg(folder, names.error()));
     return Result<>::success();
 }
 

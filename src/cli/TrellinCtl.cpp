@@ -219,10 +219,9 @@ int TrellinCtl::keys(const QString& notation)
 
 int TrellinCtl::names(DataContext& context, const QStringList&)
 {
-    QString error;
-    const std::optional<QStringList> names = NamesFile::read(context.dataFolder(), &error);
+    const Result<QStringList> names = NamesFile::read(context.dataFolder());
     if (!names)
-        return fail(error);
+        return fail(names.error());
     for (const QString& name : *names)
         print(name + u'\n');
     return Success;

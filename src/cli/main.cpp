@@ -13,7 +13,7 @@ int typeKeys(const QStringList& args, QIODevice&, QIODevice& err)
     const KeySender::Result result = sender.isAvailable() ? sender.sendKeys(args.first(), true)
                                                           : KeySender::Result::failure(sender.unavailableReason());
     if (!result.ok()) {
-        err.write(QStringLiteral("trellinctl: %1\n").arg(result.error).toUtf8());
+        err.write(QStringLiteral("trellinctl: %1\n").arg(result.error()).toUtf8());
         return TrellinCtl::Failure;
     }
     return TrellinCtl::Success;

@@ -20,5 +20,6 @@ void DataContext::setDataFolder(const QString& folder)
 void DataContext::storeWarnOverwrite(bool on)
 {
     m_warnOverwrite = on;
-    m_settings.setFlag(Settings::Key::WarnOverwrite, on);
+    // The flag holds for this run whether or not it could be stored.
+    (void)m_settings.setFlag(Settings::Key::WarnOverwrite, on);
 }

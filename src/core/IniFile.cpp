@@ -79,7 +79,7 @@ bool sameName(const QString& a, const QString& b)
 
 QString IniFile::read(const QString& path, const QString& section, const QString& key, const QString& defaultValue)
 {
-    const std::optional<QString> content = TextFile::read(path);
+    const Result<QString> content = TextFile::read(path);
     if (!content)
         return defaultValue.left(kMaxValueLength);
     bool inSection = false;
@@ -101,31 +101,24 @@ QString IniFile::read(const QString& path, const QString& section, const QString
     return defaultValue.left(kMaxValueLength);
 }
 
-bool IniFile::write(const QString& path, const QString& section, const QString& key, const QString& value,
-                    QString* error)
+Result<> IniFile::write(const QString& path, const QString& section, const QString& key, const QString& value)
 {
     QString clean = value;
     clean.replace(u'\r', u' ').replace(u'\n', u' ');
 
     const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        if (error)
-            *error = QStringLiteral("could not create the folder %1").arg(folder);
-        return false;
-    }
+    if (!QDir().mkpath(folder))
+        return Result<>::failure(QStringLiteral("could not create the folder %1").arg(folder));
     FolderLock lock(folder);
-    if (!lock.isLocked()) {
-        if (error)
-            *error = lock.errorString();
-        return false;
-    }
+    if (!lock.isLocked())
+        return Result<>::failure(lock.errorString());
 
     // Never rewrite a file that could not be read: every other setting in it would be lost.
     QString existing;
     if (QFileInfo::exists(path)) {
-        const std::optional<QString> content = TextFile::read(path, error);
+        const Result<QString> content = TextFile::read(path);
         if (!content)
-            return false;
+            return Result<>::failure(content.error());
         existing = *content;
     }
     QList<Line> lines = splitKeepingEnds(existing);
@@ -171,5 +164,5 @@ bool IniFile::write(const QString& path, const QString& section, const QString& 
     QString content;
     for (const Line& line : lines)
         content += line.text + line.end;
-    return TextFile::writeAtomically(path, TextCodec::encode(content), error);
+    return TextFile::writeAtomically(path, TextCodec::encode(content));
 }

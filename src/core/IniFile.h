@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 
 // Hand-written rather than QSettings: QSettings rewrites the whole file in its own format and
@@ -17,9 +19,8 @@ QString read(const QString& path, const QString& section, const QString& key,
                     const QString& defaultValue);
 
 // Carriage returns and line feeds in the value are stored as blanks, one for one.
-// Returns false, with a reason in error, when the file could not be written, or when it
-// exists but could not be read (it is then left as it was).
-bool write(const QString& path, const QString& section, const QString& key, const QString& value,
-                  QString* error = nullptr);
+// Fails when the file could not be written, or when it exists but could not be read (it is
+// then left as it was).
+Result<> write(const QString& path, const QString& section, const QString& key, const QString& value);
 
 } // namespace IniFile

@@ -89,21 +89,21 @@ int Settings::edge(Key key, int screenStart, int screenEnd, int tooFar) const
     return int(value);
 }
 
-bool Settings::setText(Key key, const QString& value, QString* error)
+Result<> Settings::setText(Key key, const QString& value)
 {
     const Entry& e = entry(key);
-    if (!m_store.writeValue(QLatin1String(e.section), QLatin1String(e.name), value, error))
-        return false;
-    emit changed(key);
-    return true;
+    Result<> written = m_store.writeValue(QLatin1String(e.section), QLatin1String(e.name), value);
+    if (written)
+        emit changed(key);
+    return written;
 }
 
-bool Settings::setFlag(Key key, bool on)
+Result<> Settings::setFlag(Key key, bool on)
 {
     return setText(key, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-bool Settings::setNumber(Key key, int value)
+Result<> Settings::setNumber(Key key, int value)
 {
     return setText(key, QString::number(value));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QObject>
 #include <QString>
 
@@ -65,10 +67,10 @@ public:
     // its own for that case.
     int edge(Key key, int screenStart, int screenEnd, int tooFar = kDefaultEdge) const;
 
-    // Stores a value; false, with the reason in error, when the settings file cannot be written.
-    bool setText(Key key, const QString& value, QString* error = nullptr);
-    bool setFlag(Key key, bool on);
-    bool setNumber(Key key, int value);
+    // Stores a value; fails with the reason when the settings file cannot be written.
+    Result<> setText(Key key, const QString& value);
+    Result<> setFlag(Key key, bool on);
+    Result<> setNumber(Key key, int value);
 
     static constexpr int kDefaultEdge = 36;
     static constexpr unsigned kDefaultClipColour = 0xFFC0C0;

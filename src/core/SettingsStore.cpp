@@ -29,7 +29,7 @@ QString SettingsStore::readValue(const QString& section, const QString& key, con
     return IniFile::read(iniPath(), section, key, defaultValue);
 }
 
-bool SettingsStore::writeValue(const QString& section, const QString& key, const QString& value, QString* error)
+Result<> SettingsStore::writeValue(const QString& section, const QString& key, const QString& value)
 {
-    return IniFile::write(iniPath(), section, key, value, error);
+    return IniFile::write(iniPath(), section, key, value);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 
 // The program's settings file "MoxenoTrellin.ini". The copy in the default data folder wins
@@ -18,7 +20,7 @@ public:
     QString readValue(const QString& section, const QString& key, const QString& defaultValue) const;
     // Only Settings calls these: it holds the table of every section and key.
     // Returns false when the value could not be stored.
-    bool writeValue(const QString& section, const QString& key, const QString& value, QString* error = nullptr);
+    Result<> writeValue(const QString& section, const QString& key, const QString& value);
 
     QString dataRoot() const { return m_dataRoot; }
 

@@ -13,12 +13,6 @@
 
 namespace {
 
-void setError(QString* error, const QString& message)
-{
-    if (error)
-        *error = message;
-}
-
 bool writeAll(int fd, const QByteArray& bytes)
 {
     const char* data = bytes.constData();
@@ -54,50 +48,40 @@ QString TextFile::describeFailure(const QString& action, const QString& path, in
     return QStringLiteral("could not %1 %2 (%3)").arg(action, path, QString::fromLocal8Bit(std::strerror(errorNumber)));
 }
 
-std::optional<QString> TextFile::read(const QString& path, QString* error)
+Result<QString> TextFile::read(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, QStringLiteral("could not read %1 (%2)").arg(path, file.errorString()));
-        return std::nullopt;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return Result<QString>::failure(QStringLiteral("could not read %1 (%2)").arg(path, file.errorString()));
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        setError(error, QStringLiteral("could not read %1 (%2)").arg(path, file.errorString()));
-        return std::nullopt;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return Result<QString>::failure(QStringLiteral("could not read %1 (%2)").arg(path, file.errorString()));
     return TextCodec::decode(bytes);
 }
 
-bool TextFile::writeAtomically(const QString& path, const QByteArray& bytes, QString* error)
+Result<> TextFile::writeAtomically(const QString& path, const QByteArray& bytes)
 {
     const QString temporary = temporaryPath(path);
     const QByteArray tmpName = QFile::encodeName(temporary);
     // A leftover of an interrupted write goes first; a fresh file, never through a link that
     // something else put there, so no other file can be emptied by this write.
-    if (::unlink(tmpName.constData()) != 0 && errno != ENOENT) {
-        setError(error, describeFailure(QStringLiteral("remove the leftover"), temporary, errno));
-        return false;
-    }
+    if (::unlink(tmpName.constData()) != 0 && errno != ENOENT)
+        return Result<>::failure(describeFailure(QStringLiteral("remove the leftover"), temporary, errno));
     const int fd = ::open(tmpName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        setError(error, describeFailure(QStringLiteral("create"), temporary, errno));
-        return false;
-    }
+    if (fd < 0)
+        return Result<>::failure(describeFailure(QStringLiteral("create"), temporary, errno));
     const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
     const int writeErrno = errno;
     ::close(fd);
     if (!written) {
         ::unlink(tmpName.constData());
-        setError(error, describeFailure(QStringLiteral("write"), temporary, writeErrno));
-        return false;
+        return Result<>::failure(describeFailure(QStringLiteral("write"), temporary, writeErrno));
     }
     if (::rename(tmpName.constData(), QFile::encodeName(path).constData()) != 0) {
         const int renameErrno = errno;
         ::unlink(tmpName.constData());
-        setError(error, describeFailure(QStringLiteral("replace"), path, renameErrno));
-        return false;
+        return Result<>::failure(describeFailure(QStringLiteral("replace"), path, renameErrno));
     }
     syncFolderOf(path);
-    return true;
+    return Result<>::success();
 }

@@ -3,20 +3,20 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
+#include "core/Result.h"
 
 // Whole-file reads and crash-safe rewrites of the program's text files. QSaveFile is not used: its
 // temporary has a random name, while a rewrite here always goes through the fixed name + "_", so a
 // crash leaves one known leftover that the next write replaces.
 namespace TextFile {
 
-// The decoded text of a file (see TextCodec), or nothing when it cannot be read.
-std::optional<QString> read(const QString& path, QString* error = nullptr);
+// The decoded text of a file (see TextCodec), or why it cannot be read.
+Result<QString> read(const QString& path);
 
 // Writes the bytes to path + "_", flushes them to disk and renames the result over path in
 // one step. The original stays intact until the new content is complete, so a crash or a
 // full disk can never leave the file half written or missing.
-bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+Result<> writeAtomically(const QString& path, const QByteArray& bytes);
 
 // The temporary name used while rewriting: the file name followed by "_".
 inline QString temporaryPath(const QString& path) 

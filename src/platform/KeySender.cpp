@@ -2,11 +2,6 @@
 
 #include "macros/KeystrokeNotation.h"
 
-KeySender::Result KeySender::Result::failure(const QString& reason)
-{
-    return {reason.isEmpty() ? QStringLiteral("keys could not be typed") : reason};
-}
-
 KeySender::Result KeySender::sendKeys(const QString& notation, bool wait)
 {
     const auto parsed = KeystrokeNotation::parse(notation);

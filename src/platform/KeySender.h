@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Result.h"
 #include "macros/KeyAction.h"
 
 #include <QList>
@@ -10,13 +11,7 @@
 class KeySender
 {
 public:
-    struct Result
-    {
-        QString error; // empty on success
-        bool ok() const { return error.isEmpty(); }
-        static Result success() { return {}; }
-        static Result failure(const QString& reason);
-    };
+    using Result = ::Result<>;
 
     virtual ~KeySender() = default;
 

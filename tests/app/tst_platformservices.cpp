@@ -14,9 +14,9 @@ private slots:
         PlatformServices services;
         QVERIFY(!services.usesX11());
         QVERIFY(services.unavailableReason().contains(QStringLiteral("offscreen")));
-        QVERIFY(services.keySender().sendKeys(QStringLiteral("abc"), true).error.contains(u"offscreen"));
+        QVERIFY(services.keySender().sendKeys(QStringLiteral("abc"), true).error().contains(u"offscreen"));
         // Unreadable text is still reported as such.
-        QVERIFY(services.keySender().sendKeys(QStringLiteral("{NOPE}"), true).error.contains(u"NOPE"));
+        QVERIFY(services.keySender().sendKeys(QStringLiteral("{NOPE}"), true).error().contains(u"NOPE"));
         QVERIFY(!services.windowSwitcher().switchToLastWindow());
         QVERIFY(!services.windowSwitcher().switchPastProgressWindow());
         QVERIFY(!services.keyboardLocks().setNumLockOn());
@@ -28,7 +28,7 @@ private slots:
         for (const QByteArray& display : {QByteArray(":4711"), QByteArray("no-such-host-name:0.0x")}) {
             X11KeySender sender(display);
             QVERIFY(!sender.isAvailable());
-            const QString error = sender.sendKeys(QStringLiteral("abc"), true).error;
+            const QString error = sender.sendKeys(QStringLiteral("abc"), true).error();
             QVERIFY2(error.startsWith(QStringLiteral("cannot type keys: no X11 display")), qPrintable(error));
             X11WindowTracker tracker(display);
             QVERIFY(!tracker.isAvailable() && !tracker.switchToLastWindow()

@@ -34,7 +34,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("f"));
         QVERIFY(TestFiles::write(TextFile::temporaryPath(path), "left over from a crash"));
-        QVERIFY(TextFile::writeAtomically(path, "new"));
+        QVERIFY(TextFile::writeAtomically(path, "new").ok());
         QCOMPARE(TestFiles::read(path), QByteArray("new"));
         QVERIFY(!QFileInfo::exists(TextFile::temporaryPath(path)));
     }
@@ -51,8 +51,9 @@ private slots:
         small.rlim_cur = 4;
         QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
         const auto handler = std::signal(SIGXFSZ, SIG_IGN); // else the signal ends the process
-        QString error;
-        const bool written = TextFile::writeAtomically(path, QByteArray(100, 'x'), &error);
+        const Result<> result = TextFile::writeAtomically(path, QByteArray(100, 'x'));
+        const bool written = result.ok();
+        const QString error = result.error();
         ::setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, handler);
         QVERIFY(!written);

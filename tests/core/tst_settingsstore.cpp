@@ -19,7 +19,7 @@ class TestSettingsStore : public QObject
     void setFile(const QByteArray& content) { QVERIFY(TestFiles::write(m_path, content)); }
     QByteArray bytes() const { return TestFiles::read(m_path); }
     QString read(const char* s, const char* k) const { return IniFile::read(m_path, s, k, "default"); }
-    bool write(const char* s, const char* k, QString v) const { return IniFile::write(m_path, s, k, v); }
+    bool write(const char* s, const char* k, QString v) const { return IniFile::write(m_path, s, k, v).ok(); }
 
 private slots:
     void init() { m_path = m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction())); }
@@ -60,9 +60,8 @@ private slots:
         QCOMPARE(read("Search", "1"), QStringLiteral("\u65E5\u672C"));
 
         const QByteArray before = bytes();
-        QString error;
-        QVERIFY(!IniFile::write(m_path + QStringLiteral("/below.ini"), "S", "K", "V", &error));
-        QVERIFY(!error.isEmpty() && bytes() == before);
+        const Result<> written = IniFile::write(m_path + QStringLiteral("/below.ini"), "S", "K", "V");
+        QVERIFY(!written && !written.error().isEmpty() && bytes() == before);
     }
 
     // A write changes one line or adds one; every other line keeps its bytes, garbage included.
@@ -101,9 +100,8 @@ private slots:
     void unreadableFileIsNeverRewritten()
     {
         QVERIFY2(TestFiles::makeSocket(m_path), qPrintable(m_path));
-        QString error;
-        QVERIFY(!IniFile::write(m_path, "Settings", "BoxNo", "1", &error));
-        QVERIFY2(error.contains(m_path), qPrintable(error));
+        const Result<> written = IniFile::write(m_path, "Settings", "BoxNo", "1");
+        QVERIFY2(!written && written.error().contains(m_path), qPrintable(written.error()));
         QVERIFY(TestFiles::isSocket(m_path));
     }
 
@@ -128,13 +126,13 @@ private slots:
         SettingsStore store(m_dir.filePath(QStringLiteral("data")), m_dir.filePath(QStringLiteral("config")));
         Settings settings(store);
         QSignalSpy changed(&settings, &Settings::changed);
-        QVERIFY(settings.setText(Settings::Key::OverwriteLeft, stored));
+        QVERIFY(settings.setText(Settings::Key::OverwriteLeft, stored).ok());
         QCOMPARE(changed.count(), 1);
         QTEST(settings.edge(Settings::Key::OverwriteLeft, 0, 19200, 336), "edge");
 
-        QVERIFY(settings.setText(Settings::Key::ClipColour, QStringLiteral("0")));
+        QVERIFY(settings.setText(Settings::Key::ClipColour, QStringLiteral("0")).ok());
         QCOMPARE(settings.colour(Settings::Key::ClipColour), std::nullopt);
-        QVERIFY(settings.setText(Settings::Key::ClipColour, QStringLiteral("99999999")));
+        QVERIFY(settings.setText(Settings::Key::ClipColour, QStringLiteral("99999999")).ok());
         QCOMPARE(settings.colour(Settings::Key::ClipColour),
             std::optional<unsigned>(Settings::kDefaultClipColour));
         QCOMPARE(store.readValue("Settings", "FmOWLeft", "none"), stored);
@@ -145,7 +143,7 @@ private slots:
     void iniPathPrefersDataRootAndXdgFolders()
     {
         SettingsStore store(m_dir.filePath(QStringLiteral("data")), m_dir.filePath(QStringLiteral("config")));
-        QVERIFY(store.writeValue("Settings", "BoxNo", "2"));
+        QVERIFY(store.writeValue("Settings", "BoxNo", "2").ok());
         QVERIFY(QFileInfo::exists(m_dir.filePath(QStringLiteral("config/MoxenoTrellin.ini"))));
         m_path = m_dir.filePath(QStringLiteral("data/MoxenoTrellin.ini"));
         setFile("[Settings]\r\nBoxNo=9\r\n");

@@ -108,10 +108,10 @@ private slots:
             notation += piece.notation;
             expected += piece.expected;
             if (inPieces)
-                QCOMPARE(m_sender.sendKeys(piece.notation, true).error, QString());
+                QCOMPARE(m_sender.sendKeys(piece.notation, true).error(), QString());
         }
         if (!inPieces)
-            QCOMPARE(m_sender.sendKeys(notation, true).error, QString());
+            QCOMPARE(m_sender.sendKeys(notation, true).error(), QString());
         QCOMPARE(m_target.waitForText(expected), expected);
 
         XkbStateRec state {};
@@ -123,7 +123,7 @@ private slots:
 
     void namedKeysAndModifiers()
     {
-        QCOMPARE(m_sender.sendKeys(QStringLiteral("^a%b{F5}+{END}{ESC}{ADD}{PGDN}+{TAB}{BS}"), true).error,
+        QCOMPARE(m_sender.sendKeys(QStringLiteral("^a%b{F5}+{END}{ESC}{ADD}{PGDN}+{TAB}{BS}"), true).error(),
             QString());
         const QStringList expected {
             "Ctrl+A", "Alt+B", "F5", "Shift+End", "Esc", "Num++", "PgDown", "Shift+Backtab", "Backspace"};
@@ -176,7 +176,7 @@ private slots:
         for (int i = 0; i < keycodesFor(display(), NoSymbol) + extra; ++i)
             text += QChar(0x4e00 + 3 * i);
         text += text.left(5); // typed again after their keycodes were re-used
-        QCOMPARE(m_sender.sendKeys(text, true).error, QString());
+        QCOMPARE(m_sender.sendKeys(text, true).error(), QString());
         QCOMPARE(m_target.waitForText(text), text);
     }
 

@@ -150,8 +150,8 @@ private slots:
         QCOMPARE(f->settingsStore.readValue("Settings", "FmOWLeft", ""), QStringLiteral("450"));
 
         QFETCH(QString, stored);
-        f->settings.setText(Settings::Key::OverwriteLeft, stored.section(u',', 0, 0));
-        f->settings.setText(Settings::Key::OverwriteTop, stored.section(u',', 1));
+        QVERIFY(f->settings.setText(Settings::Key::OverwriteLeft, stored.section(u',', 0, 0)).ok());
+        QVERIFY(f->settings.setText(Settings::Key::OverwriteTop, stored.section(u',', 1)).ok());
         QTEST(placement.restoredEdges(window), "edges");
     }
 };

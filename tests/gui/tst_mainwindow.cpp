@@ -447,8 +447,8 @@ private slots:
     // No. The delete question hides the new text; its "Don't ask" tick turns the questions off.
     void overwriteAndDeleteDialogs()
     {
-        f->settingsStore.writeValue("Settings", "FmOWLeft", "900");
-        f->settingsStore.writeValue("Settings", "FmOWTop", "600");
+        QVERIFY(f->settingsStore.writeValue("Settings", "FmOWLeft", "900").ok());
+        QVERIFY(f->settingsStore.writeValue("Settings", "FmOWTop", "600").ok());
         f->save(7, QStringLiteral("stored text"));
         f->clipboard.content = QStringLiteral("new text");
         f->dialogs.expect([](QDialog& dialog) {

@@ -188,7 +188,7 @@ QString MainWindow::viewerText() const
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     Settings& settings = m_context.settings();
-    settings.setNumber(Settings::Key::BoxNo, selectedBox());
+    (void)settings.setNumber(Settings::Key::BoxNo, selectedBox());
     placement(settings).store(*this);
     event->accept();
     emit unloaded();

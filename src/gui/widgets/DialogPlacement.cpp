@@ -30,5 +30,5 @@ bool DialogPlacement::store(const QWidget& window)
     const QPoint edges = ScreenTwips(&window).toTwips(window.pos());
     if (window.isMinimized() || edges.x() <= 0 || edges.y() <= 0)
         return false;
-    return m_settings.setNumber(m_left, edges.x()) && m_settings.setNumber(m_top, edges.y());
+    return m_settings.setNumber(m_left, edges.x()).ok() && m_settings.setNumber(m_top, edges.y()).ok();
 }
