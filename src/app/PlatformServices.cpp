@@ -1,8 +1,8 @@
 #include "app/PlatformServices.h"
 
+#include "platform/UnavailablePlatform.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtKeySender.h"
-#include "platform/UnavailablePlatform.h"
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11KeyboardLocks.h"
 #include "platform/x11/X11WindowTracker.h"

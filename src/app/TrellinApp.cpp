@@ -57,7 +57,7 @@ void TrellinApp::fail(const QString& message)
     m_failure = message;
     m_window.reset();
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Moxeno Trellin"),
-                    QStringLiteral("Moxeno Trellin could not start.\n\n%1").arg(message), QMessageBox::Ok);
+        QStringLiteral("Moxeno Trellin could not start.\n\n%1").arg(message), QMessageBox::Ok);
     ModalHook::opened(box);
     box.exec();
 }

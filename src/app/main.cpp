@@ -1,5 +1,5 @@
-#include "app/TrellinApp.h"
 #include "app/PlatformServices.h"
+#include "app/TrellinApp.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -13,7 +13,8 @@ int main(int argc, char** argv)
     PlatformServices platform;
     TrellinApp::Platform services;
     // Keys for the program's own widgets ({F1} for the help) go out as Qt key events.
-    services.sendKeys = [&platform](const QString& keys) { (void)platform.ownKeySender().sendKeys(keys, false); };
+    services.sendKeys
+        = [&platform](const QString& keys) { (void)platform.ownKeySender().sendKeys(keys, false); };
     services.setNumLockOn = [&platform] { platform.keyboardLocks().setNumLockOn(); };
     TrellinApp trellin(platform.clipboard(), services);
     if (!trellin.start())

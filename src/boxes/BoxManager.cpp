@@ -1,13 +1,13 @@
 #include "boxes/BoxManager.h"
 
-#include "core/DataContext.h"
-#include "core/Prompter.h"
-#include "core/StatusLog.h"
 #include "boxes/BoxStore.h"
 #include "boxes/DataFiles.h"
 #include "boxes/NamesFile.h"
+#include "core/DataContext.h"
 #include "core/FolderLock.h"
+#include "core/Prompter.h"
 #include "core/SafeRename.h"
+#include "core/StatusLog.h"
 #include "platform/Clipboard.h"
 
 #include <QFile>
@@ -17,8 +17,7 @@ BoxManager::BoxManager(DataContext& context, BoxStore& store, Clipboard& clipboa
     : m_context(context)
     , m_store(store)
     , m_clipboard(clipboard)
-{
-}
+{ }
 
 QStringList BoxManager::captions() const
 {
@@ -33,16 +32,19 @@ QString BoxManager::caption(int box) const
 bool BoxManager::askAndClearBox(int box)
 {
     Prompter& ask = m_context.prompter();
-    if (!ask.askYesNo(QStringLiteral("Are you sure you wish to clear data in box %1: %2 ?").arg(box).arg(caption(box)),
-                      PromptIcon::Question))
+    if (!ask.askYesNo(
+            QStringLiteral("Are you sure you wish to clear data in box %1: %2 ?").arg(box).arg(caption(box)),
+            PromptIcon::Question))
         return false;
-    const bool texts = ask.askYesNo(QStringLiteral("Do you wish to clear the clipboard data?"), PromptIcon::None);
+    const bool texts
+        = ask.askYesNo(QStringLiteral("Do you wish to clear the clipboard data?"), PromptIcon::None);
     const bool macros = ask.askYesNo(QStringLiteral("Do you wish to clear the macros?"), PromptIcon::None);
     if (!texts && !macros)
         return false;
     const Result<> cleared = clearBox(box, texts, macros);
     if (!cleared)
-        ask.tell(QStringLiteral("Box %1 could not be cleared:\n%2").arg(box).arg(cleared.error()), PromptIcon::Critical);
+        ask.tell(QStringLiteral("Box %1 could not be cleared:\n%2").arg(box).arg(cleared.error()),
+            PromptIcon::Critical);
     return cleared.ok();
 }
 
@@ -111,10 +113,10 @@ Result<int> BoxManager::moveBox(int box, Direction direction)
 {
     const int other = direction == Direction::Right ? box + 1 : box - 1;
     if (!DataFiles::isValidBox(box) || !DataFiles::isValidBox(other))
-        return Result<int>::failure(QStringLiteral("box %1 cannot move %2")
-                                        .arg(box)
-                                        .arg(direction == Direction::Right ? QStringLiteral("right")
-                                                                           : QStringLiteral("left")));
+        return Result<int>::failure(
+            QStringLiteral("box %1 cannot move %2")
+                .arg(box)
+                .arg(direction == Direction::Right ? QStringLiteral("right") : QStringLiteral("left")));
 
     const QString folder = m_context.dataFolder();
     FolderLock lock(folder);
@@ -123,28 +125,33 @@ Result<int> BoxManager::moveBox(int box, Direction direction)
     const QString boxTemporary = DataFiles::boxFile(folder, 0);
     const QString macroTemporary = DataFiles::macroFile(folder, 0);
     // A temporary left over from an interrupted move holds a box's texts: never overwrite it.
-    for (const QString& leftover : { boxTemporary, macroTemporary }) {
+    for (const QString& leftover : {boxTemporary, macroTemporary}) {
         if (ok && QFileInfo::exists(leftover)) {
             error = QStringLiteral("%1 is in the way; it holds texts from an interrupted move").arg(leftover);
             ok = false;
         }
     }
     if (ok)
-        ok = swapFiles(DataFiles::boxFile(folder, other), DataFiles::boxFile(folder, box), boxTemporary, &error);
+        ok = swapFiles(
+            DataFiles::boxFile(folder, other), DataFiles::boxFile(folder, box), boxTemporary, &error);
     if (ok) {
-        ok = swapFiles(DataFiles::macroFile(folder, other), DataFiles::macroFile(folder, box), macroTemporary, &error);
+        ok = swapFiles(
+            DataFiles::macroFile(folder, other), DataFiles::macroFile(folder, box), macroTemporary, &error);
         if (!ok)
-            swapFiles(DataFiles::boxFile(folder, other), DataFiles::boxFile(folder, box), boxTemporary, nullptr);
+            swapFiles(
+                DataFiles::boxFile(folder, other), DataFiles::boxFile(folder, box), boxTemporary, nullptr);
     }
     if (ok) {
         const QStringList names = NamesFile::readOrDefaults(folder);
-        const Result<> renamed = NamesFile::replace(folder, { { box, NamesFile::caption(names.at(other - 1)) },
-                                                              { other, NamesFile::caption(names.at(box - 1)) } });
+        const Result<> renamed = NamesFile::replace(folder,
+            {{box, NamesFile::caption(names.at(other - 1))}, {other, NamesFile::caption(names.at(box - 1))}});
         ok = renamed.ok();
         if (!ok) {
             error = renamed.error();
-            swapFiles(DataFiles::macroFile(folder, other), DataFiles::macroFile(folder, box), macroTemporary, nullptr);
-            swapFiles(DataFiles::boxFile(folder, other), DataFiles::boxFile(folder, box), boxTemporary, nullptr);
+            swapFiles(DataFiles::macroFile(folder, other), DataFiles::macroFile(folder, box), macroTemporary,
+                nullptr);
+            swapFiles(
+                DataFiles::boxFile(folder, other), DataFiles::boxFile(folder, box), boxTemporary, nullptr);
         }
     }
     if (!ok) {
@@ -160,7 +167,7 @@ Result<> BoxManager::renameBox(int box, const QString& name)
     clean.replace(u'\r', u' ').replace(u'\n', u' ');
     if (clean.size() > NamesFile::kMaxNameLength)
         return Result<>::failure(QStringLiteral("Only 15 characters allowed."));
-    const Result<> renamed = NamesFile::replace(m_context.dataFolder(), { { box, clean } });
+    const Result<> renamed = NamesFile::replace(m_context.dataFolder(), {{box, clean}});
     if (!renamed)
         m_context.log().logStatus(QStringLiteral("Box %1 not renamed: %2").arg(box).arg(renamed.error()));
     return renamed;
@@ -171,17 +178,18 @@ bool BoxManager::askAndRenameBox(int box)
     // After a refusal the field offers what the user typed, so a long name can be shortened.
     QString offered = caption(box);
     for (;;) {
-        const std::optional<QString> answer = m_context.prompter().askText(
-            QStringLiteral("Rename box %1").arg(box),
-            QStringLiteral("Enter a name for this box of data (max 15 characters)."), offered);
+        const std::optional<QString> answer
+            = m_context.prompter().askText(QStringLiteral("Rename box %1").arg(box),
+                QStringLiteral("Enter a name for this box of data (max 15 characters)."), offered);
         if (!answer || answer->isEmpty())
             return false;
         const Result<> renamed = renameBox(box, *answer);
         if (renamed)
             return true;
         if (answer->size() <= NamesFile::kMaxNameLength) {
-            m_context.prompter().tell(QStringLiteral("Box %1 could not be renamed:\n%2").arg(box).arg(renamed.error()),
-                                      PromptIcon::Critical);
+            m_context.prompter().tell(
+                QStringLiteral("Box %1 could not be renamed:\n%2").arg(box).arg(renamed.error()),
+                PromptIcon::Critical);
             return false;
         }
         m_context.prompter().tell(renamed.error(), PromptIcon::None);

@@ -19,7 +19,11 @@ class Clipboard;
 class BoxManager
 {
 public:
-    enum class Direction { Right, Left };
+    enum class Direction
+    {
+        Right,
+        Left
+    };
 
     BoxManager(DataContext& context, BoxStore& store, Clipboard& clipboard);
 

@@ -14,8 +14,7 @@
 BoxStore::BoxStore(DataContext& context, QObject* parent)
     : QObject(parent)
     , m_context(context)
-{
-}
+{ }
 
 QString BoxStore::boxFile(int box) const
 {

@@ -10,11 +10,12 @@
 class DataContext;
 
 // What one savePosition call did when it did not fail.
-enum class SaveOutcome {
-    Saved,        // a text was stored
-    Cleared,      // the position was emptied
+enum class SaveOutcome
+{
+    Saved, // a text was stored
+    Cleared, // the position was emptied
     AlreadySaved, // the position already held the text; nothing written
-    Declined,     // the user said No; nothing written
+    Declined, // the user said No; nothing written
 };
 
 // The texts of the boxes: the cache of the box on show, the single path through which every

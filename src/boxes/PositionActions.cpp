@@ -9,16 +9,17 @@ PositionActions::PositionActions(DataContext& context, BoxStore& store, Clipboar
     : m_context(context)
     , m_store(store)
     , m_clipboard(clipboard)
-{
-}
+{ }
 
-PositionActions::Operation PositionActions::operationFor(Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+PositionActions::Operation PositionActions::operationFor(
+    Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
 {
     if (button == Qt::LeftButton)
         return Operation::Copy;
     if (button != Qt::RightButton)
         return Operation::None;
-    const Qt::KeyboardModifiers relevant = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const Qt::KeyboardModifiers relevant
+        = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     if (relevant == Qt::NoModifier)
         return Operation::Paste;
     if (relevant == Qt::ShiftModifier)
@@ -40,7 +41,7 @@ Result<SaveOutcome> PositionActions::save(const QString& text, int position, int
                                       .arg(box)
                                       .arg(position)
                                       .arg(outcome.error()),
-                                  PromptIcon::Critical);
+            PromptIcon::Critical);
     return outcome;
 }
 
@@ -53,7 +54,8 @@ bool PositionActions::copy(int box, int position)
         return false;
     if (!m_context.refillText().isEmpty())
         m_context.setRefillText(m_clipboard.text());
-    m_context.log().logStatus(QStringLiteral("Box %1, position %2 copied to clipboard").arg(box).arg(position));
+    m_context.log().logStatus(
+        QStringLiteral("Box %1, position %2 copied to clipboard").arg(box).arg(position));
     return true;
 }
 
@@ -96,7 +98,8 @@ bool PositionActions::edit(int box, int position)
         (void)save(result.text, position, box, true);
         m_store.loadBox(box);
     } else if (!old.isEmpty()) {
-        m_context.log().logStatus(QStringLiteral("Box %1, %2 already saved in this location").arg(box).arg(position));
+        m_context.log().logStatus(
+            QStringLiteral("Box %1, %2 already saved in this location").arg(box).arg(position));
     }
     return true;
 }

@@ -16,7 +16,15 @@ class DataContext;
 class PositionActions
 {
 public:
-    enum class Operation { None, Copy, Paste, Delete, Cut, Edit };
+    enum class Operation
+    {
+        None,
+        Copy,
+        Paste,
+        Delete,
+        Cut,
+        Edit
+    };
 
     PositionActions(DataContext& context, BoxStore& store, Clipboard& clipboard);
 

@@ -50,11 +50,12 @@ QString RecordFile::longTextQuestion(const QString& text)
         shown = lines.mid(0, kShownLines).join(u'\n');
     if (shown.size() < dropped.size())
         shown += QStringLiteral(" ...");
-    return QStringLiteral("Continue?\n\nThe text is over 9,999 characters long. The following will not be saved:\n\n")
+    return QStringLiteral(
+               "Continue?\n\nThe text is over 9,999 characters long. The following will not be saved:\n\n")
         + shown
         + QStringLiteral("\n\n(%1 character%2 will not be saved.)")
               .arg(QLocale(QLocale::English).toString(dropped.size()),
-                   dropped.size() == 1 ? QString() : QStringLiteral("s"));
+                  dropped.size() == 1 ? QString() : QStringLiteral("s"));
 }
 
 QString RecordFile::cutToLimit(const QString& text)

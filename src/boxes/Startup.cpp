@@ -12,8 +12,7 @@ using Key = Settings::Key;
 
 Startup::Startup(DataContext& context)
     : m_context(context)
-{
-}
+{ }
 
 bool Startup::readShellSettings()
 {

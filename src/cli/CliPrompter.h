@@ -10,14 +10,17 @@
 class CliPrompter : public Prompter
 {
 public:
-    OverwriteAnswer confirmOverwrite(const OverwriteRequest&) override { return { true, false }; }
+    OverwriteAnswer confirmOverwrite(const OverwriteRequest&) override { return {true, false}; }
     bool askYesNo(const QString& text, PromptIcon) override
     {
         refused.append(text);
         return false;
     }
     void tell(const QString& text, PromptIcon) override { refused.append(text); }
-    std::optional<QString> askText(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> askText(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
     EditResult editText(const EditRequest&) override { return {}; }
 
     // The questions answered with No, in order.

@@ -26,7 +26,8 @@ std::optional<int> number(const QString& text)
 {
     bool ok = false;
     const int value = text.toInt(&ok);
-    const bool digitsOnly = std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    const bool digitsOnly
+        = std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
     if (!ok || !digitsOnly || value < 1 || value > 99)
         return std::nullopt;
     return value;
@@ -55,7 +56,7 @@ public:
     explicit Messages(StatusLog& log)
     {
         QObject::connect(&log, &StatusLog::logged, &m_receiver,
-                         [this](const QString&, const QString& message) { m_messages.append(message); });
+            [this](const QString&, const QString& message) { m_messages.append(message); });
     }
     QString text() const { return m_messages.isEmpty() ? QString() : m_messages.join(u'\n') + u'\n'; }
 
@@ -71,8 +72,7 @@ struct Session
         : store(SettingsStore::fromEnvironment())
         , settings(store)
         , context(settings, log, prompter)
-    {
-    }
+    { }
     SettingsStore store;
     Settings settings;
     StatusLog log;
@@ -86,8 +86,7 @@ TrellinCtl::TrellinCtl(QIODevice& in, QIODevice& out, QIODevice& err)
     : m_in(in)
     , m_out(out)
     , m_err(err)
-{
-}
+{ }
 
 QString TrellinCtl::usage()
 {
@@ -107,7 +106,7 @@ QString TrellinCtl::usage()
 
 void TrellinCtl::addCommand(const QString& name, int minArgs, int maxArgs, Handler handler)
 {
-    m_extra.append({ name, minArgs, maxArgs, std::move(handler) });
+    m_extra.append({name, minArgs, maxArgs, std::move(handler)});
 }
 
 void TrellinCtl::print(const QString& text)
@@ -131,11 +130,13 @@ int TrellinCtl::badArguments(const QString& message)
 int TrellinCtl::run(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    const QCommandLineOption dataOption(QStringLiteral("data"), QStringLiteral("The data folder."), QStringLiteral("DIR"));
-    const QCommandLineOption helpOption({ QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("This help."));
+    const QCommandLineOption dataOption(
+        QStringLiteral("data"), QStringLiteral("The data folder."), QStringLiteral("DIR"));
+    const QCommandLineOption helpOption(
+        {QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("This help."));
     const QCommandLineOption textsOption(QStringLiteral("texts"), QStringLiteral("clear: the texts."));
     const QCommandLineOption macrosOption(QStringLiteral("macros"), QStringLiteral("clear: the macros."));
-    parser.addOptions({ dataOption, helpOption, textsOption, macrosOption });
+    parser.addOptions({dataOption, helpOption, textsOption, macrosOption});
     if (!parser.parse(arguments))
         return badArguments(parser.errorText());
     QStringList args = parser.positionalArguments();
@@ -178,13 +179,16 @@ int TrellinCtl::run(const QStringList& arguments)
         int (TrellinCtl::*handler)(DataContext&, const QStringList&);
     };
     static const Builtin builtins[] = {
-        { "names", 0, 0, false, false, &TrellinCtl::names }, { "get", 2, 2, true, true, &TrellinCtl::get },
-        { "set", 2, 2, true, true, &TrellinCtl::set },       { "list", 1, 1, true, false, &TrellinCtl::list },
-        { "rename", 2, 2, true, false, &TrellinCtl::rename }, { "move", 2, 2, true, false, &TrellinCtl::move },
-        { "clear", 1, 1, true, false, &TrellinCtl::clear },
+        {"names", 0, 0, false, false, &TrellinCtl::names},
+        {"get", 2, 2, true, true, &TrellinCtl::get},
+        {"set", 2, 2, true, true, &TrellinCtl::set},
+        {"list", 1, 1, true, false, &TrellinCtl::list},
+        {"rename", 2, 2, true, false, &TrellinCtl::rename},
+        {"move", 2, 2, true, false, &TrellinCtl::move},
+        {"clear", 1, 1, true, false, &TrellinCtl::clear},
     };
     const auto builtin = std::find_if(std::begin(builtins), std::end(builtins),
-                                      [&command](const Builtin& b) { return command == QLatin1String(b.name); });
+        [&command](const Builtin& b) { return command == QLatin1String(b.name); });
     if (builtin == std::end(builtins))
         return badArguments(QStringLiteral("unknown command %1").arg(command));
     if (args.size() < builtin->minArgs || args.size() > builtin->maxArgs)
@@ -195,7 +199,8 @@ int TrellinCtl::run(const QStringList& arguments)
         return badArguments(QStringLiteral("BOX is a number from 1 to 99"));
     if (builtin->takesPosition && !number(args[1]))
         return badArguments(QStringLiteral("POS is a number from 1 to 99"));
-    if (command == QStringLiteral("move") && args[1] != QStringLiteral("left") && args[1] != QStringLiteral("right"))
+    if (command == QStringLiteral("move") && args[1] != QStringLiteral("left")
+        && args[1] != QStringLiteral("right"))
         return badArguments(QStringLiteral("the direction is left or right"));
 
     Session session;
@@ -243,14 +248,16 @@ int TrellinCtl::set(DataContext& context, const QStringList& args)
     if (text.toUtf8() != input)
         return fail(QStringLiteral("standard input is not valid UTF-8; nothing was saved"));
     if (text.size() > RecordFile::kMaxTextLength)
-        return fail(QStringLiteral("the text is %1 characters long, over the limit of 9,999; nothing was saved")
-                        .arg(text.size()));
+        return fail(
+            QStringLiteral("the text is %1 characters long, over the limit of 9,999; nothing was saved")
+                .arg(text.size()));
 
     BoxStore store(context);
     const Messages messages(context.log());
     const Result<SaveOutcome> saved = store.savePosition(text, position, box, true);
     if (!saved)
-        return fail(QStringLiteral("box %1, position %2 not saved: %3").arg(box).arg(position).arg(saved.error()));
+        return fail(
+            QStringLiteral("box %1, position %2 not saved: %3").arg(box).arg(position).arg(saved.error()));
     print(messages.text());
     return Success;
 }

@@ -13,7 +13,12 @@ class DataContext;
 class TrellinCtl
 {
 public:
-    enum ExitCode { Success = 0, Failure = 1, BadArguments = 2 };
+    enum ExitCode
+    {
+        Success = 0,
+        Failure = 1,
+        BadArguments = 2
+    };
 
     TrellinCtl(QIODevice& in, QIODevice& out, QIODevice& err);
 

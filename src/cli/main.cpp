@@ -10,8 +10,9 @@ namespace {
 int typeKeys(const QStringList& args, QIODevice&, QIODevice& err)
 {
     X11KeySender sender;
-    const KeySender::Result result = sender.isAvailable() ? sender.sendKeys(args.first(), true)
-                                                          : KeySender::Result::failure(sender.unavailableReason());
+    const KeySender::Result result = sender.isAvailable()
+        ? sender.sendKeys(args.first(), true)
+        : KeySender::Result::failure(sender.unavailableReason());
     if (!result.ok()) {
         err.write(QStringLiteral("trellinctl: %1\n").arg(result.error()).toUtf8());
         return TrellinCtl::Failure;

@@ -9,8 +9,7 @@ DataContext::DataContext(Settings& settings, StatusLog& log, Prompter& prompter)
     , m_log(log)
     , m_prompter(prompter)
     , m_dataFolder(settings.store().dataRoot())
-{
-}
+{ }
 
 void DataContext::setDataFolder(const QString& folder)
 {

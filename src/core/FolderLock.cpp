@@ -68,7 +68,7 @@ FolderLock::FolderLock(const QString& folder, int timeoutMs)
         }
         QThread::msleep(10);
     }
-    registry().insert(m_key, HeldLock { fd, 1 });
+    registry().insert(m_key, HeldLock {fd, 1});
     m_locked = true;
 }
 

@@ -29,12 +29,12 @@ QList<Line> splitKeepingEnds(const QString& content)
         if (c != u'\r' && c != u'\n')
             continue;
         const qsizetype endLength = (c == u'\r' && i + 1 < n && content.at(i + 1) == u'\n') ? 2 : 1;
-        lines.append({ content.mid(start, i - start), content.mid(i, endLength) });
+        lines.append({content.mid(start, i - start), content.mid(i, endLength)});
         i += endLength - 1;
         start = i + 1;
     }
     if (start < n)
-        lines.append({ content.mid(start), QString() });
+        lines.append({content.mid(start), QString()});
     return lines;
 }
 
@@ -65,9 +65,10 @@ std::optional<KeyValue> keyValue(const QString& line)
         return std::nullopt;
     QString value = line.mid(eq + 1).trimmed();
     // A value wrapped in matching quotes is read without them, as Windows does.
-    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'')
+        && value.back() == value.front())
         value = value.mid(1, value.size() - 2);
-    return KeyValue { key, value };
+    return KeyValue {key, value};
 }
 
 bool sameName(const QString& a, const QString& b)
@@ -77,7 +78,8 @@ bool sameName(const QString& a, const QString& b)
 
 } // namespace
 
-QString IniFile::read(const QString& path, const QString& section, const QString& key, const QString& defaultValue)
+QString IniFile::read(
+    const QString& path, const QString& section, const QString& key, const QString& defaultValue)
 {
     const Result<QString> content = TextFile::read(path);
     if (!content)
@@ -153,12 +155,12 @@ Result<> IniFile::write(const QString& path, const QString& section, const QStri
     } else if (sectionStart >= 0) {
         if (lines[insertAt - 1].end.isEmpty())
             lines[insertAt - 1].end = crlf;
-        lines.insert(insertAt, { key + u'=' + clean, crlf });
+        lines.insert(insertAt, {key + u'=' + clean, crlf});
     } else {
         if (!lines.isEmpty() && lines.last().end.isEmpty())
             lines.last().end = crlf;
-        lines.append({ u'[' + section + u']', crlf });
-        lines.append({ key + u'=' + clean, crlf });
+        lines.append({u'[' + section + u']', crlf});
+        lines.append({key + u'=' + clean, crlf});
     }
 
     QString content;

@@ -7,15 +7,22 @@
 // The questions the program's logic asks the user. The window answers them with its dialogs
 // and message boxes; tests and trellinctl answer them without any window.
 
-enum class PromptIcon { None, Question, Exclamation, Information, Critical };
+enum class PromptIcon
+{
+    None,
+    Question,
+    Exclamation,
+    Information,
+    Critical
+};
 
 // One request to the overwrite confirmation dialog.
 struct OverwriteRequest
 {
-    QString caption;   // "Overwrite text", "Delete text", ...
-    QString question;  // "Overwrite position 07", "Clear position 07?", ...
+    QString caption; // "Overwrite text", "Delete text", ...
+    QString question; // "Overwrite position 07", "Clear position 07?", ...
     QString storedText;
-    QString newText;   // shown only for a replacement
+    QString newText; // shown only for a replacement
     bool deletion = false; // the shortened dialog without the new text
 };
 
@@ -31,7 +38,7 @@ struct EditRequest
 {
     QString caption; // "Moxeno Trellin - edit text" or "Moxeno Trellin - edit macro"
     QString text;
-    bool macro = false;    // shows the name and position fields and the tips
+    bool macro = false; // shows the name and position fields and the tips
     QString macroName;
     int macroNumber = 0;
 };
@@ -54,7 +61,8 @@ public:
     // A message box with an OK button.
     virtual void tell(const QString& text, PromptIcon icon) = 0;
     // An input box; nothing when cancelled.
-    virtual std::optional<QString> askText(const QString& title, const QString& prompt,
-                                           const QString& defaultAnswer) = 0;
+    virtual std::optional<QString> askText(
+        const QString& title, const QString& prompt, const QString& defaultAnswer)
+        = 0;
     virtual EditResult editText(const EditRequest& request) = 0;
 };

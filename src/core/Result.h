@@ -7,8 +7,7 @@
 
 // The outcome of an operation that can fail: a value, or the reason it failed. Callers show or
 // print the reason; nothing else carries it.
-template<typename T = void>
-class [[nodiscard]] Result
+template<typename T = void> class [[nodiscard]] Result
 {
 public:
     Result(T value)
@@ -32,8 +31,7 @@ private:
     QString m_error;
 };
 
-template<>
-class [[nodiscard]] Result<void>
+template<> class [[nodiscard]] Result<void>
 {
 public:
     Result() = default;

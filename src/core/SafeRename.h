@@ -6,7 +6,13 @@
 // the target, which would destroy a box if a step of a file swap went wrong.
 namespace SafeRename {
 
-enum class Result { Renamed, SourceMissing, TargetExists, Failed };
+enum class Result
+{
+    Renamed,
+    SourceMissing,
+    TargetExists,
+    Failed
+};
 
 Result rename(const QString& from, const QString& to, QString* error = nullptr);
 

@@ -11,20 +11,20 @@ namespace {
 
 using Kind = Settings::Kind;
 
-constexpr std::array<Settings::Entry, 12> kEntries { {
-    { "MX", "MX1", "", Kind::Text },
-    { "MX", "NumLock", "0", Kind::NumberOne },
-    { "Defaults", "DataPath", "", Kind::Text },
-    { "Settings", "BoxNo", "1", Kind::BoxNumber },
-    { "Settings", "WarnOverwrite", "1", Kind::ExactOne },
-    { "Settings", "ClipColour", "16761024", Kind::Colour },
-    { "Settings", "Left", "", Kind::Edge },
-    { "Settings", "Top", "", Kind::Edge },
-    { "Settings", "FmOWLeft", "", Kind::Edge },
-    { "Settings", "FmOWTop", "", Kind::Edge },
-    { "Settings", "FmEditMacrosLeft", "", Kind::Edge },
-    { "Settings", "FmEditMacrosTop", "", Kind::Edge },
-} };
+constexpr std::array<Settings::Entry, 12> kEntries {{
+    {"MX", "MX1", "", Kind::Text},
+    {"MX", "NumLock", "0", Kind::NumberOne},
+    {"Defaults", "DataPath", "", Kind::Text},
+    {"Settings", "BoxNo", "1", Kind::BoxNumber},
+    {"Settings", "WarnOverwrite", "1", Kind::ExactOne},
+    {"Settings", "ClipColour", "16761024", Kind::Colour},
+    {"Settings", "Left", "", Kind::Edge},
+    {"Settings", "Top", "", Kind::Edge},
+    {"Settings", "FmOWLeft", "", Kind::Edge},
+    {"Settings", "FmOWTop", "", Kind::Edge},
+    {"Settings", "FmEditMacrosLeft", "", Kind::Edge},
+    {"Settings", "FmEditMacrosTop", "", Kind::Edge},
+}};
 
 bool hasDigit(const QString& text)
 {
@@ -41,8 +41,7 @@ const Settings::Entry& Settings::entry(Key key)
 Settings::Settings(SettingsStore& store, QObject* parent)
     : QObject(parent)
     , m_store(store)
-{
-}
+{ }
 
 QString Settings::text(Key key) const
 {

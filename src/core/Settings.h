@@ -16,30 +16,32 @@ class Settings : public QObject
 {
     Q_OBJECT
 public:
-    enum class Key {
-        RefillText,     // text put back on the clipboard when the mouse passes the refill label
-        NumLock,        // switch Num Lock on at start
-        DataPath,       // the data folder; empty means the default one
-        BoxNo,          // the box shown at the last close
-        WarnOverwrite,  // ask before a stored text is replaced or deleted
-        ClipColour,     // colour of the position buttons as 0xBBGGRR; 0 keeps the designed colour
-        WindowLeft,     // main window edges in twips
+    enum class Key
+    {
+        RefillText, // text put back on the clipboard when the mouse passes the refill label
+        NumLock, // switch Num Lock on at start
+        DataPath, // the data folder; empty means the default one
+        BoxNo, // the box shown at the last close
+        WarnOverwrite, // ask before a stored text is replaced or deleted
+        ClipColour, // colour of the position buttons as 0xBBGGRR; 0 keeps the designed colour
+        WindowLeft, // main window edges in twips
         WindowTop,
-        OverwriteLeft,  // overwrite dialog edges in twips
+        OverwriteLeft, // overwrite dialog edges in twips
         OverwriteTop,
-        EditLeft,       // edit dialog edges in twips
+        EditLeft, // edit dialog edges in twips
         EditTop,
     };
     Q_ENUM(Key)
 
     // How a stored value is read.
-    enum class Kind {
-        Text,      // as stored
+    enum class Kind
+    {
+        Text, // as stored
         NumberOne, // on when the stored text reads as the number 1 ("1", "1.0", " 1abc")
-        ExactOne,  // on only when stored exactly as "1"
+        ExactOne, // on only when stored exactly as "1"
         BoxNumber, // a whole number 1..99; anything else gives the default
-        Colour,    // 0xBBGGRR; 0 means none, a value out of range the default
-        Edge,      // twips; see edge()
+        Colour, // 0xBBGGRR; 0 means none, a value out of range the default
+        Edge, // twips; see edge()
     };
 
     struct Entry

@@ -8,8 +8,7 @@
 SettingsStore::SettingsStore(const QString& dataRoot, const QString& configFolder)
     : m_dataRoot(Paths::withTrailingSlash(dataRoot))
     , m_configFolder(Paths::withTrailingSlash(configFolder))
-{
-}
+{ }
 
 SettingsStore SettingsStore::fromEnvironment()
 {
@@ -24,7 +23,8 @@ QString SettingsStore::iniPath() const
     return m_configFolder + fileName();
 }
 
-QString SettingsStore::readValue(const QString& section, const QString& key, const QString& defaultValue) const
+QString SettingsStore::readValue(
+    const QString& section, const QString& key, const QString& defaultValue) const
 {
     return IniFile::read(iniPath(), section, key, defaultValue);
 }

@@ -4,7 +4,8 @@
 
 QString StatusLog::logStatus(const QString& message)
 {
-    const QString line = QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") + message;
+    const QString line
+        = QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") + message;
     m_entries.prepend(line);
     emit logged(line, message);
     return line;

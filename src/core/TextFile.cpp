@@ -45,17 +45,20 @@ void syncFolderOf(const QString& path)
 
 QString TextFile::describeFailure(const QString& action, const QString& path, int errorNumber)
 {
-    return QStringLiteral("could not %1 %2 (%3)").arg(action, path, QString::fromLocal8Bit(std::strerror(errorNumber)));
+    return QStringLiteral("could not %1 %2 (%3)")
+        .arg(action, path, QString::fromLocal8Bit(std::strerror(errorNumber)));
 }
 
 Result<QString> TextFile::read(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Result<QString>::failure(QStringLiteral("could not read %1 (%2)").arg(path, file.errorString()));
+        return Result<QString>::failure(
+            QStringLiteral("could not read %1 (%2)").arg(path, file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return Result<QString>::failure(QStringLiteral("could not read %1 (%2)").arg(path, file.errorString()));
+        return Result<QString>::failure(
+            QStringLiteral("could not read %1 (%2)").arg(path, file.errorString()));
     return TextCodec::decode(bytes);
 }
 

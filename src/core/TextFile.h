@@ -19,8 +19,10 @@ Result<QString> read(const QString& path);
 Result<> writeAtomically(const QString& path, const QByteArray& bytes);
 
 // The temporary name used while rewriting: the file name followed by "_".
-inline QString temporaryPath(const QString& path) 
-{ return path + u'_'; }
+inline QString temporaryPath(const QString& path)
+{
+    return path + u'_';
+}
 
 // A message that names the failing step, the path and the system's reason.
 QString describeFailure(const QString& action, const QString& path, int errorNumber);

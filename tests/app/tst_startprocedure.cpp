@@ -1,11 +1,11 @@
 #include "DialogScript.h"
 #include "GuiTestMain.h"
 #include "TestFiles.h"
-#include "gui/main/MainWindow.h"
 #include "app/TrellinApp.h"
 #include "boxes/DataFiles.h"
-#include "gui/boxes/PositionButtonsFrame.h"
 #include "core/Paths.h"
+#include "gui/boxes/PositionButtonsFrame.h"
+#include "gui/main/MainWindow.h"
 #include "platform/qt/QtClipboard.h"
 
 #include <QMessageBox>

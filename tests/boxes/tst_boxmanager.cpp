@@ -1,10 +1,10 @@
 #include "DomainFixture.h"
-#include "platform/RecordingPlatform.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
 #include "boxes/NamesFile.h"
+#include "platform/RecordingPlatform.h"
 
 // Clearing, moving and renaming boxes: no file is lost or overwritten on the way.
 class TestBoxManager : public QObject
@@ -121,8 +121,9 @@ private slots:
         f->prompter.acknowledge();
         f->prompter.answerText(QStringLiteral("fifteen letters"));
         QVERIFY(f->manager.askAndRenameBox(8));
-        QCOMPARE(f->prompter.asked.mid(1), (QStringList {"Only 15 characters allowed.",
-            "Rename box 8|Enter a name for this box of data (max 15 characters).|sixteen letters!"}));
+        QCOMPARE(f->prompter.asked.mid(1),
+            (QStringList {"Only 15 characters allowed.",
+                "Rename box 8|Enter a name for this box of data (max 15 characters).|sixteen letters!"}));
 
         QVERIFY(QDir().mkpath(file("MoxenoTrellinNames.txt_/blocked")));
         f->prompter.answerText(QStringLiteral("New name"));

@@ -1,7 +1,7 @@
 #include "DomainFixture.h"
-#include "platform/RecordingPlatform.h"
 #include "TestEnvironment.h"
 #include "boxes/PositionActions.h"
+#include "platform/RecordingPlatform.h"
 
 // What the mouse operations do when the clipboard or the box file lets them down. Which click does
 // what, and the questions a move asks, are driven through the window in tst_mainwindow.
@@ -31,7 +31,8 @@ private slots:
         fill(3, QStringLiteral("te\r\nxt\nend"));
         f->context.setRefillText(QStringLiteral("refill"));
         QVERIFY(f->actions.copy(1, 3));
-        QCOMPARE(f->clipboard.content + u'|' + f->context.refillText(), QStringLiteral("te\nxt\nend|te\nxt\nend"));
+        QCOMPARE(
+            f->clipboard.content + u'|' + f->context.refillText(), QStringLiteral("te\nxt\nend|te\nxt\nend"));
         QCOMPARE(f->store.readPosition(3, 1), QStringLiteral("te\r\nxt\nend"));
 
         const QString latest = f->log.latest();
@@ -54,7 +55,8 @@ private slots:
         f->prompter.acknowledge();
         f->actions.move(1, 3, 8);
         QVERIFY(f->lastMessage().startsWith(QStringLiteral("Box 1, position 8 not saved: ")));
-        QVERIFY2(f->prompter.asked.last().contains(f->store.boxFile(1)), qPrintable(f->prompter.asked.last()));
+        QVERIFY2(
+            f->prompter.asked.last().contains(f->store.boxFile(1)), qPrintable(f->prompter.asked.last()));
         QCOMPARE(f->prompter.icons.last(), PromptIcon::Critical);
         QCOMPARE(f->store.readPosition(3, 1), QStringLiteral("only copy"));
         QCOMPARE(f->store.readPosition(8, 1), QString());

@@ -1,10 +1,11 @@
 #include "DomainFixture.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
-#include "boxes/Startup.h"
 #include "boxes/DataFiles.h"
+#include "boxes/Startup.h"
 
-// The start-up steps: what is wrong with a data folder, and the stored settings they read. A first start runs in tst_startprocedure.
+// The start-up steps: what is wrong with a data folder, and the stored settings they read. A first start runs
+// in tst_startprocedure.
 class TestStartup : public QObject
 {
     Q_OBJECT

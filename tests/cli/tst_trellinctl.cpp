@@ -103,7 +103,8 @@ private slots:
         QVERIFY(QDir().mkpath(blocked));
         const Result r = ctl({"set", "20", "1"}, "text");
         QCOMPARE(r.code, 1);
-        QVERIFY2(r.out.isEmpty() && r.err.count('\n') == 1 && r.err.startsWith("trellinctl: box 20, position 1 not saved: "),
+        QVERIFY2(r.out.isEmpty() && r.err.count('\n') == 1
+                && r.err.startsWith("trellinctl: box 20, position 1 not saved: "),
             r.err.constData());
         QVERIFY(QDir(blocked).removeRecursively());
     }

@@ -27,9 +27,9 @@ ClipboardTextFrame::ClipboardTextFrame(
     hints->add(m_buttons, ready);
 
     // Row 1 holds nine buttons; the undo labels and the search label use the rest of it.
-    for (int level : { 1, 2 }) {
-        auto* undo = new CommandLabel(QStringLiteral("LabelTextUndo%1").arg(level), QString::number(level), m_buttons,
-                                      tw.rect(2400 + level * 300, 0, 252, 252));
+    for (int level : {1, 2}) {
+        auto* undo = new CommandLabel(QStringLiteral("LabelTextUndo%1").arg(level), QString::number(level),
+            m_buttons, tw.rect(2400 + level * 300, 0, 252, 252));
         undo->setAlignment(Qt::AlignCenter);
         undo->setFrameShape(QFrame::Box);
         connect(undo, &CommandLabel::released, this, [this, level](Qt::MouseButton button) {
@@ -41,15 +41,16 @@ ClipboardTextFrame::ClipboardTextFrame(
         hints->add(undo, [this, level] { undoHint(level); });
         m_undo[std::size_t(level)] = undo;
     }
-    m_search = new CommandLabel(QStringLiteral("LabelSearchText"), QStringLiteral("Search"), m_buttons,
-                                tw.rect(3360, 0, 735, 252));
+    m_search = new CommandLabel(
+        QStringLiteral("LabelSearchText"), QStringLiteral("Search"), m_buttons, tw.rect(3360, 0, 735, 252));
     m_search->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     hints->add(m_search, [this] { emit statusText(QStringLiteral("Search text.")); });
 }
 
 void ClipboardTextFrame::undoHint(int level)
 {
-    const QString title = level == 1 ? QStringLiteral("Last deleted text.") : QStringLiteral("Previous deleted text.");
+    const QString title
+        = level == 1 ? QStringLiteral("Last deleted text.") : QStringLiteral("Previous deleted text.");
     emit statusText(title + QStringLiteral(" Click to copy to clipboard; right-click to clear."));
     emit viewerShows(title, m_store.undoText(level));
 }

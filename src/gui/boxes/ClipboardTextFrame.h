@@ -19,7 +19,7 @@ class ClipboardTextFrame : public QGroupBox
     Q_OBJECT
 public:
     ClipboardTextFrame(BoxStore& store, BoxManager& boxes, PositionActions& actions, Clipboard& clipboard,
-                       QWidget* parent = nullptr);
+        QWidget* parent = nullptr);
 
     PositionButtonsFrame* positionButtons() const { return m_buttons; }
 

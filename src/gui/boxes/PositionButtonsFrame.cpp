@@ -1,10 +1,10 @@
 #include "gui/boxes/PositionButtonsFrame.h"
 
-#include "boxes/DataFiles.h"
-#include "gui/widgets/ScreenTwips.h"
 #include "boxes/BoxStore.h"
+#include "boxes/DataFiles.h"
 #include "boxes/PositionActions.h"
 #include "gui/boxes/PositionButton.h"
+#include "gui/widgets/ScreenTwips.h"
 #include "platform/Clipboard.h"
 
 #include <QApplication>

@@ -17,7 +17,8 @@ class PositionButtonsFrame : public QFrame
 {
     Q_OBJECT
 public:
-    PositionButtonsFrame(BoxStore& store, PositionActions& actions, Clipboard& clipboard, QWidget* parent = nullptr);
+    PositionButtonsFrame(
+        BoxStore& store, PositionActions& actions, Clipboard& clipboard, QWidget* parent = nullptr);
 
     PositionButton* button(int position) const;
     // The button under a point on the screen, or none.

@@ -1,7 +1,7 @@
 #include "gui/dialogs/ClipboardViewer.h"
 
-#include "gui/widgets/AppIcon.h"
 #include "core/LineBreaks.h"
+#include "gui/widgets/AppIcon.h"
 #include "platform/Clipboard.h"
 
 #include <QHBoxLayout>

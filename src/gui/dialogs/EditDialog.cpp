@@ -1,11 +1,11 @@
 #include "gui/dialogs/EditDialog.h"
 
+#include "core/LineBreaks.h"
 #include "gui/widgets/AppIcon.h"
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/DialogPlacement.h"
 #include "gui/widgets/ModalHook.h"
 #include "gui/widgets/ScreenTwips.h"
-#include "core/LineBreaks.h"
 #include "platform/Clipboard.h"
 
 #include <QFrame>
@@ -22,7 +22,8 @@ constexpr int kClientHeight = 6930;
 
 DialogPlacement position(Settings& settings)
 {
-    return DialogPlacement(settings, Settings::Key::EditLeft, Settings::Key::EditTop, DialogPlacement::kDialogTooFar);
+    return DialogPlacement(
+        settings, Settings::Key::EditLeft, Settings::Key::EditTop, DialogPlacement::kDialogTooFar);
 }
 
 CommandLabel* command(const QString& name, const QString& caption, QWidget* parent, const QRect& geometry)
@@ -78,8 +79,8 @@ EditDialog::EditDialog(Settings& settings, Clipboard& clipboard, SendKeys sendKe
     m_macroName = new QLineEdit(m_macroFields);
     m_macroName->setObjectName(QStringLiteral("Text2"));
     m_macroName->setGeometry(tw.rect(1260, 60, 4800, 300));
-    m_positionLabel = label(
-        QStringLiteral("Label3"), QStringLiteral(" Macro position:"), m_macroFields, tw.rect(6300, 60, 1500, 300));
+    m_positionLabel = label(QStringLiteral("Label3"), QStringLiteral(" Macro position:"), m_macroFields,
+        tw.rect(6300, 60, 1500, 300));
     m_macroPosition = new QLineEdit(m_macroFields);
     m_macroPosition->setObjectName(QStringLiteral("TextPosition"));
     m_macroPosition->setGeometry(tw.rect(7860, 60, 720, 300));
@@ -99,8 +100,8 @@ EditDialog::EditDialog(Settings& settings, Clipboard& clipboard, SendKeys sendKe
     const int row = 6300;
     m_paste
         = command(QStringLiteral("LabelPaste"), QStringLiteral("Paste"), this, tw.rect(120, row, 1080, 330));
-    m_copySelection = command(QStringLiteral("LabelCopySelection"), QStringLiteral("Copy selection"),
-        this, tw.rect(1320, row, 1560, 330));
+    m_copySelection = command(QStringLiteral("LabelCopySelection"), QStringLiteral("Copy selection"), this,
+        tw.rect(1320, row, 1560, 330));
     m_clearAll = command(
         QStringLiteral("LabelClearAll"), QStringLiteral("Clear all"), this, tw.rect(3000, row, 1080, 330));
     m_selectAll = command(
@@ -120,8 +121,7 @@ EditDialog::EditDialog(Settings& settings, Clipboard& clipboard, SendKeys sendKe
     connect(m_copySelection, &CommandLabel::released, this, &EditDialog::copySelection);
     connect(m_clearAll, &CommandLabel::released, this, &EditDialog::clearAll);
     connect(m_selectAll, &CommandLabel::released, this, &EditDialog::toggleSelectAll);
-    connect(
-        m_tips, &CommandLabel::released, this, [this](Qt::MouseButton button) { tipsReleased(button); });
+    connect(m_tips, &CommandLabel::released, this, [this](Qt::MouseButton button) { tipsReleased(button); });
 
     setFixedSize(tw.px(kClientWidth), tw.px(kClientHeight));
     position(m_settings).restore(*this);
@@ -142,7 +142,8 @@ void EditDialog::prepare(const EditRequest& request)
 
 EditResult EditDialog::result() const
 {
-    return EditResult {m_saved, LineBreaks::fromEditor(m_text->toPlainText(), m_original), m_macroName->text()};
+    return EditResult {
+        m_saved, LineBreaks::fromEditor(m_text->toPlainText(), m_original), m_macroName->text()};
 }
 
 EditResult EditDialog::edit(const EditRequest& request)

@@ -1,8 +1,8 @@
 #include "gui/dialogs/GuiPrompter.h"
 
-#include "gui/widgets/ModalHook.h"
 #include "gui/dialogs/EditDialog.h"
 #include "gui/dialogs/OverwriteDialog.h"
+#include "gui/widgets/ModalHook.h"
 
 #include <QInputDialog>
 #include <QMessageBox>

@@ -26,7 +26,8 @@ QPlainTextEdit* readOnlyText(QWidget* parent, const QString& name)
 
 DialogPlacement position(Settings& settings)
 {
-    return DialogPlacement(settings, Settings::Key::OverwriteLeft, Settings::Key::OverwriteTop, DialogPlacement::kDialogTooFar);
+    return DialogPlacement(
+        settings, Settings::Key::OverwriteLeft, Settings::Key::OverwriteTop, DialogPlacement::kDialogTooFar);
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 #include "gui/macros/MacroFrame.h"
 
-#include "macros/MacroSource.h"
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/HintFilter.h"
 #include "gui/widgets/LabelRow.h"
 #include "gui/widgets/ScreenTwips.h"
 #include "gui/widgets/UpDownControl.h"
+#include "macros/MacroSource.h"
 
 #include <QComboBox>
 
@@ -53,42 +53,44 @@ MacroFrame::MacroFrame(QWidget* parent)
     connect(m_upDown, &UpDownControl::rightReleased, this, [this] { m_list->setCurrentIndex(0); });
     hints->add(m_upDown, hint(QStringLiteral("Right-click to go straight to the first item in the list.")));
 
-    for (int level : { 1, 2 }) {
-        auto* undo = new CommandLabel(QStringLiteral("LabelMacroUndo%1").arg(level), QString::number(level), this,
-                                      tw.rect(2940 + level * 300, 270, 252, 252));
+    for (int level : {1, 2}) {
+        auto* undo = new CommandLabel(QStringLiteral("LabelMacroUndo%1").arg(level), QString::number(level),
+            this, tw.rect(2940 + level * 300, 270, 252, 252));
         undo->setAlignment(Qt::AlignCenter);
         undo->setFrameShape(QFrame::Box);
         hints->add(undo, [this, level] {
-            const QString title
-                = level == 1 ? QStringLiteral("Last deleted macro.") : QStringLiteral("Previous deleted macro.");
+            const QString title = level == 1 ? QStringLiteral("Last deleted macro.")
+                                             : QStringLiteral("Previous deleted macro.");
             emit statusText(title + QStringLiteral(" Click to copy to clipboard; right-click to clear."));
             emit viewerShows(title, m_macros ? m_macros->deletedMacro(level) : QString());
         });
         m_undo[std::size_t(level)] = undo;
     }
-    auto* search = new CommandLabel(QStringLiteral("LabelSearchMacros"), QStringLiteral("Search"), this,
-                                    tw.rect(3840, 270, 615, 252));
+    auto* search = new CommandLabel(
+        QStringLiteral("LabelSearchMacros"), QStringLiteral("Search"), this, tw.rect(3840, 270, 615, 252));
     search->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     hints->add(search, hint(QStringLiteral("Search macros.")));
 
     const int row = 690;
-    auto* play = new CommandLabel(QStringLiteral("LabelPlay"), QStringLiteral("Play"), this, tw.rect(120, row, 600, 300));
+    auto* play = new CommandLabel(
+        QStringLiteral("LabelPlay"), QStringLiteral("Play"), this, tw.rect(120, row, 600, 300));
     QFont bold = play->font();
     bold.setBold(true);
     play->setFont(bold);
     auto* moveDown = new CommandLabel(QStringLiteral("LabelMacroMoveDown"), QStringLiteral("Move down"), this,
-                                      tw.rect(900, row, 1020, 300));
-    auto* moveUp = new CommandLabel(QStringLiteral("LabelMacroMoveUp"), QStringLiteral("Move up"), this,
-                                    tw.rect(2040, row, 900, 300));
-    auto* edit = new CommandLabel(QStringLiteral("LabelMacroEdit"), QStringLiteral("Edit"), this,
-                                  tw.rect(3060, row, 600, 300));
-    auto* clear = new CommandLabel(QStringLiteral("LabelClearMacro"), QStringLiteral("Clear"), this,
-                                   tw.rect(3780, row, 675, 300));
-    LabelRow::fit({ play, moveDown, moveUp, edit, clear }, tw.px(120), tw.px(4455));
+        tw.rect(900, row, 1020, 300));
+    auto* moveUp = new CommandLabel(
+        QStringLiteral("LabelMacroMoveUp"), QStringLiteral("Move up"), this, tw.rect(2040, row, 900, 300));
+    auto* edit = new CommandLabel(
+        QStringLiteral("LabelMacroEdit"), QStringLiteral("Edit"), this, tw.rect(3060, row, 600, 300));
+    auto* clear = new CommandLabel(
+        QStringLiteral("LabelClearMacro"), QStringLiteral("Clear"), this, tw.rect(3780, row, 675, 300));
+    LabelRow::fit({play, moveDown, moveUp, edit, clear}, tw.px(120), tw.px(4455));
 
     hints->add(edit, macroHint(QStringLiteral("Edit '"), QStringLiteral("'.")));
-    hints->add(clear, macroHint(QStringLiteral("Delete '"),
-                                QStringLiteral("'. Right-click to overwrite with the clipboard contents.")));
+    hints->add(clear,
+        macroHint(QStringLiteral("Delete '"),
+            QStringLiteral("'. Right-click to overwrite with the clipboard contents.")));
     hints->add(moveDown, macroHint(QStringLiteral("Move '"), QStringLiteral("' down in list.")));
     hints->add(moveUp, macroHint(QStringLiteral("Move '"), QStringLiteral("' up in list.")));
     hints->add(play, macroHint(QStringLiteral("Play '"), QStringLiteral("' in the last window you left.")));

@@ -43,7 +43,7 @@ void place(QWidget* frame, const QWidget* window, int left, int top, int width, 
 } // namespace
 
 MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes, PositionActions& actions,
-                       Clipboard& clipboard, HelpWindow& help, QWidget* parent)
+    Clipboard& clipboard, HelpWindow& help, QWidget* parent)
     : QWidget(parent)
     , m_context(context)
     , m_store(store)
@@ -56,7 +56,8 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     QFont small = font();
     small.setPixelSize(11);
     setFont(small);
-    setStyleSheet(QStringLiteral("CommandLabel { color: #00007f; } CommandLabel:hover { text-decoration: underline; }"));
+    setStyleSheet(QStringLiteral(
+        "CommandLabel { color: #00007f; } CommandLabel:hover { text-decoration: underline; }"));
     const ScreenTwips tw(this);
     setFixedSize(tw.px(kClientWidth), tw.px(kClientHeight));
 
@@ -197,8 +198,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::showAbout()
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Moxeno Trellin"),
-                    QStringLiteral("Moxeno Trellin\nRelease %1").arg(QStringLiteral(TRELLIN_VERSION)), QMessageBox::Ok,
-                    this);
+        QStringLiteral("Moxeno Trellin\nRelease %1").arg(QStringLiteral(TRELLIN_VERSION)), QMessageBox::Ok,
+        this);
     box.setIconPixmap(AppIcon::pixmap(48));
     ModalHook::opened(box);
     box.exec();
@@ -215,14 +216,16 @@ void MainWindow::moveBox(BoxManager::Direction way)
 {
     const int box = selectedBox();
     // Box 1 cannot move left, nor box 99 right: the command does nothing there.
-    if ((box == 1 && way == BoxManager::Direction::Left) || (box == DataFiles::kBoxCount && way == BoxManager::Direction::Right))
+    if ((box == 1 && way == BoxManager::Direction::Left)
+        || (box == DataFiles::kBoxCount && way == BoxManager::Direction::Right))
         return;
     const Result<int> moved = m_boxes.moveBox(box, way);
     if (!moved) {
-        m_context.prompter().tell(QStringLiteral("Box %1 could not be moved:\n%2\n\nEvery file is back in its place.")
-                                      .arg(box)
-                                      .arg(moved.error()),
-                                  PromptIcon::Critical);
+        m_context.prompter().tell(
+            QStringLiteral("Box %1 could not be moved:\n%2\n\nEvery file is back in its place.")
+                .arg(box)
+                .arg(moved.error()),
+            PromptIcon::Critical);
         return;
     }
     captionsChanged();

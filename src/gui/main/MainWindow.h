@@ -31,7 +31,7 @@ class MainWindow : public QWidget
     Q_OBJECT
 public:
     MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes, PositionActions& actions,
-               Clipboard& clipboard, HelpWindow& help, QWidget* parent = nullptr);
+        Clipboard& clipboard, HelpWindow& help, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The macros of the boxes; without a source every box shows as one without macros.

@@ -42,15 +42,16 @@ StatusBar::StatusBar(StatusLog& log, QWidget* parent)
 
     m_menu = new QComboBox(this);
     m_menu->setObjectName(QStringLiteral("ComboMain"));
-    m_menu->addItems({ QStringLiteral("Select"), QStringLiteral("Help"), QStringLiteral("About this software"),
-                       QStringLiteral("Visit Moxeno website!") });
+    m_menu->addItems({QStringLiteral("Select"), QStringLiteral("Help"), QStringLiteral("About this software"),
+        QStringLiteral("Visit Moxeno website!")});
     m_menu->setGeometry(at(9240, 9120, 1935, 330));
     connect(m_menu, &QComboBox::activated, this, &StatusBar::menuChosen);
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("LabelMain"));
     m_status->setGeometry(at(240, 9600, 9960, 255));
-    auto* close = new CommandLabel(QStringLiteral("LabelClose"), QStringLiteral("Close"), this, at(10320, 9600, 480, 255));
+    auto* close = new CommandLabel(
+        QStringLiteral("LabelClose"), QStringLiteral("Close"), this, at(10320, 9600, 480, 255));
     connect(close, &CommandLabel::clicked, this, &StatusBar::closeRequested);
     auto* icon = new CommandLabel(QStringLiteral("picIcon"), QString(), this, at(10920, 9600, 240, 240));
     icon->setPixmap(AppIcon::pixmap(16));
@@ -58,7 +59,8 @@ StatusBar::StatusBar(StatusLog& log, QWidget* parent)
     connect(icon, &CommandLabel::clicked, this, [] { MakerPage::openMakerPage(); });
 
     auto* hints = new HintFilter(this);
-    hints->add(icon, [this] { setStatus(QStringLiteral("Visit Moxeno website for more products and support.")); });
+    hints->add(
+        icon, [this] { setStatus(QStringLiteral("Visit Moxeno website for more products and support.")); });
 }
 
 void StatusBar::setStatus(const QString& text)

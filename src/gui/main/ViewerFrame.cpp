@@ -41,7 +41,7 @@ ViewerFrame::ViewerFrame(BoxManager& boxes, Clipboard& clipboard, QWidget* paren
     m_view->viewport()->installEventFilter(this);
 
     // Both viewer fields have the button face as background.
-    for (QWidget* field : { static_cast<QWidget*>(m_title), static_cast<QWidget*>(m_view) }) {
+    for (QWidget* field : {static_cast<QWidget*>(m_title), static_cast<QWidget*>(m_view)}) {
         QPalette palette = field->palette();
         palette.setColor(QPalette::Base, palette.color(QPalette::Button));
         field->setPalette(palette);
@@ -53,23 +53,25 @@ ViewerFrame::ViewerFrame(BoxManager& boxes, Clipboard& clipboard, QWidget* paren
 void ViewerFrame::buildBoxCommands()
 {
     const ScreenTwips tw(this);
-    auto* searchAll
-        = new CommandLabel(QStringLiteral("LabelSearchAll"), QStringLiteral("Search all"), this, tw.rect(0, kFirstRow, 900, 255));
+    auto* searchAll = new CommandLabel(QStringLiteral("LabelSearchAll"), QStringLiteral("Search all"), this,
+        tw.rect(0, kFirstRow, 900, 255));
     auto* moveLeft = new CommandLabel(QStringLiteral("LabelMoveBox1"), QStringLiteral("<Move box"), this,
-                                      tw.rect(1000, kFirstRow, 900, 255));
+        tw.rect(1000, kFirstRow, 900, 255));
     auto* moveRight = new CommandLabel(QStringLiteral("LabelMoveBox0"), QStringLiteral("Move box>"), this,
-                                       tw.rect(2000, kFirstRow, 900, 255));
+        tw.rect(2000, kFirstRow, 900, 255));
     auto* rename = new CommandLabel(QStringLiteral("LabelRenameBox"), QStringLiteral("Rename box"), this,
-                                    tw.rect(3000, kFirstRow, 960, 255));
+        tw.rect(3000, kFirstRow, 960, 255));
     auto* clear = new CommandLabel(QStringLiteral("LabelClearBox"), QStringLiteral("Clear box"), this,
-                                   tw.rect(4060, kFirstRow, 820, 255));
+        tw.rect(4060, kFirstRow, 820, 255));
     // The first row in the font size the clipboard row settled on.
     const auto* clipboardRow = findChild<QLabel*>(QStringLiteral("LabelClearClipboard"));
-    LabelRow::fit({ searchAll, moveLeft, moveRight, rename, clear }, 0, tw.px(4860),
-                  QFontInfo(clipboardRow->font()).pixelSize());
+    LabelRow::fit({searchAll, moveLeft, moveRight, rename, clear}, 0, tw.px(4860),
+        QFontInfo(clipboardRow->font()).pixelSize());
     connect(clear, &CommandLabel::clicked, this, &ViewerFrame::clearBoxRequested);
-    connect(moveRight, &CommandLabel::clicked, this, [this] { emit moveBoxRequested(BoxManager::Direction::Right); });
-    connect(moveLeft, &CommandLabel::clicked, this, [this] { emit moveBoxRequested(BoxManager::Direction::Left); });
+    connect(moveRight, &CommandLabel::clicked, this,
+        [this] { emit moveBoxRequested(BoxManager::Direction::Right); });
+    connect(moveLeft, &CommandLabel::clicked, this,
+        [this] { emit moveBoxRequested(BoxManager::Direction::Left); });
     connect(rename, &CommandLabel::clicked, this, &ViewerFrame::renameBoxRequested);
 
     auto* hints = new HintFilter(this);
@@ -90,13 +92,14 @@ void ViewerFrame::buildBoxCommands()
 void ViewerFrame::buildClipboardCommands()
 {
     const ScreenTwips tw(this);
-    auto* refill = new CommandLabel(QStringLiteral("LabelCopyToClip"), QString(), this, tw.rect(3450, 457, 255, 255));
+    auto* refill
+        = new CommandLabel(QStringLiteral("LabelCopyToClip"), QString(), this, tw.rect(3450, 457, 255, 255));
     refill->setFrameShape(QFrame::Box);
-    auto* edit = new CommandLabel(QStringLiteral("LabelEditClipboard"), QStringLiteral("Edit clipboard"), this,
-                                  tw.rect(3780, 450, 1080, 270));
-    auto* clear = new CommandLabel(QStringLiteral("LabelClearClipboard"), QStringLiteral("Clear clipboard"), this,
-                                   tw.rect(4905, 450, 1110, 270));
-    LabelRow::fit({ edit, clear }, tw.px(3780), tw.px(6015));
+    auto* edit = new CommandLabel(QStringLiteral("LabelEditClipboard"), QStringLiteral("Edit clipboard"),
+        this, tw.rect(3780, 450, 1080, 270));
+    auto* clear = new CommandLabel(QStringLiteral("LabelClearClipboard"), QStringLiteral("Clear clipboard"),
+        this, tw.rect(4905, 450, 1110, 270));
+    LabelRow::fit({edit, clear}, tw.px(3780), tw.px(6015));
     connect(clear, &CommandLabel::released, this, &ViewerFrame::clearClipboard);
     connect(edit, &CommandLabel::released, this, &ViewerFrame::editClipboard);
 

@@ -9,14 +9,13 @@ DialogPlacement::DialogPlacement(Settings& settings, Settings::Key left, Setting
     , m_left(left)
     , m_top(top)
     , m_tooFar(tooFar)
-{
-}
+{ }
 
 QPoint DialogPlacement::restoredEdges(const QWidget& window) const
 {
     const QRect screens = ScreenTwips(&window).screensRect();
     return QPoint(m_settings.edge(m_left, screens.left(), screens.left() + screens.width(), m_tooFar.x()),
-                  m_settings.edge(m_top, screens.top(), screens.top() + screens.height(), m_tooFar.y()));
+        m_settings.edge(m_top, screens.top(), screens.top() + screens.height(), m_tooFar.y()));
 }
 
 void DialogPlacement::restore(QWidget& window) const

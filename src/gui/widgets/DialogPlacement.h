@@ -14,7 +14,7 @@ class DialogPlacement
 {
 public:
     DialogPlacement(Settings& settings, Settings::Key left, Settings::Key top,
-                    QPoint tooFar = QPoint(Settings::kDefaultEdge, Settings::kDefaultEdge));
+        QPoint tooFar = QPoint(Settings::kDefaultEdge, Settings::kDefaultEdge));
 
     // The stored edges, in twips, checked against the screens the window can be on.
     QPoint restoredEdges(const QWidget& window) const;
@@ -24,7 +24,7 @@ public:
     bool store(const QWidget& window);
 
     // Edges for the overwrite and edit dialogs when the stored ones lie past the screen's end.
-    static constexpr QPoint kDialogTooFar { 336, 372 };
+    static constexpr QPoint kDialogTooFar {336, 372};
 
 private:
     Settings& m_settings;

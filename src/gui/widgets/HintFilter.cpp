@@ -7,7 +7,7 @@ void HintFilter::add(QWidget* widget, std::function<void()> hint, bool passOn)
 {
     widget->setMouseTracking(true);
     widget->installEventFilter(this);
-    m_hints.insert(widget, Hint { std::move(hint), passOn });
+    m_hints.insert(widget, Hint {std::move(hint), passOn});
 }
 
 bool HintFilter::eventFilter(QObject* watched, QEvent* event)

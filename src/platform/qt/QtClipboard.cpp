@@ -8,7 +8,8 @@ namespace {
 
 QClipboard* systemClipboard()
 {
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard()
+                                                                        : nullptr;
 }
 
 } // namespace
