@@ -39,12 +39,11 @@ ClipboardTextFrame::ClipboardTextFrame(
                 m_boxes.clearUndo(level);
         });
         hints->add(undo, [this, level] { undoHint(level); });
-        m_undo[std::size_t(level)] = undo;
     }
-    m_search = new CommandLabel(
+    auto* search = new CommandLabel(
         QStringLiteral("LabelSearchText"), QStringLiteral("Search"), m_buttons, tw.rect(3360, 0, 735, 252));
-    m_search->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    hints->add(m_search, [this] { emit statusText(QStringLiteral("Search text.")); });
+    search->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    hints->add(search, [this] { emit statusText(QStringLiteral("Search text.")); });
 }
 
 void ClipboardTextFrame::undoHint(int level)

@@ -2,12 +2,9 @@
 
 #include <QGroupBox>
 
-#include <array>
-
 class BoxManager;
 class BoxStore;
 class Clipboard;
-class CommandLabel;
 class PositionActions;
 class PositionButtonsFrame;
 
@@ -34,6 +31,4 @@ private:
     BoxStore& m_store;
     BoxManager& m_boxes;
     PositionButtonsFrame* m_buttons;
-    std::array<CommandLabel*, 3> m_undo {}; // index 1 and 2
-    CommandLabel* m_search;
 };

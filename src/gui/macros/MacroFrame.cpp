@@ -39,19 +39,19 @@ MacroFrame::MacroFrame(QWidget* parent)
         m_list->addItem(defaultName(number));
     connect(m_list, &QComboBox::currentIndexChanged, this, [this] { viewSelectedMacro(); });
 
-    m_upDown = new UpDownControl(this);
-    m_upDown->setObjectName(QStringLiteral("UpDown3"));
-    m_upDown->setGeometry(tw.rect(2910, 240, 255, 330));
-    connect(m_upDown, &UpDownControl::downClicked, this, [this] {
+    auto* upDown = new UpDownControl(this);
+    upDown->setObjectName(QStringLiteral("UpDown3"));
+    upDown->setGeometry(tw.rect(2910, 240, 255, 330));
+    connect(upDown, &UpDownControl::downClicked, this, [this] {
         if (m_list->currentIndex() < kMacroCount - 1)
             m_list->setCurrentIndex(m_list->currentIndex() + 1);
     });
-    connect(m_upDown, &UpDownControl::upClicked, this, [this] {
+    connect(upDown, &UpDownControl::upClicked, this, [this] {
         if (m_list->currentIndex() >= 1)
             m_list->setCurrentIndex(m_list->currentIndex() - 1);
     });
-    connect(m_upDown, &UpDownControl::rightReleased, this, [this] { m_list->setCurrentIndex(0); });
-    hints->add(m_upDown, hint(QStringLiteral("Right-click to go straight to the first item in the list.")));
+    connect(upDown, &UpDownControl::rightReleased, this, [this] { m_list->setCurrentIndex(0); });
+    hints->add(upDown, hint(QStringLiteral("Right-click to go straight to the first item in the list.")));
 
     for (int level : {1, 2}) {
         auto* undo = new CommandLabel(QStringLiteral("LabelMacroUndo%1").arg(level), QString::number(level),
@@ -64,7 +64,6 @@ MacroFrame::MacroFrame(QWidget* parent)
             emit statusText(title + QStringLiteral(" Click to copy to clipboard; right-click to clear."));
             emit viewerShows(title, m_macros ? m_macros->deletedMacro(level) : QString());
         });
-        m_undo[std::size_t(level)] = undo;
     }
     auto* search = new CommandLabel(
         QStringLiteral("LabelSearchMacros"), QStringLiteral("Search"), this, tw.rect(3840, 270, 615, 252));

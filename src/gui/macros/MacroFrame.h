@@ -2,12 +2,8 @@
 
 #include <QGroupBox>
 
-#include <array>
-
-class CommandLabel;
 class MacroSource;
 class QComboBox;
-class UpDownControl;
 
 // The "Macros" frame: the macro list of the box on show with its up-down control, the
 // deleted-macro undo entries, the macro search and the macro commands. It tells the main
@@ -42,6 +38,4 @@ private:
     int m_box = 1;
     QString m_viewerTitle;
     QComboBox* m_list;
-    UpDownControl* m_upDown;
-    std::array<CommandLabel*, 3> m_undo {}; // index 1 and 2
 };

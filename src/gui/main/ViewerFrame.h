@@ -6,7 +6,6 @@
 
 class Clipboard;
 class ClipboardViewer;
-class CommandLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
