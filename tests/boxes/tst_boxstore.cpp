@@ -5,6 +5,8 @@
 
 #include <QSignalSpy>
 
+using enum SaveOutcome;
+
 class TestBoxStore : public QObject
 {
     Q_OBJECT
@@ -16,19 +18,11 @@ private:
     };
     std::unique_ptr<Fixture> f;
 
-    // The outcome, or Failed for a failure.
-    enum Outcome
-    {
-        Saved,
-        Cleared,
-        AlreadySaved,
-        Declined,
-        Failed
-    };
-    Outcome save(const QString& text, int position = 1, bool force = false, int box = 1)
+    // The outcome, or nothing for a failure.
+    std::optional<SaveOutcome> save(const QString& text, int position = 1, bool force = false, int box = 1)
     {
         const Result<SaveOutcome> saved = f->store.savePosition(text, position, box, force);
-        return saved ? Outcome(int(*saved)) : Failed;
+        return saved ? std::optional(*saved) : std::nullopt;
     }
     QString warnSetting() const { return f->settingsStore.readValue("Settings", "WarnOverwrite", QString()); }
 
@@ -103,7 +97,7 @@ private slots:
         // A folder in place of the temporary file makes the rewrite fail.
         QVERIFY(QDir().mkpath(f->store.boxFile(1) + QStringLiteral("_/x")));
         f->context.setWarnOverwrite(false);
-        QCOMPARE(save(QStringLiteral("lost?"), 3), Failed);
+        QCOMPARE(save(QStringLiteral("lost?"), 3), std::nullopt);
         QVERIFY(f->lastMessage().startsWith(QStringLiteral("Box 1, position 3 not saved: ")));
         QVERIFY(!f->store.lastSaveDone());
         QCOMPARE(f->store.undoText(1), QString());

@@ -115,10 +115,8 @@ private slots:
         QTest::newRow("inside") << "17700" << 17700; // 19200 - 1500
         QTest::newRow("past the far end") << "17701" << 336;
         QTest::newRow("far past the far end") << "1e20" << 336;
-        QTest::newRow("before the start") << "-15000" << 36;
         QTest::newRow("too small for an int") << "-1e20" << 36;
-        QTest::newRow("no number") << "left" << 36;
-        QTest::newRow("missing") << "" << 36;
+        QTest::newRow("no number, or missing") << "left" << 36;
     }
     void typedValues()
     {

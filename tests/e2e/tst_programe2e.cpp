@@ -32,12 +32,9 @@ class TestProgramE2E : public QObject
             {"mousemove", "--window", m_window, QString::number(xTwips / 15), QString::number(yTwips / 15),
                 "click", QString::number(button)});
     }
-    // Centre of position button 1, 2 or 3: the frames stand at 240/600 and 120/240 twips.
-    void clickPosition(int position, int button)
-    {
-        click(240 + 120 + 126 + (position - 1) * 240, 600 + 240 + 126, button);
-    }
-    QByteArray storedBox() const { return TestFiles::read(m_data + QStringLiteral("MoxenoTrellin1.txt")); }
+    // The centre of position button 1 or 2: the frames stand at 240/600 and 120/240 twips.
+    static constexpr int kPosition1X = 240 + 120 + 126, kPosition2X = kPosition1X + 240,
+                         kPositionY = 600 + 240 + 126;
 
 private slots:
     void initTestCase()
@@ -64,15 +61,17 @@ private slots:
 
     void clicksCopyAndStoreTheSystemClipboard()
     {
-        clickPosition(1, 1);
+        click(kPosition1X, kPositionY, 1);
         QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("Hello from box one"), kSlowMachineMs);
 
         const QString other = QStringLiteral("From another program: \u00DF \u20AC \u65E5\u672C");
         run(QStringLiteral("sh"), {"-c", "printf '" + other + "' | xclip -i -selection clipboard"});
         QTRY_COMPARE_WITH_TIMEOUT(clipboard(), other, kSlowMachineMs);
 
-        clickPosition(2, 3);
-        QTRY_VERIFY_WITH_TIMEOUT(storedBox().contains(("02!\u00AC:" + other).toUtf8()), kSlowMachineMs);
+        click(kPosition2X, kPositionY, 3);
+        QTRY_VERIFY_WITH_TIMEOUT(TestFiles::read(m_data + QStringLiteral("MoxenoTrellin1.txt"))
+                                     .contains(("02!\u00AC:" + other).toUtf8()),
+            kSlowMachineMs);
     }
 
     void closeLabelEndsTheProgramAndStoresTheBox()

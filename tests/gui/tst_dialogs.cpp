@@ -91,7 +91,6 @@ private slots:
         row("clear all", 4, 7, "x", "LabelClearAll", {"", "", "x"});
         row("select all from a part", 0, 5, "", "LabelSelectAll", {all, all, ""});
         row("select all again unselects", 0, 13, "", "LabelSelectAll", {all, "", ""});
-        row("ctrl+A selects all", 4, 4, "", "Ctrl+A", {all, all, ""});
         row("ctrl+shift+A is not select all", 4, 4, "", "Ctrl+Shift+A", {all, "", ""});
     }
     void editCommands()
