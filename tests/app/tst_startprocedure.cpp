@@ -11,8 +11,7 @@
 #include <QMessageBox>
 #include <QTabBar>
 
-// The program's start procedure with the real main window, on the folders of the fresh home
-// TestEnvironment makes for the whole run.
+// The program's start procedure with the real main window, in the fresh home of TestEnvironment.
 class TestStartProcedure : public QObject
 {
     Q_OBJECT
@@ -23,10 +22,8 @@ class TestStartProcedure : public QObject
     static QString iniPath() { return Paths::configFolder() + QStringLiteral("MoxenoTrellin.ini"); }
 
 private slots:
-    // A first start makes the default data folder with a full names file and leaves the settings
-    // file unwritten. The next start opens the stored box with its texts, takes the tab captions
-    // from a short names file, cut to 15 characters, and moves a left edge beyond the screen to
-    // 36 twips.
+    // A first start makes a full names file and leaves the settings file unwritten; the next
+    // reads a short names file, and moves a left edge beyond the screen to 36 twips.
     void firstStartThenStoredSettings()
     {
         bool numLock = false;

@@ -46,8 +46,7 @@ private slots:
         QCOMPARE(files(), QStringList());
     }
 
-    // Box 3 moves right, given its files and those of box 4 (the names are checked through the
-    // window and trellinctl); a move that fails leaves every file as it was, and logs why.
+    // Box 3 moves right; a move that fails leaves every file as it was, and logs why.
     void moveBox_data()
     {
         QTest::addColumn<QStringList>("before");
@@ -104,9 +103,8 @@ private slots:
         }
     }
 
-    // A rename keeps the other lines of a short names file and turns line breaks, which would shift
-    // every later name, into blanks. A name too long is refused and offered again as typed, to
-    // be shortened. When the file cannot be written the log says why, and so does a message.
+    // A rename keeps the other lines and turns line breaks, which would shift every later name,
+    // into blanks. A name too long is offered again as typed, to be shortened.
     void rename()
     {
         const QByteArray start = "Work\r\nHome stuff that is long\r\n\xC9t\xE9\r\n";

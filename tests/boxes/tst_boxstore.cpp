@@ -52,10 +52,8 @@ private slots:
         QVERIFY(f->log.entries().size() == entries && !QFileInfo::exists(f->store.boxFile(3)));
     }
 
-    // A declined question keeps the text; its "don't ask" tick turns the warning off even so,
-    // and is stored. Every write shifts the undo texts. An accepted deletion empties the file
-    // and tells the window; answering without the tick turns the warning back on. The wording
-    // and which writes ask: tst_mainwindow.
+    // The "don't ask" tick turns the warning off even with a No, and is stored; answering
+    // without it turns the warning back on. Every write shifts the undo texts.
     void questionsAndTheDontAskTick()
     {
         save(QStringLiteral("old"), 7);
@@ -74,9 +72,8 @@ private slots:
         QCOMPARE(TestFiles::read(f->store.boxFile(1)), QByteArray("08!\xAC:more\r\n"));
     }
 
-    // Neither a refused long text nor a failed rewrite is reported as saved, and neither
-    // changes the stored text or the undo. The question shows a few lines of what would be
-    // dropped and how much, never the whole of it; an accepted one stores the first 9,999.
+    // Neither a refused long text nor a failed rewrite changes the stored text or the undo. The
+    // question shows a few lines of what would be dropped, never the whole of it.
     void refusedOrFailedSaveChangesNothing()
     {
         save(QStringLiteral("short"), 3);

@@ -3,8 +3,7 @@
 #include "boxes/PositionActions.h"
 #include "platform/RecordingPlatform.h"
 
-// What the mouse operations do when the clipboard or the box file lets them down. Which click does
-// what, and the questions a move asks, are driven through the window in tst_mainwindow.
+// What the mouse operations do when the clipboard or the box file lets them down.
 class TestPositionActions : public QObject
 {
     Q_OBJECT
@@ -23,9 +22,8 @@ private:
 private slots:
     void init() { f = std::make_unique<Fixture>(); }
 
-    // A copy reaches the clipboard with LF line breaks while the file keeps CR LF. Once the
-    // refill feature is on, its text follows every copy; a copy that fails logs nothing, and a
-    // cut whose copy fails keeps the text.
+    // The clipboard gets LF while the file keeps CR LF; the refill text, once on, follows every
+    // copy. A copy that fails logs nothing, and a cut whose copy fails keeps the text.
     void copyAndCut()
     {
         fill(3, QStringLiteral("te\r\nxt\nend"));

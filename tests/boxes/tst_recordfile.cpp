@@ -81,8 +81,7 @@ private slots:
         QCOMPARE(read(7) + '/' + read(4) + '/' + read(6), "default/default/a");
     }
 
-    // The file refuses a text over the limit; the question before a cut shows the start of what
-    // would be dropped and how much.
+    // The question before a cut shows the start of what would be dropped and how much.
     void lengthLimit()
     {
         const QString exact(9999, u'a');

@@ -4,8 +4,7 @@
 #include "boxes/DataFiles.h"
 #include "boxes/Startup.h"
 
-// The start-up steps: what is wrong with a data folder, and the stored settings they read. A first start runs
-// in tst_startprocedure.
+// The start-up steps: what is wrong with a data folder, and the stored settings they read.
 class TestStartup : public QObject
 {
     Q_OBJECT
@@ -32,9 +31,8 @@ private slots:
         QVERIFY(folderProblem().contains(QStringLiteral("names file")));
     }
 
-    // NumLock counts as the number 1 only; the refill text and data folder come along. The box
-    // must be a whole number from 1 to 99; WarnOverwrite is on only when missing or "1" (each
-    // "off" row follows an "on" one, so every row changes the setting).
+    // The box must be a whole number from 1 to 99; WarnOverwrite is on only when missing or "1"
+    // (each "off" row follows an "on" one, so every row changes the setting).
     void storedSettings()
     {
         Startup startup(fx.context);
@@ -45,9 +43,9 @@ private slots:
         setIni("[MX]\r\nNumLock=yes\r\n");
         QVERIFY(!startup.readShellSettings());
 
-        for (const auto& [lines, box, warn] : {std::tuple {"BoxNo=99\r\nWarnOverwrite=0", 99, false},
-                 {"BoxNo=100", 1, true}, {"BoxNo=0\r\nWarnOverwrite=1.0", 1, false},
-                 {"BoxNo=7.5\r\nWarnOverwrite=1", 1, true}, {"BoxNo=abc\r\nWarnOverwrite=", 1, false}}) {
+        for (const auto& [lines, box, warn] :
+            {std::tuple {"BoxNo=99\r\nWarnOverwrite=0", 99, false}, {"BoxNo=100", 1, true},
+                {"BoxNo=0\r\nWarnOverwrite=1.0", 1, false}, {"BoxNo=7.5\r\nWarnOverwrite=1", 1, true}}) {
             setIni(QByteArray("[Settings]\r\n") + lines + "\r\n");
             startup.readWarnOverwrite();
             QVERIFY2(startup.storedBox() == box && fx.context.warnOverwrite() == warn, lines);

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <QtTest>
 
 #include <variant>
 
@@ -26,15 +27,38 @@ public:
     QStringList asked;
     QList<PromptIcon> icons;
 
-    OverwriteAnswer confirmOverwrite(const OverwriteRequest& request) override;
-    bool askYesNo(const QString& text, PromptIcon icon) override;
-    void tell(const QString& text, PromptIcon icon) override;
+    OverwriteAnswer confirmOverwrite(const OverwriteRequest& r) override
+    {
+        return next<OverwriteAnswer>(r.question);
+    }
+    bool askYesNo(const QString& text, PromptIcon icon) override
+    {
+        icons.append(icon);
+        return next<bool>(text);
+    }
+    void tell(const QString& text, PromptIcon icon) override
+    {
+        icons.append(icon);
+        next<std::monostate>(text);
+    }
     std::optional<QString> askText(
-        const QString& title, const QString& prompt, const QString& defaultAnswer) override;
-    EditResult editText(const EditRequest& request) override; // never expected
+        const QString& title, const QString& prompt, const QString& answer) override
+    {
+        return next<std::optional<QString>>(title + u'|' + prompt + u'|' + answer);
+    }
+    EditResult editText(const EditRequest& request) override { return next<EditResult>(request.caption); }
 
 private:
-    template<typename T> T next(const QString& what);
-    // Answers to an overwrite question, a yes/no, an input box (nothing: cancel), a message.
-    QList<std::variant<OverwriteAnswer, bool, std::optional<QString>, std::monostate>> m_script;
+    template<typename T> T next(const QString& what)
+    {
+        asked.append(what);
+        if (m_script.isEmpty() || !std::holds_alternative<T>(m_script.first())) {
+            QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + what), __FILE__, __LINE__);
+            return T {};
+        }
+        return std::get<T>(m_script.takeFirst());
+    }
+    // Answers to an overwrite question, a yes/no, an input box (nothing: cancel), a message; no
+    // test scripts an edit, so one always fails.
+    QList<std::variant<OverwriteAnswer, bool, std::optional<QString>, std::monostate, EditResult>> m_script;
 };

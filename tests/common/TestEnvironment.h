@@ -11,7 +11,18 @@
 class TestEnvironment
 {
 public:
-    TestEnvironment();
+    TestEnvironment()
+    {
+        const QString home = m_dir.path();
+        QDir(home).mkpath(QStringLiteral("runtime"));
+        QFile::setPermissions(
+            home + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("HOME", home.toLocal8Bit());
+        qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toLocal8Bit());
+        qputenv("XDG_CACHE_HOME", (home + QStringLiteral("/.cache")).toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", (home + QStringLiteral("/runtime")).toLocal8Bit());
+    }
 
 private:
     QTemporaryDir m_dir;
@@ -27,6 +38,5 @@ private:
         return QTest::qExec(&test, argc, argv);                                                              \
     }
 
-// For tests of the domain libraries, which link Qt Core only. Widget, platform and end-to-end
-// tests use TRELLIN_GUI_TEST_MAIN from tests/gui/GuiTestMain.h.
+// For tests of the domain libraries, which link Qt Core only; see also TRELLIN_GUI_TEST_MAIN.
 #define TRELLIN_TEST_MAIN(TestClass) TRELLIN_TEST_MAIN_IMPL(TestClass, QCoreApplication)

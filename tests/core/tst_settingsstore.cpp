@@ -7,8 +7,6 @@
 
 #include <QSignalSpy>
 
-// The settings file: reading as the Windows profile functions do, and writing one key while
-// every other line of the file keeps its bytes; the typed table's rules for stored values.
 class TestSettingsStore : public QObject
 {
     Q_OBJECT
@@ -39,10 +37,9 @@ private slots:
         QCOMPARE(read("Settings", "BoxNo"), QStringLiteral("default"));
     }
 
-    // The file and its folder are made, a new key goes to the end of its section, and line
-    // breaks are stored as blanks one for one. Values are stored whole but read as at most 254
-    // characters, defaults too; text beyond Windows-1252 comes back. A folder that cannot be
-    // made (a file in its place, which stops root too) fails the write and says so.
+    // Line breaks are stored as blanks one for one. Values are stored whole but read as at most
+    // 254 characters, defaults too. A folder that cannot be made (a file in its place, which
+    // stops root too) fails the write.
     void writeCreatesFileAndValueRules()
     {
         m_path = m_dir.filePath(QStringLiteral("new/folder/MoxenoTrellin.ini"));
@@ -108,32 +105,25 @@ private slots:
     // A window edge must leave the title bar on the screens (19200 twips wide here, starting at
     // 0): beyond either end, or no number, gives 36, or the caller's own value past the far end.
     // A clip colour of 0 means none, one beyond 0xFFFFFF the default. Every write is announced.
-    void typedValues_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<int>("edge");
-        QTest::newRow("inside") << "17700" << 17700; // 19200 - 1500
-        QTest::newRow("past the far end") << "17701" << 336;
-        QTest::newRow("far past the far end") << "1e20" << 336;
-        QTest::newRow("too small for an int") << "-1e20" << 36;
-        QTest::newRow("no number, or missing") << "left" << 36;
-    }
     void typedValues()
     {
-        QFETCH(QString, stored);
         SettingsStore store(m_dir.filePath(QStringLiteral("data")), m_dir.filePath(QStringLiteral("config")));
         Settings settings(store);
         QSignalSpy changed(&settings, &Settings::changed);
-        QVERIFY(settings.setText(Settings::Key::OverwriteLeft, stored).ok());
-        QCOMPARE(changed.count(), 1);
-        QTEST(settings.edge(Settings::Key::OverwriteLeft, 0, 19200, 336), "edge");
+        // Inside (19200 - 1500), past the far end, far past it, too small for an int, no number.
+        for (const auto& [stored, edge] :
+            {std::pair {"17700", 17700}, {"17701", 336}, {"1e20", 336}, {"-1e20", 36}, {"left", 36}}) {
+            QVERIFY(settings.setText(Settings::Key::OverwriteLeft, QString::fromLatin1(stored)).ok());
+            QCOMPARE(settings.edge(Settings::Key::OverwriteLeft, 0, 19200, 336), edge);
+        }
+        QCOMPARE(store.readValue("Settings", "FmOWLeft", "none"), QStringLiteral("left"));
 
         QVERIFY(settings.setText(Settings::Key::ClipColour, QStringLiteral("0")).ok());
         QCOMPARE(settings.colour(Settings::Key::ClipColour), std::nullopt);
         QVERIFY(settings.setText(Settings::Key::ClipColour, QStringLiteral("99999999")).ok());
         QCOMPARE(settings.colour(Settings::Key::ClipColour),
             std::optional<unsigned>(Settings::kDefaultClipColour));
-        QCOMPARE(store.readValue("Settings", "FmOWLeft", "none"), stored);
+        QCOMPARE(changed.count(), 7);
     }
 
     // The settings file lives in the configuration folder unless one sits in the data folder,

@@ -8,9 +8,8 @@
 #include <QStringList>
 #include <QtCore/qtestsupport_core.h>
 
-// Drives a TypingTarget window in its own process: a window of another program, as far as
-// the window tracker and the key sender can tell. Every wait ends as soon as its condition
-// holds, and after kSlowMachineMs at the latest.
+// Drives a TypingTarget window in its own process: a window of another program, as far as the
+// window tracker and the key sender can tell. Every wait ends after kSlowMachineMs at the latest.
 class TargetProcess
 {
 public:

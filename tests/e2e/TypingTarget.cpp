@@ -5,14 +5,13 @@
 //            non-modifier key presses, e.g. 'Ctrl+A F5 Shift+End'>"
 //   clear -> "ok" once text and key log are empty
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <chrono>
-#include <cstdio>
-#include <unistd.h>
 
 class TypingTarget : public QPlainTextEdit
 {
@@ -22,14 +21,17 @@ public:
         connect(this, &QPlainTextEdit::textChanged, this, [this] {
             m_lastChange = std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
         });
-        connect(&m_input, &QSocketNotifier::activated, this, [this] { readCommands(); });
+        // Unbuffered, so every line waiting in the pipe wakes the notifier.
+        m_input.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered);
+        m_output.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered);
+        connect(&m_notifier, &QSocketNotifier::activated, this, [this] { readCommand(); });
         // The window manager gives new windows the focus, but a busy machine can lose the
         // race with the mapping; ask again until the window is active, then announce it.
         connect(&m_activation, &QTimer::timeout, this, [this] {
             if (!isActiveWindow())
                 return activateWindow();
             m_activation.stop();
-            reply("ready " + QByteArray::number(qulonglong(winId())));
+            m_output.write("ready " + QByteArray::number(qulonglong(winId())) + '\n');
         });
         m_activation.start(200);
     }
@@ -43,34 +45,25 @@ protected:
     }
 
 private:
-    static void reply(const QByteArray& line)
+    // Commands come whole, each line in one write; a readable input without a line is its end.
+    void readCommand()
     {
-        std::fputs((line + '\n').constData(), stdout);
-        std::fflush(stdout);
-    }
-
-    void readCommands()
-    {
-        char buffer[4096];
-        const ssize_t count = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (count <= 0)
+        const QByteArray command = m_input.readLine();
+        if (command.isEmpty())
             return QApplication::quit();
-        m_pending.append(buffer, count);
-        for (qsizetype end; (end = m_pending.indexOf('\n')) >= 0; m_pending.remove(0, end + 1)) {
-            if (m_pending.startsWith("state\n")) {
-                reply("state " + QByteArray::number(m_lastChange) + ' ' + toPlainText().toUtf8().toBase64()
-                    + ' ' + m_keys.join(u' ').toUtf8().toBase64());
-            } else if (m_pending.startsWith("clear\n")) {
-                clear();
-                m_keys.clear();
-                reply("ok");
-            }
+        if (command == "state\n") {
+            m_output.write("state " + QByteArray::number(m_lastChange) + ' '
+                + toPlainText().toUtf8().toBase64() + ' ' + m_keys.join(u' ').toUtf8().toBase64() + '\n');
+        } else if (command == "clear\n") {
+            clear();
+            m_keys.clear();
+            m_output.write("ok\n");
         }
     }
 
-    QSocketNotifier m_input {STDIN_FILENO, QSocketNotifier::Read};
+    QFile m_input, m_output;
+    QSocketNotifier m_notifier {0, QSocketNotifier::Read};
     QTimer m_activation;
-    QByteArray m_pending;
     QStringList m_keys;
     qint64 m_lastChange = 0;
 };

@@ -3,9 +3,8 @@
 
 #include <QProcess>
 
-// The clipboard as another program sees it: xclip reads what the program put there. Non-Latin
-// text passes unchanged; line breaks arrive as LF, as programs here expect. The way back, from
-// xclip to the program, is driven through the real program in tst_programe2e.
+// The clipboard as another program (xclip) sees it: non-Latin text passes unchanged; line breaks
+// arrive as LF, as programs here expect.
 class TestX11Clipboard : public QObject
 {
     Q_OBJECT

@@ -12,9 +12,8 @@
 
 namespace {
 
-// Pieces of notation and the text each types, over 2000 characters in all: both cases, digits,
-// every US symbol, line ends and tabs in all spellings, a shifted group, and characters that have
-// no key on a US keyboard.
+// Notation and the text it types, 2000 characters in all: every US symbol, line ends and tabs
+// in all spellings, a shifted group, and characters that have no key on a US keyboard.
 QList<std::pair<QString, QString>> mixedText()
 {
     const QString words = "the quick brown fox jumps over the lazy dog THE QUICK BROWN FOX 0123456789 ";
@@ -148,9 +147,8 @@ private slots:
         QCOMPARE(keycodesFor(display(), kIdeograph), 0);
     }
 
-    // The receiver pinged before a keycode is re-used; without the ping only a pause protects
-    // the re-use, and a loaded machine can keep the receiver behind for hundreds of milliseconds:
-    // two re-uses with a wide pause.
+    // Without the ping only a pause protects a re-used keycode, and a loaded machine can keep the
+    // receiver behind for hundreds of milliseconds: two re-uses with a wide pause.
     void moreDistinctCharactersThanSpareKeycodes()
     {
         for (const auto& [ping, extra] : {std::pair {true, 15}, {false, 2}}) {

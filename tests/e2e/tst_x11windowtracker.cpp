@@ -46,7 +46,6 @@ private slots:
     void switchToLastWindowGoesBackAndForth()
     {
         QCOMPARE(switchToLast(), m_alpha.window());
-        // The keys go where the focus went.
         QVERIFY(m_sender.sendKeys(QStringLiteral("to alpha"), true).ok());
         QCOMPARE(m_alpha.waitForText(QStringLiteral("to alpha")), QStringLiteral("to alpha"));
         QCOMPARE(switchToLast(), m_beta.window());

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/ModalHook.h"
 
+#include <QAbstractButton>
 #include <QDialog>
-#include <QList>
-#include <QStringList>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QtTest>
 
 // Answers the real modal dialogs the program opens, in the order a test expects them. A
 // dialog nobody expected fails the running test and is closed (read as No or cancel), so a
@@ -25,13 +29,50 @@ public:
     // Window title + "|" + main text of every dialog seen, in order.
     QStringList seen;
 
-    // Common answers.
-    static Answer clickLabel(const QString& name, Qt::MouseButton button = Qt::LeftButton);
-    static Answer messageButton(int standardButton);
-    static Answer inputText(const QString& text); // empty text = cancel
+    static Answer clickLabel(const QString& name, Qt::MouseButton button = Qt::LeftButton)
+    {
+        return [name, button](QDialog& dialog) {
+            auto* label = dialog.findChild<CommandLabel*>(name);
+            QVERIFY2(label, qPrintable(name));
+            QTest::mouseClick(label, button);
+        };
+    }
+    static Answer messageButton(int standardButton)
+    {
+        return [standardButton](QDialog& dialog) {
+            auto* box = qobject_cast<QMessageBox*>(&dialog);
+            QVERIFY(box && box->button(QMessageBox::StandardButton(standardButton)));
+            box->button(QMessageBox::StandardButton(standardButton))->click();
+        };
+    }
+    static Answer inputText(const QString& text)
+    {
+        return [text](QDialog& dialog) {
+            auto* input = qobject_cast<QInputDialog*>(&dialog);
+            QVERIFY(input);
+            input->setTextValue(text);
+            input->accept();
+        };
+    }
 
 private:
-    static QString describe(QDialog& dialog);
-    void opened(QDialog& dialog);
+    void opened(QDialog& dialog)
+    {
+        QString text;
+        if (auto* box = qobject_cast<QMessageBox*>(&dialog))
+            text = box->text();
+        else if (auto* input = qobject_cast<QInputDialog*>(&dialog))
+            text = input->labelText();
+        else if (auto* label = dialog.findChild<QLabel*>(QStringLiteral("Label1"));
+                 label && label->isVisibleTo(&dialog))
+            text = label->text();
+        seen.append(dialog.windowTitle() + u'|' + text);
+        if (m_answers.isEmpty()) {
+            QTest::qFail(qPrintable("unexpected dialog: " + seen.last()), __FILE__, __LINE__);
+            return dialog.reject();
+        }
+        m_answers.takeFirst()(dialog);
+    }
+
     QList<Answer> m_answers;
 };

@@ -4,8 +4,7 @@
 
 #include <QApplication>
 
-// For widget, platform and end-to-end tests: a QApplication at 96 DPI, so twips convert the
-// same way on every machine.
+// A QApplication at 96 DPI, so twips convert the same way on every machine.
 class GuiTestApplication : public QApplication
 {
 public:

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-// EditDialog's commands and line breaks, and the dialog position rule.
 class TestDialogs : public QObject
 {
     Q_OBJECT
@@ -40,8 +39,7 @@ private:
 private slots:
     void init() { f = std::make_unique<Fixture>(); }
 
-    // The macro name shows; a right click on the tips spells {t} out as {TAB}, a left click asks
-    // for the help; a macro saved without a name is called by its number.
+    // A macro saved without a name is called by its number.
     void macroEdit()
     {
         showMacro(QStringLiteral("a{t}b{T}c{Tab}d"));
@@ -57,8 +55,7 @@ private slots:
         QCOMPARE(result.text, QStringLiteral("a{TAB}b{TAB}c{Tab}d"));
     }
 
-    // A text edit has no macro name; closing it any way but Save is a cancel, and it stores where
-    // it was closed (15 twips to the pixel).
+    // Closing the dialog any way but Save is a cancel; it stores where it was closed.
     void closeCancelsAndStoresPosition()
     {
         DialogScript dialogs;
@@ -128,15 +125,6 @@ private slots:
 
     // Only a place with both edges positive is stored. A stored edge that would put the title
     // bar off the screens opens at 36, or at the dialog's own place when past the far end.
-    void dialogPlacementRule_data()
-    {
-        QTest::addColumn<QString>("stored"); // left,top
-        QTest::addColumn<QPoint>("edges");
-        QTest::newRow("on the screen") << "900,600" << QPoint(900, 600);
-        QTest::newRow("missing or unreadable") << ",x" << QPoint(36, 36);
-        QTest::newRow("past the far ends") << "1e20,99999" << QPoint(336, 372);
-        QTest::newRow("before the screens") << "-15000,-1e20" << QPoint(36, 36);
-    }
     void dialogPlacementRule()
     {
         DialogPlacement placement(f->settings, Settings::Key::OverwriteLeft, Settings::Key::OverwriteTop,
@@ -148,10 +136,14 @@ private slots:
         QVERIFY(!placement.store(window));
         QCOMPARE(f->settingsStore.readValue("Settings", "FmOWLeft", ""), QStringLiteral("450"));
 
-        QFETCH(QString, stored);
-        QVERIFY(f->settings.setText(Settings::Key::OverwriteLeft, stored.section(u',', 0, 0)).ok());
-        QVERIFY(f->settings.setText(Settings::Key::OverwriteTop, stored.section(u',', 1)).ok());
-        QTEST(placement.restoredEdges(window), "edges");
+        // Stored on the screen, missing or no number, past the far ends, before the screens.
+        for (const auto& [left, top, edges] :
+            {std::tuple {"900", "600", QPoint(900, 600)}, {"", "x", QPoint(36, 36)},
+                {"1e20", "99999", QPoint(336, 372)}, {"-15000", "-1e20", QPoint(36, 36)}}) {
+            QVERIFY(f->settings.setText(Settings::Key::OverwriteLeft, QString::fromLatin1(left)).ok());
+            QVERIFY(f->settings.setText(Settings::Key::OverwriteTop, QString::fromLatin1(top)).ok());
+            QCOMPARE(placement.restoredEdges(window), edges);
+        }
     }
 };
 

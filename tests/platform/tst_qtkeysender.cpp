@@ -6,8 +6,7 @@
 
 namespace {
 
-// A field that writes down every key event it gets: "down Shift+End" for a press of End with
-// Shift held, "up End" for a release without, and the event's text in quotes when there is one.
+// A field that writes down every key event: "down Shift+End", "up End", and its text in quotes.
 class KeyRecorder : public QLineEdit
 {
 public:
@@ -45,8 +44,7 @@ private slots:
     }
     void cleanup() { m_field.reset(); }
 
-    // The notation is read before any key is typed. Shifted letters are upper case, Ctrl letters
-    // have no text, {ADD} is the keypad's plus.
+    // The notation is read whole before any key is typed.
     void keyEvents()
     {
         QCOMPARE(m_sender.sendKeys(QStringLiteral("ab{TAB"), true).error(),
