@@ -17,8 +17,6 @@ private:
     };
     std::unique_ptr<Fixture> f;
 
-    void fill(int position, const QString& text) { (void)f->store.savePosition(text, position, 1, true); }
-
 private slots:
     void init() { f = std::make_unique<Fixture>(); }
 
@@ -26,7 +24,7 @@ private slots:
     // copy. A copy that fails logs nothing, and a cut whose copy fails keeps the text.
     void copyAndCut()
     {
-        fill(3, QStringLiteral("te\r\nxt\nend"));
+        (void)f->store.savePosition(QStringLiteral("te\r\nxt\nend"), 3, 1, true);
         f->context.setRefillText(QStringLiteral("refill"));
         QVERIFY(f->actions.copy(1, 3));
         QCOMPARE(
@@ -45,7 +43,7 @@ private slots:
     // source would lose its only copy. The user is told why, in a message box.
     void moveKeepsTheSourceWhenTheTargetCannotBeWritten()
     {
-        fill(3, QStringLiteral("only copy"));
+        (void)f->store.savePosition(QStringLiteral("only copy"), 3, 1, true);
         f->context.setWarnOverwrite(false);
         const QString blocker = f->store.boxFile(1) + u'_';
         QVERIFY(QDir().mkpath(blocker + QStringLiteral("/blocked")));

@@ -13,10 +13,7 @@
 class ScriptedPrompter : public Prompter
 {
 public:
-    void answerOverwrite(bool yes, bool dontAskAgain = false)
-    {
-        m_script.append(OverwriteAnswer {yes, dontAskAgain});
-    }
+    void answerOverwrite(bool yes, bool dontAsk = false) { m_script.append(OverwriteAnswer {yes, dontAsk}); }
     void answerYesNo(bool yes) { m_script.append(yes); }
     void answerText(std::optional<QString> text) { m_script.append(std::move(text)); }
     void acknowledge() { m_script.append(std::monostate {}); }

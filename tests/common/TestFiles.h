@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -41,15 +40,8 @@ inline bool makeSocket(const QString& path)
     std::memcpy(address.sun_path, name.constData(), std::size_t(name.size()));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    if (fd >= 0)
-        ::close(fd);
+    ::close(fd);
     return bound;
-}
-
-inline bool isSocket(const QString& path)
-{
-    struct stat info;
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISSOCK(info.st_mode);
 }
 
 } // namespace TestFiles

@@ -12,11 +12,12 @@
 class TestFileSafety : public QObject
 {
     Q_OBJECT
+    QTemporaryDir m_dir;
+    QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
 private slots:
     void renameNeverReplaces()
     {
-        QTemporaryDir dir;
-        const auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
         QVERIFY(TestFiles::write(path("a"), "A") && TestFiles::write(path("b"), "B"));
         QString error;
         QCOMPARE(SafeRename::rename(path("a"), path("b"), &error), SafeRename::Result::TargetExists);
@@ -31,52 +32,48 @@ private slots:
     // A temporary file left by an interrupted rewrite, longer than the new content, leaves no trace.
     void leftoverTemporaryNeverLeaksIntoTheFile()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("f"));
-        QVERIFY(TestFiles::write(TextFile::temporaryPath(path), "left over from a crash"));
-        QVERIFY(TextFile::writeAtomically(path, "new").ok());
-        QCOMPARE(TestFiles::read(path), QByteArray("new"));
-        QVERIFY(!QFileInfo::exists(TextFile::temporaryPath(path)));
+        const QString file = path("leftover");
+        QVERIFY(TestFiles::write(TextFile::temporaryPath(file), "left over from a crash"));
+        QVERIFY(TextFile::writeAtomically(file, "new").ok());
+        QCOMPARE(TestFiles::read(file), QByteArray("new"));
+        QVERIFY(!QFileInfo::exists(TextFile::temporaryPath(file)));
     }
 
     // A write cut short (here by a file size limit) is reported and replaces nothing.
     void writeCutShortReplacesNothing()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("f"));
-        QVERIFY(TestFiles::write(path, "original"));
+        const QString file = path("cut");
+        QVERIFY(TestFiles::write(file, "original"));
         rlimit saved {};
         QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
         rlimit small = saved;
         small.rlim_cur = 4;
         QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
         const auto handler = std::signal(SIGXFSZ, SIG_IGN); // else the signal ends the process
-        const Result<> result = TextFile::writeAtomically(path, QByteArray(100, 'x'));
+        const Result<> result = TextFile::writeAtomically(file, QByteArray(100, 'x'));
         const bool written = result.ok();
         const QString error = result.error();
         ::setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, handler);
         QVERIFY(!written);
-        QVERIFY2(error.contains(TextFile::temporaryPath(path)), qPrintable(error));
-        QCOMPARE(TestFiles::read(path), QByteArray("original"));
-        QVERIFY(!QFileInfo::exists(TextFile::temporaryPath(path)));
+        QVERIFY2(error.contains(TextFile::temporaryPath(file)), qPrintable(error));
+        QCOMPARE(TestFiles::read(file), QByteArray("original"));
+        QVERIFY(!QFileInfo::exists(TextFile::temporaryPath(file)));
     }
 
     // Locks nest within one process; a missing folder cannot be locked, and says which.
     void locksNestWithinOneProcess()
     {
-        QTemporaryDir dir;
-        FolderLock outer(dir.path());
+        FolderLock outer(m_dir.path());
         QVERIFY(outer.isLocked());
-        QVERIFY(FolderLock(dir.path(), 100).isLocked());
+        QVERIFY(FolderLock(m_dir.path(), 100).isLocked());
         FolderLock missing(QStringLiteral("/nonexistent/folder"), 100);
         QVERIFY(!missing.isLocked() && missing.errorString().contains(QStringLiteral("/nonexistent/folder")));
     }
 
     void lockHeldElsewhereTimesOutWithMessage()
     {
-        QTemporaryDir dir;
-        const QString lockFile = dir.filePath(FolderLock::lockFileName());
+        const QString lockFile = m_dir.filePath(FolderLock::lockFileName());
         QProcess holder;
         // One process from start to end (exec), so killing it releases the lock.
         holder.start(QStringLiteral("sh"),
@@ -84,13 +81,13 @@ private slots:
                 QStringLiteral("exec 9>'%1'; flock 9; echo held; exec sleep 60").arg(lockFile)});
         QVERIFY(holder.waitForReadyRead(kSlowMachineMs));
         {
-            FolderLock lock(dir.path(), 200);
+            FolderLock lock(m_dir.path(), 200);
             QVERIFY(!lock.isLocked());
             QVERIFY2(lock.errorString().contains(lockFile), qPrintable(lock.errorString()));
         }
         holder.kill();
         holder.waitForFinished();
-        QVERIFY(FolderLock(dir.path(), kSlowMachineMs).isLocked());
+        QVERIFY(FolderLock(m_dir.path(), kSlowMachineMs).isLocked());
     }
 };
 

@@ -7,39 +7,18 @@ class TestLeadingNumber : public QObject
 {
     Q_OBJECT
 private slots:
-    void reads_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("expected");
-        QTest::newRow("sign and point without digits") << "-." << 0.0;
-        QTest::newRow("leading point") << ".5" << 0.5;
-        QTest::newRow("trailing point") << "7." << 7.0;
-        QTest::newRow("plus sign") << "+8" << 8.0;
-        QTest::newRow("blanks, tabs and line feeds skipped") << " 1\t2 .\n5 " << 12.5;
-        QTest::newRow("carriage return stops") << "1\r2" << 1.0;
-        QTest::newRow("negative, exponent E") << "-1.5E3" << -1500.0;
-        QTest::newRow("exponent D, negative") << "2D-2" << 0.02;
-        QTest::newRow("lower-case exponent with blanks") << "1 e + 2" << 100.0;
-        QTest::newRow("exponent sign without digits") << "5E+x" << 5.0;
-        QTest::newRow("stops at a comma") << "1,5" << 1.0;
-        QTest::newRow("second point stops") << "1.2.3" << 1.2;
-        QTest::newRow("overflow") << "1E999" << qInf();
-        QTest::newRow("negative overflow") << "-1E999" << -qInf();
-        QTest::newRow("underflow") << "1E-999" << 0.0;
-    }
+    // Blanks, tabs and line feeds are skipped anywhere, not CR; E or D starts an exponent, which
+    // needs digits; anything else ends the number. The locale's decimal comma changes nothing.
     void reads()
-    {
-        QFETCH(QString, text);
-        QFETCH(double, expected);
-        QCOMPARE(leadingNumber(text), expected);
-    }
-
-    void ignoresLocale()
     {
         const QLocale previous;
         QLocale::setDefault(QLocale(QLocale::German));
         std::setlocale(LC_ALL, "de_DE.UTF-8");
-        QCOMPARE(leadingNumber(QStringLiteral("0.001")), 0.001);
+        for (const auto& [text, expected] : {std::pair {"-.", 0.0}, {".5", 0.5}, {"7.", 7.0}, {"+8", 8.0},
+                 {" 1\t2 .\n5 ", 12.5}, {"1\r2", 1.0}, {"-1.5E3", -1500.0}, {"2D-2", 0.02},
+                 {"1 e + 2", 100.0}, {"5E+x", 5.0}, {"1,5", 1.0}, {"1.2.3", 1.2}, {"0.001", 0.001},
+                 {"1E999", qInf()}, {"-1E999", -qInf()}, {"1E-999", 0.0}})
+            QCOMPARE(leadingNumber(QString::fromLatin1(text)), expected);
         std::setlocale(LC_ALL, "C");
         QLocale::setDefault(previous);
     }

@@ -16,13 +16,10 @@ class TestProgramE2E : public QObject
     // The standard output of a helper program; nothing when it does not finish in time.
     static QString run(const QString& program, const QStringList& arguments)
     {
-        QProcess process;
+        QProcess process; // killed on destruction when it does not finish
         process.start(program, arguments);
-        if (process.waitForFinished(kSlowMachineMs))
-            return QString::fromUtf8(process.readAllStandardOutput());
-        process.kill();
-        process.waitForFinished();
-        return QString();
+        return process.waitForFinished(kSlowMachineMs) ? QString::fromUtf8(process.readAllStandardOutput())
+                                                       : QString();
     }
     static QString clipboard() { return run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}); }
     // Clicks a point given in the window's twips (15 to a pixel at 96 DPI).

@@ -5,7 +5,6 @@
 #include "gui/dialogs/EditDialog.h"
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/DialogPlacement.h"
-#include "gui/widgets/ScreenTwips.h"
 #include "platform/RecordingPlatform.h"
 
 #include <QFrame>
@@ -71,43 +70,35 @@ private slots:
         QCOMPARE(f->settingsStore.readValue("Settings", "FmEditMacrosTop", ""), QStringLiteral("600"));
     }
 
-    // On "one two three" with a part selected: "after" is the text, the selection and the clipboard.
-    void editCommands_data()
-    {
-        QTest::addColumn<QPoint>("selection"); // from, to
-        QTest::addColumn<QString>("clipboard");
-        QTest::addColumn<QString>("command"); // a label to click, or a key combination to press
-        QTest::addColumn<QStringList>("after");
-        const auto row = [](const char* name, int from, int to, const QString& clipboard,
-                             const QString& command, const QStringList& after) {
-            QTest::newRow(name) << QPoint(from, to) << clipboard << command << after;
-        };
-        const QString all = QStringLiteral("one two three");
-        row("copy selection", 4, 7, "", "LabelCopySelection", {all, "two", "two"});
-        row("paste replaces the selection", 4, 7, "2", "LabelPaste", {"one 2 three", "", "2"});
-        row("clear all", 4, 7, "x", "LabelClearAll", {"", "", "x"});
-        row("select all from a part", 0, 5, "", "LabelSelectAll", {all, all, ""});
-        row("select all again unselects", 0, 13, "", "LabelSelectAll", {all, "", ""});
-        row("ctrl+shift+A is not select all", 4, 4, "", "Ctrl+Shift+A", {all, "", ""});
-    }
+    // On "one two three" with a part selected, a label clicked or keys pressed: the text, the
+    // selection and the clipboard after. Select all a second time unselects.
     void editCommands()
     {
-        QFETCH(QPoint, selection);
-        QFETCH(QString, command);
-        showMacro(QStringLiteral("one two three"));
-        QTextCursor cursor = text1()->textCursor();
-        cursor.setPosition(selection.x());
-        cursor.setPosition(selection.y(), QTextCursor::KeepAnchor);
-        text1()->setTextCursor(cursor);
-        QFETCH(QString, clipboard);
-        f->clipboard.content = clipboard;
-        if (command.startsWith(QStringLiteral("Label")))
-            QTest::mouseClick(label(command), Qt::LeftButton);
-        else
-            QTest::keySequence(text1(), QKeySequence(command));
-        QTEST((QStringList {
-                  text1()->toPlainText(), text1()->textCursor().selectedText(), f->clipboard.content}),
-            "after");
+        const QString all = QStringLiteral("one two three");
+        struct Row
+        {
+            int from, to;
+            const char *clipboard, *command;
+            QStringList after;
+        };
+        for (const Row& row : {Row {4, 7, "", "LabelCopySelection", {all, "two", "two"}},
+                 {4, 7, "2", "LabelPaste", {"one 2 three", "", "2"}},
+                 {4, 7, "x", "LabelClearAll", {"", "", "x"}}, {0, 5, "", "LabelSelectAll", {all, all, ""}},
+                 {0, 13, "", "LabelSelectAll", {all, "", ""}}, {4, 4, "", "Ctrl+Shift+A", {all, "", ""}}}) {
+            showMacro(all);
+            QTextCursor cursor = text1()->textCursor();
+            cursor.setPosition(row.from);
+            cursor.setPosition(row.to, QTextCursor::KeepAnchor);
+            text1()->setTextCursor(cursor);
+            f->clipboard.content = QString::fromLatin1(row.clipboard);
+            if (QByteArray(row.command).startsWith("Label"))
+                QTest::mouseClick(label(QString::fromLatin1(row.command)), Qt::LeftButton);
+            else
+                QTest::keySequence(text1(), QKeySequence(QString::fromLatin1(row.command)));
+            QCOMPARE((QStringList {
+                         text1()->toPlainText(), text1()->textCursor().selectedText(), f->clipboard.content}),
+                row.after);
+        }
     }
 
     // The editor knows only LF; the saved text gets back the line breaks of the original.

@@ -165,7 +165,7 @@ private slots:
     }
 
     // One control of each kind of hint: a fixed text, "Ready" for a frame, one naming the box,
-    // the macro in the viewer, the clipboard in the viewer.
+    // the macro in the viewer, the clipboard in the viewer; an empty and an occupied position.
     void statusAndHoverHints()
     {
         QCOMPARE(f->window.statusText(), "Ready");
@@ -185,6 +185,16 @@ private slots:
         QCOMPARE(hint("LabelMoveBox0"), "Move box 'Box 1' one place to the right.|5:|kept");
         QCOMPARE(hint("FrameMacros"), "|Macro 5 - Macro 5|");
         QCOMPARE(hint("LabelEditClipboard"), "Work with clipboard contents.|Clipboard contents:|clip");
+
+        f->save(12, QStringLiteral("twelve"));
+        QTest::mouseMove(button(7));
+        QCOMPARE(status(), (QStringList {PositionButtonsFrame::emptyHint(), "7:", ""}));
+        QTest::mouseMove(button(12));
+        QCOMPARE(status(), (QStringList {PositionButtonsFrame::occupiedHint(), "12:", "twelve"}));
+        // An Alt click is a drag onto the same button: it neither copies nor logs.
+        const QString logged = f->log.latest();
+        QTest::mouseClick(button(12), Qt::LeftButton, Qt::AltModifier);
+        QVERIFY(f->clipboard.content == "clip" && f->log.latest() == logged);
     }
 
     // Clear asks first unless warnings are off; the copy label refills the clipboard only when
@@ -282,16 +292,6 @@ private slots:
         click("LabelMoveBox1");
         QCOMPARE(f->store.loadedBox(), 98);
         QCOMPARE(f->window.boxCaption(98), "Box 99");
-    }
-
-    // Closing stores the placement in twips (which places are stored: tst_dialogs).
-    void closeStoresPlacement()
-    {
-        f->window.move(40, 60);
-        f->window.close();
-        QCOMPARE(f->settingsStore.readValue("Settings", "Left", "") + ','
-                + f->settingsStore.readValue("Settings", "Top", ""),
-            "600,900");
     }
 
     // The texts before, the labels clicked in the dialogs, the dialogs seen, the texts after.
@@ -405,7 +405,8 @@ private slots:
 
     // The overwrite question shows both texts and opens where it was last left; closing it is a
     // No. The delete question hides the new text; its "Don't ask" tick turns the questions off.
-    void overwriteAndDeleteDialogs()
+    // The main window, too, stores where it was closed, in twips.
+    void dialogsAndPlacement()
     {
         QVERIFY(f->settingsStore.writeValue("Settings", "FmOWLeft", "900").ok());
         QVERIFY(f->settingsStore.writeValue("Settings", "FmOWTop", "600").ok());
@@ -432,19 +433,12 @@ private slots:
         QTest::mouseClick(button(7), Qt::RightButton, Qt::ControlModifier);
         QCOMPARE(f->store.readPosition(7, 1), QString());
         QVERIFY(!f->context.warnOverwrite());
-    }
 
-    // An Alt click is a drag onto the same button: it neither copies nor logs.
-    void positionHoverAndAltClick()
-    {
-        f->save(12, QStringLiteral("twelve"));
-        QTest::mouseMove(button(7));
-        QCOMPARE(status(), (QStringList {PositionButtonsFrame::emptyHint(), "7:", ""}));
-        QTest::mouseMove(button(12));
-        QCOMPARE(status(), (QStringList {PositionButtonsFrame::occupiedHint(), "12:", "twelve"}));
-        const QString logged = f->log.latest();
-        QTest::mouseClick(button(12), Qt::LeftButton, Qt::AltModifier);
-        QVERIFY(f->clipboard.content.isEmpty() && f->log.latest() == logged);
+        f->window.move(40, 60);
+        f->window.close();
+        QCOMPARE(f->settingsStore.readValue("Settings", "Left", "") + ','
+                + f->settingsStore.readValue("Settings", "Top", ""),
+            "600,900");
     }
 };
 

@@ -42,7 +42,6 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(m_field.get()));
         QVERIFY(QApplication::focusWidget() == m_field.get());
     }
-    void cleanup() { m_field.reset(); }
 
     // The notation is read whole before any key is typed.
     void keyEvents()
