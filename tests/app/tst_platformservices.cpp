@@ -17,9 +17,9 @@ private slots:
         QVERIFY(services.keySender().sendKeys(QStringLiteral("abc"), true).error().contains(u"offscreen"));
         // Unreadable text is still reported as such.
         QVERIFY(services.keySender().sendKeys(QStringLiteral("{NOPE}"), true).error().contains(u"NOPE"));
-        QVERIFY(!services.windowSwitcher().switchToLastWindow());
-        QVERIFY(!services.windowSwitcher().switchPastProgressWindow());
-        QVERIFY(!services.keyboardLocks().setNumLockOn());
+        QVERIFY(!services.windowSwitcher().switchToLastWindow()
+            && !services.windowSwitcher().switchPastProgressWindow()
+            && !services.keyboardLocks().setNumLockOn());
     }
 
     // No X server there, and a malformed display name.

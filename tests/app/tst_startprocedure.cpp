@@ -34,9 +34,7 @@ private slots:
             const QByteArray names = TestFiles::read(DataFiles::namesFile(dataFolder()));
             QVERIFY(names.startsWith("Box 1\r\nBox 2\r\n") && names.endsWith("\r\nBox 99\r\n"));
             QCOMPARE(names.count("\r\n"), 99);
-            QVERIFY(!QFile::exists(iniPath()));
-            QVERIFY(!numLock);
-            QVERIFY(app.window()->isVisible());
+            QVERIFY(!QFile::exists(iniPath()) && !numLock && app.window()->isVisible());
             QCOMPARE(app.window()->positionButtons()->buttonColour(), QColor(0xC0, 0xC0, 0xFF));
         }
         QVERIFY(TestFiles::write(iniPath(),
@@ -64,8 +62,7 @@ private slots:
         DialogScript dialogs;
         dialogs.expect(DialogScript::messageButton(QMessageBox::Ok));
         TrellinApp app(m_clipboard, {});
-        QVERIFY(!app.start());
-        QVERIFY(!app.window());
+        QVERIFY(!app.start() && !app.window());
         QCOMPARE(dialogs.seen,
             QStringList {"Moxeno Trellin|Moxeno Trellin could not start.\n\n"
                          "The data folder /nonexistent/trellin-data/ does not exist."});

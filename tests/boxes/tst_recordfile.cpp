@@ -111,12 +111,9 @@ private slots:
     // 50 MB of one record's continuation lines.
     void copesWithAHugeRecord()
     {
-        QByteArray huge = "01" + M + "start\r\n";
-        const QByteArray line(98, 'x');
-        while (huge.size() < 50 * 1024 * 1024)
-            huge += line + "\r\n";
+        const QByteArray huge = "01" + M + "start\r\n" + QByteArray(98, 'x').append("\r\n").repeated(500'000);
         put(huge);
-        QCOMPARE(read(1).size(), qsizetype(5 + (huge.size() - 12) / 100 * 100));
+        QCOMPARE(read(1).size(), qsizetype(5 + 500'000 * 100));
         QVERIFY(write(2, QStringLiteral("two")));
         QCOMPARE(bytes().size(), huge.size() + 10);
     }

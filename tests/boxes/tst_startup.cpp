@@ -31,8 +31,8 @@ private slots:
         QVERIFY(folderProblem().contains(QStringLiteral("names file")));
     }
 
-    // The box must be a whole number from 1 to 99; WarnOverwrite is on only when missing or "1"
-    // (each "off" row follows an "on" one, so every row changes the setting).
+    // NumLock is any form of the number 1, the box a whole number from 1 to 99; WarnOverwrite is
+    // on only when missing or "1" (each "off" row follows an "on" one, so every row changes it).
     void storedSettings()
     {
         Startup startup(fx.context);

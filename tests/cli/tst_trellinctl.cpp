@@ -110,8 +110,7 @@ private slots:
     // Without --data the settings name the folder; a missing folder is one clear line.
     void dataFolderFromSettings()
     {
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("cfg")).toLocal8Bit());
-        const QString ini = m_dir.filePath(QStringLiteral("cfg/MoxenoTrellin/MoxenoTrellin.ini"));
+        const QString ini = QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini");
         QVERIFY(TestFiles::write(ini, ("[Defaults]\r\nDataPath=" + m_data + "/\r\n").toUtf8()));
         ctl({"set", "9", "9"}, "via settings");
         QCOMPARE(ctl({"get", "9", "9"}, {}, false).out, QByteArray("via settings"));

@@ -43,7 +43,7 @@ private slots:
     void writeCutShortReplacesNothing()
     {
         const QString file = path("cut");
-        QVERIFY(TestFiles::write(file, "original"));
+        QVERIFY(TestFiles::write(file, "old content"));
         rlimit saved {};
         QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
         rlimit small = saved;
@@ -57,7 +57,7 @@ private slots:
         std::signal(SIGXFSZ, handler);
         QVERIFY(!written);
         QVERIFY2(error.contains(TextFile::temporaryPath(file)), qPrintable(error));
-        QCOMPARE(TestFiles::read(file), QByteArray("original"));
+        QCOMPARE(TestFiles::read(file), QByteArray("old content"));
         QVERIFY(!QFileInfo::exists(TextFile::temporaryPath(file)));
     }
 

@@ -29,10 +29,8 @@ public:
     void stop()
     {
         m_process.closeWriteChannel();
-        if (!m_process.waitForFinished(kSlowMachineMs)) {
+        if (!m_process.waitForFinished(kSlowMachineMs))
             m_process.kill();
-            m_process.waitForFinished(kSlowMachineMs);
-        }
     }
 
     unsigned long window() const { return m_window; }

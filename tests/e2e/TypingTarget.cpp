@@ -1,9 +1,7 @@
-// A window that receives typed keys for the end-to-end tests and the typing benchmark. It
-// announces "ready <window id>" once its window is active, then answers commands on standard
-// input, one per line, and quits at the end of its input:
-//   state -> "state <monotonic ns of the last change> <base64 of the UTF-8 text> <base64 of the
-//            non-modifier key presses, e.g. 'Ctrl+A F5 Shift+End'>"
-//   clear -> "ok" once text and key log are empty
+// A window that receives typed keys, for the end-to-end tests and the typing benchmark. It
+// announces "ready <window id>" once active, then answers each line on standard input until its
+// end: "state" with "state <steady-clock ns of the last change> <base64 of the UTF-8 text> <base64
+// of the non-modifier key presses, e.g. 'Ctrl+A F5'>", "clear" with "ok" once both are empty.
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>

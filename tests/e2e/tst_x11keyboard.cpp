@@ -12,7 +12,7 @@
 
 namespace {
 
-// Notation and the text it types, 2000 characters in all: every US symbol, line ends and tabs
+// Notation and the text it types, some 2000 characters: every US symbol, line ends and tabs
 // in all spellings, a shifted group, and characters that have no key on a US keyboard.
 QList<std::pair<QString, QString>> mixedText()
 {

@@ -101,7 +101,7 @@ private slots:
         }
     }
 
-    // The editor knows only LF; the saved text gets back the line breaks of the original.
+    // The editor knows only LF; the saved text gets back the line breaks of the text it started from.
     void lineBreaks()
     {
         const auto saved = [this](const char* original, const char* edited) {

@@ -228,8 +228,7 @@ private slots:
         f->clipboard.content = QStringLiteral("before");
         click("LabelEditClipboard");
         auto* text = child<QPlainTextEdit>("TextClipboard");
-        QVERIFY(text->isVisible());
-        QCOMPARE(text->toPlainText(), "before");
+        QVERIFY(text->isVisible() && text->toPlainText() == "before");
         text->setPlainText(QStringLiteral("after"));
         QTest::mouseClick(child("ButtonPutBack"), Qt::LeftButton);
         QCOMPARE(f->clipboard.content, "after");
@@ -397,8 +396,7 @@ private slots:
         QTEST((QStringList {f->store.readPosition(3, 1), f->store.readPosition(8, 1), f->store.undoText(1),
                   f->store.undoText(2)}),
             "after");
-        QCOMPARE(f->window.statusText(), QStringLiteral("Ready"));
-        QCOMPARE(f->window.viewerText(), QString());
+        QCOMPARE(f->window.statusText() + u'|' + f->window.viewerText(), "Ready|");
         if (answers.isEmpty()) // a dialog takes the focus with it
             QVERIFY(button(8)->hasFocus());
     }
