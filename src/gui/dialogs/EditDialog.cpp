@@ -9,7 +9,6 @@
 #include "platform/Clipboard.h"
 
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -89,7 +88,6 @@ EditDialog::EditDialog(Settings& settings, Clipboard& clipboard, SendKeys sendKe
     m_text->setObjectName(QStringLiteral("Text1"));
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setGeometry(tw.rect(120, 540, 9420, 5100));
-    m_text->installEventFilter(this);
 
     m_tips = command(QStringLiteral("Label1"), tipsText(), this, tw.rect(120, 5700, 9420, 480));
     m_tips->setFrameShape(QFrame::NoFrame);
@@ -227,14 +225,4 @@ void EditDialog::tipsReleased(Qt::MouseButton button)
         text.replace(QStringLiteral("{T}"), QStringLiteral("{TAB}"));
         m_text->setPlainText(text);
     }
-}
-
-bool EditDialog::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_text && event->type() == QEvent::KeyRelease) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_A && key->modifiers() == Qt::ControlModifier)
-            m_text->selectAll();
-    }
-    return QDialog::eventFilter(watched, event);
 }

@@ -8,7 +8,7 @@
 #include "gui/widgets/ScreenTwips.h"
 #include "platform/Clipboard.h"
 
-#include <QKeyEvent>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -37,7 +37,6 @@ ViewerFrame::ViewerFrame(BoxManager& boxes, Clipboard& clipboard, QWidget* paren
     m_view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_view->setGeometry(tw.rect(0, 720, 6015, 3015));
-    m_view->installEventFilter(this);
     m_view->viewport()->installEventFilter(this);
 
     // Both viewer fields have the button face as background.
@@ -159,11 +158,6 @@ bool ViewerFrame::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         m_boxes.copyToClipboard(m_text);
         return true;
-    }
-    if (watched == m_view && event->type() == QEvent::KeyRelease) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_A && key->modifiers() == Qt::ControlModifier)
-            m_view->selectAll();
     }
     return QFrame::eventFilter(watched, event);
 }
