@@ -72,14 +72,10 @@ Result<> NamesFile::replace(const QString& folder, const QList<std::pair<int, QS
     if (!lock.isLocked())
         return Result<>::failure(lock.errorString());
     const QString path = DataFiles::namesFile(folder);
-    QStringList lines;
-    if (QFileInfo::exists(path)) {
-        const Result<QString> content = TextFile::read(path);
-        if (!content)
-            return Result<>::failure(content.error());
-        lines = TextCodec::splitAnyLines(*content);
-    }
-    lines = completed(lines);
+    const Result<QString> existing = TextFile::readForRewrite(path);
+    if (!existing)
+        return Result<>::failure(existing.error());
+    QStringList lines = completed(TextCodec::splitAnyLines(*existing));
     for (const auto& [box, name] : changes) {
         if (DataFiles::isValidBox(box))
             lines[box - 1] = name;

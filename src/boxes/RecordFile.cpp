@@ -79,14 +79,10 @@ Result<> RecordFile::writeRecord(const QString& file, int key, const QString& te
     if (!lock.isLocked())
         return Result<>::failure(lock.errorString());
 
-    QStringList lines;
-    if (QFileInfo::exists(file)) {
-        const Result<QString> content = TextFile::read(file);
-        // Never rewrite a file we could not read: that would lose every other record.
-        if (!content)
-            return Result<>::failure(content.error());
-        lines = TextCodec::splitLines(*content);
-    }
+    const Result<QString> existing = TextFile::readForRewrite(file);
+    if (!existing)
+        return Result<>::failure(existing.error());
+    const QStringList lines = TextCodec::splitLines(*existing);
 
     const QString wanted = keyText(key);
     QStringList kept;

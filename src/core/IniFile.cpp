@@ -115,15 +115,10 @@ Result<> IniFile::write(const QString& path, const QString& section, const QStri
     if (!lock.isLocked())
         return Result<>::failure(lock.errorString());
 
-    // Never rewrite a file that could not be read: every other setting in it would be lost.
-    QString existing;
-    if (QFileInfo::exists(path)) {
-        const Result<QString> content = TextFile::read(path);
-        if (!content)
-            return Result<>::failure(content.error());
-        existing = *content;
-    }
-    QList<Line> lines = splitKeepingEnds(existing);
+    const Result<QString> existing = TextFile::readForRewrite(path);
+    if (!existing)
+        return Result<>::failure(existing.error());
+    QList<Line> lines = splitKeepingEnds(*existing);
     const QString crlf = QStringLiteral("\r\n");
 
     qsizetype sectionStart = -1;

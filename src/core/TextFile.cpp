@@ -62,6 +62,13 @@ Result<QString> TextFile::read(const QString& path)
     return TextCodec::decode(bytes);
 }
 
+Result<QString> TextFile::readForRewrite(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return QString();
+    return read(path);
+}
+
 Result<> TextFile::writeAtomically(const QString& path, const QByteArray& bytes)
 {
     const QString temporary = temporaryPath(path);

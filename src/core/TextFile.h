@@ -12,6 +12,9 @@ namespace TextFile {
 
 // The decoded text of a file (see TextCodec), or why it cannot be read.
 Result<QString> read(const QString& path);
+// The same, with "" for a file that does not exist. For a read before a rewrite: a file that
+// exists but cannot be read fails, and must never be rewritten, as that would lose what it holds.
+Result<QString> readForRewrite(const QString& path);
 
 // Writes the bytes to path + "_", flushes them to disk and renames the result over path in
 // one step. The original stays intact until the new content is complete, so a crash or a
