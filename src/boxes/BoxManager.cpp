@@ -1,9 +1,9 @@
 #include "boxes/BoxManager.h"
 
 #include "boxes/BoxStore.h"
-#include "boxes/DataFiles.h"
 #include "boxes/NamesFile.h"
 #include "core/DataContext.h"
+#include "core/DataFiles.h"
 #include "core/FolderLock.h"
 #include "core/Prompter.h"
 #include "core/SafeRename.h"

@@ -1,10 +1,10 @@
 #include "boxes/BoxStore.h"
 
-#include "boxes/DataFiles.h"
-#include "boxes/RecordFile.h"
 #include "core/DataContext.h"
+#include "core/DataFiles.h"
 #include "core/LeadingNumber.h"
 #include "core/Prompter.h"
+#include "core/RecordFile.h"
 #include "core/StatusLog.h"
 #include "core/TextCodec.h"
 #include "core/TextFile.h"

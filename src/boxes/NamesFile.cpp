@@ -1,6 +1,6 @@
 #include "boxes/NamesFile.h"
 
-#include "boxes/DataFiles.h"
+#include "core/DataFiles.h"
 #include "core/FolderLock.h"
 #include "core/TextCodec.h"
 #include "core/TextFile.h"

@@ -2,7 +2,7 @@
 #include "GuiTestMain.h"
 #include "TestFiles.h"
 #include "app/TrellinApp.h"
-#include "boxes/DataFiles.h"
+#include "core/DataFiles.h"
 #include "core/Paths.h"
 #include "gui/boxes/PositionButtonsFrame.h"
 #include "gui/main/MainWindow.h"

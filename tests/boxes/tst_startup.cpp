@@ -1,8 +1,8 @@
 #include "DomainFixture.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
-#include "boxes/DataFiles.h"
 #include "boxes/Startup.h"
+#include "core/DataFiles.h"
 
 // The start-up steps: what is wrong with a data folder, and the stored settings they read.
 class TestStartup : public QObject

@@ -1,6 +1,6 @@
 #include "gui/boxes/BoxTabsFrame.h"
 
-#include "boxes/DataFiles.h"
+#include "core/DataFiles.h"
 #include "gui/widgets/HintFilter.h"
 #include "gui/widgets/ScreenTwips.h"
 

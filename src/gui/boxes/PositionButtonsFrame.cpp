@@ -1,8 +1,8 @@
 #include "gui/boxes/PositionButtonsFrame.h"
 
 #include "boxes/BoxStore.h"
-#include "boxes/DataFiles.h"
 #include "boxes/PositionActions.h"
+#include "core/DataFiles.h"
 #include "gui/boxes/PositionButton.h"
 #include "gui/widgets/ScreenTwips.h"
 #include "platform/Clipboard.h"

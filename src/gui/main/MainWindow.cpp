@@ -2,8 +2,8 @@
 
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
-#include "boxes/DataFiles.h"
 #include "core/DataContext.h"
+#include "core/DataFiles.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
 #include "gui/boxes/BoxTabsFrame.h"

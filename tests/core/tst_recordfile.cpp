@@ -1,7 +1,7 @@
 #include "DomainFixture.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
-#include "boxes/RecordFile.h"
+#include "core/RecordFile.h"
 
 class TestRecordFile : public QObject
 {

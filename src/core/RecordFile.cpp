@@ -1,4 +1,4 @@
-#include "boxes/RecordFile.h"
+#include "core/RecordFile.h"
 
 #include "core/FolderLock.h"
 #include "core/TextCodec.h"
