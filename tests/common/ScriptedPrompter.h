@@ -23,9 +23,12 @@ public:
     // input box's title|prompt|default answer; and the icon of each message box.
     QStringList asked;
     QList<PromptIcon> icons;
+    // Every overwrite request in full.
+    QList<OverwriteRequest> overwriteRequests;
 
     OverwriteAnswer confirmOverwrite(const OverwriteRequest& r) override
     {
+        overwriteRequests.append(r);
         return next<OverwriteAnswer>(r.question);
     }
     bool askYesNo(const QString& text, PromptIcon icon) override
