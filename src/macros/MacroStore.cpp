@@ -50,18 +50,23 @@ QStringList MacroStore::macroNames(int box) const
     QStringList names(kMacroCount);
     const QString file = macroFile(box);
     const Result<QString> content = QFileInfo::exists(file) ? TextFile::read(file) : QString();
-    if (!content)
+    if (!content) {
         m_context.log().logStatus(
             QStringLiteral("Box %1 macros not loaded: %2").arg(box).arg(content.error()));
-    else {
-        // Only header lines name a macro; a later record of the same key names it again.
+    } else {
+        // Only header lines name a macro. Of two records under one key the first counts, as it
+        // is the one readMacroBody reads.
+        QList<bool> named(kMacroCount, false);
         for (const QString& line : TextCodec::splitLines(*content)) {
             if (!RecordFile::isHeader(line))
                 continue;
             const double key = leadingNumber(line.left(2));
+            if (key < 1 || key > kMacroCount || key != int(key) || named[qsizetype(key) - 1])
+                continue;
             const qsizetype separator = line.indexOf(kSeparator, 5);
-            if (key >= 1 && key <= kMacroCount && key == int(key))
-                names[qsizetype(key) - 1] = separator < 0 ? QString() : line.mid(5, separator - 5);
+            named[qsizetype(key) - 1] = true;
+            if (separator >= 0)
+                names[qsizetype(key) - 1] = line.mid(5, separator - 5);
         }
     }
     for (int number = 1; number <= kMacroCount; ++number) {

@@ -24,8 +24,9 @@ enum class MacroSaveOutcome
 //
 // Damaged macro files never stop the program. In the macro list a header line whose key is not
 // a whole number from 1 to 99 (key 00, "ab") is skipped; a header line without ">" lists under
-// the default name "Macro n", and its body is still read by readMacroBody. A file that cannot
-// be read lists the 99 default names and says so in the status log.
+// the default name "Macro n", and its body is still read by readMacroBody; of two records under
+// one key the first counts, as for readMacroBody. A file that cannot be read lists the 99
+// default names and says so in the status log.
 class MacroStore : public MacroSource
 {
 public:

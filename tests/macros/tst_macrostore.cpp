@@ -66,8 +66,8 @@ private slots:
         row("no file: 99 default names", nullptr, "", "Macro 5", {});
         row("a header line without '>' lists as the default", "05|Greet\r\nDear>Sir\r\n06|Six>a\r\n", "Sir",
             "Greet\r\nDear", {"6:Six"});
-        row("keys that are not 1..99 are skipped", "00|Zero>z\r\nab|Bad>b\r\n99|Last>l\r\n", "", "Macro 5",
-            {"99:Last"});
+        row("keys that are not 1..99 are skipped, the first of two records counts",
+            "00|Zero>z\r\nab|Bad>b\r\n99|Last>l\r\n99|Later>l\r\n", "", "Macro 5", {"99:Last"});
     }
     void reads()
     {
