@@ -18,9 +18,9 @@ struct MacroOutcome
     QString reason;
 };
 
-// Plays a macro text: plain text and key names are typed in pieces of at most 8 characters
-// with a pace step before each; commands in braces (the command word in any case) repeat,
-// count, type the date or time, pause, show a message, ask for text or are comments:
+// Plays a macro text: plain text and key names are typed in pieces of at most 8 characters,
+// with a pace step before the first and after each piece; commands in braces (the command word in any case)
+// repeat, count, type the date or time, pause, show a message, ask for text or are comments:
 //   {RPT n} ... {RPT}   plays the text between n times in all (n rounded half to even);
 //                       without a closing {RPT}, the next five characters are played once
 //   {CNT start,step} {CNT start} {CNT}   sets the counter; types the next counter value
@@ -29,7 +29,7 @@ struct MacroOutcome
 // Line breaks in the macro text are dropped. Text from outside (a date, a counter value, an
 // answer) is typed unescaped, so notation characters in it act as keys.
 //
-// Where the plain rules would loop for ever or go wrong, a playback instead:
+// So that every playback ends, and ends sensibly, a playback:
 // - ends with an error at a "{" that no "}" follows;
 // - finds the closing {RPT} in any case, like every other command;
 // - continues after a used-up repeat only once, so a later stray {RPT} ends the macro;
