@@ -19,7 +19,6 @@ private slots:
         row("zero", 0.0, "0");
         row("below one has a leading zero", 0.5, "0.5");
         row("negative", -0.5, "-0.5");
-        row("short decimal", 437.324, "437.324");
         row("third, 15 digits cut", 1.0 / 3, "0.333333333333333");
         row("two thirds, last digit rounded up", 2.0 / 3, "0.666666666666667");
         row("binary error hidden", 0.1 + 0.2, "0.3");
@@ -31,9 +30,7 @@ private slots:
         row("15 integer digits plain", 999999999999999.0, "999999999999999");
         row("16 integer digits scientific", 1e15, "1E+15");
         row("mantissa with decimals", 1.2e15, "1.2E+15");
-        row("mantissa of 4 digits", 1.234e16, "1.234E+16");
         row("mantissa rounded to 15 digits", 12345678901234567.0, "1.23456789012346E+16");
-        row("two-digit exponent", 1.5e22, "1.5E+22");
         row("small stays plain", 0.00001, "0.00001");
         row("15 decimals plain", 5.6789e-11, "0.000000000056789");
         row("16 decimals scientific, exponent sign", 5.6789e-12, "5.6789E-12");
