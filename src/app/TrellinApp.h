@@ -9,13 +9,13 @@
 #include "core/StatusLog.h"
 #include "gui/dialogs/GuiPrompter.h"
 #include "gui/main/HelpWindow.h"
+#include "macros/MacroStore.h"
 
 #include <functional>
 #include <memory>
 
 class Clipboard;
 class MainWindow;
-class MacroSource;
 
 // Everything one run of the program holds, and its start procedure: the settings, the shared
 // context, the box store and its commands, the dialogs' prompter, the help and the main window.
@@ -27,7 +27,6 @@ public:
     {
         std::function<void(const QString& keys)> sendKeys;
         std::function<void()> setNumLockOn;
-        const MacroSource* macros = nullptr;
     };
 
     TrellinApp(Clipboard& clipboard, Platform platform);
@@ -42,6 +41,7 @@ public:
     MainWindow* window() const { return m_window.get(); }
     DataContext& context() { return m_context; }
     BoxStore& store() { return m_store; }
+    MacroStore& macros() { return m_macros; }
     HelpWindow& help() { return m_help; }
 
 private:
@@ -55,6 +55,7 @@ private:
     GuiPrompter m_prompter;
     DataContext m_context;
     BoxStore m_store;
+    MacroStore m_macros;
     BoxManager m_boxes;
     PositionActions m_actions;
     HelpWindow m_help;

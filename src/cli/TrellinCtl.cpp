@@ -11,7 +11,11 @@
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
 #include "core/StatusLog.h"
+#include "macros/ClockFormats.h"
 #include "macros/KeystrokeNotation.h"
+#include "macros/MacroInterpreter.h"
+#include "macros/MacroStore.h"
+#include "macros/RecordingHost.h"
 #include "platform/Clipboard.h"
 
 #include <QCommandLineParser>
@@ -99,6 +103,12 @@ QString TrellinCtl::usage()
         "  rename BOX NAME           give a box a new name (at most 15 characters)\n"
         "  move BOX left|right       swap a box with its neighbour\n"
         "  clear BOX [--texts] [--macros]  clear texts and/or macros (both when neither is given)\n"
+        "  macro list BOX            the 99 macro names of a box, number, tab, name\n"
+        "  macro get BOX N           the stored record of a macro: name, '>', body\n"
+        "  macro set BOX N           store standard input (\"name>body\") as a macro (empty deletes it)\n"
+        "  run-text --dry-run TEXT [--now \"YYYY-MM-DD hh:mm:ss\"] [--answer TEXT]\n"
+        "                            the steps a macro text would play, one a line, then the outcome\n"
+        "  play --dry-run BOX N [--now ...] [--answer ...]   the same for a stored macro\n"
         "  keys NOTATION             the key actions a keystroke notation types\n"
         "  type NOTATION             type a keystroke notation into the focused window\n"
         "An argument that starts with '-' follows '--'.\n");
@@ -136,7 +146,14 @@ int TrellinCtl::run(const QStringList& arguments)
         {QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("This help."));
     const QCommandLineOption textsOption(QStringLiteral("texts"), QStringLiteral("clear: the texts."));
     const QCommandLineOption macrosOption(QStringLiteral("macros"), QStringLiteral("clear: the macros."));
-    parser.addOptions({dataOption, helpOption, textsOption, macrosOption});
+    const QCommandLineOption dryRunOption(
+        QStringLiteral("dry-run"), QStringLiteral("Record the steps only."));
+    const QCommandLineOption nowOption(
+        QStringLiteral("now"), QStringLiteral("The clock."), QStringLiteral("TIME"));
+    const QCommandLineOption answerOption(
+        QStringLiteral("answer"), QStringLiteral("The answer to input steps."), QStringLiteral("TEXT"));
+    parser.addOptions(
+        {dataOption, helpOption, textsOption, macrosOption, dryRunOption, nowOption, answerOption});
     if (!parser.parse(arguments))
         return badArguments(parser.errorText());
     QStringList args = parser.positionalArguments();
@@ -151,6 +168,19 @@ int TrellinCtl::run(const QStringList& arguments)
     m_clearMacros = parser.isSet(macrosOption);
     if ((m_clearTexts || m_clearMacros) && command != QStringLiteral("clear"))
         return badArguments(QStringLiteral("--texts and --macros belong to clear"));
+    const bool playing = command == QStringLiteral("run-text") || command == QStringLiteral("play");
+    if ((parser.isSet(dryRunOption) || parser.isSet(nowOption) || parser.isSet(answerOption)) && !playing)
+        return badArguments(QStringLiteral("--dry-run, --now and --answer belong to run-text and play"));
+    // Typing into a window comes with the macro player; until then a macro is only played dry.
+    if (playing && !parser.isSet(dryRunOption))
+        return badArguments(QStringLiteral("%1 plays only with --dry-run").arg(command));
+    if (parser.isSet(nowOption)) {
+        m_now = QDateTime::fromString(parser.value(nowOption), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!m_now->isValid())
+            return badArguments(QStringLiteral("--now is \"YYYY-MM-DD hh:mm:ss\""));
+    }
+    if (parser.isSet(answerOption))
+        m_answer = parser.value(answerOption);
     // "--data=" would otherwise mean the current folder, where no data lives.
     if (parser.isSet(dataOption) && parser.value(dataOption).trimmed().isEmpty())
         return badArguments(QStringLiteral("--data needs a folder"));
@@ -163,10 +193,10 @@ int TrellinCtl::run(const QStringList& arguments)
         return extra.handler(args, m_out, m_err);
     }
 
-    if (command == QStringLiteral("keys")) {
+    if (command == QStringLiteral("keys") || command == QStringLiteral("run-text")) {
         if (args.size() != 1)
-            return badArguments(QStringLiteral("wrong number of arguments for keys"));
-        return keys(args[0]);
+            return badArguments(QStringLiteral("wrong number of arguments for %1").arg(command));
+        return command == QStringLiteral("keys") ? keys(args[0]) : runText(args[0]);
     }
 
     struct Builtin
@@ -186,6 +216,8 @@ int TrellinCtl::run(const QStringList& arguments)
         {"rename", 2, 2, true, false, &TrellinCtl::rename},
         {"move", 2, 2, true, false, &TrellinCtl::move},
         {"clear", 1, 1, true, false, &TrellinCtl::clear},
+        {"macro", 2, 3, false, false, &TrellinCtl::macro},
+        {"play", 2, 2, true, true, &TrellinCtl::play},
     };
     const auto builtin = std::find_if(std::begin(builtins), std::end(builtins),
         [&command](const Builtin& b) { return command == QLatin1String(b.name); });
@@ -202,6 +234,15 @@ int TrellinCtl::run(const QStringList& arguments)
     if (command == QStringLiteral("move") && args[1] != QStringLiteral("left")
         && args[1] != QStringLiteral("right"))
         return badArguments(QStringLiteral("the direction is left or right"));
+    if (command == QStringLiteral("macro")) {
+        const QString& what = args[0];
+        const qsizetype wanted = what == QStringLiteral("list") ? 2 : 3;
+        if ((what != QStringLiteral("list") && what != QStringLiteral("get") && what != QStringLiteral("set"))
+            || args.size() != wanted)
+            return badArguments(QStringLiteral("macro takes list BOX, get BOX N or set BOX N"));
+        if (!number(args[1]) || (wanted == 3 && !number(args[2])))
+            return badArguments(QStringLiteral("BOX and N are numbers from 1 to 99"));
+    }
 
     Session session;
     Startup(session.context).readShellSettings();
@@ -313,4 +354,68 @@ int TrellinCtl::clear(DataContext& context, const QStringList& args)
         return fail(cleared.error());
     print(messages.text());
     return Success;
+}
+
+int TrellinCtl::macro(DataContext& context, const QStringList& args)
+{
+    MacroStore store(context);
+    const int box = *number(args[1]);
+    if (args[0] == QStringLiteral("list")) {
+        const QStringList names = store.macroNames(box);
+        for (int n = 1; n <= int(names.size()); ++n)
+            print(QStringLiteral("%1\t%2\n").arg(n).arg(names.at(n - 1)));
+        return Success;
+    }
+    const int macro = *number(args[2]);
+    if (args[0] == QStringLiteral("get")) {
+        print(RecordFile::readRecord(store.macroFile(box), macro, QString()));
+        return Success;
+    }
+    const QByteArray input = m_in.readAll();
+    const QString record = QString::fromUtf8(input);
+    if (record.toUtf8() != input)
+        return fail(QStringLiteral("standard input is not valid UTF-8; nothing was saved"));
+    if (record.size() > RecordFile::kMaxTextLength)
+        return fail(
+            QStringLiteral("the record is %1 characters long, over the limit of 9,999; nothing was saved")
+                .arg(record.size()));
+    const Messages messages(context.log());
+    const Result<MacroSaveOutcome> saved = store.saveMacro(record, macro, box);
+    if (!saved)
+        return fail(
+            QStringLiteral("macro %1 of box %2 not saved: %3").arg(macro).arg(box).arg(saved.error()));
+    print(messages.text());
+    return Success;
+}
+
+int TrellinCtl::play(DataContext& context, const QStringList& args)
+{
+    const int box = *number(args[0]);
+    const int macro = *number(args[1]);
+    const QString body = MacroStore(context).readMacroBody(macro, box);
+    if (QString(body).remove(u'\r').remove(u'\n').isEmpty())
+        return fail(QStringLiteral("macro %1 of box %2 is empty").arg(macro).arg(box));
+    return runText(body);
+}
+
+int TrellinCtl::runText(const QString& macroText)
+{
+    RecordingHost host;
+    host.answer = m_answer;
+    ClockFormats formats(QLocale::system(), m_now);
+    const MacroOutcome outcome = MacroInterpreter::run(macroText, host, formats);
+    for (const QString& call : std::as_const(host.calls))
+        print(call + u'\n');
+    switch (outcome.kind) {
+    case MacroOutcome::Kind::Finished:
+        print(QStringLiteral("finished\n"));
+        return Success;
+    case MacroOutcome::Kind::Aborted:
+        print(QStringLiteral("aborted\n"));
+        return Failure;
+    case MacroOutcome::Kind::Error:
+        break;
+    }
+    print(QStringLiteral("error\t%1\n").arg(outcome.reason));
+    return Failure;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QDateTime>
 #include <QIODevice>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class DataContext;
 
@@ -41,6 +43,9 @@ private:
     int rename(DataContext& context, const QStringList& args);
     int move(DataContext& context, const QStringList& args);
     int clear(DataContext& context, const QStringList& args);
+    int macro(DataContext& context, const QStringList& args);
+    int play(DataContext& context, const QStringList& args);
+    int runText(const QString& macroText);
 
     int fail(const QString& message);
     int badArguments(const QString& message);
@@ -59,4 +64,6 @@ private:
     QIODevice& m_err;
     bool m_clearTexts = false;
     bool m_clearMacros = false;
+    std::optional<QDateTime> m_now;
+    std::optional<QString> m_answer;
 };

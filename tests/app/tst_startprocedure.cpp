@@ -27,7 +27,7 @@ private slots:
     void firstStartThenStoredSettings()
     {
         bool numLock = false;
-        const TrellinApp::Platform platform {{}, [&numLock] { numLock = true; }, nullptr};
+        const TrellinApp::Platform platform {{}, [&numLock] { numLock = true; }};
         {
             TrellinApp app(m_clipboard, platform);
             QVERIFY(app.start());

@@ -95,6 +95,32 @@ private slots:
     }
 
     // A failure is told once, on standard error, with its reason; standard output stays empty.
+    // Macros are stored as "name>body", listed by name and played dry: every host step a line,
+    // the outcome last, with the clock fixed by --now. Only a finished playback exits with 0.
+    void macrosAndDryRuns()
+    {
+        QCOMPARE(ctl({"macro", "set", "5", "3"}, "Greeting>Hi{TAB}~").out, "Macro 3 saved in box 5\n");
+        QCOMPARE(ctl({"macro", "list", "5"}).out.split('\n').mid(1, 3),
+            (QList<QByteArray> {"2\tMacro 2", "3\tGreeting", "4\tMacro 4"}));
+        QCOMPARE(ctl({"macro", "get", "5", "3"}).out, "Greeting>Hi{TAB}~");
+        QCOMPARE(ctl({"play", "--dry-run", "5", "3"}).out,
+            "PaceStep\nPaceStep\nSendKeystrokes\tHi\nPaceStep\nPaceStep\nSendKeystrokes\t{TAB}\nPaceStep\n"
+            "PaceStep\nSendKeystrokes\t~\nPaceStep\nfinished\n");
+        QCOMPARE(ctl({"play", "5", "3"}).code, 2); // typing into a window comes with the player
+
+        const Result dated = ctl(
+            {"run-text", "--dry-run", "--now", "2026-12-07 09:05:03", "{DATE yyyy-mm-dd}{CNT 2,3}{CNT}"});
+        QCOMPARE(dated.code, 0);
+        QCOMPARE(QString::fromUtf8(dated.out).split(u'\n').filter(QStringLiteral("SendKeystrokes")),
+            (QStringList {"SendKeystrokes\t2026-12-07", "SendKeystrokes\t2"}));
+        const Result failed = ctl({"run-text", "--dry-run", "{BACKSPACE}"});
+        QVERIFY2(failed.code == 1 && failed.out.endsWith("'{' is never closed by '}'\n")
+                && failed.out.contains("\nerror\t"),
+            failed.out.constData());
+        QCOMPARE(ctl({"macro", "set", "5", "3"}, "").out, "Macro 3 cleared in box 5\n");
+        QCOMPARE(ctl({"play", "--dry-run", "5", "3"}).code, 1);
+    }
+
     void failureIsToldOnce()
     {
         const QString blocked = m_data + QStringLiteral("/MoxenoTrellin20.txt_/x");
