@@ -253,6 +253,22 @@ int TrellinCtl::run(const QStringList& arguments)
     return (this->*(builtin->handler))(session.context, args);
 }
 
+Result<QString> TrellinCtl::readInput(const QString& what)
+{
+    const QByteArray input = m_in.readAll();
+    const QString text = QString::fromUtf8(input);
+    if (text.toUtf8() != input)
+        return Result<QString>::failure(
+            QStringLiteral("standard input is not valid UTF-8; nothing was saved"));
+    // Refused rather than cut: nobody is there to agree to the cut.
+    if (text.size() > RecordFile::kMaxTextLength)
+        return Result<QString>::failure(
+            QStringLiteral("the %1 is %2 characters long, over the limit of 9,999; nothing was saved")
+                .arg(what)
+                .arg(text.size()));
+    return text;
+}
+
 int TrellinCtl::keys(const QString& notation)
 {
     const KeystrokeNotation::Result parsed = KeystrokeNotation::parse(notation);
@@ -284,14 +300,10 @@ int TrellinCtl::set(DataContext& context, const QStringList& args)
 {
     const int box = *number(args[0]);
     const int position = *number(args[1]);
-    const QByteArray input = m_in.readAll();
-    const QString text = QString::fromUtf8(input);
-    if (text.toUtf8() != input)
-        return fail(QStringLiteral("standard input is not valid UTF-8; nothing was saved"));
-    if (text.size() > RecordFile::kMaxTextLength)
-        return fail(
-            QStringLiteral("the text is %1 characters long, over the limit of 9,999; nothing was saved")
-                .arg(text.size()));
+    const Result<QString> input = readInput(QStringLiteral("text"));
+    if (!input)
+        return fail(input.error());
+    const QString& text = *input;
 
     BoxStore store(context);
     const Messages messages(context.log());
@@ -371,14 +383,10 @@ int TrellinCtl::macro(DataContext& context, const QStringList& args)
         print(RecordFile::readRecord(store.macroFile(box), macro, QString()));
         return Success;
     }
-    const QByteArray input = m_in.readAll();
-    const QString record = QString::fromUtf8(input);
-    if (record.toUtf8() != input)
-        return fail(QStringLiteral("standard input is not valid UTF-8; nothing was saved"));
-    if (record.size() > RecordFile::kMaxTextLength)
-        return fail(
-            QStringLiteral("the record is %1 characters long, over the limit of 9,999; nothing was saved")
-                .arg(record.size()));
+    const Result<QString> input = readInput(QStringLiteral("record"));
+    if (!input)
+        return fail(input.error());
+    const QString& record = *input;
     const Messages messages(context.log());
     const Result<MacroSaveOutcome> saved = store.saveMacro(record, macro, box);
     if (!saved)

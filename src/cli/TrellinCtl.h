@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QDateTime>
 #include <QIODevice>
 #include <QStringList>
@@ -47,6 +49,8 @@ private:
     int play(DataContext& context, const QStringList& args);
     int runText(const QString& macroText);
 
+    // Standard input as UTF-8 text within the length limit of a stored text.
+    Result<QString> readInput(const QString& what);
     int fail(const QString& message);
     int badArguments(const QString& message);
     void print(const QString& text);
