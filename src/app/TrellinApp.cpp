@@ -16,6 +16,7 @@ TrellinApp::TrellinApp(Clipboard& clipboard, Platform platform)
     , m_context(m_settings, m_log, m_prompter)
     , m_store(m_context)
     , m_macros(m_context)
+    , m_macroActions(m_context, m_macros, clipboard)
     , m_boxes(m_context, m_store, clipboard)
     , m_actions(m_context, m_store, clipboard)
 {
@@ -31,7 +32,7 @@ bool TrellinApp::start()
         m_platform.setNumLockOn();
 
     m_window = std::make_unique<MainWindow>(m_context, m_store, m_boxes, m_actions, m_clipboard, m_help);
-    m_window->setMacroSource(&m_macros);
+    m_window->setMacros(&m_macros, &m_macroActions);
     m_prompter.setParentWindow(m_window.get());
     m_help.catchF1Everywhere();
 

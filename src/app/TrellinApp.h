@@ -9,6 +9,7 @@
 #include "core/StatusLog.h"
 #include "gui/dialogs/GuiPrompter.h"
 #include "gui/main/HelpWindow.h"
+#include "macros/MacroActions.h"
 #include "macros/MacroStore.h"
 
 #include <functional>
@@ -56,6 +57,7 @@ private:
     DataContext m_context;
     BoxStore m_store;
     MacroStore m_macros;
+    MacroActions m_macroActions;
     BoxManager m_boxes;
     PositionActions m_actions;
     HelpWindow m_help;

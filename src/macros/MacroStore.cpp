@@ -81,6 +81,11 @@ QString MacroStore::deletedMacro(int level) const
     return level == 1 ? m_deletedLast : m_deletedPrevious;
 }
 
+void MacroStore::setDeletedMacro(int level, const QString& text)
+{
+    (level == 1 ? m_deletedLast : m_deletedPrevious) = text;
+}
+
 bool MacroStore::confirm(const QString& oldBody, const QString& record, int number)
 {
     const QString nn = RecordFile::keyText(number);

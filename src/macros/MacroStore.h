@@ -45,6 +45,8 @@ public:
     QStringList macroNames(int box) const override;
     QString macroBody(int number, int box) const override { return readMacroBody(number, box); }
     QString deletedMacro(int level) const override;
+    // Replaces an undo entry (1 = last, 2 = previous), as emptying one from the list does.
+    void setDeletedMacro(int level, const QString& text);
 
     // Stores record (name, ">", body) as macro number of box, or deletes the macro when record
     // is "". Replacing or deleting a macro with a body asks first while the overwrite warning is

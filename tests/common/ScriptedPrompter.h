@@ -17,6 +17,7 @@ public:
     void answerYesNo(bool yes) { m_script.append(yes); }
     void answerText(std::optional<QString> text) { m_script.append(std::move(text)); }
     void acknowledge() { m_script.append(std::monostate {}); }
+    void answerEdit(EditResult result) { m_script.append(std::move(result)); }
     bool scriptUsedUp() const { return m_script.isEmpty(); }
 
     // Everything that was asked, in order: the overwrite question, the message text, or the
@@ -25,6 +26,8 @@ public:
     QList<PromptIcon> icons;
     // Every overwrite request in full.
     QList<OverwriteRequest> overwriteRequests;
+    // Every edit request in full.
+    QList<EditRequest> editRequests;
 
     OverwriteAnswer confirmOverwrite(const OverwriteRequest& r) override
     {
@@ -46,7 +49,11 @@ public:
     {
         return next<std::optional<QString>>(title + u'|' + prompt + u'|' + answer);
     }
-    EditResult editText(const EditRequest& request) override { return next<EditResult>(request.caption); }
+    EditResult editText(const EditRequest& request) override
+    {
+        editRequests.append(request);
+        return next<EditResult>(request.caption);
+    }
 
 private:
     template<typename T> T next(const QString& what)
@@ -58,7 +65,7 @@ private:
         }
         return std::get<T>(m_script.takeFirst());
     }
-    // Answers to an overwrite question, a yes/no, an input box (nothing: cancel), a message; no
-    // test scripts an edit, so one always fails.
+    // Answers to an overwrite question, a yes/no, an input box (nothing: cancel), a message and
+    // the edit dialog.
     QList<std::variant<OverwriteAnswer, bool, std::optional<QString>, std::monostate, EditResult>> m_script;
 };

@@ -15,6 +15,7 @@
 #include "gui/main/HelpWindow.h"
 #include "gui/main/MainWindow.h"
 #include "gui/main/MakerPage.h"
+#include "macros/MacroActions.h"
 #include "platform/RecordingPlatform.h"
 
 #include <QCheckBox>
@@ -35,6 +36,7 @@ struct GuiFixture
         QDir().mkpath(dir.filePath(QStringLiteral("data")));
         context.setDataFolder(dir.filePath(QStringLiteral("data")));
         prompter.setParentWindow(&window);
+        window.setMacros(&macros, &macroActions);
         window.setCaptions(boxes.captions());
         window.selectBox(1);
     }
@@ -60,6 +62,8 @@ struct GuiFixture
     BoxStore store {context};
     BoxManager boxes {context, store, clipboard};
     PositionActions actions {context, store, clipboard};
+    MacroStore macros {context};
+    MacroActions macroActions {context, macros, clipboard};
     HelpWindow help;
     DialogScript dialogs;
     MainWindow window {context, store, boxes, actions, clipboard, help};
@@ -399,6 +403,40 @@ private slots:
         QCOMPARE(f->window.statusText() + u'|' + f->window.viewerText(), "Ready|");
         if (answers.isEmpty()) // a dialog takes the focus with it
             QVERIFY(button(8)->hasFocus());
+    }
+
+    // A macro command on the selected entry of macros 3 "a" and 5 "e": the list is reloaded and
+    // the same macro stays selected, or the moved one. "after": the selected entry, entries
+    // 3 to 5, the viewer and the status line.
+    void macroCommands_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("clear after yes")
+            << "LabelClearMacro" << 4 << QStringList {"LabelYes"}
+            << QStringList {"4", "a|Macro 4|Macro 5", "Macro 5 - Macro 5", "", ""};
+        QTest::newRow("move down") << "LabelMacroMoveDown" << 2 << QStringList()
+                                   << QStringList {"3", "Macro 3|a|e", "Macro 4 - a", "x", ""};
+        QTest::newRow("edit saved") << "LabelMacroEdit" << 4 << QStringList {"LabelSave:z", "LabelYes"}
+                                    << QStringList {"4", "a|Macro 4|e", "Macro 5 - e", "z", "Ready"};
+    }
+    void macroCommands()
+    {
+        QFETCH(int, index);
+        QFETCH(QStringList, answers);
+        QVERIFY(TestFiles::write(DataFiles::macroFile(f->folder(), 1), "03!\xac:a>x\r\n05!\xac:e>y\r\n"));
+        f->window.selectBox(1);
+        macros()->setCurrentIndex(index);
+        expectLabels(answers);
+        f->window.setStatus(QString());
+        QFETCH(QString, label);
+        click(label);
+        const QStringList entries {macros()->itemText(2), macros()->itemText(3), macros()->itemText(4)};
+        QTEST((QStringList {QString::number(macros()->currentIndex()), entries.join(u'|'),
+                  f->window.viewerTitle(), f->window.viewerText(), f->window.statusText()}),
+            "after");
     }
 
     // The overwrite question shows both texts and opens where it was last left; closing it is a

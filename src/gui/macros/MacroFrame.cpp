@@ -5,6 +5,7 @@
 #include "gui/widgets/LabelRow.h"
 #include "gui/widgets/ScreenTwips.h"
 #include "gui/widgets/UpDownControl.h"
+#include "macros/MacroActions.h"
 #include "macros/MacroSource.h"
 
 #include <QComboBox>
@@ -59,11 +60,13 @@ MacroFrame::MacroFrame(QWidget* parent)
         undo->setAlignment(Qt::AlignCenter);
         undo->setFrameShape(QFrame::Box);
         hints->add(undo, [this, level] {
-            const QString title = level == 1 ? QStringLiteral("Last deleted macro.")
-                                             : QStringLiteral("Previous deleted macro.");
-            emit statusText(title + QStringLiteral(" Click to copy to clipboard; right-click to clear."));
-            emit viewerShows(title, m_macros ? m_macros->deletedMacro(level) : QString());
+            emit statusText((level == 1 ? QStringLiteral("Last deleted macro.")
+                                        : QStringLiteral("Previous deleted macro."))
+                + QStringLiteral(" Click to copy to clipboard; right-click to clear."));
+            showUndo(level);
         });
+        connect(undo, &CommandLabel::released, this,
+            [this, level](Qt::MouseButton button) { undoReleased(level, button); });
     }
     auto* search = new CommandLabel(
         QStringLiteral("LabelSearchMacros"), QStringLiteral("Search"), this, tw.rect(3840, 270, 615, 252));
@@ -86,6 +89,11 @@ MacroFrame::MacroFrame(QWidget* parent)
         QStringLiteral("LabelClearMacro"), QStringLiteral("Clear"), this, tw.rect(3780, row, 675, 300));
     LabelRow::fit({play, moveDown, moveUp, edit, clear}, tw.px(120), tw.px(4455));
 
+    connect(edit, &CommandLabel::released, this, [this] { editMacro(); });
+    connect(clear, &CommandLabel::released, this, [this](Qt::MouseButton button) { clearMacro(button); });
+    connect(moveDown, &CommandLabel::clicked, this, [this] { moveMacro(true); });
+    connect(moveUp, &CommandLabel::clicked, this, [this] { moveMacro(false); });
+
     hints->add(edit, macroHint(QStringLiteral("Edit '"), QStringLiteral("'.")));
     hints->add(clear,
         macroHint(QStringLiteral("Delete '"),
@@ -96,12 +104,23 @@ MacroFrame::MacroFrame(QWidget* parent)
     hints->add(this, [this] { hoverFrame(); });
 }
 
+void MacroFrame::setMacros(const MacroSource* macros, MacroActions* actions)
+{
+    m_macros = macros;
+    m_actions = actions;
+}
+
 int MacroFrame::selectedMacro() const
 {
     return m_list->currentIndex() + 1;
 }
 
 void MacroFrame::loadMacroList(int box)
+{
+    fillList(box, 0);
+}
+
+void MacroFrame::fillList(int box, int index)
 {
     m_box = box;
     QStringList names = m_macros ? m_macros->macroNames(box) : QStringList();
@@ -111,9 +130,65 @@ void MacroFrame::loadMacroList(int box)
         const QSignalBlocker blocker(m_list);
         for (int index = 0; index < kMacroCount; ++index)
             m_list->setItemText(index, names.at(index));
-        m_list->setCurrentIndex(0);
+        m_list->setCurrentIndex(index);
     }
     viewSelectedMacro();
+}
+
+void MacroFrame::editMacro()
+{
+    if (!m_actions)
+        return;
+    const int index = m_list->currentIndex();
+    emit statusText(QStringLiteral("Editing macro ..."));
+    // A cancelled edit leaves "Editing macro ..." until the next hint replaces it.
+    if (m_actions->edit(m_box, index + 1, m_list->currentText())) {
+        emit statusText(QStringLiteral("Ready"));
+        fillList(m_box, index);
+    }
+}
+
+void MacroFrame::clearMacro(Qt::MouseButton button)
+{
+    if (!m_actions)
+        return;
+    const int index = m_list->currentIndex();
+    if (button == Qt::LeftButton || button == Qt::MiddleButton)
+        (void)m_actions->remove(m_box, index + 1);
+    else if (button == Qt::RightButton)
+        (void)m_actions->overwriteFromClipboard(m_box, index + 1);
+    else
+        return;
+    fillList(m_box, index);
+}
+
+void MacroFrame::moveMacro(bool down)
+{
+    if (!m_actions)
+        return;
+    const Result<std::optional<int>> moved = m_actions->move(
+        m_box, selectedMacro(), down ? MacroActions::Direction::Down : MacroActions::Direction::Up);
+    if (moved && moved->has_value())
+        fillList(m_box, **moved - 1);
+}
+
+void MacroFrame::undoReleased(int level, Qt::MouseButton button)
+{
+    if (!m_actions)
+        return;
+    if (button == Qt::LeftButton) {
+        (void)m_actions->copyDeleted(level);
+    } else if (button == Qt::RightButton) {
+        m_actions->clearDeleted(level);
+        showUndo(level); // the viewer shows the entry the mouse is over
+    }
+}
+
+void MacroFrame::showUndo(int level)
+{
+    emit viewerShows(
+        level == 1 ? QStringLiteral("Last deleted macro.") : QStringLiteral("Previous deleted macro."),
+        m_macros ? m_macros->deletedMacro(level) : QString());
 }
 
 QString MacroFrame::selectedTitle() const

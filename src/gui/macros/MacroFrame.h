@@ -2,20 +2,24 @@
 
 #include <QGroupBox>
 
+class MacroActions;
 class MacroSource;
 class QComboBox;
 
 // The "Macros" frame: the macro list of the box on show with its up-down control, the
 // deleted-macro undo entries, the macro search and the macro commands. It tells the main
-// window what to show in the status line and the viewer.
+// window what to show in the status line and the viewer. The commands act on the selected
+// macro of the box the list was last loaded with; MacroActions does the work, the frame
+// reloads the list after.
 class MacroFrame : public QGroupBox
 {
     Q_OBJECT
 public:
     explicit MacroFrame(QWidget* parent = nullptr);
 
-    // The macros of the boxes; without a source every box shows as one without macros.
-    void setMacroSource(const MacroSource* macros) { m_macros = macros; }
+    // The macros of the boxes and their commands; without a source every box shows as one
+    // without macros, and without actions the commands do nothing.
+    void setMacros(const MacroSource* macros, MacroActions* actions);
 
     // Fills the list with the box's macro names and selects the first.
     void loadMacroList(int box);
@@ -29,12 +33,19 @@ signals:
     void viewerShows(const QString& title, const QString& text);
 
 private:
+    void fillList(int box, int index);
+    void editMacro();
+    void clearMacro(Qt::MouseButton button);
+    void moveMacro(bool down);
+    void undoReleased(int level, Qt::MouseButton button);
+    void showUndo(int level);
     void viewSelectedMacro();
     void hoverFrame();
     QString selectedTitle() const;
     QString macroBody(int number) const;
 
     const MacroSource* m_macros = nullptr;
+    MacroActions* m_actions = nullptr;
     int m_box = 1;
     QString m_viewerTitle;
     QComboBox* m_list;

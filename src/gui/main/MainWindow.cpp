@@ -110,9 +110,9 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::setMacroSource(const MacroSource* macros)
+void MainWindow::setMacros(const MacroSource* macros, MacroActions* actions)
 {
-    m_macroFrame->setMacroSource(macros);
+    m_macroFrame->setMacros(macros, actions);
 }
 
 void MainWindow::setStatus(const QString& text)

@@ -12,6 +12,7 @@ class Clipboard;
 class ClipboardTextFrame;
 class DataContext;
 class HelpWindow;
+class MacroActions;
 class MacroFrame;
 class MacroSource;
 class PositionActions;
@@ -34,8 +35,9 @@ public:
         Clipboard& clipboard, HelpWindow& help, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The macros of the boxes; without a source every box shows as one without macros.
-    void setMacroSource(const MacroSource* macros);
+    // The macros of the boxes and the commands of the macro list; without a source every box
+    // shows as one without macros, and without actions the macro commands do nothing.
+    void setMacros(const MacroSource* macros, MacroActions* actions);
 
     // Box selection as a click on tab "box" does it: the box is shown, its texts and macros
     // are loaded and the slider follows.

@@ -1,0 +1,132 @@
+#include "macros/MacroActions.h"
+
+#include "core/DataContext.h"
+#include "core/DataFiles.h"
+#include "core/FolderLock.h"
+#include "core/Prompter.h"
+#include "core/RecordFile.h"
+#include "core/StatusLog.h"
+#include "core/TextCodec.h"
+#include "core/TextFile.h"
+#include "platform/Clipboard.h"
+
+#include <QFileInfo>
+
+namespace {
+
+constexpr int kMacroCount = 99;
+
+} // namespace
+
+MacroActions::MacroActions(DataContext& context, MacroStore& store, Clipboard& clipboard)
+    : m_context(context)
+    , m_store(store)
+    , m_clipboard(clipboard)
+{ }
+
+Result<MacroSaveOutcome> MacroActions::save(const QString& record, int number, int box)
+{
+    Result<MacroSaveOutcome> outcome = m_store.saveMacro(record, number, box);
+    // The status log entry is easy to miss: a macro that could not be stored is told at once.
+    if (!outcome)
+        m_context.prompter().tell(QStringLiteral("Macro %1 of box %2 could not be saved:\n%3\n\n"
+                                                 "The stored macros are unchanged.")
+                                      .arg(number)
+                                      .arg(box)
+                                      .arg(outcome.error()),
+            PromptIcon::Critical);
+    return outcome;
+}
+
+bool MacroActions::edit(int box, int number, const QString& currentName)
+{
+    const QString oldBody = m_store.readMacroBody(number, box);
+    EditRequest request;
+    request.caption = QStringLiteral("Moxeno Trellin - edit macro");
+    request.text = oldBody;
+    request.macro = true;
+    request.macroName = currentName;
+    request.macroNumber = number;
+    const EditResult result = m_context.prompter().editText(request);
+    if (!result.saved) {
+        m_context.log().logStatus(QStringLiteral("Macro %1 not updated in box %2").arg(number).arg(box));
+        return false;
+    }
+    QString name = result.macroName;
+    name.replace(u'>', u':');
+    if (result.text != oldBody || name != currentName)
+        (void)save(name + u'>' + result.text, number, box);
+    else if (!oldBody.isEmpty())
+        m_context.log().logStatus(QStringLiteral("Macro %1 already saved in box %2").arg(number).arg(box));
+    return true;
+}
+
+Result<MacroSaveOutcome> MacroActions::remove(int box, int number)
+{
+    return save(QString(), number, box);
+}
+
+Result<MacroSaveOutcome> MacroActions::overwriteFromClipboard(int box, int number)
+{
+    return save(m_store.readMacroName(number, box) + u'>' + m_clipboard.text(), number, box);
+}
+
+Result<bool> MacroActions::exchange(const QString& file, int number, int other)
+{
+    FolderLock lock(QFileInfo(file).absolutePath());
+    if (!lock.isLocked())
+        return Result<bool>::failure(lock.errorString());
+    // A file that exists but cannot be read is never rewritten; a missing one reads as "".
+    const Result<QString> content = TextFile::readForRewrite(file);
+    if (!content)
+        return Result<bool>::failure(content.error());
+    // Keys are matched as the records are read: exactly two digits.
+    const QString key = RecordFile::keyText(number);
+    const QString otherKey = RecordFile::keyText(other);
+    QStringList lines = TextCodec::splitLines(*content);
+    bool changed = false;
+    for (QString& line : lines) {
+        if (!RecordFile::isHeader(line))
+            continue;
+        const QString lineKey = line.left(2);
+        if (lineKey == key || lineKey == otherKey) {
+            line.replace(0, 2, lineKey == key ? otherKey : key);
+            changed = true;
+        }
+    }
+    if (!changed)
+        return false;
+    // One atomic rewrite: the file holds the old numbers or the new ones, never neither.
+    const Result<> written = TextFile::writeAtomically(file, TextCodec::encode(TextCodec::joinLines(lines)));
+    if (!written)
+        return Result<bool>::failure(written.error());
+    return true;
+}
+
+Result<std::optional<int>> MacroActions::move(int box, int number, Direction direction)
+{
+    const int other = direction == Direction::Down ? number + 1 : number - 1;
+    if (number < 1 || number > kMacroCount || other < 1 || other > kMacroCount || !DataFiles::isValidBox(box))
+        return std::optional<int>();
+    const Result<bool> moved = exchange(m_store.macroFile(box), number, other);
+    if (!moved) {
+        m_context.prompter().tell(QStringLiteral("Macro %1 of box %2 could not be moved:\n%3\n\n"
+                                                 "The stored macros are unchanged.")
+                                      .arg(number)
+                                      .arg(box)
+                                      .arg(moved.error()),
+            PromptIcon::Critical);
+        return Result<std::optional<int>>::failure(moved.error());
+    }
+    return *moved ? std::optional<int>(other) : std::optional<int>();
+}
+
+bool MacroActions::copyDeleted(int level)
+{
+    return m_clipboard.replaceText(m_store.deletedMacro(level));
+}
+
+void MacroActions::clearDeleted(int level)
+{
+    m_store.setDeletedMacro(level, QString());
+}

@@ -1,0 +1,180 @@
+#include "DomainFixture.h"
+#include "TestEnvironment.h"
+#include "TestFiles.h"
+#include "core/RecordFile.h"
+#include "macros/MacroActions.h"
+#include "platform/RecordingPlatform.h"
+
+using Direction = MacroActions::Direction;
+Q_DECLARE_METATYPE(Direction)
+
+// The commands of the macro list on macro 5 of box 1, or on the records a row prepares.
+class TestMacroActions : public QObject
+{
+    Q_OBJECT
+
+private:
+    struct Fixture : DomainFixture
+    {
+        MacroStore store {context};
+        RecordingPlatform clipboard;
+        MacroActions actions {context, store, clipboard};
+    };
+    std::unique_ptr<Fixture> f;
+
+    // "|" stands for the record marker.
+    static QByteArray marked(const QByteArray& text) { return QByteArray(text).replace('|', "!\xAC:"); }
+    QString file() const { return f->store.macroFile(1); }
+    QString record() const { return RecordFile::readRecord(file(), 5, QString()); }
+    void store(const QByteArray& stored)
+    {
+        if (!stored.isEmpty())
+            QVERIFY(TestFiles::write(file(), marked("05|" + stored + "\r\n")));
+    }
+
+private slots:
+    void init() { f = std::make_unique<Fixture>(); }
+    void cleanup() { QVERIFY(f->prompter.scriptUsedUp()); }
+
+    // What the editor stores for a macro the list shows as "name"; a cancel (no answer) and an
+    // unchanged save write nothing.
+    void edit_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("answer"); // body, name; none for cancel
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("empty macro gets the shown name")
+            << QByteArray() << "Macro 5" << QStringList {"abc", "Macro 5"} << "Macro 5>abc"
+            << "Macro 5 saved in box 1";
+        QTest::newRow("name alone changed is written")
+            << QByteArray("Old>body") << "Old" << QStringList {"body", "New"} << "New>body"
+            << "Macro 5 saved in box 1";
+        QTest::newRow("> in a name becomes :")
+            << QByteArray() << "Macro 5" << QStringList {"x", "a>b"} << "a:b>x"
+            << "Macro 5 saved in box 1";
+        QTest::newRow("emptied body keeps the name")
+            << QByteArray("N>body") << "N" << QStringList {"", "N"} << "N>"
+            << "Macro 5 saved in box 1";
+        QTest::newRow("unchanged body")
+            << QByteArray("N>body") << "N" << QStringList {"body", "N"} << "N>body"
+            << "Macro 5 already saved in box 1";
+        QTest::newRow("unchanged empty macro")
+            << QByteArray() << "Macro 5" << QStringList {"", "Macro 5"} << ""
+            << "";
+        QTest::newRow("cancelled") << QByteArray("N>body") << "N" << QStringList() << "N>body"
+                                   << "Macro 5 not updated in box 1";
+    }
+    void edit()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, name);
+        QFETCH(QStringList, answer);
+        store(stored);
+        const QString oldBody = f->store.readMacroBody(5, 1);
+        f->context.setWarnOverwrite(false);
+        f->prompter.answerEdit(answer.isEmpty() ? EditResult() : EditResult {true, answer[0], answer[1]});
+        QCOMPARE(f->actions.edit(1, 5, name), !answer.isEmpty());
+        const EditRequest request = f->prompter.editRequests.value(0);
+        QCOMPARE(QStringList({request.caption, request.text, request.macroName}),
+            QStringList({"Moxeno Trellin - edit macro", oldBody, name}));
+        QVERIFY(request.macro && request.macroNumber == 5);
+        QTEST(record(), "result");
+        QTEST(f->lastMessage(), "logged");
+    }
+
+    // Clear deletes, a right click replaces the body with the clipboard text; both ask first.
+    void clear_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("clipboard"); // none: a left click
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("delete") << QByteArray("N>body") << QString() << "Clear position 05?"
+                                << "";
+        QTest::newRow("empty clipboard keeps the name") << QByteArray("N>body") << ""
+                                                        << "Overwrite position 05?"
+                                                        << "N>";
+        QTest::newRow("record without a name gets the default") << QByteArray("body") << "clip"
+                                                                << "Overwrite position 05?"
+                                                                << "Macro 5>clip";
+    }
+    void clear()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, clipboard);
+        store(stored);
+        f->clipboard.content = clipboard;
+        f->prompter.answerOverwrite(true);
+        const Result<MacroSaveOutcome> saved
+            = clipboard.isNull() ? f->actions.remove(1, 5) : f->actions.overwriteFromClipboard(1, 5);
+        QVERIFY(saved);
+        QTEST(f->prompter.asked.value(0), "question");
+        QTEST(record(), "result");
+    }
+
+    // Undo entry 2 holds the older of two deleted bodies; emptying entry 1 leaves entry 2.
+    void undoEntries()
+    {
+        QVERIFY(TestFiles::write(file(), marked("01|a>first\r\n02|b>second\r\n")));
+        f->context.setWarnOverwrite(false);
+        QVERIFY(f->actions.remove(1, 1) && f->actions.remove(1, 2));
+        QVERIFY(f->actions.copyDeleted(2));
+        QCOMPARE(f->clipboard.calls, QStringList({"clipboard clear", "clipboard set first"}));
+        f->actions.clearDeleted(1);
+        QCOMPARE(f->store.deletedMacro(1) + u'|' + f->store.deletedMacro(2), "|first");
+    }
+
+    // Moving exchanges two keys in place: record order, continuation lines, undo and log stay.
+    void move_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // none: no macro file
+        QTest::addColumn<int>("number");
+        QTest::addColumn<Direction>("direction");
+        QTest::addColumn<int>("moved"); // 0: nothing happened
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("macro 99 down")
+            << QByteArray("99|a>x\r\n") << 99 << Direction::Down << 0 << QByteArray("99|a>x\r\n");
+        QTest::newRow("macro 1 up") << QByteArray("01|a>x\r\n") << 1 << Direction::Up << 0
+                                    << QByteArray("01|a>x\r\n");
+        QTest::newRow("macro 3 down alone")
+            << QByteArray("03|a>x\r\n") << 3 << Direction::Down << 4 << QByteArray("04|a>x\r\n");
+        QTest::newRow("up keeps the order")
+            << QByteArray("05|e>x\r\n02|b>y\r\nline\r\n03|c>z\r\n") << 3 << Direction::Up << 2
+            << QByteArray("05|e>x\r\n03|b>y\r\nline\r\n02|c>z\r\n");
+        QTest::newRow("no macro file") << QByteArray() << 3 << Direction::Down << 0 << QByteArray();
+    }
+    void move()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(int, number);
+        QFETCH(Direction, direction);
+        QFETCH(int, moved);
+        QFETCH(QByteArray, after);
+        if (!before.isEmpty())
+            QVERIFY(TestFiles::write(file(), marked(before)));
+        f->store.setDeletedMacro(1, QStringLiteral("kept"));
+        const Result<std::optional<int>> result = f->actions.move(1, number, direction);
+        QVERIFY(result);
+        QCOMPARE(result->value_or(0), moved);
+        QCOMPARE(TestFiles::read(file()), marked(after));
+        QCOMPARE(QFileInfo::exists(file()), !after.isEmpty());
+        QCOMPARE(f->log.latest() + f->store.deletedMacro(1), "kept");
+    }
+
+    // A rewrite that fails is told, and the file keeps the old numbers.
+    void moveThatFailsChangesNothing()
+    {
+        QVERIFY(TestFiles::write(file(), marked("03|a>x\r\n")));
+        QVERIFY(QDir().mkpath(file() + QStringLiteral("_/blocked")));
+        f->prompter.acknowledge();
+        QVERIFY(!f->actions.move(1, 3, Direction::Down));
+        QVERIFY2(f->prompter.asked.value(0).startsWith("Macro 3 of box 1 could not be moved:"),
+            qPrintable(f->prompter.asked.value(0)));
+        QCOMPARE(TestFiles::read(file()), marked("03|a>x\r\n"));
+    }
+};
+
+TRELLIN_TEST_MAIN(TestMacroActions)
+#include "tst_macroactions.moc"
