@@ -13,6 +13,7 @@ class ClipboardTextFrame;
 class DataContext;
 class HelpWindow;
 class MacroFrame;
+class MacroPlayer;
 class MacroSource;
 class PositionActions;
 class PositionButtonsFrame;
@@ -36,6 +37,8 @@ public:
 
     // The macros of the boxes; without a source every box shows as one without macros.
     void setMacroSource(const MacroSource* macros);
+    // Plays the macros Play asks for; without a player Play does nothing.
+    void setMacroPlayer(MacroPlayer* player) { m_player = player; }
 
     // Box selection as a click on tab "box" does it: the box is shown, its texts and macros
     // are loaded and the slider follows.
@@ -80,6 +83,7 @@ private:
     BoxStore& m_store;
     BoxManager& m_boxes;
     HelpWindow& m_help;
+    MacroPlayer* m_player = nullptr;
 
     BoxTabsFrame* m_boxTabs;
     ClipboardTextFrame* m_textFrame;
