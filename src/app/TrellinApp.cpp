@@ -1,6 +1,7 @@
 #include "app/TrellinApp.h"
 
 #include "boxes/Startup.h"
+#include "gui/macros/MacroPlayer.h"
 #include "gui/main/MainWindow.h"
 #include "gui/widgets/ModalHook.h"
 
@@ -33,6 +34,11 @@ bool TrellinApp::start()
 
     m_window = std::make_unique<MainWindow>(m_context, m_store, m_boxes, m_actions, m_clipboard, m_help);
     m_window->setMacros(&m_macros, &m_macroActions);
+    if (m_platform.keySender && m_platform.windowSwitcher) {
+        m_player = std::make_unique<MacroPlayer>(
+            m_context, *m_platform.keySender, *m_platform.windowSwitcher, m_window.get(), m_formats);
+        m_window->setMacroPlayer(m_player.get());
+    }
     m_prompter.setParentWindow(m_window.get());
     m_help.catchF1Everywhere();
 
@@ -57,6 +63,9 @@ bool TrellinApp::start()
 void TrellinApp::fail(const QString& message)
 {
     m_failure = message;
+    if (m_window)
+        m_window->setMacroPlayer(nullptr);
+    m_player.reset();
     m_window.reset();
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Moxeno Trellin"),
         QStringLiteral("Moxeno Trellin could not start.\n\n%1").arg(message), QMessageBox::Ok);

@@ -9,6 +9,7 @@
 #include "core/StatusLog.h"
 #include "gui/dialogs/GuiPrompter.h"
 #include "gui/main/HelpWindow.h"
+#include "macros/ClockFormats.h"
 #include "macros/MacroActions.h"
 #include "macros/MacroStore.h"
 
@@ -16,7 +17,10 @@
 #include <memory>
 
 class Clipboard;
+class KeySender;
+class MacroPlayer;
 class MainWindow;
+class WindowSwitcher;
 
 // Everything one run of the program holds, and its start procedure: the settings, the shared
 // context, the box store and its commands, the dialogs' prompter, the help and the main window.
@@ -28,6 +32,9 @@ public:
     {
         std::function<void(const QString& keys)> sendKeys;
         std::function<void()> setNumLockOn;
+        // Macros play only with both.
+        KeySender* keySender = nullptr;
+        WindowSwitcher* windowSwitcher = nullptr;
     };
 
     TrellinApp(Clipboard& clipboard, Platform platform);
@@ -61,6 +68,8 @@ private:
     BoxManager m_boxes;
     PositionActions m_actions;
     HelpWindow m_help;
+    ClockFormats m_formats;
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<MacroPlayer> m_player;
     QString m_failure;
 };

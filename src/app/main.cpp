@@ -16,6 +16,8 @@ int main(int argc, char** argv)
     services.sendKeys
         = [&platform](const QString& keys) { (void)platform.ownKeySender().sendKeys(keys, false); };
     services.setNumLockOn = [&platform] { platform.keyboardLocks().setNumLockOn(); };
+    services.keySender = &platform.keySender();
+    services.windowSwitcher = &platform.windowSwitcher();
     TrellinApp trellin(platform.clipboard(), services);
     if (!trellin.start())
         return 1;

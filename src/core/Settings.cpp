@@ -11,7 +11,7 @@ namespace {
 
 using Kind = Settings::Kind;
 
-constexpr std::array<Settings::Entry, 12> kEntries {{
+constexpr std::array<Settings::Entry, 15> kEntries {{
     {"MX", "MX1", "", Kind::Text},
     {"MX", "NumLock", "0", Kind::NumberOne},
     {"Defaults", "DataPath", "", Kind::Text},
@@ -24,6 +24,9 @@ constexpr std::array<Settings::Entry, 12> kEntries {{
     {"Settings", "FmOWTop", "", Kind::Edge},
     {"Settings", "FmEditMacrosLeft", "", Kind::Edge},
     {"Settings", "FmEditMacrosTop", "", Kind::Edge},
+    {"Settings", "MacroPromptBefore", "1", Kind::NumberOne},
+    {"Settings", "MacroDelay", "0.01", Kind::Number},
+    {"Settings", "MacroInformAfter", "1", Kind::NumberOne},
 }};
 
 bool hasDigit(const QString& text)
@@ -64,6 +67,11 @@ int Settings::boxNumber(Key key) const
     if (box != std::floor(box) || box < 1 || box > 99)
         return QString::fromLatin1(entry(key).defaultValue).toInt();
     return int(box);
+}
+
+double Settings::number(Key key) const
+{
+    return leadingNumber(text(key));
 }
 
 std::optional<unsigned> Settings::colour(Key key) const

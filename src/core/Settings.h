@@ -30,6 +30,9 @@ public:
         OverwriteTop,
         EditLeft, // edit dialog edges in twips
         EditTop,
+        MacroPromptBefore, // ask before a macro plays
+        MacroDelay, // seconds every pace step of a playback waits
+        MacroInformAfter, // tell in a message box that a macro finished
     };
     Q_ENUM(Key)
 
@@ -42,6 +45,7 @@ public:
         BoxNumber, // a whole number 1..99; anything else gives the default
         Colour, // 0xBBGGRR; 0 means none, a value out of range the default
         Edge, // twips; see edge()
+        Number, // the number the stored text starts with (0 without one)
     };
 
     struct Entry
@@ -61,6 +65,7 @@ public:
     QString text(Key key) const;
     bool flag(Key key) const;
     int boxNumber(Key key) const;
+    double number(Key key) const;
     // Nothing when the stored colour is 0 (keep the designed colour).
     std::optional<unsigned> colour(Key key) const;
     // A window edge in twips. A missing value, one that is no number, or one that would put the

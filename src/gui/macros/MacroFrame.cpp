@@ -100,6 +100,8 @@ MacroFrame::MacroFrame(QWidget* parent)
             QStringLiteral("'. Right-click to overwrite with the clipboard contents.")));
     hints->add(moveDown, macroHint(QStringLiteral("Move '"), QStringLiteral("' down in list.")));
     hints->add(moveUp, macroHint(QStringLiteral("Move '"), QStringLiteral("' up in list.")));
+    connect(play, &CommandLabel::released, this,
+        [this] { emit playRequested(selectedMacro(), m_list->currentText()); });
     hints->add(play, macroHint(QStringLiteral("Play '"), QStringLiteral("' in the last window you left.")));
     hints->add(this, [this] { hoverFrame(); });
 }

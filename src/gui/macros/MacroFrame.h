@@ -31,6 +31,8 @@ public:
 signals:
     void statusText(const QString& text);
     void viewerShows(const QString& title, const QString& text);
+    // Play was released with any mouse button: number 0 when nothing is selected.
+    void playRequested(int number, const QString& name);
 
 private:
     void fillList(int box, int index);

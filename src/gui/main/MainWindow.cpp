@@ -10,6 +10,7 @@
 #include "gui/boxes/ClipboardTextFrame.h"
 #include "gui/boxes/PositionButtonsFrame.h"
 #include "gui/macros/MacroFrame.h"
+#include "gui/macros/MacroPlayer.h"
 #include "gui/main/HelpWindow.h"
 #include "gui/main/StatusBar.h"
 #include "gui/main/ViewerFrame.h"
@@ -85,6 +86,11 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     connect(m_textFrame, &ClipboardTextFrame::viewerShows, this, &MainWindow::showInViewer);
     connect(m_textFrame, &ClipboardTextFrame::viewerTextShows, m_viewer, &ViewerFrame::setText);
     connect(m_macroFrame, &MacroFrame::viewerShows, this, &MainWindow::showInViewer);
+    connect(m_macroFrame, &MacroFrame::playRequested, this, [this](int number, const QString& name) {
+        const int box = selectedBox();
+        if (m_player && !m_player->play(box, number, name, boxCaption(box)))
+            setStatus(kReady);
+    });
     connect(m_viewer, &ViewerFrame::titleChanged, m_macroFrame, &MacroFrame::setViewerTitle);
     connect(m_boxTabs, &BoxTabsFrame::boxChosen, this, &MainWindow::selectBox);
     connect(m_viewer, &ViewerFrame::clearBoxRequested, this, &MainWindow::clearBox);

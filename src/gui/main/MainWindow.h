@@ -14,6 +14,7 @@ class DataContext;
 class HelpWindow;
 class MacroActions;
 class MacroFrame;
+class MacroPlayer;
 class MacroSource;
 class PositionActions;
 class PositionButtonsFrame;
@@ -38,6 +39,8 @@ public:
     // The macros of the boxes and the commands of the macro list; without a source every box
     // shows as one without macros, and without actions the macro commands do nothing.
     void setMacros(const MacroSource* macros, MacroActions* actions);
+    // Plays the macros Play asks for; without a player Play does nothing.
+    void setMacroPlayer(MacroPlayer* player) { m_player = player; }
 
     // Box selection as a click on tab "box" does it: the box is shown, its texts and macros
     // are loaded and the slider follows.
@@ -82,6 +85,7 @@ private:
     BoxStore& m_store;
     BoxManager& m_boxes;
     HelpWindow& m_help;
+    MacroPlayer* m_player = nullptr;
 
     BoxTabsFrame* m_boxTabs;
     ClipboardTextFrame* m_textFrame;

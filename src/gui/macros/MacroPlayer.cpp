@@ -1,0 +1,239 @@
+#include "gui/macros/MacroPlayer.h"
+
+#include "core/DataContext.h"
+#include "core/Prompter.h"
+#include "core/Settings.h"
+#include "core/StatusLog.h"
+#include "gui/macros/MacroProgressWindow.h"
+#include "gui/macros/MacroStepDialog.h"
+#include "macros/MacroInterpreter.h"
+#include "macros/MacroStore.h"
+#include "platform/KeySender.h"
+#include "platform/WindowSwitcher.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+namespace {
+
+// The pace step's delay in seconds, kept within what the options allow at most, so that a
+// hand-edited value cannot stall a playback for hours between two keys.
+constexpr double kMaxDelaySeconds = 10.0;
+
+void sleepMs(int milliseconds)
+{
+    if (milliseconds > 0)
+        QThread::msleep(milliseconds);
+}
+
+} // namespace
+
+MacroPlayer::MacroPlayer(DataContext& context, KeySender& keys, WindowSwitcher& windows, QWidget* mainWindow,
+    MacroFormats& formats)
+    : m_context(context)
+    , m_keys(keys)
+    , m_windows(windows)
+    , m_mainWindow(mainWindow)
+    , m_formats(formats)
+{ }
+
+MacroPlayer::~MacroPlayer() = default;
+
+bool MacroPlayer::play(int box, int number, const QString& name, const QString& boxCaption)
+{
+    // Events are processed while a macro plays; a second Play meanwhile is ignored.
+    if (m_playing)
+        return true;
+    QString text = MacroStore(m_context).readMacroBody(number, box);
+    text.remove(u'\n');
+    text.remove(u'\r');
+    if (text.isEmpty())
+        return true;
+    Settings& settings = m_context.settings();
+    if (settings.flag(Settings::Key::MacroPromptBefore)
+        && !m_context.prompter().askYesNo(QStringLiteral("Play macro %1?").arg(name), PromptIcon::None))
+        return false;
+
+    m_playing = true;
+    Status status = Status::Error;
+    try {
+        status = run(text, name);
+    } catch (const std::exception&) {
+        status = Status::Error;
+    }
+    finish();
+    if (m_progress && m_progress->abortRequested())
+        status = Status::Aborted;
+    report(status, name, boxCaption);
+    if (activate(m_mainWindow)) {
+        (void)m_windows.switchToLastWindow();
+        sleepMs(kSwitchPauseMs);
+    }
+    m_progress.reset();
+    m_playing = false;
+    return true;
+}
+
+MacroPlayer::Status MacroPlayer::run(const QString& text, const QString& name)
+{
+    m_failure.clear();
+    m_mainHidden = false;
+    m_progress = std::make_unique<MacroProgressWindow>(name);
+    m_progress->show();
+    // A switch asked for before the progress window is active would go one window too far back.
+    if (!activate(m_progress.get()) || !m_windows.switchPastProgressWindow())
+        return Status::Error;
+    if (m_mainWindow) {
+        m_savedGeometry = m_mainWindow->geometry();
+        m_mainWindow->hide();
+        m_mainHidden = true;
+    }
+    sleepMs(kSwitchPauseMs);
+    const double delay = m_context.settings().number(Settings::Key::MacroDelay);
+    m_delayMs = int(std::lround(std::clamp(delay, 0.0, kMaxDelaySeconds) * 1000));
+    m_dialogFirst = text.startsWith(QStringLiteral("{MSG")) || text.startsWith(QStringLiteral("{GET"));
+
+    const MacroOutcome outcome = MacroInterpreter::run(text, *this, m_formats);
+    if (!m_failure.isEmpty() || outcome.kind == MacroOutcome::Kind::Error)
+        return Status::Error;
+    return outcome.kind == MacroOutcome::Kind::Aborted ? Status::Aborted : Status::Finished;
+}
+
+void MacroPlayer::finish()
+{
+    if (m_progress)
+        m_progress->hide();
+    if (m_mainWindow && m_mainHidden) {
+        m_mainWindow->show();
+        if (m_mainWindow->geometry() != m_savedGeometry)
+            m_mainWindow->setGeometry(m_savedGeometry);
+    }
+    m_mainHidden = false;
+}
+
+void MacroPlayer::report(Status status, const QString& name, const QString& boxCaption)
+{
+    const QString which = QStringLiteral("Macro '%1' from box '%2'").arg(name, boxCaption);
+    QString text;
+    bool tell = true;
+    switch (status) {
+    case Status::Finished:
+        text = which + QStringLiteral(" finished playing correctly");
+        tell = m_context.settings().flag(Settings::Key::MacroInformAfter);
+        break;
+    case Status::Error:
+        text = QStringLiteral("An error was encountered playing macro '%1' from box '%2'")
+                   .arg(name, boxCaption);
+        break;
+    case Status::Aborted:
+        text = which + QStringLiteral(" aborted by user");
+        break;
+    }
+    m_context.log().logStatus(text);
+    if (tell)
+        m_context.prompter().tell(text + u'.', PromptIcon::Information);
+}
+
+bool MacroPlayer::activate(QWidget* window)
+{
+    if (!window || !window->isVisible())
+        return false;
+    window->raise();
+    window->activateWindow();
+    QElapsedTimer waited;
+    waited.start();
+    while (!window->isActiveWindow()) {
+        if (waited.elapsed() >= m_activationTimeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+QWidget* MacroPlayer::ownWindow() const
+{
+    // While the main window is hidden the progress window stands for the program.
+    if (m_mainHidden && m_progress)
+        return m_progress.get();
+    return m_mainWindow;
+}
+
+StepAnswer MacroPlayer::fail(const QString& reason)
+{
+    if (m_failure.isEmpty())
+        m_failure = reason;
+    return StepAnswer::Abort;
+}
+
+bool MacroPlayer::switchToLast()
+{
+    if (!m_windows.switchToLastWindow())
+        return false;
+    sleepMs(kSwitchPauseMs);
+    return true;
+}
+
+Result<> MacroPlayer::sendKeystrokes(const QString& piece)
+{
+    return m_keys.sendKeys(piece, true);
+}
+
+StepAnswer MacroPlayer::paceStep()
+{
+    sleepMs(m_delayMs);
+    QCoreApplication::processEvents();
+    if (m_progress && m_progress->abortRequested()) {
+        (void)m_windows.switchToLastWindow();
+        return StepAnswer::Abort;
+    }
+    return StepAnswer::Continue;
+}
+
+void MacroPlayer::waitMilliseconds(int milliseconds)
+{
+    sleepMs(milliseconds);
+}
+
+StepAnswer MacroPlayer::messageStep(const QString& text)
+{
+    MacroStepDialog dialog(m_mainWindow);
+    dialog.setMessage(text);
+    if (!switchToLast())
+        return fail(QStringLiteral("no last window"));
+    if (dialog.ask() == StepAnswer::Abort)
+        return StepAnswer::Abort;
+    if (!activate(ownWindow()) || !switchToLast())
+        return fail(QStringLiteral("no last window"));
+    return paceStep();
+}
+
+StepAnswer MacroPlayer::inputStep(const QString& prompt, const QString& defaultText)
+{
+    MacroStepDialog dialog(m_mainWindow);
+    dialog.setInput(prompt, defaultText);
+    if (!switchToLast())
+        return fail(QStringLiteral("no last window"));
+    const StepAnswer answer = dialog.ask();
+    if (answer == StepAnswer::Abort)
+        return StepAnswer::Abort;
+    if (answer == StepAnswer::Miss) {
+        if (!activate(ownWindow()) || !switchToLast())
+            return fail(QStringLiteral("no last window"));
+    } else {
+        if (m_dialogFirst && !switchToLast())
+            return fail(QStringLiteral("no last window"));
+        if (paceStep() == StepAnswer::Abort)
+            return StepAnswer::Abort;
+        if (const Result<> typed = m_keys.sendKeys(dialog.answerText(), true); !typed)
+            return fail(typed.error());
+    }
+    const StepAnswer paced = paceStep();
+    return paced == StepAnswer::Abort ? StepAnswer::Abort : answer;
+}

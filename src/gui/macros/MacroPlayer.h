@@ -1,0 +1,82 @@
+#pragma once
+
+#include "macros/PlaybackHost.h"
+
+#include <QPointer>
+#include <QRect>
+#include <QString>
+
+#include <memory>
+
+class DataContext;
+class KeySender;
+class MacroFormats;
+class MacroProgressWindow;
+class QWidget;
+class WindowSwitcher;
+
+// Plays a stored macro into the window the user left last: asks first (when the settings say
+// so), shows the progress window, gives the focus to the last window, hides the main window,
+// runs the interpreter with itself as the playback host, then always restores the main window
+// and removes the progress window before it reports how the playback ended and gives the focus
+// back to the last window. Everything runs on the user-interface thread.
+class MacroPlayer : public PlaybackHost
+{
+public:
+    MacroPlayer(DataContext& context, KeySender& keys, WindowSwitcher& windows, QWidget* mainWindow,
+        MacroFormats& formats);
+    ~MacroPlayer() override;
+
+    // Plays macro number of box; name and boxCaption are as the window shows them. False
+    // when the user declined the question (the window then shows "Ready"), true otherwise,
+    // including when the macro is empty and nothing happened.
+    bool play(int box, int number, const QString& name, const QString& boxCaption);
+
+    // How long a window of this program may take to become active before a switch away from
+    // it is given up, in milliseconds.
+    void setActivationTimeoutMs(int milliseconds) { m_activationTimeoutMs = milliseconds; }
+
+    Result<> sendKeystrokes(const QString& piece) override;
+    StepAnswer paceStep() override;
+    void waitMilliseconds(int milliseconds) override;
+    StepAnswer messageStep(const QString& text) override;
+    StepAnswer inputStep(const QString& prompt, const QString& defaultText) override;
+
+    static constexpr int kSwitchPauseMs = 90;
+
+private:
+    enum class Status
+    {
+        Finished,
+        Error,
+        Aborted
+    };
+
+    Status run(const QString& text, const QString& name);
+    void finish();
+    void report(Status status, const QString& name, const QString& boxCaption);
+    bool abortRequested() const;
+    // Notes the first failure and returns Abort, which ends the interpretation.
+    StepAnswer fail(const QString& reason);
+    // Makes a window of this program the active one and waits, boundedly, until it is.
+    bool activate(QWidget* window);
+    QWidget* ownWindow() const;
+    // Switches to the last window and gives it time to take the focus.
+    bool switchToLast();
+
+    DataContext& m_context;
+    KeySender& m_keys;
+    WindowSwitcher& m_windows;
+    QPointer<QWidget> m_mainWindow;
+    MacroFormats& m_formats;
+    int m_activationTimeoutMs = 3000;
+
+    // The state of the playback under way.
+    std::unique_ptr<MacroProgressWindow> m_progress;
+    bool m_playing = false;
+    bool m_mainHidden = false;
+    QRect m_savedGeometry;
+    int m_delayMs = 10;
+    bool m_dialogFirst = false;
+    QString m_failure;
+};

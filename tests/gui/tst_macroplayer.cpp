@@ -1,0 +1,202 @@
+#include "DialogScript.h"
+#include "GuiTestMain.h"
+#include "TestFiles.h"
+#include "core/DataContext.h"
+#include "core/Settings.h"
+#include "core/SettingsStore.h"
+#include "core/StatusLog.h"
+#include "gui/dialogs/GuiPrompter.h"
+#include "gui/macros/MacroPlayer.h"
+#include "macros/ClockFormats.h"
+#include "macros/MacroStore.h"
+#include "platform/RecordingPlatform.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+QWidget* visibleProgressWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QStringLiteral("Form2") && widget->isVisible())
+            return widget;
+    return nullptr;
+}
+
+// Records like RecordingPlatform; with cancel set it clicks the progress window's Cancel button
+// once the first keys are typed, as a user would while a macro plays.
+class CancellingPlatform : public RecordingPlatform
+{
+public:
+    Result sendActions(const QList<KeyAction>& typed, bool wait) override
+    {
+        const Result result = RecordingPlatform::sendActions(typed, wait);
+        if (std::exchange(cancel, false)) {
+            QWidget* progress = visibleProgressWindow();
+            if (!progress) {
+                QTest::qFail("no progress window while keys are typed", __FILE__, __LINE__);
+                return result;
+            }
+            QTest::mouseClick(
+                progress->findChild<QPushButton*>(QStringLiteral("CommandCancel")), Qt::LeftButton);
+        }
+        return result;
+    }
+    bool cancel = false;
+};
+
+} // namespace
+
+class TestMacroPlayer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void play_data();
+    void play();
+};
+
+void TestMacroPlayer::play_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("settings"); // MacroPromptBefore and MacroInformAfter
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QString>("logged");
+
+    const QString past = QStringLiteral("switch past progress");
+    const QString last = QStringLiteral("switch last");
+    const auto keys = [](const QString& text) {
+        QStringList lines;
+        for (QChar c : text)
+            lines << QStringLiteral("keys char '%1'").arg(c);
+        return lines;
+    };
+    const QString finished = QStringLiteral("Macro 'Greeting' from box 'Box 1' finished playing correctly");
+    const QString aborted = QStringLiteral("Macro 'Greeting' from box 'Box 1' aborted by user");
+    const QString error
+        = QStringLiteral("An error was encountered playing macro 'Greeting' from box 'Box 1'");
+
+    QTest::newRow("finished, asked and told")
+        << "a\r\nb{TAB}"
+        << "11" << false << QStringList {"Yes", "OK"}
+        << QStringList {past} + keys("ab") + QStringList {"keys key TAB", last} << finished;
+    QTest::newRow("not told") << "ab"
+                              << "10" << false << QStringList {"Yes"}
+                              << QStringList {past} + keys("ab") + QStringList {last} << finished;
+    QTest::newRow("not asked") << "ab"
+                               << "01" << false << QStringList {"OK"}
+                               << QStringList {past} + keys("ab") + QStringList {last} << finished;
+    QTest::newRow("declined") << "ab"
+                              << "11" << false << QStringList {"No"} << QStringList {} << QString();
+    QTest::newRow("empty") << ""
+                           << "11" << false << QStringList {} << QStringList {} << QString();
+    QTest::newRow("error midway") << "a{WAIT x}b"
+                                  << "01" << false << QStringList {"OK"}
+                                  << QStringList {past} + keys("a") + QStringList {last} << error;
+    QTest::newRow("cancelled") << "abcdefghijklmnop"
+                               << "00" << true << QStringList {"OK"}
+                               << QStringList {past} + keys("abcdefgh") + QStringList {last, last} << aborted;
+    QTest::newRow("input first, continue")
+        << "{GET Name~Smith}"
+        << "00" << false << QStringList {"Continue Jones"}
+        << QStringList {past, last, last} + keys("Jones") + QStringList {last} << finished;
+    QTest::newRow("input later, continue")
+        << "a{GET Name~Smith}"
+        << "00" << false << QStringList {"Continue"}
+        << QStringList {past} + keys("a") + QStringList {last} + keys("Smith") + QStringList {last}
+        << finished;
+    QTest::newRow("input, miss") << "{GET Name~Smith}b"
+                                 << "00" << false << QStringList {"Miss"}
+                                 << QStringList {past, last, last} + keys("b") + QStringList {last}
+                                 << finished;
+    QTest::newRow("input, abort") << "{GET Name~Smith}b"
+                                  << "00" << false << QStringList {"Abort", "OK"}
+                                  << QStringList {past, last, last} << aborted;
+    QTest::newRow("message, continue")
+        << "{MSG Hello}b"
+        << "00" << false << QStringList {"Continue"}
+        << QStringList {past, last, last} + keys("b") + QStringList {last} << finished;
+}
+
+void TestMacroPlayer::play()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, settings);
+    QFETCH(bool, cancel);
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, calls);
+    QFETCH(QString, logged);
+
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath(QStringLiteral("data")));
+    SettingsStore store {dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
+    Settings values {store};
+    StatusLog log;
+    CancellingPlatform platform;
+    GuiPrompter prompter {values, platform};
+    DataContext context {values, log, prompter};
+    context.setDataFolder(dir.filePath(QStringLiteral("data")));
+    QVERIFY(MacroStore(context).saveMacro(QStringLiteral("Greeting>") + body, 1, 1));
+    QVERIFY(values.setText(Settings::Key::MacroPromptBefore, settings.left(1)));
+    QVERIFY(values.setText(Settings::Key::MacroInformAfter, settings.mid(1)));
+    QVERIFY(values.setText(Settings::Key::MacroDelay, QStringLiteral("0")));
+    platform.cancel = cancel;
+
+    DialogScript dialogs;
+    QWidget mainWindow;
+    mainWindow.resize(300, 200);
+    mainWindow.show();
+    QVERIFY(QTest::qWaitForWindowActive(&mainWindow));
+    const QRect geometry = mainWindow.geometry();
+    prompter.setParentWindow(&mainWindow);
+    ClockFormats formats;
+    MacroPlayer player {context, platform, platform, &mainWindow, formats};
+
+    for (const QString& answer : answers) {
+        if (answer == u"Yes" || answer == u"No") {
+            dialogs.expect([answer, &dialogs](QDialog& dialog) {
+                QCOMPARE(dialogs.seen.last(), QStringLiteral("Moxeno Trellin|Play macro Greeting?"));
+                DialogScript::messageButton(answer == u"Yes" ? QMessageBox::Yes : QMessageBox::No)(dialog);
+            });
+        } else if (answer == u"OK") {
+            // The report comes after the main window is back and the progress window gone.
+            dialogs.expect([&mainWindow, &logged, geometry](QDialog& dialog) {
+                QVERIFY(mainWindow.isVisible());
+                QCOMPARE(mainWindow.geometry(), geometry);
+                QVERIFY(!visibleProgressWindow());
+                QCOMPARE(static_cast<QMessageBox&>(dialog).text(), logged + u'.');
+                DialogScript::messageButton(QMessageBox::Ok)(dialog);
+            });
+        } else {
+            dialogs.expect([answer](QDialog& dialog) {
+                QCOMPARE(dialog.objectName(), QStringLiteral("Form3"));
+                auto* text = dialog.findChild<QLineEdit*>(QStringLiteral("Text1"));
+                if (answer == u"Continue Jones") {
+                    QCOMPARE(text->cursorPosition(), int(text->text().size()));
+                    text->selectAll();
+                    QTest::keyClicks(text, QStringLiteral("Jones"));
+                    QTest::keyClick(text, Qt::Key_Enter);
+                    return;
+                }
+                DialogScript::clickLabel(QStringLiteral("Label") + answer)(dialog);
+            });
+        }
+    }
+    const qsizetype logBefore = log.entries().size();
+    QCOMPARE(
+        player.play(1, 1, QStringLiteral("Greeting"), QStringLiteral("Box 1")), answers.value(0) != u"No");
+
+    QVERIFY(dialogs.usedUp());
+    QCOMPARE(platform.calls, calls);
+    if (logged.isEmpty())
+        QCOMPARE(log.entries().size(), logBefore);
+    else
+        QCOMPARE(log.latest().mid(10), logged);
+    QVERIFY(mainWindow.isVisible());
+    QVERIFY(!visibleProgressWindow());
+}
+
+TRELLIN_GUI_TEST_MAIN(TestMacroPlayer)
+#include "tst_macroplayer.moc"
