@@ -1,10 +1,13 @@
 #include "GuiTestMain.h"
+#include "TargetProcess.h"
 #include "TestFiles.h"
 
+#include <QDate>
 #include <QProcess>
 
 // The real program in a real X session: a real mouse click copies a stored text to the
 // clipboard, where another program (xclip) reads it; a right click stores what xclip put there.
+// Play types a macro into the window the user left last, and Cancel stops it.
 class TestProgramE2E : public QObject
 {
     Q_OBJECT
@@ -29,6 +32,29 @@ class TestProgramE2E : public QObject
             {"mousemove", "--window", m_window, QString::number(xTwips / 15), QString::number(yTwips / 15),
                 "click", QString::number(button)});
     }
+    static bool mainWindowShown()
+    {
+        return !run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", "^Moxeno Trellin$"})
+                    .isEmpty();
+    }
+    void activate(const QString& window)
+    {
+        run(QStringLiteral("xdotool"), {"windowactivate", "--sync", window});
+        QTRY_COMPARE_WITH_TIMEOUT(
+            run(QStringLiteral("xdotool"), {"getactivewindow"}).trimmed(), window, kSlowMachineMs);
+    }
+    void selectMacro(int number)
+    {
+        // The macro list has the focus after a click on it; Home and Down choose the entry.
+        click(kMacroListX, kMacroListY, 1);
+        QStringList keys {"key", "--clearmodifiers", "Escape", "Home"};
+        for (int i = 1; i < number; ++i)
+            keys << "Down";
+        run(QStringLiteral("xdotool"), keys);
+    }
+    // Play and the macro list: the macro frame stands at 240/3120 twips.
+    static constexpr int kPlayX = 240 + 120 + 150, kPlayY = 3120 + 690 + 150;
+    static constexpr int kMacroListX = 240 + 120 + 1000, kMacroListY = 3120 + 240 + 165;
     // The centre of position button 1 or 2: the frames stand at 240/600 and 120/240 twips.
     static constexpr int kPosition1X = 240 + 120 + 126, kPosition2X = kPosition1X + 240,
                          kPositionY = 600 + 240 + 126;
@@ -41,6 +67,12 @@ private slots:
         m_data = QDir::homePath() + QStringLiteral("/.local/share/MoxenoTrellin/");
         QVERIFY(TestFiles::write(
             m_data + QStringLiteral("MoxenoTrellin1.txt"), "01!\xac:Hello from box one\r\n"));
+        QVERIFY(TestFiles::write(m_data + QStringLiteral("MoxenoTrellinMacros1.txt"),
+            "01!\xac:Greeting>ab{TAB}c~{CNT 1}{RPT 2}{CNT},{RPT}{DATE yyyy}\r\n02!\xac:Long>"
+                + QByteArray(4000, 'x') + "\r\n"));
+        QVERIFY(
+            TestFiles::write(QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini"),
+                "[Settings]\r\nMacroPromptBefore=0\r\nMacroInformAfter=0\r\nMacroDelay=0.001\r\n"));
 
         m_program.setProcessChannelMode(QProcess::ForwardedChannels);
         m_program.start(QStringLiteral(TRELLIN_PROGRAM), {});
@@ -71,8 +103,50 @@ private slots:
             kSlowMachineMs);
     }
 
+    // Three windows: another program's, then the one the user works in, then ours. The keys
+    // land in the one the user left last, and the main window comes back.
+    void playTypesIntoTheWindowLeftLast()
+    {
+        TargetProcess other;
+        TargetProcess target;
+        QVERIFY(other.start(QStringLiteral("Other")) && target.start(QStringLiteral("Target")));
+        activate(m_window);
+        selectMacro(1);
+        click(kPlayX, kPlayY, 1);
+        const QString expected = QStringLiteral("ab\tc\n1,2,%1").arg(QDate::currentDate().year());
+        QCOMPARE(target.waitForText(expected), expected);
+        QCOMPARE(other.text(), QString());
+        QVERIFY(QTest::qWaitFor([] { return mainWindowShown(); }, kSlowMachineMs));
+    }
+
+    // Cancel in the progress window stops a long macro at its next step: typing stops short of
+    // the end, and the main window comes back with the aborted report.
+    void cancelStopsTypingAndBringsTheWindowBack()
+    {
+        TargetProcess target;
+        QVERIFY(target.start(QStringLiteral("Target")));
+        activate(m_window);
+        selectMacro(2);
+        click(kPlayX, kPlayY, 1);
+        QVERIFY(QTest::qWaitFor([&] { return target.text().size() >= 16; }, kSlowMachineMs));
+        const QString progress
+            = run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", "^Moxeno Trellin Macros$"})
+                  .split(u'\n', Qt::SkipEmptyParts)
+                  .value(0);
+        QVERIFY2(!progress.isEmpty(), "the progress window is not shown");
+        run(QStringLiteral("xdotool"),
+            {"mousemove", "--window", progress, QString::number(2040 / 15), QString::number(727 / 15),
+                "click", "1"});
+        // The aborted report is a message box over our window; Enter closes it.
+        QVERIFY(QTest::qWaitFor([] { return mainWindowShown(); }, kSlowMachineMs));
+        const QString typed = target.waitForText(QString(4000, u'x'), kSlowMachineMs, 1000);
+        QVERIFY2(typed.size() < 4000, qPrintable(QString::number(typed.size())));
+        run(QStringLiteral("xdotool"), {"key", "--clearmodifiers", "Return"});
+    }
+
     void closeLabelEndsTheProgramAndStoresTheBox()
     {
+        activate(m_window);
         click(10320 + 200, 9570 + 120, 1);
         QVERIFY(m_program.waitForFinished(kSlowMachineMs));
         QCOMPARE(m_program.exitCode(), 0);
