@@ -5,6 +5,7 @@
 #include "boxes/NamesFile.h"
 #include "boxes/Startup.h"
 #include "cli/CliPrompter.h"
+#include "cli/FocusedWindowHost.h"
 #include "core/DataContext.h"
 #include "core/DataFiles.h"
 #include "core/RecordFile.h"
@@ -22,6 +23,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <cmath>
 
 namespace {
 
@@ -108,7 +110,9 @@ QString TrellinCtl::usage()
         "  macro set BOX N           store standard input (\"name>body\") as a macro (empty deletes it)\n"
         "  run-text --dry-run TEXT [--now \"YYYY-MM-DD hh:mm:ss\"] [--answer TEXT]\n"
         "                            the steps a macro text would play, one a line, then the outcome\n"
-        "  play --dry-run BOX N [--now ...] [--answer ...]   the same for a stored macro\n"
+        "  play [--dry-run] BOX N [--now ...] [--answer ...]\n"
+        "                            type a stored macro into the focused window (with --dry-run: its "
+        "steps)\n"
         "  keys NOTATION             the key actions a keystroke notation types\n"
         "  type NOTATION             type a keystroke notation into the focused window\n"
         "An argument that starts with '-' follows '--'.\n");
@@ -171,9 +175,12 @@ int TrellinCtl::run(const QStringList& arguments)
     const bool playing = command == QStringLiteral("run-text") || command == QStringLiteral("play");
     if ((parser.isSet(dryRunOption) || parser.isSet(nowOption) || parser.isSet(answerOption)) && !playing)
         return badArguments(QStringLiteral("--dry-run, --now and --answer belong to run-text and play"));
-    // Typing into a window comes with the macro player; until then a macro is only played dry.
-    if (playing && !parser.isSet(dryRunOption))
-        return badArguments(QStringLiteral("%1 plays only with --dry-run").arg(command));
+    m_dryRun = parser.isSet(dryRunOption);
+    // A macro text given on the command line is only played dry: it would type at once.
+    if (command == QStringLiteral("run-text") && !m_dryRun)
+        return badArguments(QStringLiteral("run-text plays only with --dry-run"));
+    if (command == QStringLiteral("play") && !m_dryRun && !m_keySender)
+        return badArguments(QStringLiteral("play types keys only where trellinctl can reach a display"));
     if (parser.isSet(nowOption)) {
         m_now = QDateTime::fromString(parser.value(nowOption), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         if (!m_now->isValid())
@@ -403,7 +410,7 @@ int TrellinCtl::play(DataContext& context, const QStringList& args)
     const QString body = MacroStore(context).readMacroBody(macro, box);
     if (QString(body).remove(u'\r').remove(u'\n').isEmpty())
         return fail(QStringLiteral("macro %1 of box %2 is empty").arg(macro).arg(box));
-    return runText(body);
+    return m_dryRun ? runText(body) : playInFocusedWindow(context, body);
 }
 
 int TrellinCtl::runText(const QString& macroText)
@@ -426,4 +433,18 @@ int TrellinCtl::runText(const QString& macroText)
     }
     print(QStringLiteral("error\t%1\n").arg(outcome.reason));
     return Failure;
+}
+
+int TrellinCtl::playInFocusedWindow(DataContext& context, const QString& macroText)
+{
+    KeySender* sender = m_keySender();
+    if (!sender)
+        return fail(QStringLiteral("keys cannot be typed here"));
+    const double delay = std::clamp(context.settings().number(Settings::Key::MacroDelay), 0.0, 10.0);
+    FocusedWindowHost host(*sender, int(std::lround(delay * 1000)), m_err);
+    ClockFormats formats(QLocale::system(), m_now);
+    const MacroOutcome outcome = MacroInterpreter::run(macroText, host, formats);
+    if (outcome.kind == MacroOutcome::Kind::Error)
+        return fail(outcome.reason);
+    return outcome.kind == MacroOutcome::Kind::Finished ? Success : Failure;
 }

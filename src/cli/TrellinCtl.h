@@ -10,6 +10,7 @@
 #include <optional>
 
 class DataContext;
+class KeySender;
 
 // trellinctl, the command-line companion: scripts read and change the boxes through the same
 // code as the window. Text goes in and out as UTF-8. Exit status 0 on success, 1 on a failure
@@ -35,6 +36,8 @@ public:
     // program's main(); each gets the arguments after its name.
     using Handler = std::function<int(const QStringList& args, QIODevice& out, QIODevice& err)>;
     void addCommand(const QString& name, int minArgs, int maxArgs, Handler handler);
+    // Where "play" types; asked only when a macro plays for real. Without one, play needs --dry-run.
+    void setKeySender(std::function<KeySender*()> sender) { m_keySender = std::move(sender); }
 
 private:
     int keys(const QString& notation);
@@ -48,6 +51,7 @@ private:
     int macro(DataContext& context, const QStringList& args);
     int play(DataContext& context, const QStringList& args);
     int runText(const QString& macroText);
+    int playInFocusedWindow(DataContext& context, const QString& macroText);
 
     // Standard input as UTF-8 text within the length limit of a stored text.
     Result<QString> readInput(const QString& what);
@@ -70,4 +74,6 @@ private:
     bool m_clearMacros = false;
     std::optional<QDateTime> m_now;
     std::optional<QString> m_answer;
+    bool m_dryRun = false;
+    std::function<KeySender*()> m_keySender;
 };

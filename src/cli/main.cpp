@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <memory>
+
 namespace {
 
 // Types a keystroke notation into whichever window has the keyboard focus.
@@ -33,5 +35,11 @@ int main(int argc, char** argv)
         return TrellinCtl::Failure;
     TrellinCtl ctl(in, out, err);
     ctl.addCommand(QStringLiteral("type"), 1, 1, typeKeys);
+    // The X connection is opened only when a macro plays for real.
+    std::unique_ptr<X11KeySender> sender;
+    ctl.setKeySender([&sender]() -> KeySender* {
+        sender = std::make_unique<X11KeySender>();
+        return sender->isAvailable() ? sender.get() : nullptr;
+    });
     return ctl.run(app.arguments());
 }

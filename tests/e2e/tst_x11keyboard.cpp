@@ -143,6 +143,17 @@ private slots:
         const QString expected = QStringLiteral("w\u00F6rld \u65E5\u672C\nABC");
         QCOMPARE(m_target.waitForText(expected), expected);
         QCOMPARE(keycodesFor(display(), kIdeograph), 0);
+
+        // trellinctl play types a stored macro the same way.
+        QVERIFY(m_target.clear());
+        QTemporaryDir data;
+        QProcess store;
+        store.start(QStringLiteral(TRELLINCTL), {"--data", data.path(), "macro", "set", "1", "1"});
+        store.write("Hi>h{TAB}{CNT 7}{CNT}~");
+        store.closeWriteChannel();
+        QVERIFY(store.waitForFinished(kSlowMachineMs) && store.exitCode() == 0);
+        QCOMPARE(QProcess::execute(QStringLiteral(TRELLINCTL), {"--data", data.path(), "play", "1", "1"}), 0);
+        QCOMPARE(m_target.waitForText(QStringLiteral("h\t7\n")), QStringLiteral("h\t7\n"));
     }
 
     // Without the ping only a pause protects a re-used keycode, and a loaded machine can keep the
