@@ -43,18 +43,17 @@ class TestProgramE2E : public QObject
         QTRY_COMPARE_WITH_TIMEOUT(
             run(QStringLiteral("xdotool"), {"getactivewindow"}).trimmed(), window, kSlowMachineMs);
     }
+    // Through the up-down control beside the macro list: a right click goes to the first macro,
+    // each click on its lower half one further (a click on the list would open its popup).
     void selectMacro(int number)
     {
-        // The macro list has the focus after a click on it; Home and Down choose the entry.
-        click(kMacroListX, kMacroListY, 1);
-        QStringList keys {"key", "--clearmodifiers", "Escape", "Home"};
+        click(kUpDownX, kUpDownY, 3);
         for (int i = 1; i < number; ++i)
-            keys << "Down";
-        run(QStringLiteral("xdotool"), keys);
+            click(kUpDownX, kUpDownY + 85, 1);
     }
-    // Play and the macro list: the macro frame stands at 240/3120 twips.
+    // Play and the up-down control: the macro frame stands at 240/3120 twips.
     static constexpr int kPlayX = 240 + 120 + 150, kPlayY = 3120 + 690 + 150;
-    static constexpr int kMacroListX = 240 + 120 + 1000, kMacroListY = 3120 + 240 + 165;
+    static constexpr int kUpDownX = 240 + 2910 + 127, kUpDownY = 3120 + 240 + 165;
     // The centre of position button 1 or 2: the frames stand at 240/600 and 120/240 twips.
     static constexpr int kPosition1X = 240 + 120 + 126, kPosition2X = kPosition1X + 240,
                          kPositionY = 600 + 240 + 126;
