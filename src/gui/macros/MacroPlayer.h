@@ -69,7 +69,8 @@ private:
     WindowSwitcher& m_windows;
     QPointer<QWidget> m_mainWindow;
     MacroFormats& m_formats;
-    int m_activationTimeoutMs = 3000;
+    // Generous for a loaded machine: the wait ends as soon as the window is active.
+    int m_activationTimeoutMs = 10000;
 
     // The state of the playback under way.
     std::unique_ptr<MacroProgressWindow> m_progress;

@@ -72,5 +72,6 @@ private:
     QList<Remembered> m_history; // other programs' windows, most recent first
     // The window that was active when the focus last moved to one of ours.
     std::optional<Remembered> m_leftForOwn;
-    int m_activationTimeoutMs = 1000;
+    // Generous for a loaded machine: a switch ends as soon as the window is active.
+    int m_activationTimeoutMs = 5000;
 };
