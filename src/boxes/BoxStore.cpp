@@ -98,10 +98,7 @@ bool BoxStore::confirm(const QString& old, const QString& text, int position)
         request.question = QStringLiteral("Overwrite position %1").arg(nn);
         request.newText = text;
     }
-    const OverwriteAnswer answer = m_context.prompter().confirmOverwrite(request);
-    // The dialog's "don't ask" box takes effect whatever the answer.
-    m_context.storeWarnOverwrite(!answer.dontAskAgain);
-    return answer.yes;
+    return m_context.confirmOverwrite(request);
 }
 
 Result<SaveOutcome> BoxStore::savePosition(const QString& text, int position, int box, bool force)

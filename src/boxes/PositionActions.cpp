@@ -34,14 +34,9 @@ PositionActions::Operation PositionActions::operationFor(
 Result<SaveOutcome> PositionActions::save(const QString& text, int position, int box, bool force)
 {
     Result<SaveOutcome> outcome = m_store.savePosition(text, position, box, force);
-    // The status log entry is easy to miss: a text that could not be stored is told at once.
     if (!outcome)
-        m_context.prompter().tell(QStringLiteral("Box %1, position %2 could not be saved:\n%3\n\n"
-                                                 "The stored texts are unchanged.")
-                                      .arg(box)
-                                      .arg(position)
-                                      .arg(outcome.error()),
-            PromptIcon::Critical);
+        m_context.tellNotSaved(QStringLiteral("Box %1, position %2").arg(box).arg(position), outcome.error(),
+            QStringLiteral("texts"));
     return outcome;
 }
 

@@ -1,6 +1,7 @@
 #include "core/DataContext.h"
 
 #include "core/Paths.h"
+#include "core/Prompter.h"
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
 
@@ -21,4 +22,18 @@ void DataContext::storeWarnOverwrite(bool on)
     m_warnOverwrite = on;
     // The flag holds for this run whether or not it could be stored.
     (void)m_settings.setFlag(Settings::Key::WarnOverwrite, on);
+}
+
+bool DataContext::confirmOverwrite(const OverwriteRequest& request)
+{
+    const OverwriteAnswer answer = m_prompter.confirmOverwrite(request);
+    storeWarnOverwrite(!answer.dontAskAgain);
+    return answer.yes;
+}
+
+void DataContext::tellNotSaved(const QString& what, const QString& reason, const QString& kept)
+{
+    m_prompter.tell(
+        QStringLiteral("%1 could not be saved:\n%2\n\nThe stored %3 are unchanged.").arg(what, reason, kept),
+        PromptIcon::Critical);
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 class Prompter;
+struct OverwriteRequest;
 class Settings;
 class StatusLog;
 
@@ -27,6 +28,13 @@ public:
     void setWarnOverwrite(bool on) { m_warnOverwrite = on; }
     // Changes the flag and stores it in the settings.
     void storeWarnOverwrite(bool on);
+
+    // Asks before a stored text or macro is replaced or deleted; the dialog's "don't ask" tick
+    // takes effect whatever the answer. True for Yes.
+    bool confirmOverwrite(const OverwriteRequest& request);
+    // Tells the user at once that something could not be saved: a status log entry is easy to
+    // miss. "what" names it ("Box 1, position 7"), "kept" says what stays ("texts").
+    void tellNotSaved(const QString& what, const QString& reason, const QString& kept);
 
     QString refillText() const { return m_refillText; }
     void setRefillText(const QString& text) { m_refillText = text; }

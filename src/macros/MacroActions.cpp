@@ -27,14 +27,9 @@ MacroActions::MacroActions(DataContext& context, MacroStore& store, Clipboard& c
 Result<MacroSaveOutcome> MacroActions::save(const QString& record, int number, int box)
 {
     Result<MacroSaveOutcome> outcome = m_store.saveMacro(record, number, box);
-    // The status log entry is easy to miss: a macro that could not be stored is told at once.
     if (!outcome)
-        m_context.prompter().tell(QStringLiteral("Macro %1 of box %2 could not be saved:\n%3\n\n"
-                                                 "The stored macros are unchanged.")
-                                      .arg(number)
-                                      .arg(box)
-                                      .arg(outcome.error()),
-            PromptIcon::Critical);
+        m_context.tellNotSaved(QStringLiteral("Macro %1 of box %2").arg(number).arg(box), outcome.error(),
+            QStringLiteral("macros"));
     return outcome;
 }
 

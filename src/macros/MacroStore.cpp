@@ -100,10 +100,7 @@ bool MacroStore::confirm(const QString& oldBody, const QString& record, int numb
         request.question = QStringLiteral("Overwrite position %1?").arg(nn);
         request.newText = record.mid(record.indexOf(kSeparator) + 1);
     }
-    const OverwriteAnswer answer = m_context.prompter().confirmOverwrite(request);
-    // The dialog's "don't ask" box takes effect whatever the answer.
-    m_context.storeWarnOverwrite(!answer.dontAskAgain);
-    return answer.yes;
+    return m_context.confirmOverwrite(request);
 }
 
 Result<MacroSaveOutcome> MacroStore::saveMacro(const QString& record, int number, int box)
