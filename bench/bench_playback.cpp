@@ -3,6 +3,7 @@
 // 0.001 (1 ms every pace step), as trellinctl play does. Run it inside a private X session:
 // scripts/x11-session.sh build-bench/bench/bench_playback
 #include "TargetProcess.h"
+#include "X11BenchSession.h"
 #include "cli/FocusedWindowHost.h"
 #include "macros/ClockFormats.h"
 #include "macros/MacroInterpreter.h"
@@ -40,15 +41,9 @@ std::pair<QString, QString> benchmarkMacro()
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::fprintf(stderr, "bench_playback needs an X display: run it through scripts/x11-session.sh\n");
+    const X11BenchSession session("bench_playback");
+    if (!session.ready())
         return 1;
-    }
-    QTemporaryDir runtime;
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid()) {
-        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    }
     X11KeySender sender;
     if (!sender.isAvailable()) {
         std::fprintf(stderr, "bench_playback: %s\n", qPrintable(sender.unavailableReason()));

@@ -2,6 +2,7 @@
 // beside `xdotool type --delay 0`, the same text into the same window in the same run.
 // Run it inside a private X session: scripts/x11-session.sh build-bench/bench/bench_typing
 #include "TargetProcess.h"
+#include "X11BenchSession.h"
 #include "macros/KeystrokeNotation.h"
 #include "platform/x11/X11KeySender.h"
 
@@ -95,16 +96,9 @@ double median(std::vector<double> values)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::fprintf(stderr, "bench_typing needs an X display: run it through scripts/x11-session.sh\n");
+    const X11BenchSession session("bench_typing");
+    if (!session.ready())
         return 1;
-    }
-    // Keeps the target window's Qt from warning about a missing runtime folder.
-    QTemporaryDir runtime;
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid()) {
-        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    }
     const QString text = benchmarkText();
     const QString notation = KeystrokeNotation::escape(text);
 
