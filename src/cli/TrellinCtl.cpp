@@ -408,7 +408,7 @@ int TrellinCtl::play(DataContext& context, const QStringList& args)
     const int box = *number(args[0]);
     const int macro = *number(args[1]);
     const QString body = MacroStore(context).readMacroBody(macro, box);
-    if (QString(body).remove(u'\r').remove(u'\n').isEmpty())
+    if (MacroInterpreter::playedText(body).isEmpty())
         return fail(QStringLiteral("macro %1 of box %2 is empty").arg(macro).arg(box));
     return m_dryRun ? runText(body) : playInFocusedWindow(context, body);
 }

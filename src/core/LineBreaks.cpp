@@ -8,11 +8,11 @@ QString LineBreaks::toLineFeeds(const QString& text)
     return result;
 }
 
-QString LineBreaks::fromEditor(const QString& edited, const QString& original)
+QString LineBreaks::fromEditor(const QString& edited, const QString& stored)
 {
-    if (edited == toLineFeeds(original))
-        return original;
-    const bool onlyLineFeeds = original.contains(u'\n') && !original.contains(u'\r');
+    if (edited == toLineFeeds(stored))
+        return stored;
+    const bool onlyLineFeeds = stored.contains(u'\n') && !stored.contains(u'\r');
     if (onlyLineFeeds)
         return edited;
     QString result = edited;

@@ -9,8 +9,8 @@ namespace LineBreaks {
 
 // Every CR LF, and every lone CR, as LF: for text widgets and the clipboard.
 QString toLineFeeds(const QString& text);
-// The edited text with the line breaks the original used: the original itself when
+// The edited text with the line breaks the stored text used: the stored text itself when
 // nothing was changed, LF when it held only lone LFs, else CR LF.
-QString fromEditor(const QString& edited, const QString& original);
+QString fromEditor(const QString& edited, const QString& stored);
 
 } // namespace LineBreaks

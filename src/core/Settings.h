@@ -23,7 +23,7 @@ public:
         DataPath, // the data folder; empty means the default one
         BoxNo, // the box shown at the last close
         WarnOverwrite, // ask before a stored text is replaced or deleted
-        ClipColour, // colour of the position buttons as 0xBBGGRR; 0 keeps the designed colour
+        ClipColour, // colour of the position buttons as 0xBBGGRR; 0 keeps the default colour
         WindowLeft, // main window edges in twips
         WindowTop,
         OverwriteLeft, // overwrite dialog edges in twips
@@ -66,7 +66,7 @@ public:
     bool flag(Key key) const;
     int boxNumber(Key key) const;
     double number(Key key) const;
-    // Nothing when the stored colour is 0 (keep the designed colour).
+    // Nothing when the stored colour is 0 (keep the default colour).
     std::optional<unsigned> colour(Key key) const;
     // A window edge in twips. A missing value, one that is no number, or one that would put the
     // window's title bar off the screen (before screenStart, or past screenEnd less 1500 twips)

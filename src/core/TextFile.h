@@ -17,7 +17,7 @@ Result<QString> read(const QString& path);
 Result<QString> readForRewrite(const QString& path);
 
 // Writes the bytes to path + "_", flushes them to disk and renames the result over path in
-// one step. The original stays intact until the new content is complete, so a crash or a
+// one step. The file on disk stays intact until the new content is complete, so a crash or a
 // full disk can never leave the file half written or missing.
 Result<> writeAtomically(const QString& path, const QByteArray& bytes);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// Window positions and the designed layout are in twips (1440 to the inch); the screen works
+// Window positions and the layout are in twips (1440 to the inch); the screen works
 // in pixels at its logical DPI.
 namespace Twips {
 

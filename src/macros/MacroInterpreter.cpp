@@ -83,7 +83,7 @@ class Playback
 {
 public:
     Playback(const QString& macroText, PlaybackHost& host, MacroFormats& formats)
-        : m_text(QString(macroText).remove(u'\r').remove(u'\n'))
+        : m_text(MacroInterpreter::playedText(macroText))
         , m_host(host)
         , m_formats(formats)
         , m_remaining {0, m_text.size()}
@@ -288,4 +288,9 @@ Playback::Step Playback::typeInPieces(QStringView text)
 MacroOutcome MacroInterpreter::run(const QString& macroText, PlaybackHost& host, MacroFormats& formats)
 {
     return Playback(macroText, host, formats).play();
+}
+
+QString MacroInterpreter::playedText(const QString& body)
+{
+    return QString(body).remove(u'\r').remove(u'\n');
 }

@@ -42,6 +42,9 @@ namespace MacroInterpreter {
 
 constexpr int kPieceLength = 8;
 
+// The text a stored macro body plays: its line breaks are never typed.
+QString playedText(const QString& body);
+
 MacroOutcome run(const QString& macroText, PlaybackHost& host, MacroFormats& formats);
 
 } // namespace MacroInterpreter

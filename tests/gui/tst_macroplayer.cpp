@@ -138,7 +138,8 @@ void TestMacroPlayer::play()
     GuiPrompter prompter {values, platform};
     DataContext context {values, log, prompter};
     context.setDataFolder(dir.filePath(QStringLiteral("data")));
-    QVERIFY(MacroStore(context).saveMacro(QStringLiteral("Greeting>") + body, 1, 1));
+    MacroStore macros(context);
+    QVERIFY(macros.saveMacro(QStringLiteral("Greeting>") + body, 1, 1));
     QVERIFY(values.setText(Settings::Key::MacroPromptBefore, settings.left(1)));
     QVERIFY(values.setText(Settings::Key::MacroInformAfter, settings.mid(1)));
     QVERIFY(values.setText(Settings::Key::MacroDelay, QStringLiteral("0")));
@@ -152,7 +153,7 @@ void TestMacroPlayer::play()
     const QRect geometry = mainWindow.geometry();
     prompter.setParentWindow(&mainWindow);
     ClockFormats formats;
-    MacroPlayer player {context, platform, platform, &mainWindow, formats};
+    MacroPlayer player {context, macros, platform, platform, &mainWindow, formats};
 
     for (const QString& answer : answers) {
         if (answer == u"Yes" || answer == u"No") {

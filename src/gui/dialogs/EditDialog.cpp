@@ -128,7 +128,7 @@ EditDialog::EditDialog(Settings& settings, Clipboard& clipboard, SendKeys sendKe
 void EditDialog::prepare(const EditRequest& request)
 {
     setWindowTitle(request.caption);
-    m_original = request.text;
+    m_initialText = request.text;
     m_macroNumber = request.macroNumber;
     m_macroName->setText(request.macroName);
     m_macroFields->setVisible(request.macro);
@@ -141,7 +141,7 @@ void EditDialog::prepare(const EditRequest& request)
 EditResult EditDialog::result() const
 {
     return EditResult {
-        m_saved, LineBreaks::fromEditor(m_text->toPlainText(), m_original), m_macroName->text()};
+        m_saved, LineBreaks::fromEditor(m_text->toPlainText(), m_initialText), m_macroName->text()};
 }
 
 EditResult EditDialog::edit(const EditRequest& request)

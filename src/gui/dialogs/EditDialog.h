@@ -52,7 +52,7 @@ private:
     Clipboard& m_clipboard;
     SendKeys m_sendKeys;
     bool m_saved = false;
-    QString m_original;
+    QString m_initialText;
     int m_macroNumber = 0;
 
     QPlainTextEdit* m_text;

@@ -30,8 +30,8 @@ public:
     static constexpr int kClientHeight = 6930;
     static constexpr int kFrameTop = 6480;
     static constexpr int kShortFrameTop = 3210;
-    // The original shortens the window to an outer height of 4215 twips, title bar included;
-    // that leaves the frame's own height below it.
+    // The deletion question is 4215 twips high, title bar included; that leaves the frame's
+    // own height below the shortened frame top.
     static constexpr int kShortClientHeight = kShortFrameTop + (kClientHeight - kFrameTop);
 
 protected:

@@ -7,7 +7,7 @@
 #include "gui/macros/MacroProgressWindow.h"
 #include "gui/macros/MacroStepDialog.h"
 #include "macros/MacroInterpreter.h"
-#include "macros/MacroStore.h"
+#include "macros/MacroSource.h"
 #include "platform/KeySender.h"
 #include "platform/WindowSwitcher.h"
 
@@ -34,9 +34,10 @@ void sleepMs(int milliseconds)
 
 } // namespace
 
-MacroPlayer::MacroPlayer(DataContext& context, KeySender& keys, WindowSwitcher& windows, QWidget* mainWindow,
-    MacroFormats& formats)
+MacroPlayer::MacroPlayer(DataContext& context, const MacroSource& macros, KeySender& keys,
+    WindowSwitcher& windows, QWidget* mainWindow, MacroFormats& formats)
     : m_context(context)
+    , m_macros(macros)
     , m_keys(keys)
     , m_windows(windows)
     , m_mainWindow(mainWindow)
@@ -50,9 +51,7 @@ bool MacroPlayer::play(int box, int number, const QString& name, const QString& 
     // Events are processed while a macro plays; a second Play meanwhile is ignored.
     if (m_playing)
         return true;
-    QString text = MacroStore(m_context).readMacroBody(number, box);
-    text.remove(u'\n');
-    text.remove(u'\r');
+    const QString text = MacroInterpreter::playedText(m_macros.macroBody(number, box));
     if (text.isEmpty())
         return true;
     Settings& settings = m_context.settings();

@@ -12,6 +12,7 @@ class DataContext;
 class KeySender;
 class MacroFormats;
 class MacroProgressWindow;
+class MacroSource;
 class QWidget;
 class WindowSwitcher;
 
@@ -23,8 +24,8 @@ class WindowSwitcher;
 class MacroPlayer : public PlaybackHost
 {
 public:
-    MacroPlayer(DataContext& context, KeySender& keys, WindowSwitcher& windows, QWidget* mainWindow,
-        MacroFormats& formats);
+    MacroPlayer(DataContext& context, const MacroSource& macros, KeySender& keys, WindowSwitcher& windows,
+        QWidget* mainWindow, MacroFormats& formats);
     ~MacroPlayer() override;
 
     // Plays macro number of box; name and boxCaption are as the window shows them. False
@@ -55,7 +56,6 @@ private:
     Status run(const QString& text, const QString& name);
     void finish();
     void report(Status status, const QString& name, const QString& boxCaption);
-    bool abortRequested() const;
     // Notes the first failure and returns Abort, which ends the interpretation.
     StepAnswer fail(const QString& reason);
     // Makes a window of this program the active one and waits, boundedly, until it is.
@@ -65,6 +65,7 @@ private:
     bool switchToLast();
 
     DataContext& m_context;
+    const MacroSource& m_macros;
     KeySender& m_keys;
     WindowSwitcher& m_windows;
     QPointer<QWidget> m_mainWindow;

@@ -33,7 +33,7 @@ DialogPlacement placement(Settings& settings)
     return DialogPlacement(settings, Settings::Key::WindowLeft, Settings::Key::WindowTop);
 }
 
-// Places a frame at its designed twips in the window, whatever widget holds it.
+// Places a frame at its layout position (twips) in the window, whatever widget holds it.
 void place(QWidget* frame, const QWidget* window, int left, int top, int width, int height)
 {
     const ScreenTwips tw(window);

@@ -22,7 +22,7 @@ class QGroupBox;
 class StatusBar;
 class ViewerFrame;
 
-// The main window "Moxeno Trellin": a composition of frames placed at their designed twips —
+// The main window "Moxeno Trellin": a composition of frames placed at their layout positions in twips —
 // box tabs and slider, the text frame with the position buttons, the macro frame, the viewer,
 // the calculator and notepads frames, and the status bar. The frames own their controls and
 // talk through signals; the window routes what they show and runs the box commands on the
@@ -49,7 +49,7 @@ public:
     void setCaptions(const QStringList& captions);
     QString boxCaption(int box) const;
 
-    // The button colour as 0xBBGGRR; nothing keeps the designed colour.
+    // The button colour as 0xBBGGRR; nothing keeps the default colour.
     void applyClipColour(std::optional<unsigned> colour);
     static QColor colourFromBgr(unsigned bgr);
 
@@ -63,7 +63,7 @@ public:
 
     PositionButtonsFrame* positionButtons() const;
 
-    // The designed size of the window's client area, in twips.
+    // The fixed size of the window's client area, in twips.
     static constexpr int kClientWidth = 11295;
     static constexpr int kClientHeight = 9975;
 

@@ -6,7 +6,7 @@
 
 class QWidget;
 
-// Converts the designed twips layout to pixels of the screen a window is on, at its logical DPI.
+// Converts the twips layout to pixels of the screen a window is on, at its logical DPI.
 class ScreenTwips
 {
 public:
