@@ -25,17 +25,6 @@ DialogPlacement position(Settings& settings)
         settings, Settings::Key::EditLeft, Settings::Key::EditTop, DialogPlacement::kDialogTooFar);
 }
 
-CommandLabel* command(const QString& name, const QString& caption, QWidget* parent, const QRect& geometry)
-{
-    auto* label = new CommandLabel(caption, parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    label->setAlignment(Qt::AlignCenter);
-    label->setFrameShape(QFrame::Panel);
-    label->setFrameShadow(QFrame::Raised);
-    return label;
-}
-
 QLabel* label(const QString& name, const QString& caption, QWidget* parent, const QRect& geometry)
 {
     auto* result = new QLabel(caption, parent);
@@ -89,25 +78,24 @@ EditDialog::EditDialog(Settings& settings, Clipboard& clipboard, SendKeys sendKe
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setGeometry(tw.rect(120, 540, 9420, 5100));
 
-    m_tips = command(QStringLiteral("Label1"), tipsText(), this, tw.rect(120, 5700, 9420, 480));
-    m_tips->setFrameShape(QFrame::NoFrame);
+    m_tips = new CommandLabel(QStringLiteral("Label1"), tipsText(), this, tw.rect(120, 5700, 9420, 480));
     m_tips->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_tips->setTextFormat(Qt::PlainText);
     m_tips->setWordWrap(true);
 
     const int row = 6300;
-    m_paste
-        = command(QStringLiteral("LabelPaste"), QStringLiteral("Paste"), this, tw.rect(120, row, 1080, 330));
-    m_copySelection = command(QStringLiteral("LabelCopySelection"), QStringLiteral("Copy selection"), this,
-        tw.rect(1320, row, 1560, 330));
-    m_clearAll = command(
+    m_paste = CommandLabel::button(
+        QStringLiteral("LabelPaste"), QStringLiteral("Paste"), this, tw.rect(120, row, 1080, 330));
+    m_copySelection = CommandLabel::button(QStringLiteral("LabelCopySelection"),
+        QStringLiteral("Copy selection"), this, tw.rect(1320, row, 1560, 330));
+    m_clearAll = CommandLabel::button(
         QStringLiteral("LabelClearAll"), QStringLiteral("Clear all"), this, tw.rect(3000, row, 1080, 330));
-    m_selectAll = command(
+    m_selectAll = CommandLabel::button(
         QStringLiteral("LabelSelectAll"), QStringLiteral("Select all"), this, tw.rect(4200, row, 1080, 330));
-    m_cancel = command(
+    m_cancel = CommandLabel::button(
         QStringLiteral("LabelCancel"), QStringLiteral("Cancel"), this, tw.rect(7260, row, 1080, 330));
-    m_save
-        = command(QStringLiteral("LabelSave"), QStringLiteral("Save"), this, tw.rect(8460, row, 1080, 330));
+    m_save = CommandLabel::button(
+        QStringLiteral("LabelSave"), QStringLiteral("Save"), this, tw.rect(8460, row, 1080, 330));
     QFont bold = m_save->font();
     bold.setBold(true);
     m_save->setFont(bold);

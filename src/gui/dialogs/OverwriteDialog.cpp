@@ -61,20 +61,14 @@ OverwriteDialog::OverwriteDialog(Settings& settings, QWidget* parent)
         = new QCheckBox(QStringLiteral("Don't ask me about overwriting / deleting in future"), m_answerFrame);
     m_dontAsk->setObjectName(QStringLiteral("CheckDontAsk"));
     m_dontAsk->setGeometry(tw.rect(120, 60, 6600, 300));
-    m_yes = new CommandLabel(QStringLiteral("Yes"), m_answerFrame);
-    m_yes->setObjectName(QStringLiteral("LabelYes"));
-    m_yes->setAlignment(Qt::AlignCenter);
-    m_yes->setGeometry(tw.rect(7560, 60, 855, 300));
-    m_no = new CommandLabel(QStringLiteral("No"), m_answerFrame);
-    m_no->setObjectName(QStringLiteral("LabelNo"));
-    m_no->setAlignment(Qt::AlignCenter);
-    m_no->setGeometry(tw.rect(8580, 60, 855, 300));
+    m_yes = CommandLabel::button(
+        QStringLiteral("LabelYes"), QStringLiteral("Yes"), m_answerFrame, tw.rect(7560, 60, 855, 300));
+    m_no = CommandLabel::button(
+        QStringLiteral("LabelNo"), QStringLiteral("No"), m_answerFrame, tw.rect(8580, 60, 855, 300));
     for (CommandLabel* label : {m_yes, m_no}) {
         QFont bold = label->font();
         bold.setBold(true);
         label->setFont(bold);
-        label->setFrameShape(QFrame::Panel);
-        label->setFrameShadow(QFrame::Raised);
     }
     // Yes and No act on the release of any mouse button.
     connect(m_yes, &CommandLabel::released, this, [this] { answer(true); });

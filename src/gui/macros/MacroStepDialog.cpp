@@ -46,18 +46,14 @@ MacroStepDialog::MacroStepDialog(QWidget* parent)
     m_answerBox->setGeometry(tw.rect(120, 1320, 5760, 315));
     m_answerBox->installEventFilter(this);
 
-    m_abort = new CommandLabel(
+    m_abort = CommandLabel::button(
         QStringLiteral("LabelAbort"), QStringLiteral("Abort"), this, tw.rect(120, 1800, 1200, 300));
-    m_miss = new CommandLabel(
+    m_miss = CommandLabel::button(
         QStringLiteral("LabelMiss"), QStringLiteral("Miss"), this, tw.rect(2400, 1800, 1200, 300));
-    m_continue = new CommandLabel(
+    m_continue = CommandLabel::button(
         QStringLiteral("LabelContinue"), QStringLiteral("Continue"), this, tw.rect(4680, 1800, 1200, 300));
-    for (CommandLabel* label : {m_abort, m_miss, m_continue}) {
+    for (CommandLabel* label : {m_abort, m_miss, m_continue})
         label->setFont(bold);
-        label->setAlignment(Qt::AlignCenter);
-        label->setFrameShape(QFrame::Panel);
-        label->setFrameShadow(QFrame::Raised);
-    }
     connect(m_abort, &CommandLabel::clicked, this, [this] { leave(StepAnswer::Abort); });
     connect(m_miss, &CommandLabel::clicked, this, [this] { leave(StepAnswer::Miss); });
     connect(m_continue, &CommandLabel::clicked, this, [this] { leave(StepAnswer::Continue); });

@@ -16,6 +16,16 @@ CommandLabel::CommandLabel(const QString& name, const QString& text, QWidget* pa
     setGeometry(geometry);
 }
 
+CommandLabel* CommandLabel::button(
+    const QString& name, const QString& text, QWidget* parent, const QRect& geometry)
+{
+    auto* label = new CommandLabel(name, text, parent, geometry);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFrameShape(QFrame::Panel);
+    label->setFrameShadow(QFrame::Raised);
+    return label;
+}
+
 void CommandLabel::mousePressEvent(QMouseEvent* event)
 {
     m_pressed = event->button();

@@ -13,6 +13,10 @@ public:
     // A label with its control name and place, as the forms lay them out.
     CommandLabel(const QString& name, const QString& text, QWidget* parent, const QRect& geometry);
 
+    // The dialogs' labels that look like buttons: a raised panel with the caption centred.
+    static CommandLabel* button(
+        const QString& name, const QString& text, QWidget* parent, const QRect& geometry);
+
 signals:
     void clicked();
     void released(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
