@@ -69,6 +69,9 @@ bool MacroPlayer::play(int box, int number, const QString& name, const QString& 
     finish();
     if (m_progress && m_progress->abortRequested())
         status = Status::Aborted;
+    // The report says that it failed; the status log keeps why, just before it.
+    if (status == Status::Error && !m_failure.isEmpty())
+        m_context.log().logStatus(QStringLiteral("Macro '%1' stopped: %2").arg(name, m_failure));
     report(status, name, boxCaption);
     if (activate(m_mainWindow)) {
         (void)m_windows.switchToLastWindow();
@@ -86,8 +89,14 @@ MacroPlayer::Status MacroPlayer::run(const QString& text, const QString& name)
     m_progress = std::make_unique<MacroProgressWindow>(name);
     m_progress->show();
     // A switch asked for before the progress window is active would go one window too far back.
-    if (!activate(m_progress.get()) || !m_windows.switchPastProgressWindow())
+    if (!activate(m_progress.get())) {
+        m_failure = QStringLiteral("the progress window did not become active");
         return Status::Error;
+    }
+    if (!m_windows.switchPastProgressWindow()) {
+        m_failure = QStringLiteral("the window left last could not be activated");
+        return Status::Error;
+    }
     if (m_mainWindow) {
         m_savedGeometry = m_mainWindow->geometry();
         m_mainWindow->hide();
@@ -99,7 +108,9 @@ MacroPlayer::Status MacroPlayer::run(const QString& text, const QString& name)
     m_dialogFirst = text.startsWith(QStringLiteral("{MSG")) || text.startsWith(QStringLiteral("{GET"));
 
     const MacroOutcome outcome = MacroInterpreter::run(text, *this, m_formats);
-    if (!m_failure.isEmpty() || outcome.kind == MacroOutcome::Kind::Error)
+    if (m_failure.isEmpty() && outcome.kind == MacroOutcome::Kind::Error)
+        m_failure = outcome.reason;
+    if (!m_failure.isEmpty())
         return Status::Error;
     return outcome.kind == MacroOutcome::Kind::Aborted ? Status::Aborted : Status::Finished;
 }
