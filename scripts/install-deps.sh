@@ -8,6 +8,7 @@ packages=(
     xvfb xauth openbox xdotool xclip x11-utils
     fonts-dejavu-core
     libxkbcommon-dev
+    poppler-utils
 )
 
 missing=()

@@ -14,6 +14,7 @@
 #include "gui/main/HelpWindow.h"
 #include "gui/main/StatusBar.h"
 #include "gui/main/ViewerFrame.h"
+#include "gui/notepads/NotepadsFrame.h"
 #include "gui/widgets/AppIcon.h"
 #include "gui/widgets/DialogPlacement.h"
 #include "gui/widgets/HintFilter.h"
@@ -70,12 +71,11 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     place(m_macroFrame, this, 240, 3120, 4575, 1092);
     m_viewer = new ViewerFrame(boxes, clipboard, page);
     place(m_viewer, this, 5040, 480, 6015, 3735);
-    // Filled by the calculator and notepads when they come.
+    // Filled by the calculator when it comes.
     m_calculatorFrame = new QGroupBox(QStringLiteral("Calculator"), this);
     m_calculatorFrame->setObjectName(QStringLiteral("FrameCalculator"));
     place(m_calculatorFrame, this, 120, 4560, 4692, 4455);
-    m_notepadsFrame = new QGroupBox(QStringLiteral("Notepads"), this);
-    m_notepadsFrame->setObjectName(QStringLiteral("FrameNotepads"));
+    m_notepadsFrame = new NotepadsFrame(clipboard, this);
     place(m_notepadsFrame, this, 5040, 4560, 6132, 4452);
     m_statusBar = new StatusBar(context.log(), this);
 
@@ -83,6 +83,7 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     connect(m_textFrame, &ClipboardTextFrame::statusText, this, &MainWindow::setStatus);
     connect(m_macroFrame, &MacroFrame::statusText, this, &MainWindow::setStatus);
     connect(m_viewer, &ViewerFrame::statusText, this, &MainWindow::setStatus);
+    connect(m_notepadsFrame, &NotepadsFrame::statusText, this, &MainWindow::setStatus);
     connect(m_textFrame, &ClipboardTextFrame::viewerShows, this, &MainWindow::showInViewer);
     connect(m_textFrame, &ClipboardTextFrame::viewerTextShows, m_viewer, &ViewerFrame::setText);
     connect(m_macroFrame, &MacroFrame::viewerShows, this, &MainWindow::showInViewer);
@@ -106,7 +107,6 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     const auto ready = [this] { setStatus(kReady); };
     hints->add(this, ready, true);
     hints->add(m_calculatorFrame, ready);
-    hints->add(m_notepadsFrame, ready);
 
     // The load step: placement, status line, button colour.
     placement(m_context.settings()).restore(*this);

@@ -16,6 +16,7 @@ class MacroActions;
 class MacroFrame;
 class MacroPlayer;
 class MacroSource;
+class NotepadsFrame;
 class PositionActions;
 class PositionButtonsFrame;
 class QGroupBox;
@@ -62,6 +63,7 @@ public:
     QString statusText() const;
 
     PositionButtonsFrame* positionButtons() const;
+    NotepadsFrame* notepads() const { return m_notepadsFrame; }
 
     // The fixed size of the window's client area, in twips.
     static constexpr int kClientWidth = 11295;
@@ -92,6 +94,6 @@ private:
     MacroFrame* m_macroFrame;
     ViewerFrame* m_viewer;
     QGroupBox* m_calculatorFrame;
-    QGroupBox* m_notepadsFrame;
+    NotepadsFrame* m_notepadsFrame;
     StatusBar* m_statusBar;
 };

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "gui/notepads/NotepadDialogs.h"
+
+#include <QPrinter>
+
+// The notepads' dialogs as Qt's file and print dialogs, modal over the main window.
+class SystemNotepadDialogs : public NotepadDialogs
+{
+public:
+    QString openFileName(QWidget* parent) override;
+    QString saveFileName(QWidget* parent) override;
+    int printCopies(QWidget* parent) override;
+    bool printJob(const QString& text) override;
+
+private:
+    QPrinter m_printer;
+};
