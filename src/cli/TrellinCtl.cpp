@@ -17,6 +17,7 @@
 #include "macros/MacroInterpreter.h"
 #include "macros/MacroStore.h"
 #include "macros/RecordingHost.h"
+#include "notepads/FindReplace.h"
 #include "platform/Clipboard.h"
 
 #include <QCommandLineParser>
@@ -115,6 +116,9 @@ QString TrellinCtl::usage()
         "steps)\n"
         "  keys NOTATION             the key actions a keystroke notation types\n"
         "  type NOTATION             type a keystroke notation into the focused window\n"
+        "  replace FIND REPLACE      standard input with every FIND replaced (case-sensitive, no\n"
+        "                            re-scan of inserted text) on standard output; the number of\n"
+        "                            replacements on standard error\n"
         "An argument that starts with '-' follows '--'.\n");
 }
 
@@ -200,6 +204,11 @@ int TrellinCtl::run(const QStringList& arguments)
         return extra.handler(args, m_out, m_err);
     }
 
+    if (command == QStringLiteral("replace")) {
+        if (args.size() != 2)
+            return badArguments(QStringLiteral("replace takes FIND and REPLACE"));
+        return replace(args[0], args[1]);
+    }
     if (command == QStringLiteral("keys") || command == QStringLiteral("run-text")) {
         if (args.size() != 1)
             return badArguments(QStringLiteral("wrong number of arguments for %1").arg(command));
@@ -283,6 +292,18 @@ int TrellinCtl::keys(const QString& notation)
         return fail(parsed.error->message());
     for (const KeyAction& action : parsed.actions)
         print(action.toString() + u'\n');
+    return Success;
+}
+
+int TrellinCtl::replace(const QString& find, const QString& replacement)
+{
+    const QByteArray input = m_in.readAll();
+    const QString text = QString::fromUtf8(input);
+    if (text.toUtf8() != input)
+        return fail(QStringLiteral("standard input is not valid UTF-8; nothing was replaced"));
+    const FindReplace::Replaced replaced = FindReplace::replaceAll(text, find, replacement);
+    print(replaced.text);
+    m_err.write(QByteArray::number(replaced.count) + '\n');
     return Success;
 }
 

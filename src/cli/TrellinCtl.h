@@ -51,6 +51,7 @@ private:
     int macro(DataContext& context, const QStringList& args);
     int play(DataContext& context, const QStringList& args);
     int runText(const QString& macroText);
+    int replace(const QString& find, const QString& replacement);
     int playInFocusedWindow(DataContext& context, const QString& macroText);
 
     // Standard input as UTF-8 text within the length limit of a stored text.

@@ -94,6 +94,31 @@ private slots:
         QCOMPARE(bad.out + bad.err, QByteArray("trellinctl: character 1: '{' is never closed by '}'\n"));
     }
 
+    // Replace all on standard input: line ends and non-ASCII pass through untouched, inserted
+    // text is not scanned again, case counts, an empty FIND changes nothing; no data folder is
+    // needed. Input that is not UTF-8 is refused rather than mangled.
+    void replace()
+    {
+        struct Row
+        {
+            QStringList args;
+            QByteArray in, out, err;
+        };
+        for (const Row& row : {Row {{"replace", "ab", "abab"}, "abab", "abababab", "2\n"},
+                 Row {{"replace", "cat", "dog"}, "Cat cat\r\ncat\n", "Cat dog\r\ndog\n", "2\n"},
+                 Row {{"replace", "\xC3\xA9", "e"}, "caf\xC3\xA9\r\n", "cafe\r\n", "1\n"},
+                 Row {{"replace", "", "x"}, "abc", "abc", "0\n"}, Row {{"replace", "a", "b"}, "", "", "0\n"},
+                 Row {{"replace", "--", "-x", ""}, "-x-y", "-y", "1\n"}}) {
+            const Result r = ctl(row.args, row.in, false);
+            QCOMPARE(r.code, 0);
+            QCOMPARE(r.out, row.out);
+            QCOMPARE(r.err, row.err);
+        }
+        const Result bad = ctl({"replace", "a", "b"}, "\xFF a", false);
+        QVERIFY(bad.code == 1 && bad.out.isEmpty() && bad.err.contains("not valid UTF-8"));
+        QCOMPARE(ctl({"replace", "a"}, "a", false).code, 2);
+    }
+
     // A failure is told once, on standard error, with its reason; standard output stays empty.
     // Macros are stored as "name>body", listed by name and played dry: every host step a line,
     // the outcome last, with the clock fixed by --now. Only a finished playback exits with 0.
