@@ -4,12 +4,15 @@
 #include "gui/notepads/NotepadDialogs.h"
 #include "gui/notepads/NotepadPrinter.h"
 #include "gui/notepads/NotepadsFrame.h"
+#include "gui/notepads/SystemNotepadDialogs.h"
 #include "platform/RecordingPlatform.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -100,6 +103,17 @@ private:
         cursor.setPosition(start);
         cursor.setPosition(start + length, QTextCursor::KeepAnchor);
         editor(index)->setTextCursor(cursor);
+    }
+    // The text of a PDF file, by pdftotext (poppler-utils).
+    static QString pdfText(const QString& pdf)
+    {
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty())
+            return QStringLiteral("(pdftotext is missing: scripts/install-deps.sh installs poppler-utils)");
+        QProcess process;
+        process.start(pdftotext, {pdf, QStringLiteral("-")});
+        process.waitForFinished(30000);
+        return QString::fromUtf8(process.readAllStandardOutput());
     }
     QStringList items(const QString& combo) const
     {
@@ -260,18 +274,12 @@ private slots:
     // The printed page holds the notepad's lines.
     void printsToPdf()
     {
-        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-        if (pdftotext.isEmpty())
-            QSKIP("pdftotext (poppler-utils) is not installed");
         editor(0)->setPlainText(QStringLiteral("First line\nSecond line \u00E9"));
         f->dialogs.pdfFolder = f->dir.path();
         f->dialogs.copies = 2;
         click("LabelNotepadPrint");
         for (int job = 1; job <= 2; ++job) {
-            QProcess process;
-            process.start(pdftotext, {path(QStringLiteral("job%1.pdf").arg(job)), QStringLiteral("-")});
-            QVERIFY(process.waitForFinished(30000));
-            const QString printed = QString::fromUtf8(process.readAllStandardOutput());
+            const QString printed = pdfText(path(QStringLiteral("job%1.pdf").arg(job)));
             QVERIFY2(printed.contains(QStringLiteral("First line\nSecond line \u00E9")), qPrintable(printed));
         }
     }
@@ -398,6 +406,48 @@ private slots:
         find->setFocus();
         replace->setFocus();
         QCOMPARE(replace->currentText(), "kept");
+    }
+
+    // The file dialogs offer text files, give the chosen path, "" when cancelled; a name saved
+    // without an extension gets ".txt". The print dialog gives the copies asked for and leaves
+    // the printer printing one copy per job.
+    void systemDialogs()
+    {
+        DialogScript script;
+        SystemNotepadDialogs dialogs;
+        QVERIFY(TestFiles::write(path("in.txt"), "x"));
+        const auto choose = [](const QString& file) {
+            return [file](QDialog& dialog) {
+                auto* files = qobject_cast<QFileDialog*>(&dialog);
+                QVERIFY(files);
+                QCOMPARE(files->nameFilters(), QStringList {"Text files(*.txt)"});
+                files->selectFile(file);
+                dialog.accept(); // QFileDialog::accept, which takes the typed name
+            };
+        };
+        script.expect(choose(path("in.txt")));
+        QCOMPARE(dialogs.openFileName(&f->frame), path("in.txt"));
+        script.expect(choose(path("new")));
+        QCOMPARE(dialogs.saveFileName(&f->frame), path("new.txt"));
+        script.expect([](QDialog& dialog) { dialog.reject(); });
+        QCOMPARE(dialogs.saveFileName(&f->frame), QString());
+
+        script.expect([](QDialog& dialog) { dialog.reject(); });
+        QCOMPARE(dialogs.printCopies(&f->frame), 0);
+        const QString pdf = path("job.pdf");
+        script.expect([pdf](QDialog& dialog) {
+            auto* print = qobject_cast<QPrintDialog*>(&dialog);
+            QVERIFY(print);
+            print->printer()->setOutputFileName(pdf);
+            print->printer()->setCopyCount(3);
+            print->done(QDialog::Accepted);
+        });
+        QCOMPARE(dialogs.printCopies(&f->frame), 3);
+        QCOMPARE(dialogs.printer().copyCount(), 1);
+        QVERIFY(script.usedUp());
+        QVERIFY(dialogs.printJob(QStringLiteral("Printed once")));
+        const QString printed = pdfText(pdf);
+        QCOMPARE(printed.count(QStringLiteral("Printed once")), 1);
     }
 
     void hints()

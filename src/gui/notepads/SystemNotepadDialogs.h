@@ -13,6 +13,9 @@ public:
     int printCopies(QWidget* parent) override;
     bool printJob(const QString& text) override;
 
+    // The printer the print dialog set up.
+    const QPrinter& printer() const { return m_printer; }
+
 private:
     QPrinter m_printer;
 };
