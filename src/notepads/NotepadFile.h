@@ -14,6 +14,7 @@ namespace NotepadFile {
 Result<QString> open(const QString& path);
 
 // The text followed by one CR LF, written atomically: a failed save leaves the file as it was.
+// An existing file keeps its permissions; a symbolic link keeps pointing at the saved file.
 Result<> save(const QString& path, const QString& text);
 
 // The bytes save writes for a text.

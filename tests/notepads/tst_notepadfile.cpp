@@ -1,6 +1,5 @@
 #include "TestEnvironment.h"
 #include "TestFiles.h"
-#include "core/TextFile.h"
 #include "notepads/NotepadFile.h"
 
 class TestNotepadFile : public QObject
@@ -58,8 +57,7 @@ private slots:
         QCOMPARE(*opened, text);
     }
 
-    // A file that cannot be read, or cannot be written, is a failure with a reason naming it;
-    // a failed save leaves an existing file whole.
+    // A file that cannot be read, or cannot be written, is a failure with a reason naming it.
     void failuresNameTheFile()
     {
         const Result<QString> missing = NotepadFile::open(path("missing.txt"));
@@ -67,16 +65,28 @@ private slots:
         QDir().mkpath(path("folder.txt"));
         const Result<QString> folder = NotepadFile::open(path("folder.txt"));
         QVERIFY(!folder.ok() && folder.error().contains(path("folder.txt")));
+        for (const QString& target : {path("folder.txt"), path("no/such/folder/x.txt")}) {
+            const Result<> saved = NotepadFile::save(target, QStringLiteral("new"));
+            QVERIFY(!saved.ok() && saved.error().contains(target));
+        }
+        QVERIFY(QFileInfo(path("folder.txt")).isDir());
+    }
 
-        QVERIFY(TestFiles::write(path("kept.txt"), "old\r\n"));
-        // The temporary the save writes first cannot be made: a folder is in its place.
-        QDir().mkpath(TextFile::temporaryPath(path("kept.txt")) + "/x");
-        const Result<> saved = NotepadFile::save(path("kept.txt"), QStringLiteral("new"));
-        QVERIFY(!saved.ok());
-        QVERIFY(saved.error().contains(path("kept.txt")));
-        QCOMPARE(TestFiles::read(path("kept.txt")), QByteArray("old\r\n"));
-        QVERIFY(!NotepadFile::save(path("folder.txt"), QStringLiteral("new")).ok());
-        QVERIFY(!NotepadFile::save(path("no/such/folder/x.txt"), QStringLiteral("new")).ok());
+    // Saving over a file in the user's folder touches nothing else there: a file named like a
+    // temporary stays, the permissions stay, and a symbolic link keeps pointing at the file.
+    void saveOverwritesOnlyTheFile()
+    {
+        QVERIFY(TestFiles::write(path("own/notes.txt"), "old\r\n"));
+        QVERIFY(TestFiles::write(path("own/notes.txt_"), "mine"));
+        QVERIFY(QFile::setPermissions(path("own/notes.txt"), QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(QFile::link(path("own/notes.txt"), path("own/link.txt")));
+        QVERIFY(NotepadFile::save(path("own/link.txt"), QStringLiteral("new")).ok());
+        QCOMPARE(TestFiles::read(path("own/notes.txt")), QByteArray("new\r\n"));
+        QVERIFY(QFileInfo(path("own/link.txt")).isSymLink());
+        QCOMPARE(TestFiles::read(path("own/notes.txt_")), QByteArray("mine"));
+        // Owner, group and others; the "user" bits repeat one of them for whoever runs the test.
+        QCOMPARE(QFile::permissions(path("own/notes.txt")) & 0xF0FF, QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(QDir(path("own")).entryList(QDir::Files | QDir::Hidden).size(), 3);
     }
 };
 
