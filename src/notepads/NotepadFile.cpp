@@ -3,10 +3,17 @@
 #include "core/TextCodec.h"
 #include "core/TextFile.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 Result<QString> NotepadFile::open(const QString& path)
 {
+    // Checked before reading: a huge file would take the memory and freeze the editor.
+    const QFileInfo info(path);
+    if (info.isFile() && info.size() > kMaxFileBytes)
+        return Result<QString>::failure(QStringLiteral("%1 is larger than the %2 MiB a notepad holds")
+                                            .arg(path)
+                                            .arg(kMaxFileBytes / (1024 * 1024)));
     const Result<QString> text = TextFile::read(path);
     if (!text)
         return text;

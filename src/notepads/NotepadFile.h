@@ -9,6 +9,9 @@
 // TextCodec); they are written in UTF-8 with CR LF line ends.
 namespace NotepadFile {
 
+// The largest file Open reads.
+constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+
 // The file's lines joined with CR LF: CR, CR LF and a lone LF all end a line, and the break
 // after the last line does not add an empty one, so an empty file gives an empty text.
 Result<QString> open(const QString& path);

@@ -70,6 +70,14 @@ private slots:
             QVERIFY(!saved.ok() && saved.error().contains(target));
         }
         QVERIFY(QFileInfo(path("folder.txt")).isDir());
+
+        QFile huge(path("huge.txt"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(NotepadFile::kMaxFileBytes + 1));
+        huge.close();
+        const Result<QString> tooLarge = NotepadFile::open(path("huge.txt"));
+        QVERIFY(!tooLarge.ok() && tooLarge.error().contains("larger than the 16 MiB"));
+        QVERIFY(huge.resize(NotepadFile::kMaxFileBytes));
+        QVERIFY(NotepadFile::open(path("huge.txt")).ok());
     }
 
     // Saving over a file in the user's folder touches nothing else there: a file named like a
