@@ -112,6 +112,8 @@ private slots:
         QCOMPARE(saved("a\r\nb", "a\nb\nc"), QStringLiteral("a\r\nb\r\nc"));
         QCOMPARE(saved("a\nb", "a\nb\nc"), QStringLiteral("a\nb\nc"));
         QCOMPARE(saved("", "x\ny"), QStringLiteral("x\r\ny")); // a new text gets CR LF
+        // A no-break space is a character of the text, not a blank.
+        QCOMPARE(saved("a\u00a0b", "a\u00a0b"), QString::fromUtf8("a\u00a0b"));
     }
 
     // Only a place with both edges positive is stored. A stored edge that would put the title

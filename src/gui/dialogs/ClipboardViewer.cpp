@@ -2,6 +2,7 @@
 
 #include "core/LineBreaks.h"
 #include "gui/widgets/AppIcon.h"
+#include "gui/widgets/EditorText.h"
 #include "platform/Clipboard.h"
 
 #include <QHBoxLayout>
@@ -60,5 +61,5 @@ void ClipboardViewer::reload()
 
 void ClipboardViewer::putBack()
 {
-    m_clipboard.replaceText(m_text->toPlainText());
+    m_clipboard.replaceText(EditorText::text(m_text));
 }

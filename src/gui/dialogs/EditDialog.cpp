@@ -4,6 +4,7 @@
 #include "gui/widgets/AppIcon.h"
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/DialogPlacement.h"
+#include "gui/widgets/EditorText.h"
 #include "gui/widgets/ModalHook.h"
 #include "gui/widgets/ScreenTwips.h"
 #include "platform/Clipboard.h"
@@ -129,7 +130,7 @@ void EditDialog::prepare(const EditRequest& request)
 EditResult EditDialog::result() const
 {
     return EditResult {
-        m_saved, LineBreaks::fromEditor(m_text->toPlainText(), m_initialText), m_macroName->text()};
+        m_saved, LineBreaks::fromEditor(EditorText::text(m_text), m_initialText), m_macroName->text()};
 }
 
 EditResult EditDialog::edit(const EditRequest& request)
@@ -192,7 +193,7 @@ void EditDialog::toggleSelectAll()
 {
     m_text->setFocus();
     QTextCursor cursor = m_text->textCursor();
-    const qsizetype length = m_text->toPlainText().size();
+    const qsizetype length = EditorText::text(m_text).size();
     if (cursor.hasSelection() && cursor.selectionEnd() - cursor.selectionStart() == length) {
         cursor.clearSelection();
     } else {
@@ -208,7 +209,7 @@ void EditDialog::tipsReleased(Qt::MouseButton button)
         if (m_sendKeys)
             m_sendKeys(QStringLiteral("{F1}"));
     } else if (button == Qt::RightButton) {
-        QString text = m_text->toPlainText();
+        QString text = EditorText::text(m_text);
         text.replace(QStringLiteral("{t}"), QStringLiteral("{TAB}"));
         text.replace(QStringLiteral("{T}"), QStringLiteral("{TAB}"));
         m_text->setPlainText(text);

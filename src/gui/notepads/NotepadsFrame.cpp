@@ -3,6 +3,7 @@
 #include "core/LineBreaks.h"
 #include "gui/notepads/SystemNotepadDialogs.h"
 #include "gui/widgets/CommandLabel.h"
+#include "gui/widgets/EditorText.h"
 #include "gui/widgets/HintFilter.h"
 #include "gui/widgets/LabelRow.h"
 #include "gui/widgets/ModalHook.h"
@@ -25,22 +26,6 @@
 namespace {
 
 const QString kReady = QStringLiteral("Ready");
-
-// The editor's text with LF line breaks. toPlainText() would also turn no-break spaces into
-// blanks, which a notepad must keep like any other character.
-QString editorText(const QPlainTextEdit* editor)
-{
-    QString text = editor->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    return text;
-}
-
-QString selectedText(const QPlainTextEdit* editor)
-{
-    QString text = editor->textCursor().selectedText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    return text;
-}
 
 void select(QPlainTextEdit* editor, qsizetype start, qsizetype length)
 {
@@ -202,7 +187,7 @@ QPlainTextEdit* NotepadsFrame::notepad(int index) const
 
 QString NotepadsFrame::notepadText(int index) const
 {
-    QString text = editorText(m_notepads.at(index));
+    QString text = EditorText::text(m_notepads.at(index));
     return text.replace(u'\n', QStringLiteral("\r\n"));
 }
 
@@ -222,7 +207,7 @@ void NotepadsFrame::open()
 {
     const int index = selectedNotepad();
     QPlainTextEdit* editor = current();
-    if (!editorText(editor).isEmpty()
+    if (!EditorText::text(editor).isEmpty()
         && ask(this, QStringLiteral("Overwrite"), QStringLiteral("Overwrite existing text?"),
                QMessageBox::Yes | QMessageBox::No)
             != QMessageBox::Yes)
@@ -287,14 +272,14 @@ void NotepadsFrame::print()
 void NotepadsFrame::copyAll()
 {
     QPlainTextEdit* editor = current();
-    m_clipboard.replaceText(editorText(editor));
+    m_clipboard.replaceText(EditorText::text(editor));
     editor->setFocus();
 }
 
 void NotepadsFrame::copySelection()
 {
     QPlainTextEdit* editor = current();
-    m_clipboard.replaceText(selectedText(editor));
+    m_clipboard.replaceText(EditorText::selected(editor));
     editor->setFocus();
 }
 
@@ -314,7 +299,7 @@ void NotepadsFrame::toggleSelectAll()
     QPlainTextEdit* editor = current();
     editor->setFocus();
     QTextCursor cursor = editor->textCursor();
-    const qsizetype length = editorText(editor).size();
+    const qsizetype length = EditorText::text(editor).size();
     if (cursor.selectionEnd() - cursor.selectionStart() == length) {
         const int start = cursor.selectionStart();
         cursor.clearSelection();
@@ -359,7 +344,7 @@ void NotepadsFrame::rememberFindReplace()
 void NotepadsFrame::findNext()
 {
     QPlainTextEdit* editor = current();
-    const QString text = editorText(editor);
+    const QString text = EditorText::text(editor);
     if (text.isEmpty())
         return;
     rememberFindReplace();
@@ -392,7 +377,7 @@ void NotepadsFrame::replaceAll()
     QPlainTextEdit* editor = current();
     rememberFindReplace();
     editor->setFocus();
-    const FindReplace::Replaced replaced = FindReplace::replaceAll(editorText(editor),
+    const FindReplace::Replaced replaced = FindReplace::replaceAll(EditorText::text(editor),
         LineBreaks::toLineFeeds(m_find->currentText()), LineBreaks::toLineFeeds(m_replace->currentText()));
     if (replaced.count == 0)
         return;
