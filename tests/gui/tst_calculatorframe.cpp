@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalSpy>
 
 // The calculator panel in a window of its own, with recorded clipboard, keys and window switches
 // and real settings in a temporary folder.
@@ -255,6 +256,34 @@ private slots:
         script.expect(DialogScript::messageButton(QMessageBox::Yes));
         QTest::mouseClick(viewport, Qt::RightButton, Qt::ControlModifier, second);
         QCOMPARE(p.entries(), QStringList {QStringLiteral("2+2 = 4. (4 dp)")});
+    }
+
+    // Hints reach the status line through statusText; the history and memories show their text
+    // as a tooltip.
+    void hints()
+    {
+        Panel p({{Settings::Key::Mem1, QStringLiteral("42")}});
+        QVERIFY(QTest::qWaitForWindowActive(p.frame.get()));
+        p.calc(QStringLiteral("6*7"));
+        QSignalSpy status(p.frame.get(), &CalculatorFrame::statusText);
+        const auto hover = [&](const QString& name, QPoint at = QPoint()) {
+            QTest::mouseMove(p.frame.get(), QPoint(1, 1));
+            status.clear();
+            QTest::mouseMove(p.frame->findChild<QWidget*>(name), at);
+            return status.isEmpty() ? QString() : status.last().first().toString();
+        };
+        QCOMPARE(hover(QStringLiteral("LabelMemIn2")), QStringLiteral("Put display into memory."));
+        QCOMPARE(hover(QStringLiteral("FrameMem3"), QPoint(3, 3)),
+            QStringLiteral("The 3 memories are retained for next time Trellin is used."));
+        QCOMPARE(hover(QStringLiteral("LabelClearCalcLB")), QStringLiteral("Clear the calculator history."));
+        QCOMPARE(hover(QStringLiteral("ListCalc")),
+            QStringLiteral("Calculator history. To delete selected item use Ctrl and Right-click."));
+        QCOMPARE(p.history->toolTip(), QStringLiteral("6*7 = 42. (4 dp)"));
+        QCOMPARE(
+            hover(QStringLiteral("TextMem1")), QStringLiteral("Double-click to insert memory into display."));
+        QCOMPARE(p.frame->findChild<QWidget*>(QStringLiteral("TextMem1"))->toolTip(), QStringLiteral("42"));
+        QCOMPARE(hover(QStringLiteral("TextCalc")), QString());
+        QCOMPARE(p.display->toolTip(), QStringLiteral("42."));
     }
 
     void clipboardAndSend()

@@ -75,8 +75,8 @@ CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidg
     auto* clearAll = command("LabelClearWholeCalc", "Clear all");
     for (CommandLabel* label : {sendLabel, paste, copy, clear, clearAll})
         label->setGeometry(tw.rect(0, 630, 600, 252));
-    LabelRow::fit({sendLabel, paste, copy, clear, clearAll}, tw.px(420), tw.px(4575));
     sendLabel->setFont(bold);
+    LabelRow::fit({sendLabel, paste, copy, clear, clearAll}, tw.px(420), tw.px(4575));
     connect(sendLabel, &CommandLabel::released, this, [this] { send(); });
     connect(paste, &CommandLabel::clicked, this, [this] {
         pull();
@@ -107,7 +107,7 @@ CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidg
         if (!m_showing)
             m_calculator.selectEntry(row);
     });
-    hints->add(m_history, [this] {
+    hints->add(m_history->viewport(), [this] {
         emit statusText(
             QStringLiteral("Calculator history. To delete selected item use Ctrl and Right-click."));
         m_history->setToolTip(m_history->currentItem() ? m_history->currentItem()->text() : QString());
@@ -118,7 +118,7 @@ CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidg
     auto* clearHistory = command("LabelClearCalcLB", "Clear");
     for (CommandLabel* label : {insertCalc, insertResult, clearHistory})
         label->setGeometry(tw.rect(0, 2700, 600, 252));
-    LabelRow::fit({insertCalc, insertResult, clearHistory}, tw.px(120), tw.px(3000));
+    LabelRow::fit({insertCalc, insertResult, clearHistory}, tw.px(120), tw.px(2760));
     connect(insertCalc, &CommandLabel::clicked, this, [this] {
         pull();
         m_calculator.insertCalculation();
@@ -141,7 +141,7 @@ CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidg
 
     auto* placesCaption = new QLabel(QStringLiteral("dec places"), this);
     placesCaption->setObjectName(QStringLiteral("Label2"));
-    placesCaption->setGeometry(tw.rect(3060, 2700, 840, 252));
+    placesCaption->setGeometry(tw.rect(2820, 2700, 1080, 252));
     placesCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_places = new QComboBox(this);
     m_places->setObjectName(QStringLiteral("ComboDecPlaces"));
@@ -185,7 +185,7 @@ CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidg
         auto* add = memoryLabel("LabelMemAdd", "M+");
         auto* deduct = memoryLabel("LabelMemDeduct", "M-");
         auto* clearMemory = memoryLabel("LabelMemClear", "MC");
-        LabelRow::fit({in, add, deduct, clearMemory}, tw.px(90), tw.px(memoryWidth - 90));
+        LabelRow::fit({in, add, deduct, clearMemory}, tw.px(45), tw.px(memoryWidth - 45));
         connect(in, &CommandLabel::released, this,
             [this, index] { memoryCommand(index, &Calculator::memoryIn); });
         connect(add, &CommandLabel::released, this,
