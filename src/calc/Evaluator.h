@@ -37,12 +37,16 @@ public:
     // The value of a number text, trailing sign and exponent markers included.
     static double numberTextValue(const QString& text);
 
+private:
+    // One reduction step: the leftmost "*" or "/" operation (else "+" or "-") replaced by the
+    // text of its value. A step that cannot change the text gives it back unchanged.
+    static QString reduceStep(const QString& text);
     static QString reduceMulDiv(const QString& text);
     static QString reduceAddSub(const QString& text);
-    static QString reduceStep(const QString& text);
+    // The value text of the one operation in the text; "" without an operator, "0" when the
+    // operation fails (division by zero, overflow).
     static QString applyOperation(const QString& text);
 
-private:
     // Both set m_failed instead of returning a value when the evaluation cannot go on.
     double evaluateText(QString text);
     QString reduceBracket(const QString& text);
