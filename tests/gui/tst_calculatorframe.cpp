@@ -297,6 +297,15 @@ private slots:
         p.display->setCursorPosition(0);
         p.release(QStringLiteral("LabelCalcPaste"));
         QCOMPARE(p.display->text(), QStringLiteral("2*-1,234.5"));
+        // A long calculation arrives whole.
+        QString sum = QStringLiteral("1");
+        while (sum.size() < 34000)
+            sum += QStringLiteral("+000000001");
+        p.platform.content = sum;
+        p.release(QStringLiteral("LabelClearCalc"));
+        p.release(QStringLiteral("LabelCalcPaste"));
+        QTest::keyClick(p.display, Qt::Key_Return);
+        QCOMPARE(p.display->text(), QStringLiteral("3,401."));
 
         p.platform.calls.clear();
         p.release(QStringLiteral("LabelCalcSend"));

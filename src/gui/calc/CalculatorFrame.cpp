@@ -18,6 +18,8 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include <limits>
+
 namespace {
 
 Settings::Key memoryKey(int index)
@@ -53,6 +55,8 @@ CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidg
     m_display = new QLineEdit(QStringLiteral("0"), this);
     m_display->setObjectName(QStringLiteral("TextCalc"));
     m_display->setGeometry(tw.rect(120, 240, 4455, 330));
+    // A pasted calculation is never cut short (a line edit keeps 32,767 characters by default).
+    m_display->setMaxLength(std::numeric_limits<int>::max());
     m_display->installEventFilter(this);
     connect(m_display, &QLineEdit::textEdited, this, [this](const QString& text) {
         m_calculator.displayEdited(text, m_display->cursorPosition());
