@@ -135,6 +135,8 @@ private slots:
         row("-", "(100+100)*(10+5)%", "30.", "(100+100)*(10+5)% = 30.", "30.");
         row("-", "(1+1)*50%", "1.", "(1+1)*50% = 1.", "1.");
         row("2", "10*(1+2)%-", "9.7", "10*(1+2)%- = 9.7 (2 dp)", "9.7");
+        // A "%" left of the operator does not shift where the right operand is read.
+        row("-", "10%+5*20%", "3.", "10%+5*20% = 3.", "3.");
         // A percentage without a usable operator has no result.
         row("-", "15%", "", "15% = ", "");
         row("-", "15%2", "", "15%2 = ", "");
