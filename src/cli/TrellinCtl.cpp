@@ -4,6 +4,9 @@
 #include "boxes/BoxStore.h"
 #include "boxes/NamesFile.h"
 #include "boxes/Startup.h"
+#include "calc/Calculator.h"
+#include "calc/CalculatorMessages.h"
+#include "calc/ResultFormat.h"
 #include "cli/CliPrompter.h"
 #include "cli/FocusedWindowHost.h"
 #include "core/DataContext.h"
@@ -119,6 +122,8 @@ QString TrellinCtl::usage()
         "  replace FIND REPLACE      standard input with every FIND replaced (case-sensitive, no\n"
         "                            re-scan of inserted text) on standard output; the number of\n"
         "                            replacements on standard error\n"
+        "  calc [--dp N|-] EXPRESSION  calculate as the calculator's display would: the display,\n"
+        "                            then the history line (decimal places 0-9 or '-', default 4)\n"
         "An argument that starts with '-' follows '--'.\n");
 }
 
@@ -160,8 +165,10 @@ int TrellinCtl::run(const QStringList& arguments)
         QStringLiteral("now"), QStringLiteral("The clock."), QStringLiteral("TIME"));
     const QCommandLineOption answerOption(
         QStringLiteral("answer"), QStringLiteral("The answer to input steps."), QStringLiteral("TEXT"));
+    const QCommandLineOption dpOption(
+        QStringLiteral("dp"), QStringLiteral("calc: the decimal places."), QStringLiteral("N"));
     parser.addOptions(
-        {dataOption, helpOption, textsOption, macrosOption, dryRunOption, nowOption, answerOption});
+        {dataOption, helpOption, textsOption, macrosOption, dryRunOption, nowOption, answerOption, dpOption});
     if (!parser.parse(arguments))
         return badArguments(parser.errorText());
     QStringList args = parser.positionalArguments();
@@ -209,6 +216,18 @@ int TrellinCtl::run(const QStringList& arguments)
             return badArguments(QStringLiteral("replace takes FIND and REPLACE"));
         return replace(args[0], args[1]);
     }
+
+    if (parser.isSet(dpOption) && command != QStringLiteral("calc"))
+        return badArguments(QStringLiteral("--dp belongs to calc"));
+    if (command == QStringLiteral("calc")) {
+        if (args.size() != 1)
+            return badArguments(QStringLiteral("wrong number of arguments for calc"));
+        const QString places = parser.isSet(dpOption) ? parser.value(dpOption) : QStringLiteral("4");
+        if (ResultFormat::normalDecimalPlaces(places) != places)
+            return badArguments(QStringLiteral("--dp is one digit 0-9 or '-'"));
+        return calc(args[0], places);
+    }
+
     if (command == QStringLiteral("keys") || command == QStringLiteral("run-text")) {
         if (args.size() != 1)
             return badArguments(QStringLiteral("wrong number of arguments for %1").arg(command));
@@ -468,4 +487,35 @@ int TrellinCtl::playInFocusedWindow(DataContext& context, const QString& macroTe
     if (outcome.kind == MacroOutcome::Kind::Error)
         return fail(outcome.reason);
     return outcome.kind == MacroOutcome::Kind::Finished ? Success : Failure;
+}
+
+int TrellinCtl::calc(const QString& expression, const QString& places)
+{
+    // The message box text, on standard error.
+    class Messages : public CalculatorMessages
+    {
+    public:
+        explicit Messages(QIODevice& err)
+            : m_err(err)
+        { }
+        void cannotEvaluate(const QString& message) override { m_err.write((message + u'\n').toUtf8()); }
+
+    private:
+        QIODevice& m_err;
+    };
+    Messages messages(m_err);
+    Calculator calculator;
+    calculator.setMessages(&messages);
+    calculator.setDecimalPlaces(places);
+    calculator.setDisplay(expression, int(expression.size()));
+    switch (calculator.calculate()) {
+    case Calculator::Outcome::InvalidInput:
+        return Failure;
+    case Calculator::Outcome::Error:
+        print(calculator.display() + u'\n');
+        return Failure;
+    default:
+        print(calculator.display() + u'\n' + calculator.history().value(0) + u'\n');
+        return Success;
+    }
 }

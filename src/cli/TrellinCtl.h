@@ -41,6 +41,7 @@ public:
 
 private:
     int keys(const QString& notation);
+    int calc(const QString& expression, const QString& places);
     int names(DataContext& context, const QStringList& args);
     int get(DataContext& context, const QStringList& args);
     int set(DataContext& context, const QStringList& args);

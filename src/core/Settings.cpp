@@ -11,7 +11,7 @@ namespace {
 
 using Kind = Settings::Kind;
 
-constexpr std::array<Settings::Entry, 15> kEntries {{
+constexpr std::array<Settings::Entry, 19> kEntries {{
     {"MX", "MX1", "", Kind::Text},
     {"MX", "NumLock", "0", Kind::NumberOne},
     {"Defaults", "DataPath", "", Kind::Text},
@@ -27,6 +27,10 @@ constexpr std::array<Settings::Entry, 15> kEntries {{
     {"Settings", "MacroPromptBefore", "1", Kind::NumberOne},
     {"Settings", "MacroDelay", "0.01", Kind::Number},
     {"Settings", "MacroInformAfter", "1", Kind::NumberOne},
+    {"Defaults", "DecPlaces", "4", Kind::Text},
+    {"Calculator", "Mem1", "0", Kind::Text},
+    {"Calculator", "Mem2", "0", Kind::Text},
+    {"Calculator", "Mem3", "0", Kind::Text},
 }};
 
 bool hasDigit(const QString& text)

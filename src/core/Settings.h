@@ -33,6 +33,10 @@ public:
         MacroPromptBefore, // ask before a macro plays
         MacroDelay, // seconds every pace step of a playback waits
         MacroInformAfter, // tell in a message box that a macro finished
+        DecPlaces, // the calculator's decimal places: "-" (unrounded) or one digit
+        Mem1, // the calculator's three memories, as shown
+        Mem2,
+        Mem3,
     };
     Q_ENUM(Key)
 

@@ -187,6 +187,29 @@ private slots:
         for (int pos : {1, 12, 50, 61})
             QVERIFY(list.contains(QStringLiteral("%1\ttext %1\n").arg(pos).toUtf8()));
     }
+
+    void calc()
+    {
+        // The display, then the history line; no data folder is needed.
+        QCOMPARE(ctl({"calc", "10/3"}, {}, false).out, QByteArray("3.3333\n10/3 = 3.3333 (4 dp)\n"));
+        QCOMPARE(ctl({"calc", "--dp", "-", "10/3"}, {}, false).out,
+            QByteArray("3.333333333333\n10/3 = 3.333333333333\n"));
+        QCOMPARE(ctl({"calc", "--dp", "0", "--", "-2.5*1,000"}, {}, false).out,
+            QByteArray("-2,500.\n-2.5*1,000 = -2,500. (0 dp)\n"));
+        QCOMPARE(ctl({"calc", "200*15%+"}, {}, false).out, QByteArray("230.\n200*15%+ = 230. (4 dp)\n"));
+        QCOMPARE(ctl({"calc", "5*3**"}, {}, false).out, QByteArray("5*3*\n5*3**\n"));
+
+        const Result invalid = ctl({"calc", "2^3"}, {}, false);
+        QCOMPARE(invalid.code, 1);
+        QCOMPARE(invalid.out, QByteArray());
+        QVERIFY(invalid.err.startsWith("Calculator cannot evaluate\n2^3\n"));
+        const Result error = ctl({"calc", "(2+3"}, {}, false);
+        QCOMPARE(error.code, 1);
+        QCOMPARE(error.out, QByteArray("Error\n"));
+        for (const QStringList& bad : {QStringList {"calc", "--dp", "12", "1"}, QStringList {"calc"},
+                 QStringList {"names", "--dp", "2"}})
+            QCOMPARE(ctl(bad, {}, false).code, 2);
+    }
 };
 
 TRELLIN_TEST_MAIN(TestTrellinCtl)

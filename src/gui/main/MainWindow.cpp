@@ -9,6 +9,7 @@
 #include "gui/boxes/BoxTabsFrame.h"
 #include "gui/boxes/ClipboardTextFrame.h"
 #include "gui/boxes/PositionButtonsFrame.h"
+#include "gui/calc/CalculatorFrame.h"
 #include "gui/macros/MacroFrame.h"
 #include "gui/macros/MacroPlayer.h"
 #include "gui/main/HelpWindow.h"
@@ -22,7 +23,6 @@
 #include "gui/widgets/ScreenTwips.h"
 
 #include <QCloseEvent>
-#include <QGroupBox>
 #include <QMessageBox>
 
 namespace {
@@ -71,9 +71,7 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     place(m_macroFrame, this, 240, 3120, 4575, 1092);
     m_viewer = new ViewerFrame(boxes, clipboard, page);
     place(m_viewer, this, 5040, 480, 6015, 3735);
-    // Filled by the calculator when it comes.
-    m_calculatorFrame = new QGroupBox(QStringLiteral("Calculator"), this);
-    m_calculatorFrame->setObjectName(QStringLiteral("FrameCalculator"));
+    m_calculatorFrame = new CalculatorFrame(context.settings(), clipboard, this);
     place(m_calculatorFrame, this, 120, 4560, 4692, 4455);
     m_notepadsFrame = new NotepadsFrame(clipboard, this);
     place(m_notepadsFrame, this, 5040, 4560, 6132, 4452);
@@ -84,6 +82,7 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     connect(m_macroFrame, &MacroFrame::statusText, this, &MainWindow::setStatus);
     connect(m_viewer, &ViewerFrame::statusText, this, &MainWindow::setStatus);
     connect(m_notepadsFrame, &NotepadsFrame::statusText, this, &MainWindow::setStatus);
+    connect(m_calculatorFrame, &CalculatorFrame::statusText, this, &MainWindow::setStatus);
     connect(m_textFrame, &ClipboardTextFrame::viewerShows, this, &MainWindow::showInViewer);
     connect(m_textFrame, &ClipboardTextFrame::viewerTextShows, m_viewer, &ViewerFrame::setText);
     connect(m_macroFrame, &MacroFrame::viewerShows, this, &MainWindow::showInViewer);
@@ -115,6 +114,11 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::setCalculatorSender(KeySender* keys, WindowSwitcher* windows)
+{
+    m_calculatorFrame->setSender(keys, windows);
+}
 
 void MainWindow::setMacros(const MacroSource* macros, MacroActions* actions)
 {

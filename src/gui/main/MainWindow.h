@@ -8,10 +8,12 @@
 
 class BoxStore;
 class BoxTabsFrame;
+class CalculatorFrame;
 class Clipboard;
 class ClipboardTextFrame;
 class DataContext;
 class HelpWindow;
+class KeySender;
 class MacroActions;
 class MacroFrame;
 class MacroPlayer;
@@ -19,9 +21,9 @@ class MacroSource;
 class NotepadsFrame;
 class PositionActions;
 class PositionButtonsFrame;
-class QGroupBox;
 class StatusBar;
 class ViewerFrame;
+class WindowSwitcher;
 
 // The main window "Moxeno Trellin": a composition of frames placed at their layout positions in twips —
 // box tabs and slider, the text frame with the position buttons, the macro frame, the viewer,
@@ -42,6 +44,8 @@ public:
     void setMacros(const MacroSource* macros, MacroActions* actions);
     // Plays the macros Play asks for; without a player Play does nothing.
     void setMacroPlayer(MacroPlayer* player) { m_player = player; }
+    // Where the calculator's Send types; without both Send does nothing.
+    void setCalculatorSender(KeySender* keys, WindowSwitcher* windows);
 
     // Box selection as a click on tab "box" does it: the box is shown, its texts and macros
     // are loaded and the slider follows.
@@ -93,7 +97,7 @@ private:
     ClipboardTextFrame* m_textFrame;
     MacroFrame* m_macroFrame;
     ViewerFrame* m_viewer;
-    QGroupBox* m_calculatorFrame;
+    CalculatorFrame* m_calculatorFrame;
     NotepadsFrame* m_notepadsFrame;
     StatusBar* m_statusBar;
 };

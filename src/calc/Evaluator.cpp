@@ -1,0 +1,263 @@
+#include "calc/Evaluator.h"
+
+#include "core/GeneralNumber.h"
+#include "core/LeadingNumber.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+namespace {
+
+bool isOperator(QChar c)
+{
+    return c == u'*' || c == u'/' || c == u'+' || c == u'-';
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Deepest bracket nesting of a text; a ")" without its "(" does not go below 0.
+int bracketDepth(const QString& text)
+{
+    int depth = 0;
+    int deepest = 0;
+    for (QChar c : text) {
+        if (c == u'(')
+            deepest = std::max(deepest, ++depth);
+        else if (c == u')' && depth > 0)
+            --depth;
+    }
+    return deepest;
+}
+
+QString unmarked(QString text)
+{
+    return text.replace(u'A', u'-')
+        .replace(u'M', u'-')
+        .replace(QLatin1String("Em"), QLatin1String("E-"))
+        .replace(QLatin1String("Ep"), QLatin1String("E+"));
+}
+
+} // namespace
+
+QString Evaluator::valueText(double value)
+{
+    return GeneralNumber::toText(value, QLocale::c());
+}
+
+bool Evaluator::isNumberText(const QString& text)
+{
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    const bool leadingSign = n > 0 && (text[0] == u'+' || text[0] == u'-');
+    if (leadingSign)
+        ++i;
+    int digits = 0;
+    int points = 0;
+    for (; i < n && (isDigit(text[i]) || text[i] == u'.'); ++i) {
+        if (text[i] == u'.')
+            ++points;
+        else
+            ++digits;
+    }
+    if (digits == 0 || points > 1)
+        return false;
+    if (i < n && text[i] == u'E') {
+        ++i;
+        // "Em" and "Ep" are the exponent signs a reduction step wrote as markers.
+        if (i < n && (text[i] == u'+' || text[i] == u'-' || text[i] == u'm' || text[i] == u'p'))
+            ++i;
+        const qsizetype start = i;
+        while (i < n && isDigit(text[i]))
+            ++i;
+        if (i == start)
+            return false;
+    }
+    if (!leadingSign && i < n && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    return i == n;
+}
+
+double Evaluator::numberTextValue(const QString& text)
+{
+    QString number = unmarked(text);
+    double sign = 1;
+    if (number.size() > 1 && (number.endsWith(u'-') || number.endsWith(u'+'))) {
+        sign = number.endsWith(u'-') ? -1 : 1;
+        number.chop(1);
+    }
+    return sign * leadingNumber(number);
+}
+
+QString Evaluator::applyOperation(const QString& text)
+{
+    // A sign in the first place belongs to the first operand, never the operator.
+    qsizetype i = 1;
+    while (i < text.size() && !isOperator(text[i]))
+        ++i;
+    if (i >= text.size())
+        return QString();
+    const QChar op = text[i];
+    const QString plain = unmarked(text); // same length, so i still points at the operator
+    const double a = leadingNumber(plain.left(i));
+    const double b = leadingNumber(plain.mid(i + 1));
+    double r = 0;
+    if (op == u'*') {
+        r = a * b;
+    } else if (op == u'/') {
+        if (b == 0)
+            return QStringLiteral("0");
+        r = a / b;
+    } else if (op == u'+') {
+        r = a + b;
+    } else {
+        r = a - b;
+    }
+    if (!std::isfinite(r))
+        return QStringLiteral("0");
+    return valueText(r);
+}
+
+QString Evaluator::reduceMulDiv(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i] != u'*' && text[i] != u'/')
+        ++i;
+    if (i >= text.size())
+        return text;
+    qsizetype left = i - 1;
+    while (left >= 0 && !isOperator(text[left]))
+        --left;
+    qsizetype right = i + 1;
+    while (right < text.size() && !isOperator(text[right]))
+        ++right;
+    QString sub = text.mid(left + 1, right - left - 1);
+    if (!isNumberText(sub))
+        sub = reduceStep(sub);
+    return text.left(left + 1) + sub + text.mid(right);
+}
+
+QString Evaluator::reduceAddSub(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i] != u'+' && text[i] != u'-')
+        ++i;
+    if (i >= text.size())
+        return text;
+    // The first character is the sign of the first operand, never a boundary.
+    qsizetype left = i - 1;
+    while (left >= 1 && !isOperator(text[left]))
+        --left;
+    if (left < 1)
+        left = -1;
+    qsizetype right = i + 1;
+    while (right < text.size() && !isOperator(text[right]))
+        ++right;
+    QString sub = text.mid(left + 1, right - left - 1);
+    if (!isNumberText(sub))
+        sub = reduceStep(sub);
+    return text.left(left + 1) + sub + text.mid(right);
+}
+
+QString Evaluator::reduceStep(const QString& text)
+{
+    QString t = text;
+    t.replace(QLatin1String("--"), QLatin1String("+"))
+        .replace(QLatin1String("+-"), QLatin1String("-"))
+        .replace(QLatin1String("*-"), QLatin1String("*M"))
+        .replace(QLatin1String("/-"), QLatin1String("/M"))
+        .replace(QLatin1String("E-"), QLatin1String("Em"))
+        .replace(QLatin1String("E+"), QLatin1String("Ep"));
+    // A leading "+" is a sign ("-(-3)+1" becomes "+3+1"); left in, it would be taken for the
+    // operator of an operand without a left side, and the step would never change the text.
+    if (t.startsWith(u'+'))
+        t.remove(0, 1);
+    if (t.startsWith(u'-'))
+        t[0] = u'A';
+    int count = 0;
+    for (qsizetype i = 0; i < t.size() && count < 2; ++i) {
+        if (isOperator(t[i]))
+            ++count;
+    }
+    if (count < 2)
+        return applyOperation(t);
+    if (!t.contains(u'/') && !t.contains(u'*'))
+        return reduceAddSub(t);
+    return reduceMulDiv(t);
+}
+
+QString Evaluator::reduceBracket(const QString& text)
+{
+    const qsizetype p = text.indexOf(u'(');
+    if (p < 0)
+        return text;
+    int depth = 1;
+    qsizetype q = p + 1;
+    for (; q < text.size(); ++q) {
+        if (text[q] == u'(')
+            ++depth;
+        else if (text[q] == u')' && --depth == 0)
+            break;
+    }
+    if (depth != 0) {
+        m_failed = true;
+        m_reason = QStringLiteral("unmatched bracket");
+        return text;
+    }
+    QString inner = text.mid(p + 1, q - p - 1);
+    if (inner.contains(u'('))
+        inner = reduceBracket(inner);
+    if (m_failed)
+        return text;
+    const double value = evaluateText(inner);
+    if (m_failed)
+        return text;
+    return text.left(p) + valueText(value) + text.mid(q + 1);
+}
+
+double Evaluator::evaluateText(QString text)
+{
+    if (m_failed || text.isEmpty())
+        return 0;
+    m_steps = 0;
+    text.replace(QLatin1String("--"), QLatin1String("+"))
+        .replace(QLatin1String("+-"), QLatin1String("-"))
+        .replace(QLatin1String("E-"), QLatin1String("Em"))
+        .replace(QLatin1String("E+"), QLatin1String("Ep"));
+    if (text.startsWith(u'+'))
+        text.remove(0, 1);
+    if (text.isEmpty())
+        return 0;
+    while (text.contains(u'(')) {
+        text = reduceBracket(text);
+        if (m_failed)
+            return 0;
+    }
+    while (!isNumberText(text)) {
+        if (text.isEmpty())
+            return 0;
+        ++m_steps;
+        text = reduceStep(text);
+        if (m_steps > kStepLimit) {
+            m_failed = true;
+            m_reason = QStringLiteral("more than %1 steps").arg(kStepLimit);
+            return 0;
+        }
+    }
+    return numberTextValue(text);
+}
+
+Result<double> Evaluator::evaluate(const QString& text)
+{
+    m_failed = false;
+    m_reason.clear();
+    if (bracketDepth(text) > kMaxBracketDepth)
+        return Result<double>::failure(QStringLiteral("brackets nested too deeply"));
+    const double value = evaluateText(text);
+    if (m_failed)
+        return Result<double>::failure(m_reason);
+    return value;
+}

@@ -1,0 +1,365 @@
+#include "gui/calc/CalculatorFrame.h"
+
+#include "core/Settings.h"
+#include "gui/widgets/CommandLabel.h"
+#include "gui/widgets/HintFilter.h"
+#include "gui/widgets/LabelRow.h"
+#include "gui/widgets/ModalHook.h"
+#include "gui/widgets/ScreenTwips.h"
+#include "platform/Clipboard.h"
+#include "platform/KeySender.h"
+#include "platform/WindowSwitcher.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QThread>
+
+#include <limits>
+
+namespace {
+
+Settings::Key memoryKey(int index)
+{
+    static constexpr Settings::Key keys[] = {Settings::Key::Mem1, Settings::Key::Mem2, Settings::Key::Mem3};
+    return keys[index - 1];
+}
+
+QStringList itemTexts(const QListWidget* list)
+{
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row)
+        texts.append(list->item(row)->text());
+    return texts;
+}
+
+} // namespace
+
+CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidget* parent)
+    : QGroupBox(QStringLiteral("Calculator"), parent)
+    , m_settings(settings)
+    , m_clipboard(clipboard)
+{
+    setObjectName(QStringLiteral("FrameCalculator"));
+    m_calculator.setMessages(this);
+    const ScreenTwips tw(this);
+    auto* hints = new HintFilter(this);
+    const auto hint = [this](const QString& text) { return [this, text] { emit statusText(text); }; };
+    const auto command = [this](const char* name, const char* text) {
+        return new CommandLabel(QString::fromLatin1(name), QString::fromLatin1(text), this, QRect());
+    };
+
+    m_display = new QLineEdit(QStringLiteral("0"), this);
+    m_display->setObjectName(QStringLiteral("TextCalc"));
+    m_display->setGeometry(tw.rect(120, 240, 4455, 330));
+    // A pasted calculation is never cut short (a line edit keeps 32,767 characters by default).
+    m_display->setMaxLength(std::numeric_limits<int>::max());
+    m_display->installEventFilter(this);
+    connect(m_display, &QLineEdit::textEdited, this, [this](const QString& text) {
+        m_calculator.displayEdited(text, m_display->cursorPosition());
+        refresh();
+    });
+    hints->add(m_display, [this] { m_display->setToolTip(m_display->text()); });
+
+    m_constant = new QLabel(QStringLiteral("K"), this);
+    m_constant->setObjectName(QStringLiteral("LabelK"));
+    m_constant->setGeometry(tw.rect(120, 630, 240, 252));
+    QFont bold = m_constant->font();
+    bold.setBold(true);
+    m_constant->setFont(bold);
+    m_constant->hide();
+
+    auto* sendLabel = command("LabelCalcSend", "Send");
+    auto* paste = command("LabelCalcPaste", "Paste");
+    auto* copy = command("LabelCalcCopy", "Copy");
+    auto* clear = command("LabelClearCalc", "Clear");
+    auto* clearAll = command("LabelClearWholeCalc", "Clear all");
+    for (CommandLabel* label : {sendLabel, paste, copy, clear, clearAll})
+        label->setGeometry(tw.rect(0, 630, 600, 252));
+    sendLabel->setFont(bold);
+    LabelRow::fit({sendLabel, paste, copy, clear, clearAll}, tw.px(420), tw.px(4575));
+    connect(sendLabel, &CommandLabel::released, this, [this] { send(); });
+    connect(paste, &CommandLabel::clicked, this, [this] {
+        pull();
+        m_calculator.insertIntoDisplay(m_clipboard.text());
+        refresh();
+    });
+    connect(copy, &CommandLabel::clicked, this, [this] { (void)m_clipboard.replaceText(m_display->text()); });
+    connect(clear, &CommandLabel::clicked, this, [this] {
+        m_calculator.clearDisplay();
+        refresh();
+    });
+    connect(clearAll, &CommandLabel::clicked, this, [this] {
+        m_calculator.clearAll();
+        refresh();
+    });
+    hints->add(sendLabel,
+        hint(QStringLiteral("Send the display to the cursor position in the last window you left.")));
+    hints->add(paste, hint(QStringLiteral("Paste at the cursor position in the display.")));
+    hints->add(copy, hint(QStringLiteral("Copy to the clipboard.")));
+    hints->add(clear, hint(QStringLiteral("Clear the display.")));
+    hints->add(clearAll, hint(QStringLiteral("Clear the whole calculator, but not the memories.")));
+
+    m_history = new QListWidget(this);
+    m_history->setObjectName(QStringLiteral("ListCalc"));
+    m_history->setGeometry(tw.rect(120, 960, 4455, 1650));
+    m_history->viewport()->installEventFilter(this);
+    connect(m_history, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!m_showing)
+            m_calculator.selectEntry(row);
+    });
+    hints->add(m_history->viewport(), [this] {
+        emit statusText(
+            QStringLiteral("Calculator history. To delete selected item use Ctrl and Right-click."));
+        m_history->setToolTip(m_history->currentItem() ? m_history->currentItem()->text() : QString());
+    });
+
+    auto* insertCalc = command("LabelCalcInsCalc", "Insert calc");
+    auto* insertResult = command("LabelCalcInsResult", "Insert result");
+    auto* clearHistory = command("LabelClearCalcLB", "Clear");
+    for (CommandLabel* label : {insertCalc, insertResult, clearHistory})
+        label->setGeometry(tw.rect(0, 2700, 600, 252));
+    LabelRow::fit({insertCalc, insertResult, clearHistory}, tw.px(120), tw.px(2760));
+    connect(insertCalc, &CommandLabel::clicked, this, [this] {
+        pull();
+        m_calculator.insertCalculation();
+        refresh();
+    });
+    connect(insertResult, &CommandLabel::clicked, this, [this] {
+        pull();
+        m_calculator.insertResult();
+        refresh();
+    });
+    connect(clearHistory, &CommandLabel::clicked, this, [this] {
+        m_calculator.clearHistory();
+        refresh();
+    });
+    hints->add(
+        insertCalc, hint(QStringLiteral("Insert the selected calculation at the cursor in the display.")));
+    hints->add(
+        insertResult, hint(QStringLiteral("Insert the selected result at the cursor in the display.")));
+    hints->add(clearHistory, hint(QStringLiteral("Clear the calculator history.")));
+
+    auto* placesCaption = new QLabel(QStringLiteral("dec places"), this);
+    placesCaption->setObjectName(QStringLiteral("Label2"));
+    placesCaption->setGeometry(tw.rect(2820, 2700, 1080, 252));
+    placesCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_places = new QComboBox(this);
+    m_places->setObjectName(QStringLiteral("ComboDecPlaces"));
+    m_places->setGeometry(tw.rect(3960, 2655, 615, 330));
+    m_places->addItem(QStringLiteral("-"));
+    for (int places = 0; places <= 9; ++places)
+        m_places->addItem(QString::number(places));
+    m_calculator.setDecimalPlaces(settings.text(Settings::Key::DecPlaces));
+    m_places->setCurrentText(m_calculator.decimalPlaces());
+    connect(m_places, &QComboBox::activated, this, [this] {
+        m_calculator.chooseDecimalPlaces(m_places->currentText());
+        (void)m_settings.setText(Settings::Key::DecPlaces, m_calculator.decimalPlaces());
+        refresh();
+    });
+
+    const int memoryWidth = 1445;
+    for (int index = 1; index <= Calculator::kMemories; ++index) {
+        auto* frame = new QGroupBox(QStringLiteral("Mem %1").arg(index), this);
+        frame->setObjectName(QStringLiteral("FrameMem%1").arg(index));
+        frame->setGeometry(tw.rect(120 + (index - 1) * (memoryWidth + 60), 3060, memoryWidth, 1290));
+        hints->add(frame, hint(QStringLiteral("The 3 memories are retained for next time Trellin is used.")));
+
+        QLineEdit* memory = m_memories[index - 1] = new QLineEdit(frame);
+        memory->setObjectName(QStringLiteral("TextMem%1").arg(index));
+        memory->setGeometry(tw.rect(90, 300, memoryWidth - 180, 330));
+        m_calculator.setMemory(index, settings.text(memoryKey(index)));
+        memory->setText(m_calculator.memory(index));
+        memory->installEventFilter(this);
+        connect(memory, &QLineEdit::textEdited, this,
+            [this, index](const QString& text) { m_calculator.setMemory(index, text); });
+        hints->add(memory, [this, memory] {
+            emit statusText(QStringLiteral("Double-click to insert memory into display."));
+            memory->setToolTip(memory->text());
+        });
+
+        const auto memoryLabel = [&](const char* name, const char* text) {
+            return new CommandLabel(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(index),
+                QString::fromLatin1(text), frame, tw.rect(0, 780, 300, 252));
+        };
+        auto* in = memoryLabel("LabelMemIn", "M In");
+        auto* add = memoryLabel("LabelMemAdd", "M+");
+        auto* deduct = memoryLabel("LabelMemDeduct", "M-");
+        auto* clearMemory = memoryLabel("LabelMemClear", "MC");
+        LabelRow::fit({in, add, deduct, clearMemory}, tw.px(45), tw.px(memoryWidth - 45));
+        connect(in, &CommandLabel::released, this,
+            [this, index] { memoryCommand(index, &Calculator::memoryIn); });
+        connect(add, &CommandLabel::released, this,
+            [this, index] { memoryCommand(index, &Calculator::memoryAdd); });
+        connect(deduct, &CommandLabel::released, this,
+            [this, index] { memoryCommand(index, &Calculator::memoryDeduct); });
+        connect(clearMemory, &CommandLabel::clicked, this, [this, index] {
+            m_calculator.memoryClear(index);
+            refresh();
+        });
+        hints->add(in, hint(QStringLiteral("Put display into memory.")));
+        hints->add(add, hint(QStringLiteral("Add the display value to the memory value.")));
+        hints->add(deduct, hint(QStringLiteral("Subtract the display value from the memory value.")));
+        hints->add(clearMemory, hint(QStringLiteral("Clear memory.")));
+    }
+    // Every change of a memory is stored at once; the ones read at start are stored already.
+    connect(&m_calculator, &Calculator::memoryChanged, this, [this](int index, const QString& text) {
+        (void)m_settings.setText(memoryKey(index), text);
+        if (m_memories[index - 1]->text() != text)
+            m_memories[index - 1]->setText(text);
+    });
+}
+
+void CalculatorFrame::setSender(KeySender* keys, WindowSwitcher* windows)
+{
+    m_keys = keys;
+    m_windows = windows;
+}
+
+void CalculatorFrame::cannotEvaluate(const QString& message)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), message, QMessageBox::Ok, this);
+    ModalHook::opened(box);
+    box.exec();
+}
+
+void CalculatorFrame::pull()
+{
+    if (m_showing)
+        return;
+    if (m_display->hasSelectedText())
+        m_calculator.setDisplay(
+            m_display->text(), m_display->selectionStart(), int(m_display->selectedText().size()));
+    else
+        m_calculator.setDisplay(m_display->text(), m_display->cursorPosition());
+    m_calculator.selectEntry(m_history->currentRow());
+}
+
+void CalculatorFrame::refresh()
+{
+    m_showing = true;
+    if (m_display->text() != m_calculator.display())
+        m_display->setText(m_calculator.display());
+    if (m_calculator.selectionLength() > 0)
+        m_display->setSelection(m_calculator.caret(), m_calculator.selectionLength());
+    else
+        m_display->setCursorPosition(m_calculator.caret());
+    m_constant->setVisible(m_calculator.constantMode());
+    if (itemTexts(m_history) != m_calculator.history()) {
+        m_history->clear();
+        m_history->addItems(m_calculator.history());
+    }
+    m_history->setCurrentRow(m_calculator.selectedEntry());
+    for (int index = 1; index <= Calculator::kMemories; ++index) {
+        if (m_memories[index - 1]->text() != m_calculator.memory(index))
+            m_memories[index - 1]->setText(m_calculator.memory(index));
+    }
+    m_places->setCurrentText(m_calculator.decimalPlaces());
+    m_showing = false;
+    // Last: the display's focus-in rule runs on what is shown now.
+    if (m_calculator.takeFocusRequest())
+        m_display->setFocus();
+}
+
+void CalculatorFrame::memoryCommand(int index, void (Calculator::*command)(int, Calculator::Source))
+{
+    // The command labels take no focus: the control that has it is the one the user meant.
+    const QWidget* focus = QApplication::focusWidget();
+    const Calculator::Source source = focus == m_display ? Calculator::Source::Display
+        : focus == m_history                             ? Calculator::Source::History
+                                                         : Calculator::Source::Elsewhere;
+    pull();
+    (m_calculator.*command)(index, source);
+    refresh();
+}
+
+void CalculatorFrame::deleteEntryAsked()
+{
+    const int row = m_history->currentRow();
+    if (row < 0)
+        return;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Calculator"),
+        QStringLiteral("Delete %1?").arg(m_history->item(row)->text()), QMessageBox::Yes | QMessageBox::No,
+        this);
+    ModalHook::opened(box);
+    if (box.exec() != QMessageBox::Yes)
+        return;
+    m_calculator.removeEntry(row);
+    refresh();
+}
+
+void CalculatorFrame::send()
+{
+    if (!m_keys || !m_windows)
+        return;
+    const QString text = m_display->text();
+    if (!m_windows->switchToLastWindow())
+        return;
+    QThread::yieldCurrentThread();
+    // A failure to type ends the command without a word, as the focus is in another window.
+    (void)m_keys->sendKeys(text, true);
+}
+
+void CalculatorFrame::mousePressEvent(QMouseEvent* event)
+{
+    m_display->setFocus();
+    QGroupBox::mousePressEvent(event);
+}
+
+bool CalculatorFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_display) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+                pull();
+                if (m_calculator.deletePressed()) {
+                    refresh();
+                    return true;
+                }
+            }
+            break;
+        case QEvent::KeyRelease: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat()) {
+                pull();
+                m_calculator.enterReleased();
+                refresh();
+            }
+            break;
+        }
+        case QEvent::FocusIn:
+            if (!m_showing) {
+                pull();
+                m_calculator.focusIn();
+                refresh();
+            }
+            break;
+        case QEvent::FocusOut:
+            if (!m_showing) {
+                pull();
+                m_calculator.focusOut();
+                refresh();
+            }
+            break;
+        default:
+            break;
+        }
+    } else if (watched == m_history->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton && mouse->modifiers() == Qt::ControlModifier)
+            deleteEntryAsked();
+    } else if (event->type() == QEvent::MouseButtonDblClick) {
+        for (int index = 1; index <= Calculator::kMemories; ++index) {
+            if (watched == m_memories[index - 1]) {
+                pull();
+                m_calculator.memoryDoubleClicked(index);
+                refresh();
+            }
+        }
+    }
+    return QGroupBox::eventFilter(watched, event);
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "calc/Calculator.h"
+#include "calc/CalculatorMessages.h"
+
+#include <QGroupBox>
+
+#include <array>
+
+class Clipboard;
+class KeySender;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class Settings;
+class WindowSwitcher;
+
+// The "Calculator" frame: the display, the history, the decimal places, the three memories and
+// the commands between them, the clipboard and the last window. Calculator holds the state and
+// does the work; the frame hands it every event and shows what it holds afterwards.
+class CalculatorFrame : public QGroupBox, private CalculatorMessages
+{
+    Q_OBJECT
+public:
+    CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidget* parent = nullptr);
+
+    // Where Send types the display; without both Send does nothing.
+    void setSender(KeySender* keys, WindowSwitcher* windows);
+
+    Calculator& calculator() { return m_calculator; }
+
+signals:
+    void statusText(const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void cannotEvaluate(const QString& message) override;
+    // The display and the history as the user left them, into the calculator.
+    void pull();
+    // The calculator's state onto the controls.
+    void refresh();
+    void memoryCommand(int index, void (Calculator::*command)(int, Calculator::Source));
+    void deleteEntryAsked();
+    void send();
+
+    Settings& m_settings;
+    Clipboard& m_clipboard;
+    KeySender* m_keys = nullptr;
+    WindowSwitcher* m_windows = nullptr;
+    Calculator m_calculator;
+    bool m_showing = false;
+
+    QLineEdit* m_display;
+    QListWidget* m_history;
+    QComboBox* m_places;
+    QLabel* m_constant;
+    std::array<QLineEdit*, Calculator::kMemories> m_memories {};
+};
