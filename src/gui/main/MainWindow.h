@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 class BoxStore;
@@ -16,6 +17,7 @@ class MacroActions;
 class MacroFrame;
 class MacroPlayer;
 class MacroSource;
+class OptionsPickers;
 class PositionActions;
 class PositionButtonsFrame;
 class QGroupBox;
@@ -41,6 +43,8 @@ public:
     void setMacros(const MacroSource* macros, MacroActions* actions);
     // Plays the macros Play asks for; without a player Play does nothing.
     void setMacroPlayer(MacroPlayer* player) { m_player = player; }
+    // The colour picker and folder browser of the options dialogs; the desktop's by default.
+    void setOptionsPickers(OptionsPickers& pickers) { m_pickers = &pickers; }
 
     // Box selection as a click on tab "box" does it: the box is shown, its texts and macros
     // are loaded and the slider follows.
@@ -86,6 +90,8 @@ private:
     BoxManager& m_boxes;
     HelpWindow& m_help;
     MacroPlayer* m_player = nullptr;
+    std::unique_ptr<OptionsPickers> m_systemPickers;
+    OptionsPickers* m_pickers;
 
     BoxTabsFrame* m_boxTabs;
     ClipboardTextFrame* m_textFrame;
