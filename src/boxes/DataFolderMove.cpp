@@ -15,7 +15,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -132,14 +132,18 @@ Result<Outcome> DataFolderMove::moveTo(const QString& folder)
         return refuse(QStringLiteral("The folder %1 could not be created.").arg(to));
 
     // Always the same order, so two moves between the same folders cannot wait on each other.
-    const QString fromKey = QDir(from).absolutePath();
+    // A data folder that is gone (an unplugged drive) holds nothing to move or lock: the
+    // switch alone makes the program usable again.
+    const QString fromKey = QFileInfo(from).isDir() ? QDir(from).absolutePath() : QString();
     const QString toKey = QDir(to).absolutePath();
     const bool fromFirst = fromKey < toKey;
-    const FolderLock firstLock(fromFirst ? fromKey : toKey);
-    const FolderLock secondLock(fromFirst ? toKey : fromKey);
-    for (const FolderLock* lock : {&firstLock, &secondLock}) {
-        if (!lock->isLocked())
-            return refuse(QStringLiteral("The data files cannot be moved: %1.").arg(lock->errorString()));
+    std::optional<FolderLock> locks[2];
+    for (const QString& key : {fromFirst ? fromKey : toKey, fromFirst ? toKey : fromKey}) {
+        if (key.isEmpty())
+            continue;
+        const FolderLock& lock = locks[key == toKey].emplace(key);
+        if (!lock.isLocked())
+            return refuse(QStringLiteral("The data files cannot be moved: %1.").arg(lock.errorString()));
     }
     if (!QFileInfo(to).isWritable())
         return refuse(QStringLiteral("The folder %1 cannot be written.").arg(to));

@@ -50,6 +50,8 @@ private:
     int clear(DataContext& context, const QStringList& args);
     int macro(DataContext& context, const QStringList& args);
     int play(DataContext& context, const QStringList& args);
+    int dataFolder(DataContext& context, const QStringList& args);
+    int options(DataContext& context, const QStringList& args);
     int runText(const QString& macroText);
     int playInFocusedWindow(DataContext& context, const QString& macroText);
 

@@ -251,10 +251,19 @@ private slots:
         }
     }
 
+    void noDataFilesJustSwitches_data()
+    {
+        QTest::addColumn<bool>("folderGone");
+        QTest::newRow("empty folder") << false;
+        QTest::newRow("folder gone") << true;
+    }
     void noDataFilesJustSwitches()
     {
+        QFETCH(bool, folderGone);
         for (const QString& name : m_dataNames)
             QVERIFY(QFile::remove(f->folder() + name));
+        if (folderGone)
+            QVERIFY(QDir(f->folder()).removeRecursively());
         const Result<DataFolderMove::Outcome> moved = DataFolderMove(f->context).moveTo(target());
         QVERIFY2(moved, qPrintable(moved.error()));
         QCOMPARE(moved->moved, 0);
