@@ -62,6 +62,7 @@ AboutDialog::AboutDialog(DataContext& context, OptionsPickers& pickers, const QC
     m_colourButton = new QPushButton(options);
     m_colourButton->setObjectName(QStringLiteral("CommandClipTextCol"));
     m_colourButton->setGeometry(tw.rect(120, 300, 480, 300));
+    m_colourButton->setAutoDefault(false);
     m_colourButton->installEventFilter(this);
     label(QStringLiteral("Label3"), QStringLiteral("Trellin button colour; right click to reset default"),
         options, tw.rect(720, 330, 4920, 240));

@@ -63,6 +63,8 @@ AdvancedOptionsDialog::AdvancedOptionsDialog(DataContext& context, OptionsPicker
     auto* browse = new QPushButton(QStringLiteral("..."), this);
     browse->setObjectName(QStringLiteral("CommandGetDataPath"));
     browse->setGeometry(tw.rect(5880, 1470, 480, 300));
+    // Enter in the delay box must not open the folder browser.
+    browse->setAutoDefault(false);
     connect(browse, &QPushButton::clicked, this, &AdvancedOptionsDialog::chooseFolder);
 
     const int row = 1980;
@@ -85,7 +87,7 @@ AdvancedOptionsDialog::AdvancedOptionsDialog(DataContext& context, OptionsPicker
 QString AdvancedOptionsDialog::checkedDelay(const QString& typed)
 {
     const double seconds = leadingNumber(typed);
-    if (typed.isEmpty() || seconds == 0.0)
+    if (seconds == 0.0) // also empty or no number
         return kDefaultDelay;
     if (seconds < 0.001)
         return QStringLiteral("0.001");
