@@ -203,7 +203,7 @@ QStringList DataFolderMove::putBack(const QList<Moved>& moved, const QString& fr
     QStringList stuck;
     for (auto it = moved.crbegin(); it != moved.crend(); ++it) {
         if (it->copied) {
-            // The original never left; a copy that cannot be removed is only a duplicate.
+            // The source never left; a copy that cannot be removed is only a duplicate.
             m_steps.remove(to + it->name);
             continue;
         }

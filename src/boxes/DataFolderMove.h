@@ -17,7 +17,7 @@ class DataContext;
 // file moves by rename, or by a verified copy when the folders are on different file systems;
 // when any step fails every moved file goes back, so the old folder stays complete and in use.
 // The data folder setting is written only after every file is in the new folder, and the
-// copies' originals are removed only after that. Both folders stay locked throughout, so no
+// sources of copies are removed only after that. Both folders stay locked throughout, so no
 // other copy of the program or trellinctl writes a file half way through the move.
 class DataFolderMove
 {
@@ -35,7 +35,7 @@ public:
     {
         QString folder; // the new data folder, ending with "/"
         int moved = 0; // files now in the new folder
-        // Originals of copied files that could not be removed from the old folder; the new
+        // Sources of copied files that could not be removed from the old folder; the new
         // folder holds them too, so this is untidy but loses nothing.
         QStringList leftBehind;
     };
@@ -60,7 +60,7 @@ private:
     struct Moved
     {
         QString name;
-        bool copied; // the original is still in the old folder
+        bool copied; // the source is still in the old folder
     };
     // Moves every file back (renamed ones) or removes its copy; returns the names that could
     // not be put back.

@@ -85,7 +85,7 @@ private slots:
         QTest::newRow("by copy") << steps(-1) << QStringList();
         Steps stubborn = steps(-1);
         stubborn.remove = [](const QString& path) { return !path.contains(QStringLiteral("/data/")); };
-        QTest::newRow("copy, originals stuck") << stubborn << m_dataNames;
+        QTest::newRow("copy, sources stuck") << stubborn << m_dataNames;
     }
     void movesEveryDataFile()
     {
