@@ -2,6 +2,7 @@
 
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
+#include "boxes/DataFolderMove.h"
 #include "boxes/NamesFile.h"
 #include "boxes/Startup.h"
 #include "calc/Calculator.h"
@@ -117,6 +118,9 @@ QString TrellinCtl::usage()
         "  play [--dry-run] BOX N [--now ...] [--answer ...]\n"
         "                            type a stored macro into the focused window (with --dry-run: its "
         "steps)\n"
+        "  data-folder [NEW]         the data folder in use; with NEW: move its data files there and\n"
+        "                            use NEW from now on (nothing moves when that cannot be done safely)\n"
+        "  options                   the values of the options: name, tab, value\n"
         "  keys NOTATION             the key actions a keystroke notation types\n"
         "  type NOTATION             type a keystroke notation into the focused window\n"
         "  replace FIND REPLACE      standard input with every FIND replaced (case-sensitive, no\n"
@@ -253,6 +257,8 @@ int TrellinCtl::run(const QStringList& arguments)
         {"clear", 1, 1, true, false, &TrellinCtl::clear},
         {"macro", 2, 3, false, false, &TrellinCtl::macro},
         {"play", 2, 2, true, true, &TrellinCtl::play},
+        {"data-folder", 0, 1, false, false, &TrellinCtl::dataFolder},
+        {"options", 0, 0, false, false, &TrellinCtl::options},
     };
     const auto builtin = std::find_if(std::begin(builtins), std::end(builtins),
         [&command](const Builtin& b) { return command == QLatin1String(b.name); });
@@ -283,9 +289,39 @@ int TrellinCtl::run(const QStringList& arguments)
     Startup(session.context).readShellSettings();
     if (parser.isSet(dataOption))
         session.context.setDataFolder(QDir(parser.value(dataOption)).absolutePath());
-    if (!QFileInfo(session.context.dataFolder()).isDir())
+    // A data folder that is gone can still be named, or replaced by another one.
+    if (command != QStringLiteral("data-folder") && !QFileInfo(session.context.dataFolder()).isDir())
         return fail(QStringLiteral("the data folder %1 does not exist").arg(session.context.dataFolder()));
     return (this->*(builtin->handler))(session.context, args);
+}
+
+int TrellinCtl::dataFolder(DataContext& context, const QStringList& args)
+{
+    if (args.isEmpty()) {
+        print(context.dataFolder() + u'\n');
+        return Success;
+    }
+    const Messages messages(context.log());
+    const Result<DataFolderMove::Outcome> moved
+        = DataFolderMove(context).moveTo(QDir(args[0]).absolutePath());
+    if (!moved)
+        return fail(QString(moved.error()).replace(u'\n', u' '));
+    print(messages.text());
+    if (!moved->leftBehind.isEmpty())
+        m_err.write(QStringLiteral("trellinctl: the old copies of %1 could not be removed\n")
+                        .arg(moved->leftBehind.join(QStringLiteral(", ")))
+                        .toUtf8());
+    return Success;
+}
+
+int TrellinCtl::options(DataContext& context, const QStringList&)
+{
+    using Key = Settings::Key;
+    for (const Key key :
+        {Key::ClipColour, Key::WarnOverwrite, Key::MacroDelay, Key::MacroPromptBefore, Key::MacroInformAfter})
+        print(QStringLiteral("%1\t%2\n")
+                  .arg(QLatin1String(Settings::entry(key).name), context.settings().text(key)));
+    return Success;
 }
 
 Result<QString> TrellinCtl::readInput(const QString& what)

@@ -51,6 +51,8 @@ private:
     int clear(DataContext& context, const QStringList& args);
     int macro(DataContext& context, const QStringList& args);
     int play(DataContext& context, const QStringList& args);
+    int dataFolder(DataContext& context, const QStringList& args);
+    int options(DataContext& context, const QStringList& args);
     int runText(const QString& macroText);
     int replace(const QString& find, const QString& replacement);
     int playInFocusedWindow(DataContext& context, const QString& macroText);

@@ -210,6 +210,45 @@ private slots:
                  QStringList {"names", "--dp", "2"}})
             QCOMPARE(ctl(bad, {}, false).code, 2);
     }
+
+    // The data files move with the stored folder; a move that would overwrite is refused with
+    // one line and leaves everything where it was; a folder that is gone can be replaced.
+    void dataFolderMovesAndOptions()
+    {
+        const QString ini = QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini");
+        const QString from = m_dir.filePath(QStringLiteral("from")),
+                      to = m_dir.filePath(QStringLiteral("to"));
+        QVERIFY(TestFiles::write(ini, ("[Defaults]\r\nDataPath=" + from + "/\r\n").toUtf8()));
+        QVERIFY(QDir().mkpath(from));
+        const auto run = [this](const QStringList& args) { return ctl(args, {}, false); };
+        QCOMPARE(ctl({"--data", from, "set", "2", "3"}, "kept", false).code, 0);
+        QCOMPARE(run({"data-folder"}).out, (from + "/\n").toUtf8());
+
+        QVERIFY(TestFiles::write(to + "/MoxenoTrellin2.txt", "theirs"));
+        Result r = run({"data-folder", to});
+        QVERIFY2(
+            r.code == 1 && r.err.count('\n') == 1 && r.err.contains("MoxenoTrellin2.txt"), r.err.constData());
+        QCOMPARE(run({"get", "2", "3"}).out, QByteArray("kept"));
+        QCOMPARE(TestFiles::read(to + "/MoxenoTrellin2.txt"), QByteArray("theirs"));
+
+        QVERIFY(QFile::remove(to + "/MoxenoTrellin2.txt"));
+        r = run({"data-folder", to});
+        QVERIFY2(r.code == 0
+                && r.out.startsWith("Data folder changed to " + to.toUtf8() + "/, 1 data files moved"),
+            r.err.constData());
+        QCOMPARE(run({"data-folder"}).out, (to + "/\n").toUtf8());
+        QCOMPARE(run({"get", "2", "3"}).out, QByteArray("kept"));
+        QVERIFY(!QFileInfo::exists(from + "/MoxenoTrellin2.txt"));
+
+        QVERIFY(QDir(to).removeRecursively());
+        QCOMPARE(run({"data-folder", from}).code, 0);
+        QCOMPARE(run({"data-folder"}).out, (from + "/\n").toUtf8());
+        QCOMPARE(run({"data-folder", "a", "b"}).code, 2);
+
+        QCOMPARE(run({"options"}).out,
+            QByteArray("ClipColour\t16761024\nWarnOverwrite\t1\nMacroDelay\t0.01\nMacroPromptBefore\t1\n"
+                       "MacroInformAfter\t1\n"));
+    }
 };
 
 TRELLIN_TEST_MAIN(TestTrellinCtl)

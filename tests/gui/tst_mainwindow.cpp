@@ -151,13 +151,13 @@ private slots:
     // The menu shows "Select" again after each choice. The manual is looked for beside the program.
     void menuHelpAndMakerPage()
     {
-        answer(QMessageBox::Ok);
+        f->dialogs.expect(DialogScript::clickLabel(QStringLiteral("LabelClose")));
         for (const Qt::Key key : {Qt::Key_Down, Qt::Key_A, Qt::Key_End}) { // the second, "About", the last
             QTest::keyClick(menu(), key);
             QCOMPARE(menu()->currentText(), "Select");
         }
         QVERIFY(f->help.isVisible() && f->help.toPlainText().contains("Manual not found"));
-        QCOMPARE(f->dialogs.seen, QStringList {"Moxeno Trellin|Moxeno Trellin\nRelease " TRELLIN_VERSION});
+        QCOMPARE(f->dialogs.seen, QStringList {"About...|"});
         click("picIcon");
         QCOMPARE(m_opened, (QList<QUrl> {MakerPage::address(), MakerPage::address()}));
 

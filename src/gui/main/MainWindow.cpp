@@ -13,17 +13,18 @@
 #include "gui/macros/MacroFrame.h"
 #include "gui/macros/MacroPlayer.h"
 #include "gui/main/HelpWindow.h"
+#include "gui/main/MakerPage.h"
 #include "gui/main/StatusBar.h"
 #include "gui/main/ViewerFrame.h"
 #include "gui/notepads/NotepadsFrame.h"
+#include "gui/options/AboutDialog.h"
+#include "gui/options/SystemPickers.h"
 #include "gui/widgets/AppIcon.h"
 #include "gui/widgets/DialogPlacement.h"
 #include "gui/widgets/HintFilter.h"
-#include "gui/widgets/ModalHook.h"
 #include "gui/widgets/ScreenTwips.h"
 
 #include <QCloseEvent>
-#include <QMessageBox>
 
 namespace {
 
@@ -51,6 +52,8 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     , m_store(store)
     , m_boxes(boxes)
     , m_help(help)
+    , m_systemPickers(std::make_unique<SystemPickers>())
+    , m_pickers(m_systemPickers.get())
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Moxeno Trellin"));
@@ -207,12 +210,18 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::showAbout()
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Moxeno Trellin"),
-        QStringLiteral("Moxeno Trellin\nRelease %1").arg(QStringLiteral(TRELLIN_VERSION)), QMessageBox::Ok,
-        this);
-    box.setIconPixmap(AppIcon::pixmap(48));
-    ModalHook::opened(box);
-    box.exec();
+    AboutDialog about(
+        m_context, *m_pickers, positionButtons()->buttonColour(), MakerPage::address().toString(), this);
+    connect(
+        &about, &AboutDialog::buttonColourChanged, positionButtons(), &PositionButtonsFrame::setButtonColour);
+    connect(&about, &AboutDialog::makerPageRequested, this, [] { MakerPage::openMakerPage(); });
+    connect(&about, &AboutDialog::helpRequested, &m_help, &HelpWindow::showHelp);
+    // Every box is read anew from the new folder.
+    connect(&about, &AboutDialog::dataFolderChanged, this, [this] {
+        captionsChanged();
+        selectBox(selectedBox());
+    });
+    about.exec();
 }
 
 void MainWindow::clearBox()

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 class BoxStore;
@@ -19,6 +20,7 @@ class MacroFrame;
 class MacroPlayer;
 class MacroSource;
 class NotepadsFrame;
+class OptionsPickers;
 class PositionActions;
 class PositionButtonsFrame;
 class StatusBar;
@@ -46,6 +48,8 @@ public:
     void setMacroPlayer(MacroPlayer* player) { m_player = player; }
     // Where the calculator's Send types; without both Send does nothing.
     void setCalculatorSender(KeySender* keys, WindowSwitcher* windows);
+    // The colour picker and folder browser of the options dialogs; the desktop's by default.
+    void setOptionsPickers(OptionsPickers& pickers) { m_pickers = &pickers; }
 
     // Box selection as a click on tab "box" does it: the box is shown, its texts and macros
     // are loaded and the slider follows.
@@ -92,6 +96,8 @@ private:
     BoxManager& m_boxes;
     HelpWindow& m_help;
     MacroPlayer* m_player = nullptr;
+    std::unique_ptr<OptionsPickers> m_systemPickers;
+    OptionsPickers* m_pickers;
 
     BoxTabsFrame* m_boxTabs;
     ClipboardTextFrame* m_textFrame;

@@ -1,0 +1,159 @@
+#include "gui/options/AdvancedOptionsDialog.h"
+
+#include "boxes/DataFolderMove.h"
+#include "core/DataContext.h"
+#include "core/LeadingNumber.h"
+#include "core/Prompter.h"
+#include "core/Settings.h"
+#include "gui/options/OptionsPickers.h"
+#include "gui/widgets/AppIcon.h"
+#include "gui/widgets/CommandLabel.h"
+#include "gui/widgets/ModalHook.h"
+#include "gui/widgets/ScreenTwips.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using Key = Settings::Key;
+
+namespace {
+
+const QString kDefaultDelay = QStringLiteral("0.01");
+
+} // namespace
+
+AdvancedOptionsDialog::AdvancedOptionsDialog(DataContext& context, OptionsPickers& pickers, QWidget* parent)
+    : QDialog(parent)
+    , m_context(context)
+    , m_pickers(pickers)
+{
+    setObjectName(QStringLiteral("frmAboutAdvOpts"));
+    setWindowTitle(QStringLiteral("Moxeno Trellin - advanced options"));
+    setWindowIcon(AppIcon::icon());
+    setModal(true);
+    const ScreenTwips tw(this);
+    const Settings& settings = m_context.settings();
+
+    auto* delayLabel = new QLabel(QStringLiteral("Macro playback delay (seconds). Min 0.001; Max 10"), this);
+    delayLabel->setObjectName(QStringLiteral("Label1"));
+    delayLabel->setGeometry(tw.rect(120, 150, 4740, 240));
+    m_delay = new QLineEdit(settings.text(Key::MacroDelay), this);
+    m_delay->setObjectName(QStringLiteral("TextDelay"));
+    m_delay->setGeometry(tw.rect(4980, 120, 1380, 300));
+    m_promptBefore = new QCheckBox(QStringLiteral("Prompt me before running each macro"), this);
+    m_promptBefore->setObjectName(QStringLiteral("CheckPromptBeforeMacro"));
+    m_promptBefore->setGeometry(tw.rect(120, 480, 6240, 285));
+    m_promptBefore->setChecked(settings.flag(Key::MacroPromptBefore));
+    m_informAfter = new QCheckBox(QStringLiteral("Inform me after each macro has finished running"), this);
+    m_informAfter->setObjectName(QStringLiteral("CheckMacroInformAfter"));
+    m_informAfter->setGeometry(tw.rect(120, 810, 6240, 285));
+    m_informAfter->setChecked(settings.flag(Key::MacroInformAfter));
+
+    auto* folderLabel = new QLabel(QStringLiteral("Store my data files here:"), this);
+    folderLabel->setObjectName(QStringLiteral("Label2"));
+    folderLabel->setGeometry(tw.rect(120, 1200, 6240, 240));
+    m_dataPath = new QLabel(m_context.dataFolder(), this);
+    m_dataPath->setObjectName(QStringLiteral("LabelDataPath"));
+    m_dataPath->setGeometry(tw.rect(120, 1470, 5640, 300));
+    m_dataPath->setFrameShape(QFrame::Panel);
+    m_dataPath->setFrameShadow(QFrame::Sunken);
+    auto* browse = new QPushButton(QStringLiteral("..."), this);
+    browse->setObjectName(QStringLiteral("CommandGetDataPath"));
+    browse->setGeometry(tw.rect(5880, 1470, 480, 300));
+    // Enter in the delay box must not open the folder browser.
+    browse->setAutoDefault(false);
+    connect(browse, &QPushButton::clicked, this, &AdvancedOptionsDialog::chooseFolder);
+
+    const int row = 1980;
+    CommandLabel* reset = CommandLabel::button(QStringLiteral("LabelResetDefaults"),
+        QStringLiteral("Reset defaults"), this, tw.rect(120, row, 1500, 300));
+    CommandLabel* help = CommandLabel::button(
+        QStringLiteral("LabelHelp"), QStringLiteral("Help"), this, tw.rect(1740, row, 1000, 300));
+    CommandLabel* cancel = CommandLabel::button(
+        QStringLiteral("LabelCancel"), QStringLiteral("Cancel"), this, tw.rect(3960, row, 1140, 300));
+    CommandLabel* saveLabel = CommandLabel::button(
+        QStringLiteral("LabelClose"), QStringLiteral("Save"), this, tw.rect(5220, row, 1140, 300));
+    connect(reset, &CommandLabel::released, this, &AdvancedOptionsDialog::resetDefaults);
+    connect(help, &CommandLabel::released, this, &AdvancedOptionsDialog::helpRequested);
+    connect(cancel, &CommandLabel::released, this, &QDialog::reject);
+    connect(saveLabel, &CommandLabel::released, this, &AdvancedOptionsDialog::save);
+
+    setFixedSize(tw.px(kClientWidth), tw.px(kClientHeight));
+}
+
+QString AdvancedOptionsDialog::checkedDelay(const QString& typed)
+{
+    const double seconds = leadingNumber(typed);
+    if (seconds == 0.0) // also empty or no number
+        return kDefaultDelay;
+    if (seconds < 0.001)
+        return QStringLiteral("0.001");
+    if (seconds > 10)
+        return QStringLiteral("10");
+    return typed;
+}
+
+void AdvancedOptionsDialog::chooseFolder()
+{
+    const std::optional<QString> chosen
+        = m_pickers.pickFolder(folderBrowserTitle(), m_dataPath->text(), this);
+    if (!chosen || chosen->isEmpty())
+        return;
+    QString folder = QDir::fromNativeSeparators(*chosen);
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    m_dataPath->setText(folder);
+}
+
+void AdvancedOptionsDialog::resetDefaults()
+{
+    m_delay->setText(kDefaultDelay);
+    m_promptBefore->setChecked(true);
+    m_informAfter->setChecked(true);
+}
+
+void AdvancedOptionsDialog::save()
+{
+    m_delay->setText(checkedDelay(m_delay->text()));
+    Settings& settings = m_context.settings();
+    QStringList failures;
+    for (const Result<>& stored : {settings.setText(Key::MacroDelay, m_delay->text()),
+             settings.setFlag(Key::MacroPromptBefore, m_promptBefore->isChecked()),
+             settings.setFlag(Key::MacroInformAfter, m_informAfter->isChecked())}) {
+        if (!stored)
+            failures.append(stored.error());
+    }
+    Prompter& prompter = m_context.prompter();
+    if (!failures.isEmpty())
+        prompter.tell(QStringLiteral("The macro options could not be stored:\n%1").arg(failures.first()),
+            PromptIcon::Critical);
+
+    const QString folder = m_dataPath->text();
+    if (folder != m_context.dataFolder()) {
+        const Result<DataFolderMove::Outcome> moved = DataFolderMove(m_context).moveTo(folder);
+        if (!moved) {
+            // The dialog stays open on the chosen folder: the user can clear the obstacle and
+            // save again, choose another folder, or cancel.
+            prompter.tell(moved.error(), PromptIcon::Critical);
+            return;
+        }
+        if (!moved->leftBehind.isEmpty())
+            prompter.tell(
+                QStringLiteral("The data files are now in %1.\nThe old copies of these files could not "
+                               "be removed from their former folder:\n%2")
+                    .arg(moved->folder, moved->leftBehind.join(u'\n')),
+                PromptIcon::Exclamation);
+        m_dataPath->setText(moved->folder);
+        emit dataFolderChanged();
+    }
+    accept();
+}
+
+void AdvancedOptionsDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    ModalHook::opened(*this);
+}

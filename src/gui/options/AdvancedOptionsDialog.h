@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDialog>
+
+class DataContext;
+class OptionsPickers;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+// "Moxeno Trellin - advanced options": the macro playback delay, the questions before and
+// after a macro, and the data folder. Nothing is stored before Save; Save stores the options
+// and, when another folder was chosen, moves the data files there.
+class AdvancedOptionsDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    AdvancedOptionsDialog(DataContext& context, OptionsPickers& pickers, QWidget* parent = nullptr);
+
+    // The delay text as Save stores it: no number or 0 gives "0.01", less than 0.001 gives
+    // "0.001", more than 10 gives "10"; anything else stays as typed.
+    static QString checkedDelay(const QString& typed);
+
+    static QString folderBrowserTitle() { return QStringLiteral("Select a folder ..."); }
+
+    static constexpr int kClientWidth = 6480;
+    static constexpr int kClientHeight = 2460;
+
+signals:
+    void helpRequested();
+    void dataFolderChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void chooseFolder();
+    void resetDefaults();
+    void save();
+
+    DataContext& m_context;
+    OptionsPickers& m_pickers;
+    QLineEdit* m_delay;
+    QCheckBox* m_promptBefore;
+    QCheckBox* m_informAfter;
+    QLabel* m_dataPath;
+};

@@ -1,0 +1,289 @@
+#include "DialogScript.h"
+#include "GuiTestMain.h"
+#include "TestFiles.h"
+#include "boxes/BoxManager.h"
+#include "boxes/BoxStore.h"
+#include "boxes/PositionActions.h"
+#include "core/DataContext.h"
+#include "core/Settings.h"
+#include "core/SettingsStore.h"
+#include "core/StatusLog.h"
+#include "gui/boxes/PositionButton.h"
+#include "gui/boxes/PositionButtonsFrame.h"
+#include "gui/dialogs/GuiPrompter.h"
+#include "gui/main/HelpWindow.h"
+#include "gui/main/MainWindow.h"
+#include "gui/options/AdvancedOptionsDialog.h"
+#include "gui/options/OptionsPickers.h"
+#include "platform/RecordingPlatform.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QSet>
+
+// Answers the colour picker and the folder browser from a script; nothing left means cancel.
+class ScriptedPickers : public OptionsPickers
+{
+public:
+    std::optional<QColor> colour;
+    std::optional<QString> folder;
+    QStringList folderTitles;
+
+    std::optional<QColor> pickColour(const QColor&, QWidget*) override { return std::exchange(colour, {}); }
+    std::optional<QString> pickFolder(const QString& title, const QString&, QWidget*) override
+    {
+        folderTitles.append(title);
+        return std::exchange(folder, {});
+    }
+};
+
+// The main window over a fresh data folder, with scripted pickers and dialogs.
+struct OptionsFixture
+{
+    OptionsFixture()
+    {
+        QDir().mkpath(dir.filePath(QStringLiteral("data")));
+        context.setDataFolder(dir.filePath(QStringLiteral("data")));
+        prompter.setParentWindow(&window);
+        window.setOptionsPickers(pickers);
+        window.setCaptions(boxes.captions());
+        window.selectBox(1);
+    }
+
+    QString oldFolder() const { return dir.filePath(QStringLiteral("data/")); }
+    QString stored(Settings::Key key) const { return settings.text(key); }
+
+    QTemporaryDir dir;
+    SettingsStore settingsStore {
+        dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
+    Settings settings {settingsStore};
+    StatusLog log;
+    RecordingPlatform clipboard;
+    GuiPrompter prompter {settings, clipboard};
+    DataContext context {settings, log, prompter};
+    BoxStore store {context};
+    BoxManager boxes {context, store, clipboard};
+    PositionActions actions {context, store, clipboard};
+    HelpWindow help;
+    ScriptedPickers pickers;
+    DialogScript dialogs;
+    MainWindow window {context, store, boxes, actions, clipboard, help};
+};
+
+class TestOptionsDialogs : public QObject
+{
+    Q_OBJECT
+
+public slots:
+    void openUrl(const QUrl& url) { m_opened.append(url); }
+
+private:
+    std::unique_ptr<OptionsFixture> f;
+    QList<QUrl> m_opened;
+
+    template<typename T = QWidget> static T* in(QWidget& w, const char* name)
+    {
+        return w.findChild<T*>(QLatin1String(name));
+    }
+    static void click(QWidget& w, const char* name, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(in(w, name), button);
+    }
+    // Opens "About..." from the window's menu; "work" acts in it, then Close is clicked.
+    void throughAbout(std::function<void(QDialog&)> work)
+    {
+        f->dialogs.seen.clear();
+        f->dialogs.expect([work](QDialog& about) {
+            work(about);
+            click(about, "LabelClose");
+        });
+        auto* menu = f->window.findChild<QComboBox*>(QStringLiteral("ComboMain"));
+        emit menu->activated(menu->findText(QStringLiteral("About this software")));
+        QCOMPARE(f->dialogs.seen.value(0), QStringLiteral("About...|"));
+    }
+    // Opens the advanced options from "About..."; "work" acts in them and closes them.
+    void throughAdvanced(std::function<void(QDialog&)> work)
+    {
+        throughAbout([this, work](QDialog& about) {
+            // A failed check leaves the dialog open: it is closed here, so the test goes on.
+            f->dialogs.expect([work](QDialog& advanced) {
+                work(advanced);
+                if (advanced.isVisible())
+                    advanced.reject();
+            });
+            click(about, "LabelAdvanced");
+        });
+    }
+    // The colour all 99 position buttons show, or an invalid one when they differ.
+    QColor buttonsColour()
+    {
+        QSet<QRgb> shown;
+        for (int position = 1; position <= 99; ++position)
+            shown.insert(f->window.positionButtons()->button(position)->grab().toImage().pixel(3, 3));
+        return shown.size() == 1 ? QColor(*shown.begin()) : QColor();
+    }
+
+private slots:
+    void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl"); }
+    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
+    void init()
+    {
+        f = std::make_unique<OptionsFixture>();
+        f->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f->window));
+    }
+    void cleanup()
+    {
+        QVERIFY2(f->dialogs.usedUp(), "an expected dialog did not open");
+        f.reset();
+    }
+
+    // Left click: the picked colour, but neither black nor a cancel changes anything. Right
+    // click: the default. The colour reaches all 99 buttons and the settings.
+    void buttonColour_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<std::optional<QColor>>("picked");
+        QTest::addColumn<QColor>("shown");
+        QTest::addColumn<QString>("stored");
+        const QColor before(10, 200, 30);
+        QTest::newRow("right: default")
+            << int(Qt::RightButton) << std::optional<QColor>() << QColor(192, 192, 255) << "16761024";
+        QTest::newRow("left: picked") << int(Qt::LeftButton) << std::optional<QColor>(QColor(255, 128, 1))
+                                      << QColor(255, 128, 1) << QString::number(255 + 256 * 128 + 65536);
+        QTest::newRow("left: black") << int(Qt::LeftButton) << std::optional<QColor>(Qt::black) << before
+                                     << "";
+        QTest::newRow("left: cancel") << int(Qt::LeftButton) << std::optional<QColor>() << before << "";
+    }
+    void buttonColour()
+    {
+        QFETCH(int, button);
+        QFETCH(std::optional<QColor>, picked);
+        QFETCH(QColor, shown);
+        QFETCH(QString, stored);
+        f->window.positionButtons()->setButtonColour(QColor(10, 200, 30));
+        f->pickers.colour = picked;
+        QColor inDialog;
+        throughAbout([&](QDialog& about) {
+            click(about, "CommandClipTextCol", Qt::MouseButton(button));
+            inDialog = in(about, "CommandClipTextCol")->grab().toImage().pixelColor(5, 5);
+        });
+        QCOMPARE(buttonsColour(), shown);
+        QCOMPARE(inDialog, shown);
+        QCOMPARE(TestFiles::read(f->settingsStore.iniPath()).contains("ClipColour=" + stored.toLatin1()),
+            !stored.isEmpty());
+    }
+
+    // Clearing the tick and closing turns the overwrite question off; ticking it brings it back.
+    void warningOption()
+    {
+        (void)f->store.savePosition(QStringLiteral("old"), 4, 1, true);
+        for (const bool on : {false, true}) {
+            throughAbout([on](QDialog& about) {
+                auto* tick = in<QCheckBox>(about, "CheckOverwriteMsg");
+                QCOMPARE(tick->isChecked(), !on);
+                tick->setChecked(on);
+            });
+            QCOMPARE(f->context.warnOverwrite(), on);
+            QCOMPARE(f->stored(Settings::Key::WarnOverwrite), QString::number(on));
+            if (on) // without the question, DialogScript fails on the unexpected dialog
+                f->dialogs.expect(DialogScript::clickLabel(QStringLiteral("LabelNo")));
+            QVERIFY(f->store.savePosition(QStringLiteral("new %1").arg(on), 4, 1, false));
+        }
+        QCOMPARE(f->store.readPosition(4, 1), QStringLiteral("new 0"));
+    }
+
+    // The maker's page opens from the About dialog; Help in the advanced options opens the help.
+    void makerPageAndHelp()
+    {
+        throughAbout([](QDialog& about) { click(about, "lblVisitMoxeno"); });
+        QCOMPARE(m_opened.size(), 1);
+        throughAdvanced([](QDialog& advanced) {
+            click(advanced, "LabelHelp");
+            click(advanced, "LabelCancel");
+        });
+        QVERIFY(f->help.isVisible());
+    }
+
+    void delayIsCheckedOnSave()
+    {
+        for (const auto& [typed, saved] :
+            std::initializer_list<std::pair<const char*, const char*>> {{"0", "0.01"}, {"", "0.01"},
+                {"abc", "0.01"}, {"0.0001", "0.001"}, {"-3", "0.001"}, {"25", "10"}, {"1e9", "10"},
+                {"0.001", "0.001"}, {"10", "10"}, {"2.5", "2.5"}, {"3 seconds", "3 seconds"}}) {
+            throughAdvanced([typed = typed](QDialog& advanced) {
+                in<QLineEdit>(advanced, "TextDelay")->setText(QLatin1String(typed));
+                click(advanced, "LabelClose");
+            });
+            QCOMPARE(f->stored(Settings::Key::MacroDelay), QLatin1String(saved));
+        }
+    }
+
+    // Reset defaults and a new folder followed by Cancel store and move nothing.
+    void cancelStoresNothing()
+    {
+        QVERIFY(f->settings.setText(Settings::Key::MacroDelay, QStringLiteral("5")));
+        QVERIFY(f->settings.setFlag(Settings::Key::MacroPromptBefore, false));
+        QVERIFY(TestFiles::write(f->oldFolder() + "MoxenoTrellin1.txt", "01!\xC2\xAC:kept\r\n"));
+        f->pickers.folder = f->dir.filePath(QStringLiteral("elsewhere"));
+        const QByteArray ini = TestFiles::read(f->settingsStore.iniPath());
+        throughAdvanced([](QDialog& advanced) {
+            QCOMPARE(in<QLineEdit>(advanced, "TextDelay")->text(), QStringLiteral("5"));
+            click(advanced, "LabelResetDefaults");
+            click(advanced, "CommandGetDataPath");
+            QCOMPARE(in<QLineEdit>(advanced, "TextDelay")->text(), QStringLiteral("0.01"));
+            QVERIFY(in<QCheckBox>(advanced, "CheckPromptBeforeMacro")->isChecked());
+            click(advanced, "LabelCancel");
+        });
+        QCOMPARE(TestFiles::read(f->settingsStore.iniPath()), ini + "WarnOverwrite=1\r\n");
+        QVERIFY(QFileInfo::exists(f->oldFolder() + "MoxenoTrellin1.txt"));
+        QCOMPARE(f->context.dataFolder(), f->oldFolder());
+    }
+
+    // The chosen folder gets one trailing separator; cancelling the browser keeps the shown one.
+    void folderChoice()
+    {
+        for (const auto& [chosen, shown] : std::initializer_list<std::pair<std::optional<QString>, QString>> {
+                 {"/tmp/some folder", "/tmp/some folder/"}, {"/tmp/x/", "/tmp/x/"}, {"/", "/"},
+                 {std::nullopt, f->oldFolder()}}) {
+            f->pickers.folder = chosen;
+            throughAdvanced([shown = shown](QDialog& advanced) {
+                click(advanced, "CommandGetDataPath");
+                QCOMPARE(in<QLabel>(advanced, "LabelDataPath")->text(), shown);
+                click(advanced, "LabelCancel");
+            });
+        }
+        QCOMPARE(f->pickers.folderTitles.value(0), QStringLiteral("Select a folder ..."));
+    }
+
+    // Save moves the data files, and the window then reads its boxes from the new folder; a
+    // refused move is told, and the dialog stays open with the old folder still in use.
+    void saveMovesTheDataFiles()
+    {
+        QVERIFY(f->boxes.renameBox(1, QStringLiteral("Moved box")));
+        const QString target = f->dir.filePath(QStringLiteral("new home"));
+        QVERIFY(TestFiles::write(target + "/MoxenoTrellinNames.txt", "theirs"));
+        f->pickers.folder = target;
+        throughAdvanced([this, target](QDialog& advanced) {
+            click(advanced, "CommandGetDataPath");
+            f->dialogs.expect(DialogScript::messageButton(QMessageBox::Ok));
+            click(advanced, "LabelClose");
+            QVERIFY(advanced.isVisible());
+            QVERIFY(f->dialogs.seen.last().contains("overwritten:\nMoxenoTrellinNames.txt\n"));
+            QCOMPARE(f->context.dataFolder(), f->oldFolder());
+            QVERIFY(QFile::remove(target + "/MoxenoTrellinNames.txt"));
+            click(advanced, "LabelClose");
+            QVERIFY(!advanced.isVisible());
+        });
+        QCOMPARE(f->context.dataFolder(), target + u'/');
+        QCOMPARE(f->stored(Settings::Key::DataPath), target + u'/');
+        QVERIFY(!QFileInfo::exists(f->oldFolder() + QStringLiteral("MoxenoTrellinNames.txt")));
+        // The tabs are read anew from the new folder: the rename alone did not reach them.
+        QCOMPARE(f->window.boxCaption(1), QStringLiteral("Moved box"));
+    }
+};
+
+TRELLIN_GUI_TEST_MAIN(TestOptionsDialogs)
+#include "tst_optionsdialogs.moc"
