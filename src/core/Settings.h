@@ -33,6 +33,17 @@ public:
         MacroPromptBefore, // ask before a macro plays
         MacroDelay, // seconds every pace step of a playback waits
         MacroInformAfter, // tell in a message box that a macro finished
+        SearchHistory0, // the nine newest search texts, SearchHistory0 the newest
+        SearchHistory1,
+        SearchHistory2,
+        SearchHistory3,
+        SearchHistory4,
+        SearchHistory5,
+        SearchHistory6,
+        SearchHistory7,
+        SearchHistory8,
+        SearchLeft, // search dialog edges in twips
+        SearchTop,
     };
     Q_ENUM(Key)
 
