@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "search/SearchEngine.h"
 
 #include <QDateTime>
 #include <QIODevice>
@@ -50,6 +51,7 @@ private:
     int clear(DataContext& context, const QStringList& args);
     int macro(DataContext& context, const QStringList& args);
     int play(DataContext& context, const QStringList& args);
+    int search(DataContext& context, const QStringList& args);
     int runText(const QString& macroText);
     int playInFocusedWindow(DataContext& context, const QString& macroText);
 
@@ -75,5 +77,6 @@ private:
     std::optional<QDateTime> m_now;
     std::optional<QString> m_answer;
     bool m_dryRun = false;
+    SearchOptions m_search;
     std::function<KeySender*()> m_keySender;
 };
