@@ -16,6 +16,7 @@ class MacroActions;
 class MacroFrame;
 class MacroPlayer;
 class MacroSource;
+class MacroStore;
 class PositionActions;
 class PositionButtonsFrame;
 class QGroupBox;
@@ -41,6 +42,12 @@ public:
     void setMacros(const MacroSource* macros, MacroActions* actions);
     // Plays the macros Play asks for; without a player Play does nothing.
     void setMacroPlayer(MacroPlayer* player) { m_player = player; }
+    // The store the search dialog saves and deletes macros through; without one the search
+    // commands do nothing.
+    void setMacroStore(MacroStore* store) { m_macroStore = store; }
+
+    // Opens the search dialog modally with the stores it starts with ticked.
+    void openSearch(bool texts, bool macros);
 
     // Box selection as a click on tab "box" does it: the box is shown, its texts and macros
     // are loaded and the slider follows.
@@ -86,6 +93,8 @@ private:
     BoxManager& m_boxes;
     HelpWindow& m_help;
     MacroPlayer* m_player = nullptr;
+    MacroStore* m_macroStore = nullptr;
+    Clipboard& m_clipboard;
 
     BoxTabsFrame* m_boxTabs;
     ClipboardTextFrame* m_textFrame;
