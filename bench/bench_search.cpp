@@ -25,8 +25,11 @@ const QByteArray kNeedle = "Quartz-Owl 42";
 // A record's text of exactly kTextLength characters: words in lines of about 70 characters.
 QByteArray filler(QRandomGenerator& random)
 {
-    static const char* const words[] = {"the", "order", "Invoice", "customer", "Regards", "delivery", "quartz",
-        "owl", "42", "number", "street", "caf\xE9", "\xC9t\xE9", "Stra\xDF" "e", "meeting", "Thursday"};
+    static const char* const words[] = {"the", "order", "Invoice", "customer", "Regards", "delivery",
+        "quartz", "owl", "42", "number", "street", "caf\xE9", "\xC9t\xE9",
+        "Stra\xDF"
+        "e",
+        "meeting", "Thursday"};
     QByteArray text;
     qsizetype lineStart = 0;
     while (text.size() < kTextLength) {
@@ -50,7 +53,8 @@ QByteArray recordFile(QRandomGenerator& random, bool macros, bool withHit)
     for (int key = 1; key <= 99; ++key) {
         QByteArray text = filler(random);
         if (macros)
-            text.replace(0, 10, QByteArray("Macro ") + QByteArray::number(key).rightJustified(2, '0') + "\x3E ");
+            text.replace(
+                0, 10, QByteArray("Macro ") + QByteArray::number(key).rightJustified(2, '0') + "\x3E ");
         if (withHit && key == 99)
             text.replace(text.size() - kNeedle.size() - 5, kNeedle.size(), kNeedle.toLower());
         content += QByteArray::number(key).rightJustified(2, '0') + "!\xAC:" + text + "\r\n";
@@ -91,9 +95,11 @@ int main(int argc, char** argv)
     for (int run = 0; run < kRuns; ++run) {
         QProcess grep;
         const auto grepStart = std::chrono::steady_clock::now();
-        grep.start(QStringLiteral("grep"), QStringList {"-F", "-i", "-c", QString::fromLatin1(kNeedle)} + files);
+        grep.start(
+            QStringLiteral("grep"), QStringList {"-F", "-i", "-c", QString::fromLatin1(kNeedle)} + files);
         grep.waitForFinished(-1);
-        grepSeconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - grepStart).count());
+        grepSeconds.push_back(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - grepStart).count());
         if (grep.exitCode() != 0 || !grep.readAllStandardOutput().contains("Macros99.txt:1")) {
             std::fprintf(stderr, "bench_search: grep did not find the one hit\n");
             return 1;
@@ -102,7 +108,8 @@ int main(int argc, char** argv)
         SearchEngine engine(folder);
         const auto start = std::chrono::steady_clock::now();
         const SearchHit hit = engine.find(QString::fromLatin1(kNeedle), SearchOptions {}).hit;
-        searchSeconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        searchSeconds.push_back(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         if (hit.kind != SearchHit::Kind::Macro || hit.box != 99 || hit.number != 99) {
             std::fprintf(stderr, "bench_search: the search did not find the one hit\n");
             return 1;
@@ -112,7 +119,8 @@ int main(int argc, char** argv)
     const double grep = median(grepSeconds);
     std::printf("search across boxes, %lld files, one hit in the last macro of box 99 (median of %d runs)\n",
         static_cast<long long>(files.size()), kRuns);
-    std::printf("  trellin search: %.3f s\n  grep -F -i -c:  %.3f s\n  ratio:          %.2f (goal: 2.00 or less)\n",
+    std::printf(
+        "  trellin search: %.3f s\n  grep -F -i -c:  %.3f s\n  ratio:          %.2f (goal: 2.00 or less)\n",
         search, grep, search / grep);
     return 0;
 }

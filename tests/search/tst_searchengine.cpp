@@ -180,6 +180,9 @@ private slots:
         QTest::newRow("key and marker") << "plain" << QString("01!\u00AC:p") << false << false;
         QTest::newRow("across lines") << "end\r\nstart"
                                       << "END\r\nS" << true << false;
+        // The file ends the line with a lone CR; the record still joins its lines with CR LF.
+        QTest::newRow("across a lone CR") << "end\rstart"
+                                          << "END\r\nS" << true << false;
     }
     void letterCase()
     {
@@ -252,9 +255,10 @@ private slots:
         auto text = [&] {
             QString t;
             const int parts = random.bounded(5);
-            for (int i = 0; i < parts; ++i)
-                t += words[random.bounded(words.size())]
-                    + (random.bounded(3) == 0 ? lineEnds[random.bounded(5)] : " ");
+            for (int i = 0; i < parts; ++i) {
+                t += words[random.bounded(words.size())];
+                t += random.bounded(3) == 0 ? lineEnds[random.bounded(5)] : QStringLiteral(" ");
+            }
             return t;
         };
         for (int round = 0; round < 2; ++round) {
@@ -269,8 +273,11 @@ private slots:
                     const int count = random.bounded(8);
                     for (int i = 0; i < count; ++i) {
                         const int key = random.bounded(7) == 0 ? 0 : 1 + random.bounded(12); // 00 and repeats
-                        content += RecordFile::keyText(key) + RecordFile::kMarker
-                            + (isMacro ? text() + ">" : "") + text() + lineEnds[random.bounded(4)];
+                        content += RecordFile::keyText(key) + RecordFile::kMarker;
+                        if (isMacro)
+                            content += text() + u'>';
+                        content += text();
+                        content += lineEnds[random.bounded(4)];
                     }
                     const int form = random.bounded(3);
                     const QByteArray bytes = form == 0                     ? TextCodec::encode(content)
