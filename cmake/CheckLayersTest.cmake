@@ -7,7 +7,7 @@ set(check ${CMAKE_CURRENT_LIST_DIR}/CheckIncludes.cmake)
 set(work ${CMAKE_CURRENT_BINARY_DIR}/layer-check)
 file(MAKE_DIRECTORY ${work})
 
-foreach(folder core boxes macros notepads platform calc)
+foreach(folder core boxes macros notepads platform calc search)
     file(GLOB sources ${SOURCE}/src/${folder}/*.h ${SOURCE}/src/${folder}/*.cpp)
     execute_process(COMMAND ${CMAKE_COMMAND} "-DFILES=${sources}" "-DPATTERNS=${patterns}" -DLAYER=${folder}
                             -DSTAMP=${work}/stamp -P ${check} RESULT_VARIABLE result ERROR_VARIABLE output)

@@ -23,6 +23,8 @@
 #include "macros/RecordingHost.h"
 #include "notepads/FindReplace.h"
 #include "platform/Clipboard.h"
+#include "search/SearchEngine.h"
+#include "search/SearchTexts.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -121,6 +123,11 @@ QString TrellinCtl::usage()
         "  data-folder [NEW]         the data folder in use; with NEW: move its data files there and\n"
         "                            use NEW from now on (nothing moves when that cannot be done safely)\n"
         "  options                   the values of the options: name, tab, value\n"
+        "  search [--no-text] [--no-macros] [--case] [--box N] TEXT\n"
+        "                            every position and macro holding TEXT (any letter case unless\n"
+        "                            --case), texts first: TEXT, tab, box, tab, position, tab, first\n"
+        "                            line, or MACRO, tab, box, tab, number, tab, name; exit status 1\n"
+        "                            when nothing was found\n"
         "  keys NOTATION             the key actions a keystroke notation types\n"
         "  type NOTATION             type a keystroke notation into the focused window\n"
         "  replace FIND REPLACE      standard input with every FIND replaced (case-sensitive, no\n"
@@ -171,8 +178,16 @@ int TrellinCtl::run(const QStringList& arguments)
         QStringLiteral("answer"), QStringLiteral("The answer to input steps."), QStringLiteral("TEXT"));
     const QCommandLineOption dpOption(
         QStringLiteral("dp"), QStringLiteral("calc: the decimal places."), QStringLiteral("N"));
-    parser.addOptions(
-        {dataOption, helpOption, textsOption, macrosOption, dryRunOption, nowOption, answerOption, dpOption});
+    const QCommandLineOption noTextOption(
+        QStringLiteral("no-text"), QStringLiteral("search: not the texts."));
+    const QCommandLineOption noMacrosOption(
+        QStringLiteral("no-macros"), QStringLiteral("search: not the macros."));
+    const QCommandLineOption caseOption(
+        QStringLiteral("case"), QStringLiteral("search: letter case counts."));
+    const QCommandLineOption boxOption(
+        QStringLiteral("box"), QStringLiteral("search: only this box."), QStringLiteral("N"));
+    parser.addOptions({dataOption, helpOption, textsOption, macrosOption, dryRunOption, nowOption,
+        answerOption, dpOption, noTextOption, noMacrosOption, caseOption, boxOption});
     if (!parser.parse(arguments))
         return badArguments(parser.errorText());
     QStringList args = parser.positionalArguments();
@@ -191,6 +206,20 @@ int TrellinCtl::run(const QStringList& arguments)
     if ((parser.isSet(dryRunOption) || parser.isSet(nowOption) || parser.isSet(answerOption)) && !playing)
         return badArguments(QStringLiteral("--dry-run, --now and --answer belong to run-text and play"));
     m_dryRun = parser.isSet(dryRunOption);
+    const bool searchOption = parser.isSet(noTextOption) || parser.isSet(noMacrosOption)
+        || parser.isSet(caseOption) || parser.isSet(boxOption);
+    if (searchOption && command != QStringLiteral("search"))
+        return badArguments(QStringLiteral("--no-text, --no-macros, --case and --box belong to search"));
+    m_search = SearchOptions {
+        !parser.isSet(noTextOption), !parser.isSet(noMacrosOption), parser.isSet(caseOption), 0};
+    if (!m_search.texts && !m_search.macros)
+        return badArguments(QStringLiteral("--no-text and --no-macros leave nothing to search"));
+    if (parser.isSet(boxOption)) {
+        const std::optional<int> box = number(parser.value(boxOption));
+        if (!box)
+            return badArguments(QStringLiteral("--box takes a number from 1 to 99"));
+        m_search.onlyBox = *box;
+    }
     // A macro text given on the command line is only played dry: it would type at once.
     if (command == QStringLiteral("run-text") && !m_dryRun)
         return badArguments(QStringLiteral("run-text plays only with --dry-run"));
@@ -259,6 +288,7 @@ int TrellinCtl::run(const QStringList& arguments)
         {"play", 2, 2, true, true, &TrellinCtl::play},
         {"data-folder", 0, 1, false, false, &TrellinCtl::dataFolder},
         {"options", 0, 0, false, false, &TrellinCtl::options},
+        {"search", 1, 1, false, false, &TrellinCtl::search},
     };
     const auto builtin = std::find_if(std::begin(builtins), std::end(builtins),
         [&command](const Builtin& b) { return command == QLatin1String(b.name); });
@@ -407,6 +437,32 @@ int TrellinCtl::list(DataContext& context, const QStringList& args)
             print(QStringLiteral("%1\t%2\n").arg(position).arg(firstLine(store.cached(position))));
     }
     return Success;
+}
+
+int TrellinCtl::search(DataContext& context, const QStringList& args)
+{
+    // Every hit repeated "Find next" presses would show, in the same order.
+    SearchEngine engine(context.dataFolder());
+    bool found = false;
+    for (;;) {
+        const SearchHit hit = engine.find(args[0], m_search).hit;
+        if (!hit.found())
+            break;
+        found = true;
+        if (hit.kind == SearchHit::Kind::Text)
+            print(QStringLiteral("TEXT\t%1\t%2\t%3\n").arg(hit.box).arg(hit.number).arg(firstLine(hit.text)));
+        else
+            print(QStringLiteral("MACRO\t%1\t%2\t%3\n")
+                      .arg(hit.box)
+                      .arg(hit.number)
+                      .arg(SearchTexts::macroName(hit.text, hit.number)));
+    }
+    if (found)
+        return Success;
+    const QString boxName = m_search.onlyBox == 0
+        ? QString()
+        : NamesFile::readOrDefaults(context.dataFolder()).value(m_search.onlyBox - 1);
+    return fail(SearchTexts::notFound(args[0], false, boxName));
 }
 
 int TrellinCtl::rename(DataContext& context, const QStringList& args)

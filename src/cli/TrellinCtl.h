@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "search/SearchEngine.h"
 
 #include <QDateTime>
 #include <QIODevice>
@@ -53,6 +54,7 @@ private:
     int play(DataContext& context, const QStringList& args);
     int dataFolder(DataContext& context, const QStringList& args);
     int options(DataContext& context, const QStringList& args);
+    int search(DataContext& context, const QStringList& args);
     int runText(const QString& macroText);
     int replace(const QString& find, const QString& replacement);
     int playInFocusedWindow(DataContext& context, const QString& macroText);
@@ -79,5 +81,6 @@ private:
     std::optional<QDateTime> m_now;
     std::optional<QString> m_answer;
     bool m_dryRun = false;
+    SearchOptions m_search;
     std::function<KeySender*()> m_keySender;
 };

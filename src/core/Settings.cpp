@@ -11,7 +11,7 @@ namespace {
 
 using Kind = Settings::Kind;
 
-constexpr std::array<Settings::Entry, 19> kEntries {{
+constexpr std::array<Settings::Entry, 30> kEntries {{
     {"MX", "MX1", "", Kind::Text},
     {"MX", "NumLock", "0", Kind::NumberOne},
     {"Defaults", "DataPath", "", Kind::Text},
@@ -31,6 +31,17 @@ constexpr std::array<Settings::Entry, 19> kEntries {{
     {"Calculator", "Mem1", "0", Kind::Text},
     {"Calculator", "Mem2", "0", Kind::Text},
     {"Calculator", "Mem3", "0", Kind::Text},
+    {"Search", "0", "", Kind::Text},
+    {"Search", "1", "", Kind::Text},
+    {"Search", "2", "", Kind::Text},
+    {"Search", "3", "", Kind::Text},
+    {"Search", "4", "", Kind::Text},
+    {"Search", "5", "", Kind::Text},
+    {"Search", "6", "", Kind::Text},
+    {"Search", "7", "", Kind::Text},
+    {"Search", "8", "", Kind::Text},
+    {"Settings", "FmSearchLeft", "", Kind::Edge},
+    {"Settings", "FmSearchTop", "", Kind::Edge},
 }};
 
 bool hasDigit(const QString& text)

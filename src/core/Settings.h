@@ -37,6 +37,17 @@ public:
         Mem1, // the calculator's three memories, as shown
         Mem2,
         Mem3,
+        SearchHistory0, // the nine newest search texts, SearchHistory0 the newest
+        SearchHistory1,
+        SearchHistory2,
+        SearchHistory3,
+        SearchHistory4,
+        SearchHistory5,
+        SearchHistory6,
+        SearchHistory7,
+        SearchHistory8,
+        SearchLeft, // search dialog edges in twips
+        SearchTop,
     };
     Q_ENUM(Key)
 

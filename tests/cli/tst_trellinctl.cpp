@@ -249,6 +249,38 @@ private slots:
             QByteArray("ClipColour\t16761024\nWarnOverwrite\t1\nMacroDelay\t0.01\nMacroPromptBefore\t1\n"
                        "MacroInformAfter\t1\n"));
     }
+
+    // Every hit in the order Find next shows them: texts by box and position, then macros; a
+    // search without a hit exits with 1 and says so on standard error.
+    void searchListsEveryHit()
+    {
+        const QStringList data {"--data", m_dir.filePath(QStringLiteral("search"))};
+        QVERIFY(QDir().mkpath(data[1]));
+        auto search = [&](const QStringList& args, const QByteArray& input = QByteArray()) {
+            return ctl(data + args, input, false);
+        };
+        search({"set", "9", "4"}, "Oak tree\r\nsecond line");
+        search({"set", "2", "30"}, "old OAK");
+        search({"macro", "set", "1", "7"}, "Oaken>type this");
+        search({"macro", "set", "9", "2"}, "other>an oak body");
+
+        QCOMPARE(search({"search", "oak"}).out,
+            QByteArray(
+                "TEXT\t2\t30\told OAK\nTEXT\t9\t4\tOak tree\nMACRO\t1\t7\tOaken\nMACRO\t9\t2\tother\n"));
+        QCOMPARE(search({"search", "--case", "--no-text", "oak"}).out, QByteArray("MACRO\t9\t2\tother\n"));
+        QCOMPARE(
+            search({"search", "--box", "9", "--no-macros", "OAK"}).out, QByteArray("TEXT\t9\t4\tOak tree\n"));
+        QCOMPARE(search({"search", "!\xC2\xAC:"}).out, QByteArray());
+
+        const Result none = search({"search", "--box", "2", "--no-text", "oak"});
+        QCOMPARE(none.code, 1);
+        QCOMPARE(none.err, QByteArray("trellinctl: \"oak\" was not found in box Box 2\n"));
+        for (const QStringList& bad : {QStringList {"search", "--no-text", "--no-macros", "x"},
+                 {"search", "--box", "100", "x"}, {"search"}, {"names", "--case"}}) {
+            const Result r = search(bad);
+            QVERIFY2(r.code == 2 && r.out.isEmpty(), qPrintable(bad.join(u' ')));
+        }
+    }
 };
 
 TRELLIN_TEST_MAIN(TestTrellinCtl)

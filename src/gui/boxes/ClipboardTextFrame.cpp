@@ -44,6 +44,7 @@ ClipboardTextFrame::ClipboardTextFrame(
         QStringLiteral("LabelSearchText"), QStringLiteral("Search"), m_buttons, tw.rect(3360, 0, 735, 252));
     search->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     hints->add(search, [this] { emit statusText(QStringLiteral("Search text.")); });
+    connect(search, &CommandLabel::clicked, this, &ClipboardTextFrame::searchTextRequested);
 }
 
 void ClipboardTextFrame::undoHint(int level)

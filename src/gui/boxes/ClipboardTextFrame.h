@@ -24,6 +24,7 @@ signals:
     void statusText(const QString& text);
     void viewerShows(const QString& title, const QString& text);
     void viewerTextShows(const QString& text);
+    void searchTextRequested();
 
 private:
     void undoHint(int level);

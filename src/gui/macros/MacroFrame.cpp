@@ -72,6 +72,7 @@ MacroFrame::MacroFrame(QWidget* parent)
         QStringLiteral("LabelSearchMacros"), QStringLiteral("Search"), this, tw.rect(3840, 270, 615, 252));
     search->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     hints->add(search, hint(QStringLiteral("Search macros.")));
+    connect(search, &CommandLabel::clicked, this, &MacroFrame::searchMacrosRequested);
 
     const int row = 690;
     auto* play = new CommandLabel(
@@ -115,6 +116,12 @@ void MacroFrame::setMacros(const MacroSource* macros, MacroActions* actions)
 int MacroFrame::selectedMacro() const
 {
     return m_list->currentIndex() + 1;
+}
+
+void MacroFrame::selectMacro(int number)
+{
+    if (number >= 1 && number <= m_list->count())
+        m_list->setCurrentIndex(number - 1);
 }
 
 void MacroFrame::loadMacroList(int box)

@@ -24,6 +24,8 @@ public:
     // Fills the list with the box's macro names and selects the first.
     void loadMacroList(int box);
     int selectedMacro() const;
+    // Selects macro number (1..99) in the list, as choosing it there does.
+    void selectMacro(int number);
 
     // What the viewer shows now: hovering the frame shows the selected macro unless it is there.
     void setViewerTitle(const QString& title) { m_viewerTitle = title; }
@@ -33,6 +35,7 @@ signals:
     void viewerShows(const QString& title, const QString& text);
     // Play was released with any mouse button: number 0 when nothing is selected.
     void playRequested(int number, const QString& name);
+    void searchMacrosRequested();
 
 private:
     void fillList(int box, int index);

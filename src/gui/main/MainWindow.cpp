@@ -19,6 +19,7 @@
 #include "gui/notepads/NotepadsFrame.h"
 #include "gui/options/AboutDialog.h"
 #include "gui/options/SystemPickers.h"
+#include "gui/search/SearchDialog.h"
 #include "gui/widgets/AppIcon.h"
 #include "gui/widgets/DialogPlacement.h"
 #include "gui/widgets/HintFilter.h"
@@ -54,6 +55,7 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     , m_help(help)
     , m_systemPickers(std::make_unique<SystemPickers>())
     , m_pickers(m_systemPickers.get())
+    , m_clipboard(clipboard)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Moxeno Trellin"));
@@ -99,6 +101,9 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     connect(m_viewer, &ViewerFrame::clearBoxRequested, this, &MainWindow::clearBox);
     connect(m_viewer, &ViewerFrame::moveBoxRequested, this, &MainWindow::moveBox);
     connect(m_viewer, &ViewerFrame::renameBoxRequested, this, &MainWindow::renameBox);
+    connect(m_viewer, &ViewerFrame::searchAllRequested, this, [this] { openSearch(true, true); });
+    connect(m_textFrame, &ClipboardTextFrame::searchTextRequested, this, [this] { openSearch(true, false); });
+    connect(m_macroFrame, &MacroFrame::searchMacrosRequested, this, [this] { openSearch(false, true); });
     connect(m_statusBar, &StatusBar::helpRequested, &m_help, &HelpWindow::showHelp);
     connect(m_statusBar, &StatusBar::aboutRequested, this, &MainWindow::showAbout);
     connect(m_statusBar, &StatusBar::closeRequested, this, &QWidget::close);
@@ -167,6 +172,18 @@ void MainWindow::selectBox(int box)
     m_viewer->setBoxCaption(boxCaption(box));
     m_store.loadBox(box);
     m_macroFrame->loadMacroList(box);
+}
+
+void MainWindow::openSearch(bool texts, bool macros)
+{
+    if (!m_macroStore)
+        return;
+    SearchDialog::Host host {[this](int box) { return boxCaption(box); }, [this] { return selectedBox(); },
+        [this](int box) { selectBox(box); }, [this](int number) { m_macroFrame->selectMacro(number); },
+        [this](int box) { m_macroFrame->loadMacroList(box); }};
+    SearchDialog dialog(m_context, m_store, *m_macroStore, m_clipboard, std::move(host), this);
+    dialog.setSearched(texts, macros);
+    dialog.exec();
 }
 
 void MainWindow::applyClipColour(std::optional<unsigned> colour)

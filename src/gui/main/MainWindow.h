@@ -19,6 +19,7 @@ class MacroActions;
 class MacroFrame;
 class MacroPlayer;
 class MacroSource;
+class MacroStore;
 class NotepadsFrame;
 class OptionsPickers;
 class PositionActions;
@@ -50,6 +51,12 @@ public:
     void setCalculatorSender(KeySender* keys, WindowSwitcher* windows);
     // The colour picker and folder browser of the options dialogs; the desktop's by default.
     void setOptionsPickers(OptionsPickers& pickers) { m_pickers = &pickers; }
+    // The store the search dialog saves and deletes macros through; without one the search
+    // commands do nothing.
+    void setMacroStore(MacroStore* store) { m_macroStore = store; }
+
+    // Opens the search dialog modally with the stores it starts with ticked.
+    void openSearch(bool texts, bool macros);
 
     // Box selection as a click on tab "box" does it: the box is shown, its texts and macros
     // are loaded and the slider follows.
@@ -98,6 +105,8 @@ private:
     MacroPlayer* m_player = nullptr;
     std::unique_ptr<OptionsPickers> m_systemPickers;
     OptionsPickers* m_pickers;
+    MacroStore* m_macroStore = nullptr;
+    Clipboard& m_clipboard;
 
     BoxTabsFrame* m_boxTabs;
     ClipboardTextFrame* m_textFrame;

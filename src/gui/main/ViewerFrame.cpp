@@ -72,6 +72,7 @@ void ViewerFrame::buildBoxCommands()
     connect(moveLeft, &CommandLabel::clicked, this,
         [this] { emit moveBoxRequested(BoxManager::Direction::Left); });
     connect(rename, &CommandLabel::clicked, this, &ViewerFrame::renameBoxRequested);
+    connect(searchAll, &CommandLabel::clicked, this, &ViewerFrame::searchAllRequested);
 
     auto* hints = new HintFilter(this);
     const auto boxHint = [this](const QString& before, const QString& after) {

@@ -33,6 +33,7 @@ signals:
     void clearBoxRequested();
     void moveBoxRequested(BoxManager::Direction direction);
     void renameBoxRequested();
+    void searchAllRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,0 +1,366 @@
+#include "gui/search/SearchDialog.h"
+
+#include "boxes/BoxStore.h"
+#include "core/DataContext.h"
+#include "core/DataFiles.h"
+#include "core/LineBreaks.h"
+#include "core/Settings.h"
+#include "gui/widgets/AppIcon.h"
+#include "gui/widgets/CommandLabel.h"
+#include "gui/widgets/DialogPlacement.h"
+#include "gui/widgets/ModalHook.h"
+#include "gui/widgets/ScreenTwips.h"
+#include "macros/MacroStore.h"
+#include "platform/Clipboard.h"
+#include "search/SearchTexts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+
+namespace {
+
+constexpr int kClientWidth = 8400;
+constexpr int kClientHeight = 5400;
+const QString kFind = QStringLiteral("Find");
+const QString kFindNext = QStringLiteral("Find next");
+
+DialogPlacement placement(Settings& settings)
+{
+    return DialogPlacement(
+        settings, Settings::Key::SearchLeft, Settings::Key::SearchTop, DialogPlacement::kDialogTooFar);
+}
+
+QLabel* label(const QString& name, const QString& caption, QWidget* parent, const QRect& geometry)
+{
+    auto* result = new QLabel(caption, parent);
+    result->setObjectName(name);
+    result->setGeometry(geometry);
+    return result;
+}
+
+QCheckBox* checkBox(const QString& name, const QString& caption, QWidget* parent, const QRect& geometry)
+{
+    auto* result = new QCheckBox(caption, parent);
+    result->setObjectName(name);
+    result->setGeometry(geometry);
+    return result;
+}
+
+} // namespace
+
+SearchDialog::SearchDialog(DataContext& context, BoxStore& boxes, MacroStore& macros, Clipboard& clipboard,
+    Host host, QWidget* parent)
+    : QDialog(parent)
+    , m_context(context)
+    , m_boxes(boxes)
+    , m_macros(macros)
+    , m_clipboard(clipboard)
+    , m_host(std::move(host))
+    , m_engine(context.dataFolder())
+    , m_history(context.settings())
+{
+    setObjectName(QStringLiteral("FormSearch"));
+    setWindowTitle(QStringLiteral("Moxeno Trellin - search"));
+    setWindowIcon(AppIcon::icon());
+    setModal(true);
+    const ScreenTwips tw(this);
+
+    auto* searchFor
+        = label(QStringLiteral("Label1"), QStringLiteral("&Search for"), this, tw.rect(120, 150, 1080, 285));
+    m_findText = new QComboBox(this);
+    m_findText->setObjectName(QStringLiteral("ComboFind"));
+    m_findText->setEditable(true);
+    // The list is the history, which the dialog keeps itself: Enter must not add to it.
+    m_findText->setInsertPolicy(QComboBox::NoInsert);
+    m_findText->setGeometry(tw.rect(1260, 120, 5520, 315));
+    searchFor->setBuddy(m_findText);
+    m_find = CommandLabel::button(QStringLiteral("LabelFind"), kFind, this, tw.rect(6960, 120, 1320, 330));
+
+    m_texts = checkBox(
+        QStringLiteral("CheckText"), QStringLiteral("Search &text"), this, tw.rect(120, 540, 1800, 285));
+    m_macroCheck = checkBox(
+        QStringLiteral("CheckMacros"), QStringLiteral("Search &macros"), this, tw.rect(2040, 540, 1920, 285));
+    m_caseSensitive = checkBox(QStringLiteral("CheckCaseSensitive"), QStringLiteral("&Case sensitive"), this,
+        tw.rect(4080, 540, 1920, 285));
+    m_onlyInBox = checkBox(QStringLiteral("CheckSearchOnlyInBox"), QStringLiteral("Only search in &box"),
+        this, tw.rect(120, 900, 2160, 285));
+    m_texts->setChecked(true);
+    m_macroCheck->setChecked(true);
+    m_boxNo = new QComboBox(this);
+    m_boxNo->setObjectName(QStringLiteral("ComboBoxNo"));
+    m_boxNo->setGeometry(tw.rect(2400, 870, 3600, 315));
+    m_boxNo->setEnabled(false);
+
+    m_searching = label(QStringLiteral("LabelSearchingMsg"), QStringLiteral("Searching - please wait ..."),
+        this, tw.rect(6120, 900, 2160, 285));
+    m_searching->hide();
+    m_resultsLabel
+        = label(QStringLiteral("Label2"), QStringLiteral("Results"), this, tw.rect(120, 1320, 1200, 285));
+    m_where = label(QStringLiteral("Label3"), QString(), this, tw.rect(120, 1620, 8160, 285));
+    m_where->setTextFormat(Qt::PlainText);
+    m_results = new QPlainTextEdit(this);
+    m_results->setObjectName(QStringLiteral("TextResults"));
+    m_results->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_results->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_results->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_results->setGeometry(tw.rect(120, 1950, 8160, 2760));
+    m_results->installEventFilter(this);
+
+    const int row = 4890;
+    m_save = CommandLabel::button(
+        QStringLiteral("LabelSave"), QStringLiteral("Save"), this, tw.rect(120, row, 900, 330));
+    m_delete = CommandLabel::button(
+        QStringLiteral("LabelDelete"), QStringLiteral("Delete"), this, tw.rect(1140, row, 900, 330));
+    m_goTo = CommandLabel::button(
+        QStringLiteral("LabelGoTo"), QStringLiteral("Go to"), this, tw.rect(2160, row, 900, 330));
+    m_copy = CommandLabel::button(QStringLiteral("LabelCopyToClip"), QStringLiteral("Copy to clipboard"),
+        this, tw.rect(3180, row, 1620, 330));
+    m_copyAndClose = CommandLabel::button(QStringLiteral("LabelCopyAndClose"),
+        QStringLiteral("Copy to clipboard and close"), this, tw.rect(4920, row, 2280, 330));
+    m_close = CommandLabel::button(
+        QStringLiteral("LabelClose"), QStringLiteral("Close"), this, tw.rect(7320, row, 960, 330));
+    m_resultsLabel->setEnabled(false);
+    m_where->setEnabled(false);
+    m_results->setEnabled(false);
+    for (QWidget* command : {m_save, m_delete, m_goTo, m_copy, m_copyAndClose})
+        command->setEnabled(false);
+
+    // The commands act on the release of any mouse button.
+    connect(m_find, &CommandLabel::released, this, &SearchDialog::find);
+    connect(m_findText->lineEdit(), &QLineEdit::returnPressed, this, &SearchDialog::find);
+    connect(m_save, &CommandLabel::released, this, &SearchDialog::saveHit);
+    connect(m_delete, &CommandLabel::released, this, &SearchDialog::deleteHit);
+    connect(m_goTo, &CommandLabel::released, this, &SearchDialog::goTo);
+    connect(m_copy, &CommandLabel::released, this, &SearchDialog::copyToClipboard);
+    connect(m_copyAndClose, &CommandLabel::released, this, [this] {
+        copyToClipboard();
+        reject();
+    });
+    connect(m_close, &CommandLabel::released, this, &SearchDialog::reject);
+
+    // A changed criterion starts the search over; a text picked from the history is no edit,
+    // and letter case only changes how the next hit is matched.
+    connect(m_findText->lineEdit(), &QLineEdit::textEdited, this, &SearchDialog::reset);
+    connect(m_texts, &QCheckBox::clicked, this, &SearchDialog::reset);
+    connect(m_macroCheck, &QCheckBox::clicked, this, &SearchDialog::reset);
+    connect(m_onlyInBox, &QCheckBox::clicked, this, [this](bool on) {
+        reset();
+        m_boxNo->setEnabled(on);
+    });
+    connect(m_boxNo, &QComboBox::activated, this, &SearchDialog::reset);
+
+    setFixedSize(tw.px(kClientWidth), tw.px(kClientHeight));
+    placement(m_context.settings()).restore(*this);
+
+    for (int box = 1; box <= DataFiles::kBoxCount; ++box)
+        m_boxNo->addItem(m_host.boxCaption ? m_host.boxCaption(box) : QString());
+    m_boxNo->setCurrentIndex(m_host.currentBox ? m_host.currentBox() - 1 : 0);
+    m_findText->addItems(m_history.entries());
+    m_findText->setCurrentIndex(-1);
+    m_findText->setEditText(QString());
+    m_findText->setFocus();
+}
+
+void SearchDialog::setSearched(bool texts, bool macros)
+{
+    m_texts->setChecked(texts);
+    m_macroCheck->setChecked(macros);
+}
+
+void SearchDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    ModalHook::opened(*this);
+}
+
+void SearchDialog::done(int result)
+{
+    placement(m_context.settings()).store(*this);
+    // Saves and deletions made here show on the main window's position buttons.
+    if (m_host.currentBox)
+        m_boxes.loadBox(m_host.currentBox());
+    QDialog::done(result);
+}
+
+bool SearchDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_results && event->type() == QEvent::KeyRelease) {
+        // Ctrl+A selects the whole result; any other key may have changed it, so Save becomes
+        // possible. Letting go of Ctrl, Shift or Alt alone changes nothing.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool modifierOnly = key->key() == Qt::Key_Control || key->key() == Qt::Key_Shift
+            || key->key() == Qt::Key_Alt || key->key() == Qt::Key_Meta || key->key() == Qt::Key_AltGr;
+        if (key->key() == Qt::Key_A && key->modifiers() == Qt::ControlModifier)
+            m_results->selectAll();
+        else if (!modifierOnly)
+            m_save->setEnabled(true);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+QString SearchDialog::boxName(int box) const
+{
+    return m_boxNo->itemText(box - 1);
+}
+
+SearchOptions SearchDialog::options() const
+{
+    return SearchOptions {m_texts->isChecked(), m_macroCheck->isChecked(), m_caseSensitive->isChecked(),
+        m_onlyInBox->isChecked() ? m_boxNo->currentIndex() + 1 : 0};
+}
+
+void SearchDialog::setResultsEnabled(bool on)
+{
+    for (QWidget* widget : {static_cast<QWidget*>(m_results), static_cast<QWidget*>(m_resultsLabel),
+             static_cast<QWidget*>(m_copy), static_cast<QWidget*>(m_delete),
+             static_cast<QWidget*>(m_copyAndClose)})
+        widget->setEnabled(on);
+}
+
+void SearchDialog::find()
+{
+    const SearchOptions searched = options();
+    if (!searched.texts && !searched.macros)
+        return;
+    QLineEdit* edit = m_findText->lineEdit();
+    const QString needle = edit->text();
+    if (m_find->text() == kFind && m_history.add(needle)) {
+        const int caret = edit->cursorPosition();
+        m_findText->insertItem(0, needle);
+        edit->setText(needle);
+        edit->setCursorPosition(caret);
+    }
+
+    m_searching->show();
+    setResultsEnabled(false);
+    for (QWidget* widget : {static_cast<QWidget*>(m_where), static_cast<QWidget*>(m_close),
+             static_cast<QWidget*>(m_goTo), static_cast<QWidget*>(m_save)})
+        widget->setEnabled(false);
+    repaint();
+
+    const SearchEngine::Outcome outcome = m_engine.find(needle, searched);
+    m_searching->hide();
+    if (outcome.hit.found())
+        showHit(outcome.hit);
+    else
+        tellNotFound(outcome.ranOut);
+}
+
+void SearchDialog::showHit(const SearchHit& hit)
+{
+    m_find->setText(kFindNext);
+    setResultsEnabled(true);
+    m_where->setEnabled(true);
+    m_close->setEnabled(true);
+    const bool macro = hit.kind == SearchHit::Kind::Macro;
+    m_goTo->setEnabled(macro);
+    if (macro) {
+        m_where->setText(SearchTexts::macroHitLabel(
+            hit.number, SearchTexts::macroName(hit.text, hit.number), hit.box, boxName(hit.box)));
+        m_shownText = SearchTexts::macroBody(hit.text);
+    } else {
+        m_where->setText(SearchTexts::textHitLabel(hit.number, hit.box, boxName(hit.box)));
+        m_shownText = hit.text;
+    }
+    m_results->setPlainText(LineBreaks::toLineFeeds(m_shownText));
+}
+
+void SearchDialog::tellNotFound(bool ranOut)
+{
+    m_find->setText(kFind);
+    const QString needle = m_findText->lineEdit()->text();
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Moxeno Trellin Search"),
+        SearchTexts::notFound(needle, ranOut, m_onlyInBox->isChecked() ? m_boxNo->currentText() : QString()),
+        QMessageBox::Ok, this);
+    ModalHook::opened(box);
+    box.exec();
+    m_where->clear();
+    m_results->clear();
+    m_shownText.clear();
+    m_close->setEnabled(true);
+    // Ready for the next search: the caret's place kept, the text after it selected.
+    QLineEdit* edit = m_findText->lineEdit();
+    m_findText->setFocus();
+    edit->end(true);
+}
+
+void SearchDialog::reset()
+{
+    m_find->setText(kFind);
+    m_engine.reset();
+    m_where->clear();
+    m_results->clear();
+    m_shownText.clear();
+    setResultsEnabled(false);
+    m_goTo->setEnabled(false);
+    m_save->setEnabled(false);
+}
+
+void SearchDialog::copyToClipboard()
+{
+    (void)m_clipboard.replaceText(m_results->toPlainText());
+}
+
+void SearchDialog::goTo()
+{
+    const int box = m_engine.macroHitBox();
+    const int number = m_engine.macroHitNumber();
+    accept();
+    if (m_host.selectBox)
+        m_host.selectBox(box);
+    if (m_host.selectMacro)
+        m_host.selectMacro(number);
+}
+
+void SearchDialog::deleteHit()
+{
+    const SearchHit& hit = m_engine.current();
+    if (hit.kind == SearchHit::Kind::Text) {
+        const Result<SaveOutcome> saved = m_boxes.savePosition(QString(), hit.number, hit.box, false);
+        if (!saved)
+            m_context.tellNotSaved(QStringLiteral("Box %1, position %2").arg(hit.box).arg(hit.number),
+                saved.error(), QStringLiteral("texts"));
+        if (!m_boxes.readPosition(hit.number, hit.box).isEmpty())
+            return;
+    } else if (hit.kind == SearchHit::Kind::Macro) {
+        const Result<MacroSaveOutcome> saved = m_macros.saveMacro(QString(), hit.number, hit.box);
+        if (!saved)
+            m_context.tellNotSaved(QStringLiteral("Macro %1 of box %2").arg(hit.number).arg(hit.box),
+                saved.error(), QStringLiteral("macros"));
+        const bool gone = m_macros.readMacroBody(hit.number, hit.box).isEmpty();
+        if (m_host.currentBox && m_host.currentBox() == hit.box && m_host.reloadMacroList)
+            m_host.reloadMacroList(hit.box);
+        if (!gone)
+            return;
+    } else {
+        return;
+    }
+    m_where->clear();
+    m_results->clear();
+    m_shownText.clear();
+}
+
+void SearchDialog::saveHit()
+{
+    const SearchHit& hit = m_engine.current();
+    const QString text = LineBreaks::fromEditor(m_results->toPlainText(), m_shownText);
+    if (hit.kind == SearchHit::Kind::Text) {
+        const Result<SaveOutcome> saved = m_boxes.savePosition(text, hit.number, hit.box, false);
+        if (!saved)
+            m_context.tellNotSaved(QStringLiteral("Box %1, position %2").arg(hit.box).arg(hit.number),
+                saved.error(), QStringLiteral("texts"));
+    } else if (hit.kind == SearchHit::Kind::Macro) {
+        const QString record = m_macros.readMacroName(hit.number, hit.box) + u'>' + text;
+        const Result<MacroSaveOutcome> saved = m_macros.saveMacro(record, hit.number, hit.box);
+        if (!saved)
+            m_context.tellNotSaved(QStringLiteral("Macro %1 of box %2").arg(hit.number).arg(hit.box),
+                saved.error(), QStringLiteral("macros"));
+        if (m_host.currentBox && m_host.currentBox() == hit.box && m_host.reloadMacroList)
+            m_host.reloadMacroList(hit.box);
+    }
+}

@@ -1,0 +1,31 @@
+#include "search/SearchHistory.h"
+
+#include "core/Settings.h"
+
+namespace {
+
+Settings::Key key(int index)
+{
+    return Settings::Key(int(Settings::Key::SearchHistory0) + index);
+}
+
+} // namespace
+
+SearchHistory::SearchHistory(Settings& settings)
+    : m_settings(settings)
+{
+    for (int i = 0; i < kStored; ++i)
+        m_entries.append(m_settings.text(key(i)));
+}
+
+bool SearchHistory::add(const QString& text)
+{
+    if (!m_entries.isEmpty() && m_entries.first() == text)
+        return false;
+    m_entries.prepend(text);
+    // A history that cannot be written is no reason to stop a search, and the list on screen
+    // is right either way.
+    for (int i = 0; i < kStored; ++i)
+        (void)m_settings.setText(key(i), m_entries.value(i));
+    return true;
+}

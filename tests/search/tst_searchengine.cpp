@@ -1,0 +1,311 @@
+#include "DomainFixture.h"
+#include "TestEnvironment.h"
+#include "TestFiles.h"
+#include "core/DataFiles.h"
+#include "core/RecordFile.h"
+#include "core/TextCodec.h"
+#include "search/SearchEngine.h"
+#include "search/SearchHistory.h"
+#include "search/SearchTexts.h"
+
+#include <QRandomGenerator>
+
+using Kind = SearchHit::Kind;
+
+namespace {
+
+// The plain algorithm: every position and macro read on its own through RecordFile, with the
+// same counters. The engine must find exactly what this finds.
+class ReferenceSearch
+{
+public:
+    explicit ReferenceSearch(const QString& folder)
+        : m_folder(folder)
+    { }
+
+    SearchHit find(const QString& needle, const SearchOptions& options)
+    {
+        const Qt::CaseSensitivity cs = options.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+        for (const bool macros : {false, true}) {
+            if (!(macros ? options.macros : options.texts))
+                continue;
+            int& box = macros ? m_macroBox : m_textBox;
+            int& after = macros ? m_macroNumber : m_textPosition;
+            if (options.onlyBox != 0)
+                box = options.onlyBox;
+            int position = after;
+            for (int b = box == 0 ? 1 : box; b <= 99; ++b) {
+                const QString file
+                    = macros ? DataFiles::macroFile(m_folder, b) : DataFiles::boxFile(m_folder, b);
+                for (int q = QFileInfo::exists(file) ? position + 1 : 100; q <= 99; ++q) {
+                    const QString text = RecordFile::readRecord(file, q, QString());
+                    if (!text.isEmpty() && text.contains(needle, cs)) {
+                        box = b;
+                        after = q;
+                        return {macros ? Kind::Macro : Kind::Text, b, q, text};
+                    }
+                }
+                if (options.onlyBox != 0)
+                    break;
+                position = 0;
+            }
+        }
+        m_textBox = m_textPosition = m_macroBox = m_macroNumber = 0;
+        return {};
+    }
+
+private:
+    QString m_folder;
+    int m_textBox = 0, m_textPosition = 0, m_macroBox = 0, m_macroNumber = 0;
+};
+
+// "|" stands for the record marker; files are stored in Windows-1252.
+QByteArray marked(const QString& text)
+{
+    return TextCodec::toWindows1252(QString(text).replace(u'|', RecordFile::kMarker));
+}
+
+QString describe(const SearchHit& hit)
+{
+    if (!hit.found())
+        return QStringLiteral("none");
+    return QStringLiteral("%1 %2/%3 %4")
+        .arg(hit.kind == Kind::Text ? "TEXT" : "MACRO")
+        .arg(hit.box)
+        .arg(hit.number)
+        .arg(hit.text);
+}
+
+} // namespace
+
+class TestSearchEngine : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<DomainFixture> f;
+
+    void box(int b, const QString& records)
+    {
+        TestFiles::write(DataFiles::boxFile(f->folder(), b), marked(records));
+    }
+    void macros(int b, const QString& records)
+    {
+        TestFiles::write(DataFiles::macroFile(f->folder(), b), marked(records));
+    }
+    // Every hit repeated finds show, then the outcome of the find that ran out.
+    QStringList walk(SearchEngine& engine, const QString& needle, const SearchOptions& options = {})
+    {
+        QStringList shown;
+        for (int guard = 0; guard < 2000; ++guard) {
+            const SearchEngine::Outcome outcome = engine.find(needle, options);
+            if (!outcome.hit.found()) {
+                shown << (outcome.ranOut ? QStringLiteral("ran out") : QStringLiteral("nothing"));
+                return shown;
+            }
+            shown << describe(outcome.hit);
+        }
+        shown << QStringLiteral("endless");
+        return shown;
+    }
+
+private slots:
+    void init() { f = std::make_unique<DomainFixture>(); }
+
+    void findsTextsThenMacrosInOrderAndStartsOverAfterTheLast()
+    {
+        box(2, "05|a cat\r\n01|Cat one\r\n");
+        box(7, "03|dog\r\n02|the CAT\r\nsecond line\r\n");
+        macros(1, "04|Name cat>body\r\n");
+        macros(3, "09|n>concatenate\r\n");
+        SearchEngine engine(f->folder());
+        const QStringList expected {"TEXT 2/1 Cat one", "TEXT 2/5 a cat", "TEXT 7/2 the CAT\r\nsecond line",
+            "MACRO 1/4 Name cat>body", "MACRO 3/9 n>concatenate", "ran out"};
+        QCOMPARE(walk(engine, "cat"), expected);
+        // The sequence starts again from the beginning.
+        QCOMPARE(walk(engine, "cat"), expected);
+        QCOMPARE(engine.textHitBox() + engine.macroHitNumber(), 0);
+
+        QCOMPARE(walk(engine, "cat", {false, true}), expected.mid(3));
+        QCOMPARE(walk(engine, "cat", {true, false}), expected.mid(0, 3) + QStringList {"ran out"});
+        QCOMPARE(walk(engine, "cat", {false, false, false, 0}), QStringList {"nothing"});
+        QCOMPARE(engine.find("cat", {false, false}).searched, false);
+        QCOMPARE(walk(engine, "wolf"), QStringList {"nothing"});
+    }
+
+    void emptyTextMatchesEveryStoredItem()
+    {
+        box(1, "02|x\r\n03|\r\n");
+        macros(99, "99|m>\r\n");
+        SearchEngine engine(f->folder());
+        QCOMPARE(walk(engine, ""), (QStringList {"TEXT 1/2 x", "MACRO 99/99 m>", "ran out"}));
+        QCOMPARE(SearchTexts::notFound("", true), QStringLiteral("\" * \" was not found again."));
+    }
+
+    void keepsToOneBox()
+    {
+        box(3, "01|pear\r\n");
+        box(4, "08|pear\r\n02|pear two\r\n");
+        macros(4, "01|p>pear\r\n");
+        macros(5, "01|p>pear\r\n");
+        SearchEngine engine(f->folder());
+        const SearchOptions onlyFour {true, true, false, 4};
+        QCOMPARE(walk(engine, "pear", onlyFour),
+            (QStringList {"TEXT 4/2 pear two", "TEXT 4/8 pear", "MACRO 4/1 p>pear", "ran out"}));
+        QCOMPARE(walk(engine, "apple", onlyFour), QStringList {"nothing"});
+        QCOMPARE(SearchTexts::notFound("apple", false, "Fruit"),
+            QStringLiteral("\"apple\" was not found in box Fruit"));
+        QCOMPARE(
+            SearchTexts::notFound("apple", false), QStringLiteral("\"apple\" was not found in any box."));
+    }
+
+    void letterCase_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<bool>("ignoringCase");
+        QTest::addColumn<bool>("exact");
+        QTest::newRow("ascii") << "Hello World"
+                               << "hello world" << true << false;
+        QTest::newRow("same") << "Hello World"
+                              << "o W" << true << true;
+        QTest::newRow("accented") << QString("Caf\u00C9 cr\u00E8me") << QString("caf\u00E9 CR\u00C8ME")
+                                  << true << false;
+        QTest::newRow("high 1252 letters")
+            << QString("\u0160koda \u0178") << QString("\u0161KODA \u00FF") << true << false;
+        QTest::newRow("micro sign") << QString("5 \u00B5m") << QString("\u03BCM") << true << false;
+        QTest::newRow("no such letter") << "Istanbul" << QString("\u0130stanbul") << false << false;
+        QTest::newRow("special characters") << "a.*b[c]"
+                                            << ".*b[" << true << true;
+        QTest::newRow("marker only") << "plain" << QString("!\u00AC:") << false << false;
+        QTest::newRow("key and marker") << "plain" << QString("01!\u00AC:p") << false << false;
+        QTest::newRow("across lines") << "end\r\nstart"
+                                      << "END\r\nS" << true << false;
+        // The file ends the line with a lone CR; the record still joins its lines with CR LF.
+        QTest::newRow("across a lone CR") << "end\rstart"
+                                          << "END\r\nS" << true << false;
+    }
+    void letterCase()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, needle);
+        QFETCH(bool, ignoringCase);
+        QFETCH(bool, exact);
+        // Both ways the file may be stored: Windows-1252, and UTF-8 when a character needs it.
+        for (const QString& extra : {QString(), QString(" \u65E5")}) {
+            TestFiles::write(DataFiles::boxFile(f->folder(), 6),
+                TextCodec::encode(QStringLiteral("01") + RecordFile::kMarker + stored + extra + "\r\n"));
+            SearchEngine engine(f->folder());
+            QCOMPARE(engine.find(needle, {true, false, false}).hit.found(), ignoringCase);
+            engine.reset();
+            QCOMPARE(engine.find(needle, {true, false, true}).hit.found(), exact);
+        }
+    }
+
+    void continuesAfterADeletedHit()
+    {
+        box(1, "01|lamp\r\n02|lamp\r\n03|lamp\r\n");
+        SearchEngine engine(f->folder());
+        QCOMPARE(engine.find("lamp", {}).hit.number, 1);
+        QCOMPARE(engine.find("lamp", {}).hit.number, 2);
+        QVERIFY(RecordFile::writeRecord(DataFiles::boxFile(f->folder(), 1), 2, QString()));
+        QCOMPARE(engine.find("lamp", {}).hit.number, 3);
+        // A text stored behind the last hit meanwhile is found as well.
+        QVERIFY(RecordFile::writeRecord(DataFiles::boxFile(f->folder(), 1), 9, "lamp"));
+        QCOMPARE(engine.find("lamp", {}).hit.number, 9);
+    }
+
+    void hitLabelsAndMacroParts()
+    {
+        QCOMPARE(SearchTexts::textHitLabel(7, 12, "Work"),
+            QStringLiteral("Found in TEXT position 7 in box 12: 'Work'"));
+        QCOMPARE(SearchTexts::macroHitLabel(3, "Greet", 1, "TEXT"),
+            QStringLiteral("Found in MACRO 3: 'Greet' in box 1: 'TEXT'"));
+        QCOMPARE(SearchTexts::macroName("a>b>c", 4), QStringLiteral("a"));
+        QCOMPARE(SearchTexts::macroBody("a>b>c"), QStringLiteral("b>c"));
+        QCOMPARE(SearchTexts::macroName("no separator", 4), QStringLiteral("Macro 4"));
+        QCOMPARE(SearchTexts::macroBody("no separator"), QStringLiteral("no separator"));
+    }
+
+    void historyKeepsNineNewestDistinctFromTheTop()
+    {
+        {
+            SearchHistory history(f->settings);
+            QCOMPARE(history.entries(), QStringList(9));
+            QVERIFY(history.add("one"));
+            QVERIFY(!history.add("one"));
+            QVERIFY(history.add("One"));
+            QVERIFY(history.add(""));
+            QVERIFY(history.add("one"));
+            for (int i = 0; i < 8; ++i)
+                history.add(QString::number(i));
+            QCOMPARE(history.entries().size(), 9 + 12);
+        }
+        SearchHistory reread(f->settings);
+        QCOMPARE(reread.entries(), (QStringList {"7", "6", "5", "4", "3", "2", "1", "0", "one"}));
+    }
+
+    // Random boxes and macro files, with every oddity the record format allows, searched by the
+    // engine and by the plain algorithm: both must show the same hits in the same order.
+    void matchesThePlainAlgorithm()
+    {
+        QRandomGenerator random(20261207);
+        const QStringList words {"alpha", "ALPHA", "Alpha", "caf\u00E9", "CAF\u00C9", "\u0161\u0160", "x",
+            "x!", "\u00B5", "\u03BC", "K", "\u212A", "\u65E5", "a\nb", "\u00AC", "!", ":", "0", "12"};
+        const QStringList lineEnds {"\r\n", "\r\n", "\r\n", "\r", "\n"};
+        auto text = [&] {
+            QString t;
+            const int parts = random.bounded(5);
+            for (int i = 0; i < parts; ++i) {
+                t += words[random.bounded(words.size())];
+                t += random.bounded(3) == 0 ? lineEnds[random.bounded(5)] : QStringLiteral(" ");
+            }
+            return t;
+        };
+        for (int round = 0; round < 2; ++round) {
+            QDir(f->folder()).removeRecursively();
+            QDir().mkpath(f->folder());
+            for (int b = 1; b <= 12; ++b) {
+                for (const bool isMacro : {false, true}) {
+                    if (random.bounded(4) == 0)
+                        continue; // a missing file
+                    QString content
+                        = random.bounded(6) == 0 ? text() + "\r\n" : QString(); // before any header
+                    const int count = random.bounded(8);
+                    for (int i = 0; i < count; ++i) {
+                        const int key = random.bounded(7) == 0 ? 0 : 1 + random.bounded(12); // 00 and repeats
+                        content += RecordFile::keyText(key) + RecordFile::kMarker;
+                        if (isMacro)
+                            content += text() + u'>';
+                        content += text();
+                        content += lineEnds[random.bounded(4)];
+                    }
+                    const int form = random.bounded(3);
+                    const QByteArray bytes = form == 0                     ? TextCodec::encode(content)
+                        : form == 1 && TextCodec::fitsWindows1252(content) ? TextCodec::toWindows1252(content)
+                                                                           : content.toUtf8();
+                    const QString file
+                        = isMacro ? DataFiles::macroFile(f->folder(), b) : DataFiles::boxFile(f->folder(), b);
+                    QVERIFY(TestFiles::write(file, bytes));
+                }
+            }
+            for (const QString& needle :
+                words + QStringList {"", "ALPHA CAF", "\r\n", "a\r\nb", "!\u00AC:"}) {
+                for (const SearchOptions& options : {SearchOptions {}, SearchOptions {true, true, true, 0},
+                         SearchOptions {true, true, false, 3}, SearchOptions {false, true, true, 0}}) {
+                    SearchEngine engine(f->folder());
+                    ReferenceSearch reference(f->folder());
+                    for (int step = 0; step < 400; ++step) {
+                        const SearchHit expected = reference.find(needle, options);
+                        const SearchHit got = engine.find(needle, options).hit;
+                        QCOMPARE(describe(got), describe(expected));
+                        if (!expected.found())
+                            break;
+                    }
+                }
+            }
+        }
+    }
+};
+
+TRELLIN_TEST_MAIN(TestSearchEngine)
+#include "tst_searchengine.moc"
