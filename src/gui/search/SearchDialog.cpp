@@ -113,17 +113,17 @@ SearchDialog::SearchDialog(DataContext& context, BoxStore& boxes, MacroStore& ma
 
     const int row = 4890;
     m_save = CommandLabel::button(
-        QStringLiteral("LabelSave"), QStringLiteral("Save"), this, tw.rect(120, row, 900, 330));
+        QStringLiteral("LabelSave"), QStringLiteral("Save"), this, tw.rect(120, row, 660, 330));
     m_delete = CommandLabel::button(
-        QStringLiteral("LabelDelete"), QStringLiteral("Delete"), this, tw.rect(1140, row, 900, 330));
+        QStringLiteral("LabelDelete"), QStringLiteral("Delete"), this, tw.rect(924, row, 780, 330));
     m_goTo = CommandLabel::button(
-        QStringLiteral("LabelGoTo"), QStringLiteral("Go to"), this, tw.rect(2160, row, 900, 330));
+        QStringLiteral("LabelGoTo"), QStringLiteral("Go to"), this, tw.rect(1848, row, 660, 330));
     m_copy = CommandLabel::button(QStringLiteral("LabelCopyToClip"), QStringLiteral("Copy to clipboard"),
-        this, tw.rect(3180, row, 1620, 330));
+        this, tw.rect(2652, row, 1680, 330));
     m_copyAndClose = CommandLabel::button(QStringLiteral("LabelCopyAndClose"),
-        QStringLiteral("Copy to clipboard and close"), this, tw.rect(4920, row, 2280, 330));
+        QStringLiteral("Copy to clipboard and close"), this, tw.rect(4476, row, 2880, 330));
     m_close = CommandLabel::button(
-        QStringLiteral("LabelClose"), QStringLiteral("Close"), this, tw.rect(7320, row, 960, 330));
+        QStringLiteral("LabelClose"), QStringLiteral("Close"), this, tw.rect(7500, row, 780, 330));
     m_resultsLabel->setEnabled(false);
     m_where->setEnabled(false);
     m_results->setEnabled(false);
