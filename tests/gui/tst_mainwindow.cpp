@@ -1,5 +1,6 @@
 #include "DialogScript.h"
 #include "GuiTestMain.h"
+#include "MainWindowFixture.h"
 #include "TestFiles.h"
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
@@ -28,46 +29,7 @@
 #include <QSlider>
 #include <QTabBar>
 
-// The main window over a fresh data folder, its real dialogs answered by a DialogScript.
-struct GuiFixture
-{
-    GuiFixture()
-    {
-        QDir().mkpath(dir.filePath(QStringLiteral("data")));
-        context.setDataFolder(dir.filePath(QStringLiteral("data")));
-        prompter.setParentWindow(&window);
-        window.setMacros(&macros, &macroActions);
-        window.setCaptions(boxes.captions());
-        window.selectBox(1);
-    }
-
-    QString folder() const { return context.dataFolder(); }
-    // The message of the newest status log entry, without its time stamp.
-    QString lastMessage() const { return log.latest().mid(10); }
-    // Stores a text without any question and reloads the box on show.
-    void save(int position, const QString& text, int box = 1)
-    {
-        (void)store.savePosition(text, position, box, true);
-        store.loadBox(window.selectedBox());
-    }
-
-    QTemporaryDir dir;
-    SettingsStore settingsStore {
-        dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
-    Settings settings {settingsStore};
-    StatusLog log;
-    RecordingPlatform clipboard;
-    GuiPrompter prompter {settings, clipboard};
-    DataContext context {settings, log, prompter};
-    BoxStore store {context};
-    BoxManager boxes {context, store, clipboard};
-    PositionActions actions {context, store, clipboard};
-    MacroStore macros {context};
-    MacroActions macroActions {context, macros, clipboard};
-    HelpWindow help;
-    DialogScript dialogs;
-    MainWindow window {context, store, boxes, actions, clipboard, help};
-};
+using GuiFixture = MainWindowFixture;
 
 class TestMainWindow : public QObject
 {

@@ -1,5 +1,6 @@
 #include "DialogScript.h"
 #include "GuiTestMain.h"
+#include "MainWindowFixture.h"
 #include "TestFiles.h"
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
@@ -39,37 +40,15 @@ public:
     }
 };
 
-// The main window over a fresh data folder, with scripted pickers and dialogs.
-struct OptionsFixture
+// The main window with scripted colour and folder pickers.
+struct OptionsFixture : MainWindowFixture
 {
-    OptionsFixture()
-    {
-        QDir().mkpath(dir.filePath(QStringLiteral("data")));
-        context.setDataFolder(dir.filePath(QStringLiteral("data")));
-        prompter.setParentWindow(&window);
-        window.setOptionsPickers(pickers);
-        window.setCaptions(boxes.captions());
-        window.selectBox(1);
-    }
+    OptionsFixture() { window.setOptionsPickers(pickers); }
 
     QString oldFolder() const { return dir.filePath(QStringLiteral("data/")); }
     QString stored(Settings::Key key) const { return settings.text(key); }
 
-    QTemporaryDir dir;
-    SettingsStore settingsStore {
-        dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
-    Settings settings {settingsStore};
-    StatusLog log;
-    RecordingPlatform clipboard;
-    GuiPrompter prompter {settings, clipboard};
-    DataContext context {settings, log, prompter};
-    BoxStore store {context};
-    BoxManager boxes {context, store, clipboard};
-    PositionActions actions {context, store, clipboard};
-    HelpWindow help;
     ScriptedPickers pickers;
-    DialogScript dialogs;
-    MainWindow window {context, store, boxes, actions, clipboard, help};
 };
 
 class TestOptionsDialogs : public QObject

@@ -1,5 +1,6 @@
 #include "DialogScript.h"
 #include "GuiTestMain.h"
+#include "MainWindowFixture.h"
 #include "TestFiles.h"
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
@@ -22,46 +23,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-// The main window over a fresh data folder, and a search dialog on it that the test drives.
-struct SearchFixture
-{
-    SearchFixture()
-    {
-        QDir().mkpath(dir.filePath(QStringLiteral("data")));
-        context.setDataFolder(dir.filePath(QStringLiteral("data")));
-        prompter.setParentWindow(&window);
-        window.setMacros(&macros, &macroActions);
-        window.setMacroStore(&macros);
-        window.setCaptions(boxes.captions());
-        window.selectBox(1);
-    }
-
-    void text(int box, int position, const QString& text)
-    {
-        (void)store.savePosition(text, position, box, true);
-    }
-    void macro(int box, int number, const QString& record)
-    {
-        (void)RecordFile::writeRecord(macros.macroFile(box), number, record);
-    }
-
-    QTemporaryDir dir;
-    SettingsStore settingsStore {
-        dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
-    Settings settings {settingsStore};
-    StatusLog log;
-    RecordingPlatform clipboard;
-    GuiPrompter prompter {settings, clipboard};
-    DataContext context {settings, log, prompter};
-    BoxStore store {context};
-    BoxManager boxes {context, store, clipboard};
-    PositionActions actions {context, store, clipboard};
-    MacroStore macros {context};
-    MacroActions macroActions {context, macros, clipboard};
-    HelpWindow help;
-    DialogScript dialogs;
-    MainWindow window {context, store, boxes, actions, clipboard, help};
-};
+using SearchFixture = MainWindowFixture;
 
 class TestSearchDialog : public QObject
 {
@@ -166,8 +128,8 @@ private slots:
     // text was not found again, the field is ready for a new search and the next Find starts over.
     void walksEveryHitThenStartsOver()
     {
-        f->text(2, 4, "Blue sky\r\nline two");
-        f->text(1, 9, "blue");
+        f->save(4, "Blue sky\r\nline two", 2);
+        f->save(9, "blue", 1);
         f->macro(7, 3, "Paint>BLUE sea");
         openDirect();
         type("blue");
@@ -216,7 +178,7 @@ private slots:
 
     void typingStartsOverAndBothStoresClearDoNothing()
     {
-        f->text(1, 1, "abc");
+        f->save(1, "abc", 1);
         openDirect();
         type("b");
         release("LabelFind");
@@ -250,7 +212,7 @@ private slots:
         f->window.setCaptions(f->boxes.captions());
         f->macro(2, 4, "TEXT position 1>first body");
         f->macro(2, 6, "second>first body");
-        f->text(2, 1, "keep");
+        f->save(1, "keep", 2);
         openDirect();
         type("first");
         release("LabelFind");
@@ -283,7 +245,7 @@ private slots:
         QCOMPARE(where(), "Found in MACRO 6: 'second' in box 2: 'TEXT'");
 
         // A text hit is saved back into its position with its line breaks.
-        f->text(3, 5, "first\r\nline");
+        f->save(5, "first\r\nline", 3);
         type("line");
         release("LabelFind");
         QCOMPARE(where(), "Found in TEXT position 5 in box 3: 'Box 3'");
@@ -319,7 +281,7 @@ private slots:
     void closingReloadsTheBoxOnShow()
     {
         f->context.setWarnOverwrite(false);
-        f->text(1, 3, "gone soon");
+        f->save(3, "gone soon", 1);
         f->store.loadBox(1);
         openDirect();
         type("soon");

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "DialogScript.h"
+#include "boxes/BoxManager.h"
+#include "boxes/BoxStore.h"
+#include "boxes/PositionActions.h"
+#include "core/DataContext.h"
+#include "core/RecordFile.h"
+#include "core/Settings.h"
+#include "core/SettingsStore.h"
+#include "core/StatusLog.h"
+#include "gui/dialogs/GuiPrompter.h"
+#include "gui/main/HelpWindow.h"
+#include "gui/main/MainWindow.h"
+#include "macros/MacroActions.h"
+#include "macros/MacroStore.h"
+#include "platform/RecordingPlatform.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+// The main window over a fresh data folder with box 1 on show, its real dialogs answered by a
+// DialogScript and a recording clipboard.
+struct MainWindowFixture
+{
+    MainWindowFixture()
+    {
+        QDir().mkpath(dir.filePath(QStringLiteral("data")));
+        context.setDataFolder(dir.filePath(QStringLiteral("data")));
+        prompter.setParentWindow(&window);
+        window.setMacros(&macros, &macroActions);
+        window.setMacroStore(&macros);
+        window.setCaptions(boxes.captions());
+        window.selectBox(1);
+    }
+
+    QString folder() const { return context.dataFolder(); }
+    // The message of the newest status log entry, without its time stamp.
+    QString lastMessage() const { return log.latest().mid(10); }
+    // Stores a text without any question and reloads the box on show.
+    void save(int position, const QString& text, int box = 1)
+    {
+        (void)store.savePosition(text, position, box, true);
+        store.loadBox(window.selectedBox());
+    }
+    // Writes a macro record ("name>body") straight into its file.
+    void macro(int box, int number, const QString& record)
+    {
+        (void)RecordFile::writeRecord(macros.macroFile(box), number, record);
+    }
+
+    QTemporaryDir dir;
+    SettingsStore settingsStore {
+        dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
+    Settings settings {settingsStore};
+    StatusLog log;
+    RecordingPlatform clipboard;
+    GuiPrompter prompter {settings, clipboard};
+    DataContext context {settings, log, prompter};
+    BoxStore store {context};
+    BoxManager boxes {context, store, clipboard};
+    PositionActions actions {context, store, clipboard};
+    MacroStore macros {context};
+    MacroActions macroActions {context, macros, clipboard};
+    HelpWindow help;
+    DialogScript dialogs;
+    MainWindow window {context, store, boxes, actions, clipboard, help};
+};
