@@ -123,35 +123,29 @@ QString Evaluator::applyOperation(const QString& text)
 
 QString Evaluator::reduceMulDiv(const QString& text)
 {
-    qsizetype i = 0;
-    while (i < text.size() && text[i] != u'*' && text[i] != u'/')
-        ++i;
-    if (i >= text.size())
-        return text;
-    qsizetype left = i - 1;
-    while (left >= 0 && !isOperator(text[left]))
-        --left;
-    qsizetype right = i + 1;
-    while (right < text.size() && !isOperator(text[right]))
-        ++right;
-    QString sub = text.mid(left + 1, right - left - 1);
-    if (!isNumberText(sub))
-        sub = reduceStep(sub);
-    return text.left(left + 1) + sub + text.mid(right);
+    return reduceFirst(text, u'*', u'/', 0);
 }
 
 QString Evaluator::reduceAddSub(const QString& text)
 {
+    // The first character is the sign of the first operand, never a boundary.
+    return reduceFirst(text, u'+', u'-', 1);
+}
+
+// Replaces the operation around the first "first" or "second" operator by its value: the
+// operands reach from the nearest operator on the left (searched down to position lowestLeft)
+// to the nearest one on the right.
+QString Evaluator::reduceFirst(const QString& text, QChar first, QChar second, qsizetype lowestLeft)
+{
     qsizetype i = 0;
-    while (i < text.size() && text[i] != u'+' && text[i] != u'-')
+    while (i < text.size() && text[i] != first && text[i] != second)
         ++i;
     if (i >= text.size())
         return text;
-    // The first character is the sign of the first operand, never a boundary.
     qsizetype left = i - 1;
-    while (left >= 1 && !isOperator(text[left]))
+    while (left >= lowestLeft && !isOperator(text[left]))
         --left;
-    if (left < 1)
+    if (left < lowestLeft)
         left = -1;
     qsizetype right = i + 1;
     while (right < text.size() && !isOperator(text[right]))

@@ -43,6 +43,7 @@ private:
     static QString reduceStep(const QString& text);
     static QString reduceMulDiv(const QString& text);
     static QString reduceAddSub(const QString& text);
+    static QString reduceFirst(const QString& text, QChar first, QChar second, qsizetype lowestLeft);
     // The value text of the one operation in the text; "" without an operator, "0" when the
     // operation fails (division by zero, overflow).
     static QString applyOperation(const QString& text);
