@@ -6,6 +6,7 @@
 #include "gui/widgets/DialogPlacement.h"
 #include "gui/widgets/EditorText.h"
 #include "gui/widgets/ModalHook.h"
+#include "gui/widgets/NamedWidget.h"
 #include "gui/widgets/ScreenTwips.h"
 #include "platform/Clipboard.h"
 
@@ -28,10 +29,7 @@ DialogPlacement position(Settings& settings)
 
 QLabel* label(const QString& name, const QString& caption, QWidget* parent, const QRect& geometry)
 {
-    auto* result = new QLabel(caption, parent);
-    result->setObjectName(name);
-    result->setGeometry(geometry);
-    return result;
+    return NamedWidget::make<QLabel>(name, parent, geometry, caption);
 }
 
 QString selectedText(const QPlainTextEdit* text)

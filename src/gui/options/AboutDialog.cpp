@@ -7,6 +7,7 @@
 #include "gui/widgets/AppIcon.h"
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/ModalHook.h"
+#include "gui/widgets/NamedWidget.h"
 #include "gui/widgets/ScreenTwips.h"
 
 #include <QCheckBox>
@@ -17,12 +18,9 @@
 
 namespace {
 
-QLabel* label(const QString& name, const QString& text, QWidget* parent, const QRect& geometry)
+QLabel* label(const QString& name, const QString& caption, QWidget* parent, const QRect& geometry)
 {
-    auto* result = new QLabel(text, parent);
-    result->setObjectName(name);
-    result->setGeometry(geometry);
-    return result;
+    return NamedWidget::make<QLabel>(name, parent, geometry, caption);
 }
 
 } // namespace

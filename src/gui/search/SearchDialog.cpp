@@ -9,6 +9,7 @@
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/DialogPlacement.h"
 #include "gui/widgets/ModalHook.h"
+#include "gui/widgets/NamedWidget.h"
 #include "gui/widgets/ScreenTwips.h"
 #include "macros/MacroStore.h"
 #include "platform/Clipboard.h"
@@ -37,18 +38,12 @@ DialogPlacement placement(Settings& settings)
 
 QLabel* label(const QString& name, const QString& caption, QWidget* parent, const QRect& geometry)
 {
-    auto* result = new QLabel(caption, parent);
-    result->setObjectName(name);
-    result->setGeometry(geometry);
-    return result;
+    return NamedWidget::make<QLabel>(name, parent, geometry, caption);
 }
 
 QCheckBox* checkBox(const QString& name, const QString& caption, QWidget* parent, const QRect& geometry)
 {
-    auto* result = new QCheckBox(caption, parent);
-    result->setObjectName(name);
-    result->setGeometry(geometry);
-    return result;
+    return NamedWidget::make<QCheckBox>(name, parent, geometry, caption);
 }
 
 } // namespace
