@@ -62,6 +62,9 @@ class TestProgramE2E : public QObject
     // Play and the up-down control: the macro frame stands at 240/3120 twips.
     static constexpr int kPlayX = 240 + 120 + 150, kPlayY = 3120 + 690 + 150;
     static constexpr int kUpDownX = 240 + 2910 + 127, kUpDownY = 3120 + 240 + 165;
+    // The calculator's display and Send: the frame stands at 120/4560 twips.
+    static constexpr int kDisplayX = 120 + 120 + 1500, kDisplayY = 4560 + 240 + 165;
+    static constexpr int kSendX = 120 + 420 + 180, kSendY = 4560 + 630 + 126;
     // The centre of position button 1 or 2: the frames stand at 240/600 and 120/240 twips.
     static constexpr int kPosition1X = 240 + 120 + 126, kPosition2X = kPosition1X + 240,
                          kPositionY = 600 + 240 + 126;
@@ -125,6 +128,19 @@ private slots:
         QCOMPARE(target.waitForText(expected), expected);
         QCOMPARE(other.text(), QString());
         QVERIFY(QTest::qWaitFor([] { return mainWindowShown(); }, kSlowMachineMs));
+    }
+
+    // A calculation typed into the calculator's display, then Send: the result is typed into
+    // the window the user left last.
+    void calculatorSendsItsDisplay()
+    {
+        TargetProcess target;
+        QVERIFY(target.start(QStringLiteral("Target")) && workIn(target));
+        activate(m_window);
+        click(kDisplayX, kDisplayY, 1);
+        run(QStringLiteral("xdotool"), {"type", "--delay", "20", "1200*3/8="});
+        click(kSendX, kSendY, 1);
+        QCOMPARE(target.waitForText(QStringLiteral("450.")), QStringLiteral("450."));
     }
 
     // Cancel in the progress window stops a long macro at its next step: typing stops short of
