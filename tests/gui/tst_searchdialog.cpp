@@ -161,7 +161,7 @@ private slots:
         openDirect();
         type("b");
         release("LabelFind");
-        QCOMPARE(enabled(), "0101111");
+        QCOMPARE(enabled(), "0101111"); // a hit is shown
         QTest::keyClicks(child("ComboFind"), "c");
         QCOMPARE(child<QLabel>("LabelFind")->text(), "Find");
         QCOMPARE(where() + results(), QString());
