@@ -36,6 +36,15 @@ Steps steps(int failRename = 0, int failCopy = 0)
     return s;
 }
 
+// The steps with renames that answer "result" whenever "when" holds for source and target.
+Steps renameFails(Steps s, std::function<bool(const QString&, const QString&)> when, R result = R::Failed)
+{
+    s.rename = [real = s.rename, when, result](const QString& a, const QString& b, QString* e) {
+        return when(a, b) ? result : real(a, b, e);
+    };
+    return s;
+}
+
 } // namespace
 
 class TestDataFolderMove : public QObject
@@ -43,24 +52,18 @@ class TestDataFolderMove : public QObject
     Q_OBJECT
 
     std::unique_ptr<DomainFixture> f;
-    QMap<QString, QByteArray> m_before;
+    QMap<QString, QByteArray> m_before, m_data;
     const QStringList m_dataNames {QStringLiteral("MoxenoTrellin12.txt"),
         QStringLiteral("MoxenoTrellin3.txt"), QStringLiteral("MoxenoTrellinMacros3.txt"),
         QStringLiteral("MoxenoTrellinNames.txt")};
 
-    QString target() const { return f->dir.filePath(QStringLiteral("new/deeper")); }
+    // "@" stands for the fixture's temporary folder.
+    QString path(QString spelled) const { return spelled.replace(u'@', f->dir.path()); }
+    QString target() const { return path(QStringLiteral("@/new/deeper")); }
     QString storedPath() const { return f->settings.text(Settings::Key::DataPath); }
     Result<DataFolderMove::Outcome> move(const QString& to, const Steps& s = steps())
     {
         return DataFolderMove(f->context, s).moveTo(to);
-    }
-    // Nothing moved or stored, and the old folder, complete, still in use.
-    void checkUntouched(const QString& error)
-    {
-        QCOMPARE(snapshot(f->folder()), m_before);
-        QCOMPARE(f->folder(), f->dir.filePath(QStringLiteral("data/")));
-        QCOMPARE(storedPath(), QString());
-        QVERIFY2(error.contains(f->folder() + QStringLiteral(", which is still in use")), qPrintable(error));
     }
 
 private slots:
@@ -75,6 +78,8 @@ private slots:
             QVERIFY(TestFiles::write(f->folder() + QLatin1String(other), other));
         QVERIFY(QDir().mkpath(f->folder() + QStringLiteral("MoxenoTrellinFolder.txt")));
         m_before = snapshot(f->folder());
+        for (const QString& name : m_dataNames)
+            m_data.insert(name, m_before.value(name));
     }
 
     void movesEveryDataFile_data()
@@ -99,127 +104,117 @@ private slots:
         const QString now = target() + u'/';
         QCOMPARE(moved->moved, 4);
         QCOMPARE(moved->leftBehind, leftBehind);
-        QCOMPARE(f->folder(), now);
-        QCOMPARE(storedPath(), now);
+        QCOMPARE(f->folder() + u'|' + storedPath(), now + u'|' + now);
         QCOMPARE(f->settings.boxNumber(Settings::Key::BoxNo), 4);
-        QCOMPARE(snapshot(now).keys(), m_dataNames);
-        for (const QString& name : m_dataNames)
-            QCOMPARE(TestFiles::read(now + name), m_before.value(name));
+        QCOMPARE(snapshot(now), m_data);
         const QMap<QString, QByteArray> left = snapshot(f->dir.filePath(QStringLiteral("data")));
         for (const QString& name : m_before.keys())
             QCOMPARE(left.contains(name), !m_dataNames.contains(name) || leftBehind.contains(name));
     }
 
-    void refusesBeforeMovingAnything_data()
+    // Refused before anything moves, or failing part way with every moved file put back: either
+    // way nothing is stored and the old folder, complete, is still in use.
+    void failsLeavingTheOldFolder_data()
     {
-        QTest::addColumn<QString>("folder"); // "@" is the fixture's temporary folder
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<Steps>("how");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("same names") << "@/busy"
+        QTest::newRow("same names") << "@/busy" << steps()
                                     << "overwritten:\nMoxenoTrellin3.txt\nMoxenoTrellinNames.txt\n";
-        QTest::newRow("a file") << "@/plain"
-                                << "is not a folder";
-        QTest::newRow("below a file") << "@/plain/sub"
-                                      << "could not be created";
-        QTest::newRow("relative") << "somewhere/else"
-                                  << "must be a full path";
+        QTest::newRow("a file") << "@/plain" << steps() << "is not a folder";
+        QTest::newRow("below a file") << "@/plain/sub" << steps() << "could not be created";
+        QTest::newRow("relative") << "somewhere/else" << steps() << "must be a full path";
         // Nobody can create a file there, not even the superuser.
-        QTest::newRow("read-only") << "/proc/self/"
-                                   << "could not open the lock file /proc/self/";
-        QTest::newRow("locked by another program") << "@/locked"
-                                                   << "is busy";
+        QTest::newRow("read-only") << "/proc/self/" << steps() << "could not open the lock file /proc/self/";
+        QTest::newRow("locked by another program") << "@/locked" << steps() << "is busy";
+        const QString back = QStringLiteral("Every file is back in");
+        QTest::newRow("third rename and its copy fail") << "@/new/deeper" << steps(3, 1) << back;
+        QTest::newRow("third copy fails") << "@/new/deeper" << steps(-1, 3) << back;
+        QTest::newRow("target appears meanwhile")
+            << "@/new/deeper"
+            << renameFails(
+                   steps(), [](const QString&, const QString& b) { return b.endsWith("Names.txt"); },
+                   R::TargetExists)
+            << back;
+        QTest::newRow("setting cannot be stored") << "@/new/deeper" << steps() << back;
+        QTest::newRow("setting cannot be stored, copies") << "@/new/deeper" << steps(-1) << back;
     }
-    void refusesBeforeMovingAnything()
+    void failsLeavingTheOldFolder()
     {
         QFETCH(QString, folder);
+        QFETCH(Steps, how);
         QFETCH(QString, reason);
-        folder.replace(u'@', f->dir.path());
-        QVERIFY(TestFiles::write(f->dir.filePath(QStringLiteral("busy/MoxenoTrellin3.txt")), "theirs"));
-        QVERIFY(TestFiles::write(f->dir.filePath(QStringLiteral("busy/MoxenoTrellinNames.txt")), "theirs"));
-        QVERIFY(TestFiles::write(f->dir.filePath(QStringLiteral("plain")), "a file"));
-        QVERIFY(TestFiles::write(f->dir.filePath(QStringLiteral("locked/.MoxenoTrellin.lock")), ""));
-        QFile lockFile(f->dir.filePath(QStringLiteral("locked/.MoxenoTrellin.lock")));
+        QVERIFY(TestFiles::write(path("@/busy/MoxenoTrellin3.txt"), "theirs"));
+        QVERIFY(TestFiles::write(path("@/busy/MoxenoTrellinNames.txt"), "theirs"));
+        QVERIFY(TestFiles::write(path("@/plain"), "a file"));
+        QVERIFY(TestFiles::write(path("@/locked/.MoxenoTrellin.lock"), ""));
+        QFile lockFile(path("@/locked/.MoxenoTrellin.lock"));
         QVERIFY(lockFile.open(QIODevice::WriteOnly));
         QCOMPARE(::flock(lockFile.handle(), LOCK_EX | LOCK_NB), 0); // another open file: another holder
-
-        const Result<DataFolderMove::Outcome> moved = move(folder);
-        QVERIFY2(moved.error().contains(reason), qPrintable(moved.error()));
-        checkUntouched(moved.error());
-        QCOMPARE(TestFiles::read(f->dir.filePath(QStringLiteral("busy/MoxenoTrellin3.txt"))),
-            QByteArray("theirs"));
-    }
-
-    void failurePartWayPutsEverythingBack_data()
-    {
-        QTest::addColumn<Steps>("how");
-        QTest::addColumn<bool>("storable");
-        QTest::newRow("third rename and its copy fail") << steps(3, 1) << true;
-        QTest::newRow("third copy fails") << steps(-1, 3) << true;
-        Steps appears = steps();
-        appears.rename = [real = appears.rename](const QString& a, const QString& b, QString* e) {
-            return b.endsWith(QStringLiteral("Names.txt")) ? R::TargetExists : real(a, b, e);
-        };
-        QTest::newRow("target appears meanwhile") << appears << true;
-        QTest::newRow("setting cannot be stored") << steps() << false;
-        QTest::newRow("setting cannot be stored, copies") << steps(-1) << false;
-    }
-    void failurePartWayPutsEverythingBack()
-    {
-        QFETCH(Steps, how);
-        QFETCH(bool, storable);
-        if (!storable) {
-            QVERIFY(QDir().mkpath(f->dir.filePath(QStringLiteral("config"))));
+        if (QString(QTest::currentDataTag()).startsWith("setting")) {
+            QVERIFY(QDir().mkpath(path("@/config")));
             QVERIFY(TestFiles::makeSocket(f->settingsStore.iniPath()));
         }
-        const Result<DataFolderMove::Outcome> moved = move(target(), how);
-        QVERIFY2(moved.error().contains(QStringLiteral("Every file is back in")), qPrintable(moved.error()));
-        checkUntouched(moved.error());
+
+        const QString error = move(path(folder), how).error();
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        QVERIFY2(error.contains(f->folder() + QStringLiteral(", which is still in use")), qPrintable(error));
+        QCOMPARE(snapshot(f->folder()), m_before);
+        QCOMPARE(storedPath(), QString());
         QVERIFY(DataFolderMove::dataFileNames(target()).isEmpty());
+        QCOMPARE(TestFiles::read(path("@/busy/MoxenoTrellin3.txt")), QByteArray("theirs"));
     }
 
     // When a moved file cannot go back either, the message names it and where it is.
     void fileThatCannotGoBackIsNamed()
     {
-        Steps s = steps(3, 1);
-        s.rename = [real = s.rename](const QString& a, const QString& b, QString* e) {
-            return a.endsWith(QStringLiteral("deeper/MoxenoTrellin3.txt")) ? R::Failed : real(a, b, e);
-        };
+        Steps s = renameFails(steps(3, 1),
+            [](const QString& a, const QString&) { return a.endsWith("deeper/MoxenoTrellin3.txt"); });
         s.copy = [](const QString&, const QString&) { return Result<>::failure(QStringLiteral("denied")); };
-        const Result<DataFolderMove::Outcome> moved = move(target(), s);
-        QVERIFY2(moved.error().contains(
-                     QStringLiteral("could not be put back and are still in %1/:\nMoxenoTrellin3.txt\n")
-                         .arg(target())),
-            qPrintable(moved.error()));
+        const QString error = move(target(), s).error();
+        QVERIFY2(
+            error.contains(QStringLiteral("could not be put back and are still in %1/:\nMoxenoTrellin3.txt\n")
+                               .arg(target())),
+            qPrintable(error));
         QCOMPARE(TestFiles::read(target() + QStringLiteral("/MoxenoTrellin3.txt")),
             QByteArray("MoxenoTrellin3.txt"));
         QCOMPARE(storedPath(), QString());
     }
 
-    void sameFolderMovesNothing()
+    // The folder in use, however spelled, moves and stores nothing. Without data files (or
+    // without the folder, an unplugged drive) the folder just changes.
+    void movesNothing_data()
     {
-        const QString link = f->dir.filePath(QStringLiteral("link"));
-        QVERIFY(QFile::link(f->dir.filePath(QStringLiteral("data")), link));
-        for (const QString& same : {f->folder(), f->dir.filePath(QStringLiteral("./data//")), link}) {
-            const Result<DataFolderMove::Outcome> moved = move(same);
-            QVERIFY2(moved && moved->moved == 0, qPrintable(moved.error()));
-            QCOMPARE(snapshot(f->folder()), m_before);
-            QCOMPARE(storedPath(), QString());
-        }
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("now"); // empty: the folder in use stays
+        QTest::newRow("same folder") << "@/data/"
+                                     << "";
+        QTest::newRow("same, spelled otherwise") << "@/./data//"
+                                                 << "";
+        QTest::newRow("same, through a link") << "@/link"
+                                              << "";
+        QTest::newRow("no data files") << "@/new/deeper"
+                                       << "@/new/deeper/";
+        QTest::newRow("folder gone") << "@/new/deeper"
+                                     << "@/new/deeper/";
     }
-
-    // Without data files (or without the folder, an unplugged drive) the folder just changes.
-    void noDataFilesJustSwitches()
+    void movesNothing()
     {
-        for (const bool folderGone : {false, true}) {
+        QFETCH(QString, folder);
+        QFETCH(QString, now);
+        QVERIFY(QFile::link(path("@/data"), path("@/link")));
+        if (!now.isEmpty()) {
             for (const QString& name : m_dataNames)
-                QFile::remove(f->folder() + name);
-            if (folderGone)
+                QVERIFY(QFile::remove(f->folder() + name));
+            if (QTest::currentDataTag() == QByteArray("folder gone"))
                 QVERIFY(QDir(f->folder()).removeRecursively());
-            const QString to = target() + QString::number(folderGone);
-            const Result<DataFolderMove::Outcome> moved = move(to);
-            QVERIFY2(moved && moved->moved == 0, qPrintable(moved.error()));
-            QCOMPARE(f->folder(), to + u'/');
-            QCOMPARE(storedPath(), to + u'/');
+            m_before = snapshot(f->folder());
         }
+        const Result<DataFolderMove::Outcome> moved = move(path(folder));
+        QVERIFY2(moved && moved->moved == 0, qPrintable(moved.error()));
+        QCOMPARE(snapshot(path("@/data/")), m_before);
+        QCOMPARE(f->folder(), now.isEmpty() ? path("@/data/") : path(now));
+        QCOMPARE(storedPath(), path(now));
     }
 };
 

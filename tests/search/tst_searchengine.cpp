@@ -14,51 +14,6 @@ using Kind = SearchHit::Kind;
 
 namespace {
 
-// The plain algorithm: every position and macro read on its own through RecordFile, with the
-// same counters. The engine must find exactly what this finds.
-class ReferenceSearch
-{
-public:
-    explicit ReferenceSearch(const QString& folder)
-        : m_folder(folder)
-    { }
-
-    SearchHit find(const QString& needle, const SearchOptions& options)
-    {
-        const Qt::CaseSensitivity cs = options.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
-        for (const bool macros : {false, true}) {
-            if (!(macros ? options.macros : options.texts))
-                continue;
-            int& box = macros ? m_macroBox : m_textBox;
-            int& after = macros ? m_macroNumber : m_textPosition;
-            if (options.onlyBox != 0)
-                box = options.onlyBox;
-            int position = after;
-            for (int b = box == 0 ? 1 : box; b <= 99; ++b) {
-                const QString file
-                    = macros ? DataFiles::macroFile(m_folder, b) : DataFiles::boxFile(m_folder, b);
-                for (int q = QFileInfo::exists(file) ? position + 1 : 100; q <= 99; ++q) {
-                    const QString text = RecordFile::readRecord(file, q, QString());
-                    if (!text.isEmpty() && text.contains(needle, cs)) {
-                        box = b;
-                        after = q;
-                        return {macros ? Kind::Macro : Kind::Text, b, q, text};
-                    }
-                }
-                if (options.onlyBox != 0)
-                    break;
-                position = 0;
-            }
-        }
-        m_textBox = m_textPosition = m_macroBox = m_macroNumber = 0;
-        return {};
-    }
-
-private:
-    QString m_folder;
-    int m_textBox = 0, m_textPosition = 0, m_macroBox = 0, m_macroNumber = 0;
-};
-
 // "|" stands for the record marker; files are stored in Windows-1252.
 QByteArray marked(const QString& text)
 {
@@ -74,6 +29,26 @@ QString describe(const SearchHit& hit)
         .arg(hit.box)
         .arg(hit.number)
         .arg(hit.text);
+}
+
+// The plain algorithm: every position and macro read on its own through RecordFile. Repeated
+// finds must show exactly these hits in this order, then run out.
+QStringList plainWalk(const QString& folder, const QString& needle, const SearchOptions& options)
+{
+    const Qt::CaseSensitivity cs = options.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    QStringList hits;
+    for (const bool macros : {false, true}) {
+        for (int b = 1; b <= 99 && (macros ? options.macros : options.texts); ++b) {
+            const QString file = macros ? DataFiles::macroFile(folder, b) : DataFiles::boxFile(folder, b);
+            for (int q = 1; q <= 99 && QFileInfo::exists(file) && (!options.onlyBox || options.onlyBox == b);
+                 ++q) {
+                const QString text = RecordFile::readRecord(file, q, QString());
+                if (!text.isEmpty() && text.contains(needle, cs))
+                    hits << describe({macros ? Kind::Macro : Kind::Text, b, q, text});
+            }
+        }
+    }
+    return hits << (hits.isEmpty() ? QStringLiteral("nothing") : QStringLiteral("ran out"));
 }
 
 } // namespace
@@ -125,7 +100,6 @@ private slots:
         QCOMPARE(walk(engine, "cat"), expected);
         QCOMPARE(engine.textHitBox() + engine.macroHitNumber(), 0);
 
-        QCOMPARE(walk(engine, "cat", {false, true}), expected.mid(3));
         QCOMPARE(walk(engine, "cat", {true, false}), expected.mid(0, 3) + QStringList {"ran out"});
         QCOMPARE(walk(engine, "cat", {false, false, false, 0}), QStringList {"nothing"});
         QCOMPARE(engine.find("cat", {false, false}).searched, false);
@@ -138,66 +112,43 @@ private slots:
         macros(99, "99|m>\r\n");
         SearchEngine engine(f->folder());
         QCOMPARE(walk(engine, ""), (QStringList {"TEXT 1/2 x", "MACRO 99/99 m>", "ran out"}));
-        QCOMPARE(SearchTexts::notFound("", true), QStringLiteral("\" * \" was not found again."));
     }
 
-    void keepsToOneBox()
+    // Whether a record holding "stored" is found by "needle", ignoring letter case and not.
+    static void caseRow(
+        const char* tag, const QString& stored, const QString& needle, bool ignoring, bool exact)
     {
-        box(3, "01|pear\r\n");
-        box(4, "08|pear\r\n02|pear two\r\n");
-        macros(4, "01|p>pear\r\n");
-        macros(5, "01|p>pear\r\n");
-        SearchEngine engine(f->folder());
-        const SearchOptions onlyFour {true, true, false, 4};
-        QCOMPARE(walk(engine, "pear", onlyFour),
-            (QStringList {"TEXT 4/2 pear two", "TEXT 4/8 pear", "MACRO 4/1 p>pear", "ran out"}));
-        QCOMPARE(walk(engine, "apple", onlyFour), QStringList {"nothing"});
-        QCOMPARE(SearchTexts::notFound("apple", false, "Fruit"),
-            QStringLiteral("\"apple\" was not found in box Fruit"));
-        QCOMPARE(
-            SearchTexts::notFound("apple", false), QStringLiteral("\"apple\" was not found in any box."));
+        QTest::newRow(tag) << stored << needle << ignoring << exact;
     }
-
     void letterCase_data()
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("needle");
         QTest::addColumn<bool>("ignoringCase");
         QTest::addColumn<bool>("exact");
-        QTest::newRow("ascii") << "Hello World"
-                               << "hello world" << true << false;
-        QTest::newRow("same") << "Hello World"
-                              << "o W" << true << true;
-        QTest::newRow("accented") << QString("Caf\u00C9 cr\u00E8me") << QString("caf\u00E9 CR\u00C8ME")
-                                  << true << false;
-        QTest::newRow("high 1252 letters")
-            << QString("\u0160koda \u0178") << QString("\u0161KODA \u00FF") << true << false;
-        QTest::newRow("micro sign") << QString("5 \u00B5m") << QString("\u03BCM") << true << false;
-        QTest::newRow("no such letter") << "Istanbul" << QString("\u0130stanbul") << false << false;
-        QTest::newRow("special characters") << "a.*b[c]"
-                                            << ".*b[" << true << true;
-        QTest::newRow("marker only") << "plain" << QString("!\u00AC:") << false << false;
-        QTest::newRow("key and marker") << "plain" << QString("01!\u00AC:p") << false << false;
-        QTest::newRow("across lines") << "end\r\nstart"
-                                      << "END\r\nS" << true << false;
+        caseRow("accented", "Caf\u00C9 cr\u00E8me", "caf\u00E9 CR\u00C8ME", true, false);
+        caseRow("high 1252 letters", "\u0160koda \u0178", "\u0161KODA \u00FF", true, false);
+        caseRow("micro sign", "5 \u00B5m", "\u03BCM", true, false);
+        caseRow("no such letter", "Istanbul", "\u0130stanbul", false, false);
+        caseRow("special characters", "a.*b[c]", ".*b[", true, true);
+        caseRow("marker only", "plain", "!\u00AC:", false, false);
+        caseRow("key and marker", "plain", "01!\u00AC:p", false, false);
+        caseRow("across lines", "end\r\nstart", "END\r\nS", true, false);
         // The file ends the line with a lone CR; the record still joins its lines with CR LF.
-        QTest::newRow("across a lone CR") << "end\rstart"
-                                          << "END\r\nS" << true << false;
+        caseRow("across a lone CR", "end\rstart", "END\r\nS", true, false);
     }
     void letterCase()
     {
         QFETCH(QString, stored);
         QFETCH(QString, needle);
-        QFETCH(bool, ignoringCase);
-        QFETCH(bool, exact);
         // Both ways the file may be stored: Windows-1252, and UTF-8 when a character needs it.
         for (const QString& extra : {QString(), QString(" \u65E5")}) {
             TestFiles::write(DataFiles::boxFile(f->folder(), 6),
                 TextCodec::encode(QStringLiteral("01") + RecordFile::kMarker + stored + extra + "\r\n"));
             SearchEngine engine(f->folder());
-            QCOMPARE(engine.find(needle, {true, false, false}).hit.found(), ignoringCase);
+            QTEST(engine.find(needle, {true, false, false}).hit.found(), "ignoringCase");
             engine.reset();
-            QCOMPARE(engine.find(needle, {true, false, true}).hit.found(), exact);
+            QTEST(engine.find(needle, {true, false, true}).hit.found(), "exact");
         }
     }
 
@@ -214,16 +165,14 @@ private slots:
         QCOMPARE(engine.find("lamp", {}).hit.number, 9);
     }
 
-    void hitLabelsAndMacroParts()
+    // Searching every box is told as such; a macro without a separator is named by its number.
+    void messageAndMacroParts()
     {
-        QCOMPARE(SearchTexts::textHitLabel(7, 12, "Work"),
-            QStringLiteral("Found in TEXT position 7 in box 12: 'Work'"));
-        QCOMPARE(SearchTexts::macroHitLabel(3, "Greet", 1, "TEXT"),
-            QStringLiteral("Found in MACRO 3: 'Greet' in box 1: 'TEXT'"));
-        QCOMPARE(SearchTexts::macroName("a>b>c", 4), QStringLiteral("a"));
-        QCOMPARE(SearchTexts::macroBody("a>b>c"), QStringLiteral("b>c"));
-        QCOMPARE(SearchTexts::macroName("no separator", 4), QStringLiteral("Macro 4"));
-        QCOMPARE(SearchTexts::macroBody("no separator"), QStringLiteral("no separator"));
+        QCOMPARE(
+            SearchTexts::notFound("apple", false), QStringLiteral("\"apple\" was not found in any box."));
+        QCOMPARE(SearchTexts::macroName("a>b>c", 4) + u'|' + SearchTexts::macroBody("a>b>c"), "a|b>c");
+        QCOMPARE(SearchTexts::macroName("no separator", 4) + u'|' + SearchTexts::macroBody("no separator"),
+            "Macro 4|no separator");
     }
 
     void historyKeepsNineNewestDistinctFromTheTop()
@@ -293,14 +242,7 @@ private slots:
                 for (const SearchOptions& options : {SearchOptions {}, SearchOptions {true, true, true, 0},
                          SearchOptions {true, true, false, 3}, SearchOptions {false, true, true, 0}}) {
                     SearchEngine engine(f->folder());
-                    ReferenceSearch reference(f->folder());
-                    for (int step = 0; step < 400; ++step) {
-                        const SearchHit expected = reference.find(needle, options);
-                        const SearchHit got = engine.find(needle, options).hit;
-                        QCOMPARE(describe(got), describe(expected));
-                        if (!expected.found())
-                            break;
-                    }
+                    QCOMPARE(walk(engine, needle, options), plainWalk(f->folder(), needle, options));
                 }
             }
         }
