@@ -147,8 +147,6 @@ private slots:
         for (int index = 0; index < 9; ++index)
             QCOMPARE(editor(index)->toPlainText(), QStringLiteral("text %1").arg(index));
 
-        QTest::mouseMove(child<QWidget>("LabelNotepadOpen"), QPoint(2, 2));
-        QCOMPARE(f->status, "Open a text file into the selected notepad.");
         QTest::mouseMove(child<QWidget>("FrameNotepadsFindReplace"), QPoint(2, 2));
         QCOMPARE(f->status, "Ready");
     }
