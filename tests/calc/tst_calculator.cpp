@@ -3,8 +3,6 @@
 #include "calc/CalculatorMessages.h"
 #include "calc/ResultFormat.h"
 
-#include <QSignalSpy>
-
 namespace {
 
 class RecordedMessages : public CalculatorMessages
@@ -27,6 +25,13 @@ struct Typed
         calculator.setDisplay(text, int(text.size()));
         return calculator.calculate();
     }
+    // Inserts the selected history line's result (or calculation) into an emptied display.
+    QString inserted(bool result = true)
+    {
+        calculator.setDisplay(QString(), 0);
+        result ? calculator.insertResult() : calculator.insertCalculation();
+        return calculator.display();
+    }
     Calculator calculator;
     RecordedMessages messages;
 };
@@ -45,15 +50,10 @@ private slots:
             QTest::newRow(name) << value << QString::fromLatin1(expected);
         };
         row("integer keeps its point", 14, "14.");
-        row("no leading zero", 0.5, ".5");
-        row("grouping", 1234.5, "1,234.5");
-        row("negative", -2.25, "-2.25");
-        row("negative below one", -0.5, "-.5");
+        row("negative, no leading zero", -0.5, "-.5");
         row("zero", 0, ".");
-        row("third, 12 decimals", 1.0 / 3, ".333333333333");
-        row("two thirds rounded up", 2.0 / 3, ".666666666667");
         row("binary error hidden", 0.1 + 0.2, ".3");
-        row("millions", 1234567.891, "1,234,567.891");
+        row("grouping", 1234567.891, "1,234,567.891");
         row("15 digits only", 1234.5678901234567, "1,234.56789012346");
         row("decimal tie rounds up", 0.1234567890125, ".123456789013");
         row("below the tie", 0.1234567890124, ".123456789012");
@@ -62,7 +62,6 @@ private slots:
         row("tiny negative is zero", -1e-13, ".");
         row("carry into the integer", 9.9999999999999, "10.");
         row("exponent written out", 123456789012345678.0, "123,456,789,012,346,000.");
-        row("1E20", 1e20, "100,000,000,000,000,000,000.");
     }
     void format()
     {
@@ -75,84 +74,71 @@ private slots:
     {
         QCOMPARE(ResultFormat::roundHalfEven(2.5, 0), 2.0);
         QCOMPARE(ResultFormat::roundHalfEven(3.5, 0), 4.0);
-        QCOMPARE(ResultFormat::roundHalfEven(-2.5, 0), -2.0);
         QCOMPARE(ResultFormat::roundHalfEven(0.125, 2), 0.12);
-        QCOMPARE(ResultFormat::roundHalfEven(12.55, 1), 12.6);
         // Too large for a fraction at that scale: kept, not lost to an overflow.
         QCOMPARE(ResultFormat::roundHalfEven(1e305, 9), 1e305);
         QCOMPARE(ResultFormat::read(QStringLiteral("1,234.5")), std::optional<double>(1234.5));
         QCOMPARE(ResultFormat::read(QStringLiteral(".")), std::optional<double>(0.0));
-        QCOMPARE(ResultFormat::read(QStringLiteral("-.5")), std::optional<double>(-0.5));
         QVERIFY(!ResultFormat::read(QString()));
         QVERIFY(!ResultFormat::read(QStringLiteral("Error")));
         QCOMPARE(ResultFormat::normalDecimalPlaces(QStringLiteral("-")), QStringLiteral("-"));
         QCOMPARE(ResultFormat::normalDecimalPlaces(QStringLiteral("7")), QStringLiteral("7"));
         QCOMPARE(ResultFormat::normalDecimalPlaces(QStringLiteral("12")), QStringLiteral("4"));
-        QCOMPARE(ResultFormat::normalDecimalPlaces(QString()), QStringLiteral("4"));
     }
 
+    // The history line is "typed = display", with " (n dp)" unless the places are "-"; the last
+    // result keeps 12 decimals whatever the places.
     void calculate_data()
     {
         QTest::addColumn<QString>("places");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("display");
-        QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("lastResult");
-        const auto row = [](const char* places, const char* typed, const char* display, const char* entry,
-                             const char* lastResult) {
+        const auto row = [](const char* places, const char* typed, const char* display,
+                             const char* lastResult = nullptr) {
             QTest::addRow("%s dp: %s", places, typed)
                 << QString::fromLatin1(places) << QString::fromLatin1(typed) << QString::fromLatin1(display)
-                << QString::fromLatin1(entry) << QString::fromLatin1(lastResult);
+                << QString::fromLatin1(lastResult ? lastResult : display);
         };
         // Normalisation.
-        row("-", "3 x 4", "12.", "3 x 4 = 12.", "12.");
-        row("-", "3X4", "12.", "3X4 = 12.", "12.");
-        row("-", "1,000+1", "1,001.", "1,000+1 = 1,001.", "1,001.");
-        row("-", "[2+3]*2", "10.", "[2+3]*2 = 10.", "10.");
-        row("-", "2-2.5", "-.5", "2-2.5 = -.5", "-.5");
-        row("-", "", ".", " = .", ".");
-        row("-", "2-2", ".", "2-2 = .", ".");
-        row("-", "100000000000*1000000000000+1", "100,000,000,000,000,000,000,000.",
-            "100000000000*1000000000000+1 = 100,000,000,000,000,000,000,000.",
-            "100,000,000,000,000,000,000,000.");
-        // Decimal places.
-        row("4", "10/3", "3.3333", "10/3 = 3.3333 (4 dp)", "3.333333333333");
-        row("2", "10/3", "3.33", "10/3 = 3.33 (2 dp)", "3.333333333333");
-        row("-", "10/3", "3.333333333333", "10/3 = 3.333333333333", "3.333333333333");
-        row("-", "10/4", "2.5", "10/4 = 2.5", "2.5");
-        row("0", "10/4", "2.", "10/4 = 2. (0 dp)", "2.5");
-        row("0", "7/2", "4.", "7/2 = 4. (0 dp)", "3.5");
-        row("1", "10/4", "2.5", "10/4 = 2.5 (1 dp)", "2.5");
-        row("2", "2-2", ".", "2-2 = . (2 dp)", ".");
-        row("4", "1000*2", "2,000.", "1000*2 = 2,000. (4 dp)", "2,000.");
+        row("-", "3 x 4", "12.");
+        row("-", "3X4", "12.");
+        row("-", "1,000+1", "1,001.");
+        row("-", "[2+3]*2", "10.");
+        row("-", "", ".");
+        // Decimal places: ties to even; a zero result reads back as 0.
+        row("4", "10/3", "3.3333", "3.333333333333");
+        row("-", "10/3", "3.333333333333");
+        row("0", "10/4", "2.", "2.5");
+        row("0", "7/2", "4.", "3.5");
+        row("2", "2-2", ".");
         // Percentages.
-        row("-", "200*15%", "30.", "200*15% = 30.", "30.");
-        row("-", "30/200%", "15.", "30/200% = 15.", "15.");
-        row("-", "50+200%", "125.", "50+200% = 125.", "125.");
-        row("-", "230-200%", "15.", "230-200% = 15.", "15.");
-        row("-", "200*15%+", "230.", "200*15%+ = 230.", "230.");
-        row("-", "200*15%-", "170.", "200*15%- = 170.", "170.");
-        row("-", "(100+100)*(10+5)%", "30.", "(100+100)*(10+5)% = 30.", "30.");
-        row("-", "(1+1)*50%", "1.", "(1+1)*50% = 1.", "1.");
-        row("2", "10*(1+2)%-", "9.7", "10*(1+2)%- = 9.7 (2 dp)", "9.7");
+        row("-", "200*15%", "30.");
+        row("-", "30/200%", "15.");
+        row("-", "50+200%", "125.");
+        row("-", "230-200%", "15.");
+        row("-", "200*15%+", "230.");
+        row("-", "200*15%-", "170.");
+        row("-", "(100+100)*(10+5)%", "30.");
+        row("2", "10*(1+2)%-", "9.7");
         // A "%" left of the operator does not shift where the right operand is read.
-        row("-", "10%+5*20%", "3.", "10%+5*20% = 3.", "3.");
+        row("-", "10%+5*20%", "3.");
         // A percentage without a usable operator has no result.
-        row("-", "15%", "", "15% = ", "");
-        row("-", "15%2", "", "15%2 = ", "");
+        row("-", "15%", "");
+        row("-", "15%2", "");
     }
     void calculate()
     {
         QFETCH(QString, places);
         QFETCH(QString, typed);
         QFETCH(QString, display);
-        QFETCH(QString, entry);
         QFETCH(QString, lastResult);
         Typed t(places);
         QCOMPARE(t.enter(typed), Calculator::Outcome::Calculated);
         QCOMPARE(t.calculator.display(), display);
         QCOMPARE(t.calculator.caret(), display.size());
-        QCOMPARE(t.calculator.history(), QStringList {entry});
+        const QString note = places == u'-' ? QString() : QStringLiteral(" (%1 dp)").arg(places);
+        QCOMPARE(t.calculator.history(), QStringList {typed + QStringLiteral(" = ") + display + note});
         QCOMPARE(t.calculator.selectedEntry(), 0);
         QCOMPARE(t.calculator.lastResult(), lastResult);
         QVERIFY(t.messages.messages.isEmpty());
@@ -161,28 +147,18 @@ private slots:
 
     void errors_data()
     {
-        QTest::addColumn<QString>("places");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("unmatched bracket") << "4"
-                                           << "(2+3";
-        QTest::newRow("step limit") << "4"
-                                    << "2++3";
-        QTest::newRow("percentage of nothing") << "4"
-                                               << "*15%";
-        QTest::newRow("plus form without times") << "4"
-                                                 << "200+15%+";
-        QTest::newRow("percentage bracket open") << "4"
-                                                 << "2*(15%";
-        QTest::newRow("percentage of zero") << "4"
-                                            << "30/0%";
-        QTest::newRow("no result to round") << "4"
-                                            << "15%";
+        QTest::newRow("unmatched bracket") << QStringLiteral("(2+3");
+        QTest::newRow("percentage of nothing") << QStringLiteral("*15%");
+        QTest::newRow("plus form without times") << QStringLiteral("200+15%+");
+        QTest::newRow("percentage bracket open") << QStringLiteral("2*(15%");
+        QTest::newRow("percentage of zero") << QStringLiteral("30/0%");
+        QTest::newRow("no result to round") << QStringLiteral("15%");
     }
     void errors()
     {
-        QFETCH(QString, places);
         QFETCH(QString, typed);
-        Typed t(places);
+        Typed t;
         t.enter(QStringLiteral("1+1"));
         t.enter(QStringLiteral("5**"));
         t.calculator.selectEntry(-1);
@@ -195,101 +171,43 @@ private slots:
         // Constant mode outlives the error.
         QVERIFY(t.calculator.constantMode());
         QCOMPARE(t.calculator.constantPrefix(), QStringLiteral("5*"));
+        // With no result a new choice of places shows nothing new.
+        t.calculator.chooseDecimalPlaces(QStringLiteral("2"));
+        QCOMPARE(t.calculator.display(), QStringLiteral("Error"));
+        t.calculator.chooseDecimalPlaces(QStringLiteral("-"));
+        QCOMPARE(t.calculator.display(), QString());
     }
 
-    void invalidCharacter()
+    // The panel's tests cover the message and the Enter that closes it; a pasted text ending
+    // in "=" calculates.
+    void invalidCharacterAndEquals()
     {
         Typed t;
-        t.enter(QStringLiteral("1+1"));
         QCOMPARE(t.enter(QStringLiteral("2^3")), Calculator::Outcome::InvalidInput);
-        QCOMPARE(t.messages.messages,
-            QStringList {QStringLiteral("Calculator cannot evaluate\n2^3\n\nUse only digits 0-9, '+', '-', "
-                                        "'*', '/', '.', '%', and brackets.")});
-        QCOMPARE(t.calculator.display(), QStringLiteral("2^3"));
-        QCOMPARE(t.calculator.history(), QStringList {QStringLiteral("1+1 = 2. (4 dp)")});
-        // The Enter that closes the message box does not calculate again ...
-        QVERIFY(t.calculator.inputErrorLatched());
-        t.calculator.enterReleased();
-        QCOMPARE(t.messages.messages.size(), 1);
-        // ... until the display changes.
-        t.calculator.displayEdited(QStringLiteral("2e3"), 3);
-        QVERIFY(!t.calculator.inputErrorLatched());
-        t.calculator.enterReleased();
-        QCOMPARE(t.messages.messages.size(), 2);
-    }
-
-    void equalsSignCalculates()
-    {
-        Typed t;
-        t.calculator.displayEdited(QStringLiteral("12*3="), 5);
-        QCOMPARE(t.calculator.display(), QStringLiteral("36."));
-        QCOMPARE(t.calculator.history(), QStringList {QStringLiteral("12*3 = 36. (4 dp)")});
-        // A pasted text with "=" at its end calculates as well.
         t.calculator.setDisplay(QString(), 0);
         t.calculator.insertIntoDisplay(QStringLiteral("2+3="));
         QCOMPARE(t.calculator.display(), QStringLiteral("5."));
     }
 
+    // "a**" puts the normalised "a*" before every next calculation, "//b" puts "/b" after it;
+    // the history keeps the line as typed, and percentages ignore constant mode.
     void constantMode()
     {
-        Typed t;
-        QCOMPARE(t.enter(QStringLiteral("1.175**")), Calculator::Outcome::ConstantMode);
-        QCOMPARE(t.calculator.display(), QStringLiteral("1.175*"));
-        QCOMPARE(t.calculator.caret(), 6);
-        QVERIFY(t.calculator.constantMode());
-        QCOMPARE(t.calculator.history(), QStringList {QStringLiteral("1.175**")});
-        t.enter(QStringLiteral("1.175*100"));
-        QCOMPARE(t.calculator.history().first(), QStringLiteral("1.175*100 = 117.5 (4 dp)"));
-        QCOMPARE(t.calculator.display(), QStringLiteral("1.175*"));
-        QCOMPARE(t.calculator.lastResult(), QStringLiteral("117.5"));
+        Typed p;
+        QCOMPARE(p.enter(QStringLiteral("5 x 3xx")), Calculator::Outcome::ConstantMode);
+        QCOMPARE(p.calculator.constantPrefix(), QStringLiteral("5*3*"));
+        QCOMPARE(p.calculator.history(), QStringList {QStringLiteral("5 x 3xx")});
 
         Typed s;
         QCOMPARE(s.enter(QStringLiteral("//2")), Calculator::Outcome::ConstantMode);
         QCOMPARE(s.calculator.display(), QStringLiteral("/2"));
         QCOMPARE(s.calculator.caret(), 0);
-        s.calculator.setDisplay(QStringLiteral("100/2"), 3);
-        s.calculator.calculate();
+        s.enter(QStringLiteral("100/2"));
         QCOMPARE(s.calculator.history().first(), QStringLiteral("100/2 = 50. (4 dp)"));
         QCOMPARE(s.calculator.display(), QStringLiteral("/2"));
         QCOMPARE(s.calculator.caret(), 0);
-        // Percentages ignore constant mode.
         s.enter(QStringLiteral("200*15%"));
         QCOMPARE(s.calculator.display(), QStringLiteral("30."));
-
-        // The prefix is the normalised text less its last operator; the history keeps it as typed.
-        Typed p;
-        p.enter(QStringLiteral("5 x 3xx"));
-        QCOMPARE(p.calculator.constantPrefix(), QStringLiteral("5*3*"));
-        QCOMPARE(p.calculator.history(), QStringList {QStringLiteral("5 x 3xx")});
-
-        // Delete at the end ends constant mode; inside the text it is an ordinary key.
-        p.calculator.setDisplay(QStringLiteral("5*3*2"), 2);
-        QVERIFY(!p.calculator.deletePressed());
-        QVERIFY(p.calculator.constantMode());
-        p.calculator.setDisplay(QStringLiteral("5*3*2"), 5);
-        QVERIFY(p.calculator.deletePressed());
-        QVERIFY(!p.calculator.constantMode());
-        QCOMPARE(p.calculator.display(), QString());
-        QCOMPARE(p.calculator.constantPrefix(), QString());
-        p.enter(QStringLiteral("2*3"));
-        QCOMPARE(p.calculator.display(), QStringLiteral("6."));
-    }
-
-    void decimalPlacesChoice()
-    {
-        Typed t;
-        t.enter(QStringLiteral("10/3"));
-        t.calculator.chooseDecimalPlaces(QStringLiteral("-"));
-        QCOMPARE(t.calculator.display(), QStringLiteral("3.333333333333"));
-        t.calculator.chooseDecimalPlaces(QStringLiteral("1"));
-        QCOMPARE(t.calculator.display(), QStringLiteral("3.3"));
-        QCOMPARE(t.calculator.history().size(), 1);
-        t.enter(QStringLiteral("(2"));
-        t.calculator.chooseDecimalPlaces(QStringLiteral("2"));
-        QCOMPARE(t.calculator.display(), QStringLiteral("Error"));
-        t.calculator.chooseDecimalPlaces(QStringLiteral("-"));
-        QCOMPARE(t.calculator.display(), QString());
-        QCOMPARE(t.calculator.decimalPlaces(), QStringLiteral("-"));
     }
 
     void displayEditing()
@@ -307,28 +225,17 @@ private slots:
         QCOMPARE(t.calculator.display(), QStringLiteral("1+40+3"));
         QCOMPARE(t.calculator.caret(), 4);
 
-        t.enter(QStringLiteral("10/3"));
-        t.calculator.setDisplay(QStringLiteral("1+"), 2);
-        t.calculator.insertResult();
-        QCOMPARE(t.calculator.display(), QStringLiteral("1+3.3333"));
-        t.calculator.setDisplay(QString(), 0);
-        t.calculator.insertCalculation();
-        QCOMPARE(t.calculator.display(), QStringLiteral("10/3"));
+        // Without a decimal-places note the result is all after " = "; a constant-mode line has
+        // no result and is inserted whole.
         t.calculator.setDecimalPlaces(QStringLiteral("-"));
         t.enter(QStringLiteral("1/4"));
-        t.calculator.setDisplay(QString(), 0);
-        t.calculator.insertResult();
-        QCOMPARE(t.calculator.display(), QStringLiteral(".25"));
-        // A constant-mode line has no result: it is inserted whole.
+        QCOMPARE(t.inserted(), QStringLiteral(".25"));
         t.enter(QStringLiteral("5**"));
-        t.calculator.setDisplay(QString(), 0);
-        t.calculator.insertResult();
-        QCOMPARE(t.calculator.display(), QStringLiteral("5**"));
+        QCOMPARE(t.inserted(), QStringLiteral("5**"));
         t.calculator.clearAll();
         QVERIFY(t.calculator.history().isEmpty());
         QCOMPARE(t.calculator.selectedEntry(), -1);
-        t.calculator.insertCalculation();
-        QCOMPARE(t.calculator.display(), QString());
+        QCOMPARE(t.inserted(false), QString());
     }
 
     void removeEntries()
@@ -352,7 +259,6 @@ private slots:
     void memoryLimits()
     {
         Typed t;
-        QSignalSpy changes(&t.calculator, &Calculator::memoryChanged);
         // A sum past the double range keeps the old value.
         t.calculator.setMemory(3, QStringLiteral("1.7E+308"));
         t.calculator.setDisplay(QStringLiteral("1.7E+308"), 0);
@@ -363,11 +269,9 @@ private slots:
         t.calculator.memoryIn(3, Calculator::Source::History);
         t.calculator.memoryAdd(3, Calculator::Source::History);
         QCOMPARE(t.calculator.memory(3), QStringLiteral("1.7E+308"));
-        // Emptied: "0", announced for storing; "0" is not inserted into the display.
-        changes.clear();
+        // An emptied memory is "0", which is not inserted into the display.
         t.calculator.setMemory(3, QString());
         QCOMPARE(t.calculator.memory(3), QStringLiteral("0"));
-        QCOMPARE(changes.size(), 1);
         t.calculator.setDisplay(QStringLiteral("7"), 1);
         t.calculator.memoryDoubleClicked(3);
         QCOMPARE(t.calculator.display(), QStringLiteral("7"));

@@ -5,26 +5,9 @@ class TestFindReplace : public QObject
 {
     Q_OBJECT
 private slots:
+    // Text, find text, selection start and length, case-sensitive: where it is found (-1: not).
     // Each search starts after the selection the one before made; after the last occurrence
     // nothing more is found, and without a selection the search starts at the beginning again.
-    void findNextWalksWithoutWrapping()
-    {
-        const QString text = QStringLiteral("aaa");
-        QList<qsizetype> found;
-        qsizetype start = 2; // a caret without a selection does not count
-        qsizetype length = 0;
-        while (const auto at
-            = FindReplace::findNext(text, QStringLiteral("a"), start, length, Qt::CaseSensitive)) {
-            found.append(*at);
-            start = *at;
-            length = 1;
-            QVERIFY(found.size() <= 3);
-        }
-        QCOMPARE(found, (QList<qsizetype> {0, 1, 2}));
-        QCOMPARE(FindReplace::findNext(text, QStringLiteral("a"), 3, 0, Qt::CaseSensitive), 0);
-    }
-
-    // Text, find text, selection start and length, case-sensitive: where it is found (-1: not).
     void findNext()
     {
         struct Row
@@ -35,8 +18,9 @@ private slots:
             bool matchCase;
             int found;
         };
-        for (const Row& row : {Row {"xyxy", "xy", 1, 1, true, 2}, // after a selection find did not make
-                 Row {"ab", "b", 0, 2, true, -1}, // the selection reaches the end
+        for (const Row& row : {Row {"aaa", "a", 2, 0, true, 0}, // a caret without a selection
+                 Row {"aaa", "a", 1, 1, true, 2}, Row {"aaa", "a", 2, 1, true, -1},
+                 Row {"xyxy", "xy", 1, 1, true, 2}, // after a selection find did not make
                  Row {"abc", "", 0, 0, true, -1}, // an empty find text
                  Row {"ab", "b", 5, 3, false, -1}, // a selection beyond the end
                  Row {"Stra\xC3\x9F"
