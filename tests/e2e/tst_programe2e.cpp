@@ -37,9 +37,7 @@ class TestProgramE2E : public QObject
         return !run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", "^Moxeno Trellin$"})
                     .isEmpty();
     }
-    // The user types in a window before going to another one. The program follows the active
-    // window as the X server reports it; two switches a few milliseconds apart could reach it as
-    // one, which no user makes.
+    // The user types in a window before going to another one.
     static bool workIn(TargetProcess& target)
     {
         run(QStringLiteral("xdotool"), {"type", "w"});

@@ -4,6 +4,7 @@
 #include "platform/x11/X11WindowTracker.h"
 
 #include <QPlainTextEdit>
+#include <QProcess>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -42,6 +43,20 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_tracker.activeWindow(), m_beta.window(), kSlowMachineMs);
     }
     void cleanup() { m_own.clear(); }
+
+    // Windows that were active while this process did not read its events keep their order:
+    // Alpha, active only in between, comes before Gamma, which was active before it.
+    void switchesWhileBusyKeepTheirOrder()
+    {
+        TargetProcess gamma;
+        QVERIFY(gamma.start(QStringLiteral("Gamma")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_tracker.activeWindow(), gamma.window(), kSlowMachineMs);
+        for (const unsigned long window : {m_alpha.window(), m_beta.window()})
+            QProcess::execute(
+                QStringLiteral("xdotool"), {"windowactivate", "--sync", QString::number(window)});
+        QCOMPARE(m_tracker.history().mid(0, 3),
+            (QList<unsigned long> {m_beta.window(), m_alpha.window(), gamma.window()}));
+    }
 
     void switchToLastWindowGoesBackAndForth()
     {

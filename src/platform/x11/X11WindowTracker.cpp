@@ -31,6 +31,14 @@ std::optional<long> readCardinal(Display* display, Window window, Atom property)
     return value;
 }
 
+// A focus change that makes a top-level window the active one: not the passing focus of a
+// keyboard grab, nor the focus moving back from one of the window's own children.
+bool isActivation(const XFocusChangeEvent& event)
+{
+    return (event.mode == NotifyNormal || event.mode == NotifyWhileGrabbed) && event.detail != NotifyInferior
+        && event.detail != NotifyPointer;
+}
+
 } // namespace
 
 X11WindowTracker::X11WindowTracker(const QByteArray& displayName)
@@ -42,7 +50,9 @@ X11WindowTracker::X11WindowTracker(const QByteArray& displayName)
     m_root = XDefaultRootWindow(display);
     m_activeAtom = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
     m_pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+    m_clientListAtom = XInternAtom(display, "_NET_CLIENT_LIST", False);
     XSelectInput(display, m_root, PropertyChangeMask);
+    watchClients();
     noteActive(readActiveWindow());
     m_notifier = std::make_unique<QSocketNotifier>(XConnectionNumber(display), QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { catchUp(); });
@@ -64,12 +74,42 @@ void X11WindowTracker::catchUp()
     while (XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
-        if (event.type == PropertyNotify && event.xproperty.atom == m_activeAtom)
+        if (event.type == PropertyNotify && event.xproperty.atom == m_activeAtom) {
             activeChanged = true;
+        } else if (event.type == PropertyNotify && event.xproperty.atom == m_clientListAtom) {
+            watchClients();
+        } else if (event.type == FocusIn && isActivation(event.xfocus)) {
+            // Focus events queue up one per switch, so a window that was active only while
+            // this process was busy is still remembered, in its place in the order.
+            noteActive(event.xfocus.window);
+        }
     }
-    // The property holds only the newest value; intermediate ones are gone anyway.
+    // The property holds only the newest value.
     if (activeChanged)
         noteActive(readActiveWindow());
+}
+
+// Asks for the focus events of every top-level window the window manager manages; a window
+// that appears later is added when the client list changes.
+void X11WindowTracker::watchClients()
+{
+    Display* display = m_connection.display();
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, m_root, m_clientListAtom, 0, 4096, False, AnyPropertyType, &type, &format,
+            &count, &remaining, &data)
+            == Success
+        && data && format == 32) {
+        const auto* windows = reinterpret_cast<const long*>(data);
+        // A window that is gone by now raises an error, which the connection counts and drops.
+        for (unsigned long i = 0; i < count; ++i)
+            XSelectInput(display, static_cast<Window>(windows[i]), FocusChangeMask);
+    }
+    if (data)
+        XFree(data);
 }
 
 // The active window; one of ours when the keyboard focus is already in it, because the window

@@ -17,8 +17,9 @@ class QSocketNotifier;
 // switch). A remembered id may belong to a closed window or have been handed to a new one, so
 // each is checked against its process id and class before use.
 //
-// Events are read when the event loop runs (or a switch is asked for); windows that were
-// active only while this process was blocked meanwhile are not seen.
+// Events are read when the event loop runs (or a switch is asked for). The focus events of every
+// managed window are followed too, so a window that was active only while this process was
+// blocked still takes its place in the history.
 class X11WindowTracker : public WindowSwitcher
 {
 public:
@@ -50,6 +51,7 @@ private:
     };
 
     void noteActive(unsigned long window);
+    void watchClients();
     unsigned long readActiveWindow();
     unsigned long currentWindow();
     unsigned long ownFocusedWindow();
@@ -67,6 +69,7 @@ private:
     unsigned long m_root = 0;
     unsigned long m_activeAtom = 0;
     unsigned long m_pidAtom = 0;
+    unsigned long m_clientListAtom = 0;
     unsigned long m_active = 0; // as last seen, 0 for none
     bool m_activeIsOwn = false;
     QList<Remembered> m_history; // other programs' windows, most recent first
