@@ -82,11 +82,8 @@ CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidg
     sendLabel->setFont(bold);
     LabelRow::fit({sendLabel, paste, copy, clear, clearAll}, tw.px(420), tw.px(4575));
     connect(sendLabel, &CommandLabel::released, this, [this] { send(); });
-    connect(paste, &CommandLabel::clicked, this, [this] {
-        pull();
-        m_calculator.insertIntoDisplay(m_clipboard.text());
-        refresh();
-    });
+    connect(paste, &CommandLabel::clicked, this,
+        [this] { run([&] { m_calculator.insertIntoDisplay(m_clipboard.text()); }); });
     connect(copy, &CommandLabel::clicked, this, [this] { (void)m_clipboard.replaceText(m_display->text()); });
     connect(clear, &CommandLabel::clicked, this, [this] {
         m_calculator.clearDisplay();
@@ -123,16 +120,10 @@ CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidg
     for (CommandLabel* label : {insertCalc, insertResult, clearHistory})
         label->setGeometry(tw.rect(0, 2700, 600, 252));
     LabelRow::fit({insertCalc, insertResult, clearHistory}, tw.px(120), tw.px(2760));
-    connect(insertCalc, &CommandLabel::clicked, this, [this] {
-        pull();
-        m_calculator.insertCalculation();
-        refresh();
-    });
-    connect(insertResult, &CommandLabel::clicked, this, [this] {
-        pull();
-        m_calculator.insertResult();
-        refresh();
-    });
+    connect(
+        insertCalc, &CommandLabel::clicked, this, [this] { run([&] { m_calculator.insertCalculation(); }); });
+    connect(
+        insertResult, &CommandLabel::clicked, this, [this] { run([&] { m_calculator.insertResult(); }); });
     connect(clearHistory, &CommandLabel::clicked, this, [this] {
         m_calculator.clearHistory();
         refresh();
@@ -238,6 +229,13 @@ void CalculatorFrame::pull()
     m_calculator.selectEntry(m_history->currentRow());
 }
 
+void CalculatorFrame::run(const std::function<void()>& command)
+{
+    pull();
+    command();
+    refresh();
+}
+
 void CalculatorFrame::refresh()
 {
     m_showing = true;
@@ -271,9 +269,7 @@ void CalculatorFrame::memoryCommand(int index, void (Calculator::*command)(int, 
     const Calculator::Source source = focus == m_display ? Calculator::Source::Display
         : focus == m_history                             ? Calculator::Source::History
                                                          : Calculator::Source::Elsewhere;
-    pull();
-    (m_calculator.*command)(index, source);
-    refresh();
+    run([&] { (m_calculator.*command)(index, source); });
 }
 
 void CalculatorFrame::deleteEntryAsked()
@@ -325,24 +321,18 @@ bool CalculatorFrame::eventFilter(QObject* watched, QEvent* event)
         case QEvent::KeyRelease: {
             const auto* key = static_cast<QKeyEvent*>(event);
             if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat()) {
-                pull();
-                m_calculator.enterReleased();
-                refresh();
+                run([&] { m_calculator.enterReleased(); });
             }
             break;
         }
         case QEvent::FocusIn:
             if (!m_showing) {
-                pull();
-                m_calculator.focusIn();
-                refresh();
+                run([&] { m_calculator.focusIn(); });
             }
             break;
         case QEvent::FocusOut:
             if (!m_showing) {
-                pull();
-                m_calculator.focusOut();
-                refresh();
+                run([&] { m_calculator.focusOut(); });
             }
             break;
         default:
@@ -355,9 +345,7 @@ bool CalculatorFrame::eventFilter(QObject* watched, QEvent* event)
     } else if (event->type() == QEvent::MouseButtonDblClick) {
         for (int index = 1; index <= Calculator::kMemories; ++index) {
             if (watched == m_memories[index - 1]) {
-                pull();
-                m_calculator.memoryDoubleClicked(index);
-                refresh();
+                run([&] { m_calculator.memoryDoubleClicked(index); });
             }
         }
     }

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 
 #include <array>
+#include <functional>
 
 class Clipboard;
 class KeySender;
@@ -43,6 +44,8 @@ private:
     void pull();
     // The calculator's state onto the controls.
     void refresh();
+    // pull(), one command of the calculator, refresh().
+    void run(const std::function<void()>& command);
     void memoryCommand(int index, void (Calculator::*command)(int, Calculator::Source));
     void deleteEntryAsked();
     void send();

@@ -3,14 +3,17 @@
 #include "gui/notepads/NotepadPrinter.h"
 #include "gui/widgets/ModalHook.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPrintDialog>
 
-namespace {
-
-QString askFileName(QWidget* parent, QFileDialog::AcceptMode mode)
+QString SystemNotepadDialogs::askFileName(QWidget* parent, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(parent, QString(), QString(), QStringLiteral("Text files(*.txt)"));
+    // The folder of the last file opened or saved, else the home folder: the working folder
+    // of a program started from a desktop menu means nothing to the user.
+    QFileDialog dialog(parent, QString(), m_folder.isEmpty() ? QDir::homePath() : m_folder,
+        QStringLiteral("Text files(*.txt)"));
     dialog.setAcceptMode(mode);
     if (mode == QFileDialog::AcceptSave) {
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -23,10 +26,10 @@ QString askFileName(QWidget* parent, QFileDialog::AcceptMode mode)
     ModalHook::opened(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().constFirst();
+    const QString file = dialog.selectedFiles().constFirst();
+    m_folder = QFileInfo(file).absolutePath();
+    return file;
 }
-
-} // namespace
 
 QString SystemNotepadDialogs::openFileName(QWidget* parent)
 {

@@ -2,6 +2,7 @@
 
 #include "gui/notepads/NotepadDialogs.h"
 
+#include <QFileDialog>
 #include <QPrinter>
 
 // The notepads' dialogs as Qt's file and print dialogs, modal over the main window.
@@ -17,5 +18,8 @@ public:
     const QPrinter& printer() const { return m_printer; }
 
 private:
+    QString askFileName(QWidget* parent, QFileDialog::AcceptMode mode);
+
     QPrinter m_printer;
+    QString m_folder; // where the last file was opened or saved
 };
