@@ -22,16 +22,6 @@ namespace {
 
 using Outcome = DataFolderMove::Outcome;
 
-// Makes renames into and out of the folder durable before the setting points elsewhere.
-void syncFolder(const QString& folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 bool existsOrLink(const QString& path)
 {
     const QFileInfo info(path);
@@ -178,8 +168,8 @@ Result<Outcome> DataFolderMove::moveTo(const QString& folder)
             return failAfterMoving(copied.error(), moved, from, to);
         moved.append({name, true});
     }
-    syncFolder(to);
-    syncFolder(from);
+    TextFile::syncFolder(to);
+    TextFile::syncFolder(from);
 
     const Result<> stored = m_context.settings().setText(Settings::Key::DataPath, to);
     if (!stored)
@@ -214,7 +204,7 @@ QStringList DataFolderMove::putBack(const QList<Moved>& moved, const QString& fr
         if (!existsOrLink(from + it->name))
             stuck.append(it->name);
     }
-    syncFolder(from);
+    TextFile::syncFolder(from);
     return stuck;
 }
 

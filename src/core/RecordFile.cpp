@@ -19,24 +19,35 @@ QString RecordFile::keyText(int key)
 QString RecordFile::readRecord(const QString& file, int key, const QString& defaultText)
 {
     const Result<QString> content = TextFile::read(file);
-    if (!content)
+    if (!content || key < 1 || key > 99)
         return defaultText;
-    const QString wanted = keyText(key);
-    bool found = false;
-    QString text;
-    for (const QString& line : TextCodec::splitLines(*content)) {
+    const QString text = records(*content)[std::size_t(key)];
+    return text.isEmpty() ? defaultText : text;
+}
+
+std::array<QString, 100> RecordFile::records(const QString& content)
+{
+    std::array<QString, 100> texts;
+    std::array<bool, 100> seen {};
+    int key = 0;
+    for (const QString& line : TextCodec::splitLines(content)) {
         if (isHeader(line)) {
-            if (found)
-                break;
-            if (line.left(2) == wanted) {
-                text = line.mid(5);
-                found = true;
+            const QChar tens = line.at(0);
+            const QChar ones = line.at(1);
+            key = 0;
+            if (tens >= u'0' && tens <= u'9' && ones >= u'0' && ones <= u'9') {
+                const int value = (tens.unicode() - u'0') * 10 + (ones.unicode() - u'0');
+                if (value >= 1 && !seen[std::size_t(value)]) {
+                    seen[std::size_t(value)] = true;
+                    key = value;
+                    texts[std::size_t(key)] = line.mid(5);
+                }
             }
-        } else if (found) {
-            text += QStringLiteral("\r\n") + line;
+        } else if (key != 0) {
+            texts[std::size_t(key)] += QStringLiteral("\r\n") + line;
         }
     }
-    return text.isEmpty() ? defaultText : text;
+    return texts;
 }
 
 QString RecordFile::longTextQuestion(const QString& text)

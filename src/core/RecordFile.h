@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <array>
+
 // The keyed record file shared by box files and macro files.
 //
 // A record starts with a header line: the key as two digits, the marker "!¬:" and the first
@@ -24,6 +26,10 @@ inline bool isHeader(const QString& line)
 
 // The text stored under key, or defaultText when the file, or the record, is missing or empty.
 QString readRecord(const QString& file, int key, const QString& defaultText);
+// Every record of decoded file content, index = key 1..99 (0 unused), as readRecord reads them:
+// lines joined with CR LF; of two records under one key the first counts; a header whose key is
+// not two digits ends the record before it and starts none.
+std::array<QString, 100> records(const QString& content);
 
 // Stores text under key ("" removes the record). A text over the limit is refused: callers cut
 // it, after asking, with cutToLimit(). An existing file that cannot be read is never rewritten.

@@ -30,18 +30,16 @@ bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
-// Makes the rename itself durable: without this a power cut can bring back the old file.
-void syncFolderOf(const QString& path)
+} // namespace
+
+void TextFile::syncFolder(const QString& folder)
 {
-    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
     }
 }
-
-} // namespace
 
 QString TextFile::describeFailure(const QString& action, const QString& path, int errorNumber)
 {
@@ -92,6 +90,6 @@ Result<> TextFile::writeAtomically(const QString& path, const QByteArray& bytes)
         ::unlink(tmpName.constData());
         return Result<>::failure(describeFailure(QStringLiteral("replace"), path, renameErrno));
     }
-    syncFolderOf(path);
+    syncFolder(QFileInfo(path).absolutePath());
     return Result<>::success();
 }

@@ -27,6 +27,10 @@ inline QString temporaryPath(const QString& path)
     return path + u'_';
 }
 
+// Makes renames into and out of a folder durable: without it a power cut can bring back the old
+// file, or lose the new one.
+void syncFolder(const QString& folder);
+
 // A message that names the failing step, the path and the system's reason.
 QString describeFailure(const QString& action, const QString& path, int errorNumber);
 

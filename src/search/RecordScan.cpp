@@ -153,32 +153,6 @@ bool RecordScan::mayContain(const QByteArray& bytes) const
     return containsIgnoringCase(bytes, m_needleBytes);
 }
 
-std::array<QString, 100> RecordScan::records(const QString& content)
-{
-    // Of two records under one key the first counts, as for RecordFile::readRecord.
-    std::array<QString, 100> texts;
-    std::array<bool, 100> seen {};
-    int key = 0;
-    for (const QString& line : TextCodec::splitLines(content)) {
-        if (RecordFile::isHeader(line)) {
-            const QChar tens = line.at(0);
-            const QChar ones = line.at(1);
-            key = 0;
-            if (tens >= u'0' && tens <= u'9' && ones >= u'0' && ones <= u'9') {
-                const int value = (tens.unicode() - u'0') * 10 + (ones.unicode() - u'0');
-                if (value >= 1 && !seen[value]) {
-                    seen[value] = true;
-                    key = value;
-                    texts[key] = line.mid(5);
-                }
-            }
-        } else if (key != 0) {
-            texts[key] += QStringLiteral("\r\n") + line;
-        }
-    }
-    return texts;
-}
-
 RecordScan::Hit RecordScan::firstHitIn(const QByteArray& bytes, int after) const
 {
     Encoding encoding = Encoding::Utf8;
@@ -190,7 +164,7 @@ RecordScan::Hit RecordScan::firstHitIn(const QByteArray& bytes, int after) const
     const QString content = TextCodec::decode(bytes);
     if (m_checkBytes && encoding == Encoding::Utf8 && !content.contains(m_needle, m_sensitivity))
         return {};
-    const std::array<QString, 100> texts = records(content);
+    const std::array<QString, 100> texts = RecordFile::records(content);
     for (int key = std::max(after, 0) + 1; key < int(texts.size()); ++key) {
         if (!texts[key].isEmpty() && texts[key].contains(m_needle, m_sensitivity))
             return {key, texts[key]};

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <array>
 
 // Finds the records of one keyed record file that contain a search text, reading the file
 // once. A record is tested on its text exactly as RecordFile::readRecord returns it (lines
@@ -30,9 +29,6 @@ public:
 
     // The same on a file's bytes.
     Hit firstHitIn(const QByteArray& bytes, int after) const;
-
-    // The texts of the records of decoded file content, index = key (0 unused).
-    static std::array<QString, 100> records(const QString& content);
 
 private:
     enum class Encoding
