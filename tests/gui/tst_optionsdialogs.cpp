@@ -113,14 +113,15 @@ private slots:
         QTest::addColumn<std::optional<QColor>>("picked");
         QTest::addColumn<QColor>("shown");
         QTest::addColumn<QString>("stored");
+        const auto row
+            = [](const char* name, Qt::MouseButton button, std::optional<QColor> picked, const QColor& shown,
+                  const QString& stored) { QTest::newRow(name) << int(button) << picked << shown << stored; };
         const QColor before(10, 200, 30);
-        QTest::newRow("right: default")
-            << int(Qt::RightButton) << std::optional<QColor>() << QColor(192, 192, 255) << "16761024";
-        QTest::newRow("left: picked") << int(Qt::LeftButton) << std::optional<QColor>(QColor(255, 128, 1))
-                                      << QColor(255, 128, 1) << QString::number(255 + 256 * 128 + 65536);
-        QTest::newRow("left: black") << int(Qt::LeftButton) << std::optional<QColor>(Qt::black) << before
-                                     << "";
-        QTest::newRow("left: cancel") << int(Qt::LeftButton) << std::optional<QColor>() << before << "";
+        row("right: default", Qt::RightButton, {}, QColor(192, 192, 255), "16761024");
+        row("left: picked", Qt::LeftButton, QColor(255, 128, 1), QColor(255, 128, 1),
+            QString::number(255 + 256 * 128 + 65536));
+        row("left: black", Qt::LeftButton, QColor(Qt::black), before, "");
+        row("left: cancel", Qt::LeftButton, {}, before, "");
     }
     void buttonColour()
     {
