@@ -114,8 +114,8 @@ private slots:
         QCOMPARE(HelpWindow::findManual(prefix.path() + "/bin"), manual);
     }
 
-    // Hints that carry data: the box's caption, the macro in the viewer, the clipboard in the
-    // viewer, an occupied position's text.
+    // "Ready" over a frame, and hints that carry data: the box's caption, the macro in the viewer,
+    // the clipboard in the viewer, an occupied position's text.
     void statusAndHoverHints()
     {
         f->log.logStatus(QStringLiteral("first"));
@@ -124,17 +124,17 @@ private slots:
 
         macros()->setCurrentIndex(4);
         f->clipboard.content = QStringLiteral("clip");
-        for (const auto& [control, shown] :
-            {std::pair {"LabelMoveBox0", "Move box 'Box 1' one place to the right.|5:|kept"},
-                {"FrameMacros", "|Macro 5 - Macro 5|"},
-                {"LabelEditClipboard", "Work with clipboard contents.|Clipboard contents:|clip"}}) {
+        for (const auto& [control, shown] : {std::pair {"FrameCalculator", "Ready|5:|kept"},
+                 {"LabelMoveBox0", "Move box 'Box 1' one place to the right.|5:|kept"},
+                 {"FrameMacros", "|Macro 5 - Macro 5|"},
+                 {"LabelEditClipboard", "Work with clipboard contents.|Clipboard contents:|clip"}}) {
             f->window.showInViewer(QStringLiteral("5:"), QStringLiteral("kept"));
             hover(control);
             QCOMPARE(status().join(u'|'), QLatin1String(shown));
         }
         f->save(12, QStringLiteral("twelve"));
         QTest::mouseMove(button(12));
-        QCOMPARE(status().mid(1), (QStringList {"12:", "twelve"}));
+        QCOMPARE(status(), (QStringList {PositionButtonsFrame::occupiedHint(), "12:", "twelve"}));
         // An Alt click is a drag onto the same button: it neither copies nor logs.
         const QString logged = f->log.latest();
         QTest::mouseClick(button(12), Qt::LeftButton, Qt::AltModifier);
