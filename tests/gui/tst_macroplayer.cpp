@@ -56,75 +56,55 @@ private slots:
     void play();
 };
 
+// The keys and window switches a script stands for: '<' switches past the progress window, '>'
+// to the last window, a tab is the Tab key, any other character is typed.
+static QStringList calls(const char* script)
+{
+    QStringList lines;
+    for (const char* c = script; *c; ++c)
+        lines << (*c == '<'  ? QStringLiteral("switch past progress")
+                : *c == '>'  ? QStringLiteral("switch last")
+                : *c == '\t' ? QStringLiteral("keys key TAB")
+                             : QStringLiteral("keys char '%1'").arg(QLatin1Char(*c)));
+    return lines;
+}
+
+// "answers" are the replies to the dialogs in turn; "Cancel" clicks the progress window's Cancel
+// once the first keys are typed. "settings": MacroPromptBefore and MacroInformAfter.
 void TestMacroPlayer::play_data()
 {
     QTest::addColumn<QString>("body");
-    QTest::addColumn<QString>("settings"); // MacroPromptBefore and MacroInformAfter
-    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("settings");
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<QStringList>("calls");
     QTest::addColumn<QString>("logged");
-
-    const QString past = QStringLiteral("switch past progress");
-    const QString last = QStringLiteral("switch last");
-    const auto keys = [](const QString& text) {
-        QStringList lines;
-        for (QChar c : text)
-            lines << QStringLiteral("keys char '%1'").arg(c);
-        return lines;
-    };
     const QString finished = QStringLiteral("Macro 'Greeting' from box 'Box 1' finished playing correctly");
     const QString aborted = QStringLiteral("Macro 'Greeting' from box 'Box 1' aborted by user");
     const QString error
         = QStringLiteral("An error was encountered playing macro 'Greeting' from box 'Box 1'");
-
-    QTest::newRow("finished, asked and told")
-        << "a\r\nb{TAB}"
-        << "11" << false << QStringList {"Yes", "OK"}
-        << QStringList {past} + keys("ab") + QStringList {"keys key TAB", last} << finished;
-    QTest::newRow("not told") << "ab"
-                              << "10" << false << QStringList {"Yes"}
-                              << QStringList {past} + keys("ab") + QStringList {last} << finished;
-    QTest::newRow("not asked") << "ab"
-                               << "01" << false << QStringList {"OK"}
-                               << QStringList {past} + keys("ab") + QStringList {last} << finished;
-    QTest::newRow("declined") << "ab"
-                              << "11" << false << QStringList {"No"} << QStringList {} << QString();
-    QTest::newRow("empty") << ""
-                           << "11" << false << QStringList {} << QStringList {} << QString();
-    QTest::newRow("error midway") << "a{WAIT x}b"
-                                  << "01" << false << QStringList {"OK"}
-                                  << QStringList {past} + keys("a") + QStringList {last} << error;
-    QTest::newRow("cancelled") << "abcdefghijklmnop"
-                               << "00" << true << QStringList {"OK"}
-                               << QStringList {past} + keys("abcdefgh") + QStringList {last, last} << aborted;
-    QTest::newRow("input first, continue")
-        << "{GET Name~Smith}"
-        << "00" << false << QStringList {"Continue Jones"}
-        << QStringList {past, last, last} + keys("Jones") + QStringList {last} << finished;
-    QTest::newRow("input later, continue")
-        << "a{GET Name~Smith}"
-        << "00" << false << QStringList {"Continue"}
-        << QStringList {past} + keys("a") + QStringList {last} + keys("Smith") + QStringList {last}
-        << finished;
-    QTest::newRow("input, miss") << "{GET Name~Smith}b"
-                                 << "00" << false << QStringList {"Miss"}
-                                 << QStringList {past, last, last} + keys("b") + QStringList {last}
-                                 << finished;
-    QTest::newRow("input, abort") << "{GET Name~Smith}b"
-                                  << "00" << false << QStringList {"Abort", "OK"}
-                                  << QStringList {past, last, last} << aborted;
-    QTest::newRow("message, continue")
-        << "{MSG Hello}b"
-        << "00" << false << QStringList {"Continue"}
-        << QStringList {past, last, last} + keys("b") + QStringList {last} << finished;
+    const auto row = [](const char* name, const char* body, const char* settings, const QStringList& answers,
+                         const char* script, const QString& logged) {
+        QTest::newRow(name) << QString::fromLatin1(body) << QString::fromLatin1(settings) << answers
+                            << calls(script) << logged;
+    };
+    row("finished, asked and told", "a\r\nb{TAB}", "11", {"Yes", "OK"}, "<ab\t>", finished);
+    row("not told", "ab", "10", {"Yes"}, "<ab>", finished);
+    row("not asked", "ab", "01", {"OK"}, "<ab>", finished);
+    row("declined", "ab", "11", {"No"}, "", QString());
+    row("empty", "", "11", {}, "", QString());
+    row("error midway", "a{WAIT x}b", "01", {"OK"}, "<a>", error);
+    row("cancelled", "abcdefghijklmnop", "00", {"Cancel", "OK"}, "<abcdefgh>>", aborted);
+    row("input first, continue", "{GET Name~Smith}", "00", {"Continue Jones"}, "<>>Jones>", finished);
+    row("input later, continue", "a{GET Name~Smith}", "00", {"Continue"}, "<a>Smith>", finished);
+    row("input, miss", "{GET Name~Smith}b", "00", {"Miss"}, "<>>b>", finished);
+    row("input, abort", "{GET Name~Smith}b", "00", {"Abort", "OK"}, "<>>", aborted);
+    row("message, continue", "{MSG Hello}b", "00", {"Continue"}, "<>>b>", finished);
 }
 
 void TestMacroPlayer::play()
 {
     QFETCH(QString, body);
     QFETCH(QString, settings);
-    QFETCH(bool, cancel);
     QFETCH(QStringList, answers);
     QFETCH(QStringList, calls);
     QFETCH(QString, logged);
@@ -143,7 +123,6 @@ void TestMacroPlayer::play()
     QVERIFY(values.setText(Settings::Key::MacroPromptBefore, settings.left(1)));
     QVERIFY(values.setText(Settings::Key::MacroInformAfter, settings.mid(1)));
     QVERIFY(values.setText(Settings::Key::MacroDelay, QStringLiteral("0")));
-    platform.cancel = cancel;
 
     DialogScript dialogs;
     QWidget mainWindow;
@@ -156,7 +135,9 @@ void TestMacroPlayer::play()
     MacroPlayer player {context, macros, platform, platform, &mainWindow, formats};
 
     for (const QString& answer : answers) {
-        if (answer == u"Yes" || answer == u"No") {
+        if (answer == u"Cancel") {
+            platform.cancel = true;
+        } else if (answer == u"Yes" || answer == u"No") {
             dialogs.expect([answer, &dialogs](QDialog& dialog) {
                 QCOMPARE(dialogs.seen.last(), QStringLiteral("Moxeno Trellin|Play macro Greeting?"));
                 DialogScript::messageButton(answer == u"Yes" ? QMessageBox::Yes : QMessageBox::No)(dialog);

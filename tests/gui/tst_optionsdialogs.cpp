@@ -113,14 +113,15 @@ private slots:
         QTest::addColumn<std::optional<QColor>>("picked");
         QTest::addColumn<QColor>("shown");
         QTest::addColumn<QString>("stored");
+        const auto row
+            = [](const char* name, Qt::MouseButton button, std::optional<QColor> picked, const QColor& shown,
+                  const QString& stored) { QTest::newRow(name) << int(button) << picked << shown << stored; };
         const QColor before(10, 200, 30);
-        QTest::newRow("right: default")
-            << int(Qt::RightButton) << std::optional<QColor>() << QColor(192, 192, 255) << "16761024";
-        QTest::newRow("left: picked") << int(Qt::LeftButton) << std::optional<QColor>(QColor(255, 128, 1))
-                                      << QColor(255, 128, 1) << QString::number(255 + 256 * 128 + 65536);
-        QTest::newRow("left: black") << int(Qt::LeftButton) << std::optional<QColor>(Qt::black) << before
-                                     << "";
-        QTest::newRow("left: cancel") << int(Qt::LeftButton) << std::optional<QColor>() << before << "";
+        row("right: default", Qt::RightButton, {}, QColor(192, 192, 255), "16761024");
+        row("left: picked", Qt::LeftButton, QColor(255, 128, 1), QColor(255, 128, 1),
+            QString::number(255 + 256 * 128 + 65536));
+        row("left: black", Qt::LeftButton, QColor(Qt::black), before, "");
+        row("left: cancel", Qt::LeftButton, {}, before, "");
     }
     void buttonColour()
     {
@@ -142,6 +143,7 @@ private slots:
     }
 
     // Clearing the tick and closing turns the overwrite question off; ticking it brings it back.
+    // The maker's page opens from the About dialog.
     void warningOption()
     {
         (void)f->store.savePosition(QStringLiteral("old"), 4, 1, true);
@@ -150,6 +152,7 @@ private slots:
                 auto* tick = in<QCheckBox>(about, "CheckOverwriteMsg");
                 QCOMPARE(tick->isChecked(), !on);
                 tick->setChecked(on);
+                click(about, "lblVisitMoxeno");
             });
             QCOMPARE(f->context.warnOverwrite(), on);
             QCOMPARE(f->stored(Settings::Key::WarnOverwrite), QString::number(on));
@@ -158,18 +161,7 @@ private slots:
             QVERIFY(f->store.savePosition(QStringLiteral("new %1").arg(on), 4, 1, false));
         }
         QCOMPARE(f->store.readPosition(4, 1), QStringLiteral("new 0"));
-    }
-
-    // The maker's page opens from the About dialog; Help in the advanced options opens the help.
-    void makerPageAndHelp()
-    {
-        throughAbout([](QDialog& about) { click(about, "lblVisitMoxeno"); });
-        QCOMPARE(m_opened.size(), 1);
-        throughAdvanced([](QDialog& advanced) {
-            click(advanced, "LabelHelp");
-            click(advanced, "LabelCancel");
-        });
-        QVERIFY(f->help.isVisible());
+        QCOMPARE(m_opened.size(), 2);
     }
 
     // Save checks the delay: no number or zero gives the default, and it is kept within 0.001
@@ -189,40 +181,35 @@ private slots:
         QCOMPARE(f->stored(Settings::Key::MacroDelay), QStringLiteral("10"));
     }
 
-    // Reset defaults and a new folder followed by Cancel store and move nothing.
+    // Reset defaults and a chosen folder followed by Cancel store and move nothing. The chosen
+    // folder gets one trailing separator; cancelling the browser keeps the shown one. Help opens
+    // the help window.
     void cancelStoresNothing()
     {
         QVERIFY(f->settings.setText(Settings::Key::MacroDelay, QStringLiteral("5")));
         QVERIFY(f->settings.setFlag(Settings::Key::MacroPromptBefore, false));
         QVERIFY(TestFiles::write(f->oldFolder() + "MoxenoTrellin1.txt", "01!\xC2\xAC:kept\r\n"));
-        f->pickers.folder = f->dir.filePath(QStringLiteral("elsewhere"));
         const QByteArray ini = TestFiles::read(f->settingsStore.iniPath());
-        throughAdvanced([](QDialog& advanced) {
-            QCOMPARE(in<QLineEdit>(advanced, "TextDelay")->text(), QStringLiteral("5"));
-            click(advanced, "LabelResetDefaults");
-            click(advanced, "CommandGetDataPath");
-            QCOMPARE(in<QLineEdit>(advanced, "TextDelay")->text(), QStringLiteral("0.01"));
-            QVERIFY(in<QCheckBox>(advanced, "CheckPromptBeforeMacro")->isChecked());
-            click(advanced, "LabelCancel");
-        });
-        QCOMPARE(TestFiles::read(f->settingsStore.iniPath()), ini + "WarnOverwrite=1\r\n");
-        QVERIFY(QFileInfo::exists(f->oldFolder() + "MoxenoTrellin1.txt"));
-        QCOMPARE(f->context.dataFolder(), f->oldFolder());
-    }
-
-    // The chosen folder gets one trailing separator; cancelling the browser keeps the shown one.
-    void folderChoice()
-    {
         for (const auto& [chosen, shown] : std::initializer_list<std::pair<std::optional<QString>, QString>> {
-                 {"/tmp/some folder", "/tmp/some folder/"}, {"/tmp/x/", "/tmp/x/"},
-                 {std::nullopt, f->oldFolder()}}) {
+                 {f->dir.filePath(QStringLiteral("else where")),
+                     f->dir.filePath(QStringLiteral("else where/"))},
+                 {"/tmp/x/", "/tmp/x/"}, {std::nullopt, f->oldFolder()}}) {
             f->pickers.folder = chosen;
             throughAdvanced([shown = shown](QDialog& advanced) {
+                QCOMPARE(in<QLineEdit>(advanced, "TextDelay")->text(), QStringLiteral("5"));
+                click(advanced, "LabelHelp");
+                click(advanced, "LabelResetDefaults");
                 click(advanced, "CommandGetDataPath");
+                QCOMPARE(in<QLineEdit>(advanced, "TextDelay")->text(), QStringLiteral("0.01"));
+                QVERIFY(in<QCheckBox>(advanced, "CheckPromptBeforeMacro")->isChecked());
                 QCOMPARE(in<QLabel>(advanced, "LabelDataPath")->text(), shown);
                 click(advanced, "LabelCancel");
             });
         }
+        QCOMPARE(TestFiles::read(f->settingsStore.iniPath()), ini + "WarnOverwrite=1\r\n");
+        QVERIFY(QFileInfo::exists(f->oldFolder() + "MoxenoTrellin1.txt"));
+        QCOMPARE(f->context.dataFolder(), f->oldFolder());
+        QVERIFY(f->help.isVisible());
     }
 
     // Save moves the data files, and the window then reads its boxes from the new folder; a
