@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QSignalSpy>
 
 // The calculator panel in a window of its own, with recorded clipboard, keys and window switches
 // and real settings in a temporary folder.
@@ -29,6 +28,8 @@ struct Panel
         display = frame->findChild<QLineEdit*>(QStringLiteral("TextCalc"));
         history = frame->findChild<QListWidget*>(QStringLiteral("ListCalc"));
         places = frame->findChild<QComboBox*>(QStringLiteral("ComboDecPlaces"));
+        QObject::connect(
+            frame.get(), &CalculatorFrame::statusText, [this](const QString& text) { status = text; });
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
     }
 
@@ -40,7 +41,8 @@ struct Panel
     // Actions: t type, e type and Enter, c new calculation, k key on the display, K release of
     // Enter, @ caret to, r click, f focus, x double-click, p choose places, v clipboard content,
     // m answer the next message with a button, h click on a history line, b Backspace at the end of
-    // a field (B Backspace alone), C forget the recorded calls, F no window to switch to.
+    // a field (B Backspace alone), o hover over a part, C forget the recorded calls, F no window to switch
+    // to.
     void act(char action, const QString& arg)
     {
         const auto key = [&](Qt::Key key) { QTest::keyClick(display, key); };
@@ -68,6 +70,11 @@ struct Panel
             {'p', [&] { places->setCurrentText(arg), emit places->activated(places->currentIndex()); }},
             {'v', [&] { platform.content = arg; }}, {'C', [&] { platform.calls.clear(); }},
             {'F', [&] { platform.failing = true; }},
+            {'o',
+                [&] {
+                    QTest::mouseMove(frame.get(), {1, 1}), status.clear(),
+                        QTest::mouseMove(widget(arg), {3, 3});
+                }},
             {'b', [&] { act('f', arg), QTest::keyClick(widget(arg), Qt::Key_End), act('B', arg); }},
             {'B', [&] { QTest::keyClick(widget(arg), Qt::Key_Backspace); }},
             {'m', [&] { script.expect(DialogScript::messageButton(buttons.value(arg, QMessageBox::Ok))); }},
@@ -86,8 +93,10 @@ struct Panel
             {"row", QString::number(history->currentRow())},
             {"K", QString::number(widget(QStringLiteral("LabelK"))->isVisible())},
             {"focus", focus ? focus->objectName() : QString()}, {"clip", platform.content},
-            {"said", script.seen.join(u',')}, {"typed", QString::number(platform.calls.size() > 1)},
-            {"call1", platform.calls.value(0)},
+            {"said", script.seen.join(u',')}, {"hint", QString::number(!status.isEmpty())},
+            {"tips",
+                QStringList {history->toolTip(), memoryBox(1)->toolTip(), display->toolTip()}.join(u',')},
+            {"typed", QString::number(platform.calls.size() > 1)}, {"call1", platform.calls.value(0)},
             {"places", places->currentText() + u'/' + QString::number(places->count())},
             {"storedPlaces", settings.text(Settings::Key::DecPlaces)}};
         for (const QString& n :
@@ -113,6 +122,7 @@ struct Panel
     QLineEdit* display = nullptr;
     QListWidget* history = nullptr;
     QComboBox* places = nullptr;
+    QString status; // the last hint sent, cleared by the hover action
 };
 
 class TestCalculatorFrame : public QObject
@@ -204,22 +214,8 @@ private slots:
     {
         Panel p({{Settings::Key::Mem1, QStringLiteral("42")}});
         p.act('c', QStringLiteral("6*7"));
-        QSignalSpy status(p.frame.get(), &CalculatorFrame::statusText);
-        const struct
-        {
-            const char* name;
-            bool hint;
-            QWidget* shows;
-            const char* tip;
-        } rows[] = {{"FrameMem3", true, nullptr, ""}, {"ListCalc", true, p.history, "6*7 = 42. (4 dp)"},
-            {"TextMem1", true, p.memoryBox(1), "42"}, {"TextCalc", false, p.display, "42."}};
-        for (const auto& row : rows) {
-            QTest::mouseMove(p.frame.get(), QPoint(1, 1));
-            status.clear();
-            QTest::mouseMove(p.widget(row.name), QPoint(3, 3));
-            QVERIFY2(status.isEmpty() != row.hint, row.name);
-            QVERIFY2(!row.shows || row.shows->toolTip() == QLatin1String(row.tip), row.name);
-        }
+        p.run({{'o', "FrameMem3", "hint", "1"}, {'o', "ListCalc", "hint", "1"},
+            {'o', "TextMem1", "hint", "1"}, {'o', "TextCalc", "hint tips", "0|6*7 = 42. (4 dp),42,42."}});
     }
 
     void clipboardAndSend()
