@@ -84,13 +84,6 @@ private:
     }
     void click(const QString& label) { QTest::mouseClick(child<CommandLabel>(label), Qt::LeftButton); }
     QPlainTextEdit* editor(int index) const { return f->frame.notepad(index); }
-    QStringList items(const QString& combo) const
-    {
-        QStringList list;
-        for (int i = 0; i < child<QComboBox>(combo)->count(); ++i)
-            list.append(child<QComboBox>(combo)->itemText(i));
-        return list;
-    }
     // Actions on notepad "shown": r click, w set its text, s select "start,length", v clipboard
     // content, F clipboard fails, f find text, p replace text, c tick Match case, u undo, n copies
     // the print dialog gives, m answer the next message with a button.
@@ -119,6 +112,12 @@ private:
     std::map<QString, QString> parts() const
     {
         const QTextCursor cursor = editor(shown)->textCursor();
+        const auto items = [this](const char* name) {
+            QStringList list;
+            for (int i = 0; i < child<QComboBox>(name)->count(); ++i)
+                list.append(child<QComboBox>(name)->itemText(i));
+            return list.join(u',');
+        };
         QStringList all; // the texts of all ten notepads
         for (int index = 0; index < 10; ++index)
             all.append(editor(index)->toPlainText());
@@ -128,7 +127,7 @@ private:
                     .arg(cursor.selectionStart())
                     .arg(cursor.selectionEnd() - cursor.selectionStart())},
             {"clip", f->clipboard.content}, {"calls", f->clipboard.calls.join(u',')},
-            {"finds", items("ComboFind").join(u',')}, {"replaces", items("ComboReplace").join(u',')},
+            {"finds", items("ComboFind")}, {"replaces", items("ComboReplace")},
             {"asked", f->dialogs.asked.join(u',')}, {"said", f->script.seen.join(u',')},
             {"jobs", QString::number(f->dialogs.jobs)}, {"all", all.join(u',')},
             {"find", child<QComboBox>("ComboFind")->currentText()},
@@ -154,11 +153,7 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        f = std::make_unique<Fixture>();
-        shown = 0;
-    }
+    void init() { f = std::make_unique<Fixture>(), shown = 0; }
     void cleanup()
     {
         QVERIFY(f->script.usedUp());

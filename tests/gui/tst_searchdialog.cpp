@@ -23,21 +23,17 @@ class TestSearchDialog : public QObject
     {
         return d->findChild<T*>(QLatin1String(name));
     }
-    void release(const char* name) { QTest::mouseClick(child(name), Qt::LeftButton); }
     QLineEdit* findText() { return child<QComboBox>("ComboFind")->lineEdit(); }
     QPlainTextEdit* results() { return child<QPlainTextEdit>("TextResults"); }
-    void type(const QString& text)
-    {
-        findText()->clear();
-        // Keys go to the combo box, which hands them to its edit field, as the user's keys do.
-        QTest::keyClicks(child("ComboFind"), text);
-    }
-    // t type a new search text, T type more, r click, x click a check box, @ caret in the find field,
-    // m expect the no-hit message (answered OK), a expect a question answered by the label named,
-    // k keys into the results, i pick a row of the history list
+    // t type a new search text, T type more, R Return in the find field, r click, x click a check box, @
+    // caret in the find field, m expect the no-hit message (answered OK), a expect a question answered by the
+    // label named, k keys into the results, i pick a row of the history list
     void act(char action, const QString& arg)
     {
-        const std::map<char, std::function<void()>> actions {{'t', [&] { type(arg); }},
+        const std::map<char, std::function<void()>> actions {
+            // keys go to the combo box, which hands them to its edit field, as the user's keys do
+            {'t', [&] { findText()->clear(), act('T', arg); }},
+            {'R', [&] { QTest::keyClick(child("ComboFind"), Qt::Key_Return); }},
             {'T', [&] { QTest::keyClicks(child("ComboFind"), arg); }},
             {'r', [&] { QTest::mouseClick(child(qPrintable(arg)), Qt::LeftButton); }},
             {'x', [&] { QTest::mouseClick(child(qPrintable(arg)), Qt::LeftButton, {}, QPoint(5, 5)); }},
@@ -137,10 +133,9 @@ private slots:
         f->save(9, "blue", 1);
         f->macro(7, 3, "Paint>BLUE sea");
         openDirect();
-        type("blue");
-        QTest::keyClick(child("ComboFind"), Qt::Key_Return);
         const char* first = "Found in TEXT position 9 in box 1: 'Box 1'";
-        run({{' ', "", "where caption enabled", qPrintable(first + QStringLiteral("|Find next|0101111"))},
+        run({{'t', "blue", "", ""},
+            {'R', "", "where caption enabled", qPrintable(first + QStringLiteral("|Find next|0101111"))},
             {'r', "LabelFind", "where results",
                 "Found in TEXT position 4 in box 2: 'Box 2'|Blue sky\nline two"},
             {'r', "LabelFind", "where results enabled",
@@ -242,7 +237,7 @@ private slots:
         run({{'t', "soon", "", ""}, {'r', "LabelFind", "", ""}, {'r', "LabelDelete", "", ""}});
         QCOMPARE(f->store.cached(3), "gone soon");
         f->clipboard.setText("before");
-        release("LabelCopyAndClose");
+        act('r', "LabelCopyAndClose");
         QVERIFY(!d->isVisible());
         QCOMPARE(f->store.cached(3) + f->clipboard.text(), "");
     }
