@@ -1,5 +1,6 @@
 #include "DialogScript.h"
 #include "GuiTestMain.h"
+#include "StepTable.h"
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
 #include "gui/calc/CalculatorFrame.h"
@@ -8,7 +9,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QSignalSpy>
 
 // The calculator panel in a window of its own, with recorded clipboard, keys and window switches
 // and real settings in a temporary folder.
@@ -28,55 +28,101 @@ struct Panel
         display = frame->findChild<QLineEdit*>(QStringLiteral("TextCalc"));
         history = frame->findChild<QListWidget*>(QStringLiteral("ListCalc"));
         places = frame->findChild<QComboBox*>(QStringLiteral("ComboDecPlaces"));
+        QObject::connect(
+            frame.get(), &CalculatorFrame::statusText, [this](const QString& text) { status = text; });
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
     }
 
-    // Types into the display, as the user does after clicking it.
-    void type(const QString& text)
-    {
-        display->setFocus();
-        QTest::keyClicks(display, text);
-    }
-    void enter(const QString& text)
-    {
-        type(text);
-        QTest::keyClick(display, Qt::Key_Return);
-    }
-    // A new calculation in place of whatever the display shows.
-    void calc(const QString& text)
-    {
-        display->setFocus();
-        display->selectAll();
-        enter(text);
-    }
-    void release(const QString& label)
-    {
-        auto* widget = frame->findChild<QWidget*>(label);
-        QVERIFY2(widget, qPrintable(label));
-        QTest::mouseClick(widget, Qt::LeftButton);
-    }
+    QWidget* widget(const QString& name) const { return frame->findChild<QWidget*>(name); }
     QLineEdit* memoryBox(int index) const
     {
         return frame->findChild<QLineEdit*>(QStringLiteral("TextMem%1").arg(index));
     }
-    QString memory(int index) const { return memoryBox(index)->text(); }
-    bool constantShown() const { return frame->findChild<QWidget*>(QStringLiteral("LabelK"))->isVisible(); }
-    QStringList entries() const
+    // Actions: t type, e type and Enter, c new calculation, k key on the display, K release of
+    // Enter, @ caret to, r click, f focus, x double-click, p choose places, v clipboard content,
+    // m answer the next message with a button, h click on a history line, b Backspace at the end of
+    // a field (B Backspace alone), o hover over a part, C forget the recorded calls, F no window to switch
+    // to.
+    void act(char action, const QString& arg)
+    {
+        const auto key = [&](Qt::Key key) { QTest::keyClick(display, key); };
+        const QMap<QString, int> buttons {{"Yes", QMessageBox::Yes}, {"No", QMessageBox::No}};
+        // A click on a history line ("-": below the lines): L left, R right, C Ctrl+right.
+        const auto onHistory = [&] {
+            QWidget* viewport = history->viewport();
+            const QPoint at = arg[1] == u'-'
+                ? QPoint(5, viewport->height() - 3)
+                : history->visualItemRect(history->item(arg.mid(1).toInt())).center();
+            QTest::mouseClick(viewport, arg[0] == u'L' ? Qt::LeftButton : Qt::RightButton,
+                arg[0] == u'C' ? Qt::ControlModifier : Qt::NoModifier, at);
+        };
+        const std::map<char, std::function<void()>> actions {
+            // typed into the display, as the user does after clicking it; "c" replaces what it shows
+            {'t', [&] { display->setFocus(), QTest::keyClicks(display, arg); }},
+            {'e', [&] { act('t', arg), key(Qt::Key_Return); }},
+            {'c', [&] { display->setFocus(), display->selectAll(), act('e', arg); }},
+            {'k', [&] { key(arg == QLatin1String("Delete") ? Qt::Key_Delete : Qt::Key_Return); }},
+            {'K', [&] { QTest::keyRelease(display, Qt::Key_Return); }},
+            {'@', [&] { display->setCursorPosition(arg.toInt()); }},
+            {'r', [&] { QTest::mouseClick(widget(arg), Qt::LeftButton); }},
+            {'f', [&] { widget(arg)->setFocus(); }},
+            {'x', [&] { QTest::mouseDClick(widget(arg), Qt::LeftButton); }},
+            {'p', [&] { places->setCurrentText(arg), emit places->activated(places->currentIndex()); }},
+            {'v', [&] { platform.content = arg; }}, {'C', [&] { platform.calls.clear(); }},
+            {'F', [&] { platform.failing = true; }},
+            {'o',
+                [&] {
+                    QTest::mouseMove(frame.get(), {1, 1}), status.clear(),
+                        QTest::mouseMove(widget(arg), {3, 3});
+                }},
+            {'b', [&] { act('f', arg), QTest::keyClick(widget(arg), Qt::Key_End), act('B', arg); }},
+            {'B', [&] { QTest::keyClick(widget(arg), Qt::Key_Backspace); }},
+            {'m', [&] { script.expect(DialogScript::messageButton(buttons.value(arg, QMessageBox::Ok))); }},
+            {'h', onHistory}};
+        actions.at(action)();
+    }
+    // The parts steps can name.
+    std::map<QString, QString> parts() const
     {
         QStringList texts;
         for (int row = 0; row < history->count(); ++row)
             texts.append(history->item(row)->text());
-        return texts;
+        const QWidget* focus = QApplication::focusWidget();
+        std::map<QString, QString> shown {{"display", display->text()}, {"entry", texts.value(0)},
+            {"entries", texts.join(u',')}, {"count", QString::number(texts.size())},
+            {"row", QString::number(history->currentRow())},
+            {"K", QString::number(widget(QStringLiteral("LabelK"))->isVisible())},
+            {"focus", focus ? focus->objectName() : QString()}, {"clip", platform.content},
+            {"said", script.seen.join(u',')}, {"hint", QString::number(!status.isEmpty())},
+            {"tips",
+                QStringList {history->toolTip(), memoryBox(1)->toolTip(), display->toolTip()}.join(u',')},
+            {"typed", QString::number(platform.calls.size() > 1)}, {"call1", platform.calls.value(0)},
+            {"places", places->currentText() + u'/' + QString::number(places->count())},
+            {"storedPlaces", settings.text(Settings::Key::DecPlaces)}};
+        for (const QString& n :
+            QStringList {"1", "2", "3"}) { // memN shows memory N, storedN its stored value
+            shown["mem" + n] = memoryBox(n.toInt())->text();
+            shown["stored" + n]
+                = store.readValue(QStringLiteral("Calculator"), "Mem" + n, QStringLiteral("unset"));
+        }
+        return shown;
+    }
+    void run(std::initializer_list<Step> steps)
+    {
+        runSteps(
+            steps, [this](char action, const QString& arg) { act(action, arg); }, [this] { return parts(); });
     }
 
     QTemporaryDir dir;
     SettingsStore store {dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
     Settings settings {store};
     RecordingPlatform platform;
+    DialogScript script; // every message box must be expected
     std::unique_ptr<CalculatorFrame> frame;
     QLineEdit* display = nullptr;
     QListWidget* history = nullptr;
     QComboBox* places = nullptr;
+    QString status; // the last hint sent, cleared by the hover action
 };
 
 class TestCalculatorFrame : public QObject
@@ -89,209 +135,103 @@ private slots:
     {
         Panel p(
             {{Settings::Key::Mem3, QStringLiteral("12")}, {Settings::Key::DecPlaces, QStringLiteral("12")}});
-        QCOMPARE(p.memory(1), QStringLiteral("0"));
-        QCOMPARE(p.places->currentText(), QStringLiteral("4"));
-        QCOMPARE(p.places->count(), 11);
-        auto* memory = p.memoryBox(3);
-        memory->setFocus();
-        memory->setCursorPosition(2);
-        QTest::keyClick(memory, Qt::Key_Backspace);
-        QCOMPARE(p.settings.text(Settings::Key::Mem3), QStringLiteral("1"));
-        QTest::keyClick(memory, Qt::Key_Backspace);
-        QCOMPARE(memory->text(), QStringLiteral("0"));
-        QCOMPARE(
-            p.store.readValue(QStringLiteral("Calculator"), QStringLiteral("Mem3"), QStringLiteral("unset")),
-            QStringLiteral("0"));
+        p.run({{' ', "", "mem1 places", "0|4/11"}, {'b', "TextMem3", "stored3", "1"},
+            {'b', "TextMem3", "mem3 stored3", "0|0"}});
     }
 
     void typingCalculates()
     {
         Panel p;
-        // The "0" goes when the display gets the focus; "=" calculates at once and never stays.
-        p.type(QStringLiteral("12*3="));
-        QCOMPARE(p.display->text(), QStringLiteral("36."));
-        QCOMPARE(p.entries(), QStringList {QStringLiteral("12*3 = 36. (4 dp)")});
-        QCOMPARE(p.history->currentRow(), 0);
-        // Enter on the result: the result is the new calculation.
-        QTest::keyClick(p.display, Qt::Key_Return);
-        QCOMPARE(p.entries().first(), QStringLiteral("36. = 36. (4 dp)"));
-        // Clear leaves "" while the display has the focus.
-        p.release(QStringLiteral("LabelClearCalc"));
-        QCOMPARE(p.display->text(), QString());
-        p.release(QStringLiteral("LabelClearWholeCalc"));
-        QCOMPARE(p.history->count(), 0);
+        p.run({// The "0" goes when the display gets the focus; "=" calculates at once and never stays.
+            {'t', "12*3=", "display entries row", "36.|12*3 = 36. (4 dp)|0"},
+            // Enter on the result: the result is the new calculation.
+            {'k', "Return", "entry", "36. = 36. (4 dp)"},
+            // Clear leaves "" while the display has the focus.
+            {'r', "LabelClearCalc", "display", ""}, {'r', "LabelClearWholeCalc", "count", "0"}});
     }
 
     void enterAfterTheMessageDoesNotCalculate()
     {
         Panel p;
-        DialogScript script;
-        script.expect(DialogScript::messageButton(QMessageBox::Ok));
-        p.enter(QStringLiteral("2^3"));
-        QCOMPARE(script.seen,
-            QStringList {QStringLiteral("Error|Calculator cannot evaluate\n2^3\n\nUse only digits 0-9, '+', "
-                                        "'-', '*', '/', '.', '%', and brackets.")});
-        QCOMPARE(p.display->text(), QStringLiteral("2^3"));
-        // The release of the Enter that closed the box arrives at the display: nothing happens.
-        QTest::keyRelease(p.display, Qt::Key_Return);
-        QCOMPARE(script.seen.size(), 1);
-        // A change of the display re-enables Enter.
-        script.expect(DialogScript::messageButton(QMessageBox::Ok));
-        p.enter(QStringLiteral("1"));
-        QCOMPARE(script.seen.size(), 2);
-        QVERIFY(script.usedUp());
-        QCOMPARE(p.history->count(), 0);
+        const char* said
+            = "Error|Calculator cannot evaluate\n2^3\n\nUse only digits 0-9, '+', '-', '*', '/', "
+              "'.', '%', and brackets.";
+        p.run({{'m', "Ok", "", ""}, {'e', "2^3", "said display", qPrintable(said + QStringLiteral("|2^3"))},
+            // The release of the Enter that closed the box arrives at the display: nothing happens.
+            {'K', "", "said", said},
+            // A change of the display re-enables Enter.
+            {'m', "Ok", "", ""}, {'e', "1", "count", "0"}});
+        QVERIFY(p.script.usedUp() && p.script.seen.size() == 2);
     }
 
     void deleteAtTheEndEndsConstantMode()
     {
         Panel p;
-        p.enter(QStringLiteral("5**"));
-        QVERIFY(p.constantShown());
-        QCOMPARE(p.display->text(), QStringLiteral("5*"));
-        p.enter(QStringLiteral("3"));
-        QCOMPARE(p.entries().first(), QStringLiteral("5*3 = 15. (4 dp)"));
-        QCOMPARE(p.display->text(), QStringLiteral("5*"));
-        // Inside the text Delete deletes one character.
-        p.display->setCursorPosition(0);
-        QTest::keyClick(p.display, Qt::Key_Delete);
-        QCOMPARE(p.display->text(), QStringLiteral("*"));
-        QVERIFY(p.constantShown());
-        p.display->setCursorPosition(1);
-        QTest::keyClick(p.display, Qt::Key_Delete);
-        QCOMPARE(p.display->text(), QString());
-        QVERIFY(!p.constantShown());
-        p.enter(QStringLiteral("2*3"));
-        QCOMPARE(p.display->text(), QStringLiteral("6."));
+        p.run({{'e', "5**", "K display", "1|5*"}, {'e', "3", "entry display", "5*3 = 15. (4 dp)|5*"},
+            // Inside the text Delete deletes one character.
+            {'@', "0", "", ""}, {'k', "Delete", "display K", "*|1"}, {'@', "1", "", ""},
+            {'k', "Delete", "display K", "|0"}, {'e', "2*3", "display", "6."}});
     }
 
+    // M+, M- and M In take the display or, with the focus in the history, its line; with the
+    // focus elsewhere they do nothing.
     void memoriesFromDisplayAndHistory()
     {
         Panel p;
-        p.calc(QStringLiteral("1000*2"));
-        p.release(QStringLiteral("LabelMemAdd1"));
-        QCOMPARE(p.memory(1), QStringLiteral("2000"));
-        p.history->setFocus();
-        p.release(QStringLiteral("LabelMemAdd1"));
-        QCOMPARE(p.memory(1), QStringLiteral("4000"));
-        p.release(QStringLiteral("LabelMemDeduct1"));
-        QCOMPARE(p.memory(1), QStringLiteral("2000"));
-        p.release(QStringLiteral("LabelMemIn2"));
-        QCOMPARE(p.memory(2), QStringLiteral("2,000. (4 dp)"));
-        // With the focus elsewhere the commands do nothing.
-        p.memoryBox(3)->setFocus();
-        p.release(QStringLiteral("LabelMemIn1"));
-        QCOMPARE(p.memory(1), QStringLiteral("2000"));
-
-        p.release(QStringLiteral("LabelClearCalc"));
-        QTest::mouseDClick(p.memoryBox(2), Qt::LeftButton);
-        QCOMPARE(p.display->text(), QStringLiteral("2,000. (4 dp)"));
-        QVERIFY(p.display->hasFocus());
-
-        p.release(QStringLiteral("LabelMemClear1"));
-        QCOMPARE(p.memory(1), QStringLiteral("0"));
-        QCOMPARE(p.settings.text(Settings::Key::Mem1), QStringLiteral("0"));
+        p.run({{'c', "1000*2", "", ""}, {'r', "LabelMemAdd1", "mem1", "2000"}, {'f', "ListCalc", "", ""},
+            {'r', "LabelMemAdd1", "mem1", "4000"}, {'r', "LabelMemDeduct1", "mem1", "2000"},
+            {'r', "LabelMemIn2", "mem2", "2,000. (4 dp)"}, {'f', "TextMem3", "", ""},
+            {'r', "LabelMemIn1", "mem1", "2000"}, {'r', "LabelClearCalc", "", ""},
+            {'x', "TextMem2", "display focus", "2,000. (4 dp)|TextCalc"},
+            {'r', "LabelMemClear1", "mem1 stored1", "0|0"}});
     }
 
+    // A new choice of places shows the last result at the new places and adds no history line.
     void insertCommandsAndDecimalPlaces()
     {
         Panel p({{Settings::Key::DecPlaces, QStringLiteral("2")}});
-        p.calc(QStringLiteral("10/3"));
-        QCOMPARE(p.entries(), QStringList {QStringLiteral("10/3 = 3.33 (2 dp)")});
-        p.release(QStringLiteral("LabelClearCalc"));
-        p.type(QStringLiteral("1+"));
-        p.release(QStringLiteral("LabelCalcInsResult"));
-        QCOMPARE(p.display->text(), QStringLiteral("1+3.33"));
-        p.release(QStringLiteral("LabelClearCalc"));
-        p.release(QStringLiteral("LabelCalcInsCalc"));
-        QCOMPARE(p.display->text(), QStringLiteral("10/3"));
-
-        // A new choice shows the last result at the new places and adds no history line.
-        QTest::keyClick(p.display, Qt::Key_Return);
-        p.places->setCurrentText(QStringLiteral("-"));
-        emit p.places->activated(p.places->currentIndex());
-        QCOMPARE(p.display->text(), QStringLiteral("3.333333333333"));
-        QCOMPARE(p.history->count(), 2);
-        QCOMPARE(p.settings.text(Settings::Key::DecPlaces), QStringLiteral("-"));
-        p.places->setCurrentText(QStringLiteral("0"));
-        emit p.places->activated(p.places->currentIndex());
-        QCOMPARE(p.display->text(), QStringLiteral("3."));
+        p.run({{'c', "10/3", "entries", "10/3 = 3.33 (2 dp)"}, {'r', "LabelClearCalc", "", ""},
+            {'t', "1+", "", ""}, {'r', "LabelCalcInsResult", "display", "1+3.33"},
+            {'r', "LabelClearCalc", "", ""}, {'r', "LabelCalcInsCalc", "display", "10/3"},
+            {'k', "Return", "", ""}, {'p', "-", "display count storedPlaces", "3.333333333333|2|-"},
+            {'p', "0", "display", "3."}});
     }
 
+    // Ctrl+right-click on a selected line asks before it deletes the line.
     void deleteFromHistory()
     {
         Panel p;
-        DialogScript script;
-        p.calc(QStringLiteral("1+1"));
-        p.calc(QStringLiteral("2+2"));
+        p.run({{'c', "1+1", "", ""}, {'c', "2+2", "", ""}});
         p.history->setCurrentRow(-1);
-        QWidget* viewport = p.history->viewport();
-        // Without a selection nothing is asked.
-        QTest::mouseClick(viewport, Qt::RightButton, Qt::ControlModifier, QPoint(5, viewport->height() - 3));
-        QCOMPARE(script.seen.size(), 0);
-        const QPoint second = p.history->visualItemRect(p.history->item(1)).center();
-        QTest::mouseClick(viewport, Qt::LeftButton, {}, second);
-        // A right-click without Ctrl asks nothing either.
-        QTest::mouseClick(viewport, Qt::RightButton, {}, second);
-        script.expect(DialogScript::messageButton(QMessageBox::No));
-        QTest::mouseClick(viewport, Qt::RightButton, Qt::ControlModifier, second);
-        QCOMPARE(script.seen, QStringList {QStringLiteral("Calculator|Delete 1+1 = 2. (4 dp)?")});
-        QCOMPARE(p.history->count(), 2);
-        script.expect(DialogScript::messageButton(QMessageBox::Yes));
-        QTest::mouseClick(viewport, Qt::RightButton, Qt::ControlModifier, second);
-        QCOMPARE(p.entries(), QStringList {QStringLiteral("2+2 = 4. (4 dp)")});
+        p.run({{'h', "C-", "said", ""}, {'h', "L1", "", ""}, {'h', "R1", "said", ""}, {'m', "No", "", ""},
+            {'h', "C1", "said count", "Calculator|Delete 1+1 = 2. (4 dp)?|2"}, {'m', "Yes", "", ""},
+            {'h', "C1", "entries", "2+2 = 4. (4 dp)"}});
     }
 
-    // Hints reach the status line through statusText; the history and memories show their text
-    // as a tooltip.
+    // Hovering a part sends its hint, if it has one, through statusText; the history, the memories
+    // and the display show their text as a tooltip.
     void hints()
     {
         Panel p({{Settings::Key::Mem1, QStringLiteral("42")}});
-        p.calc(QStringLiteral("6*7"));
-        QSignalSpy status(p.frame.get(), &CalculatorFrame::statusText);
-        const auto hover = [&](const QString& name, QPoint at = QPoint()) {
-            QTest::mouseMove(p.frame.get(), QPoint(1, 1));
-            status.clear();
-            QTest::mouseMove(p.frame->findChild<QWidget*>(name), at);
-            return status.isEmpty() ? QString() : status.last().first().toString();
-        };
-        QCOMPARE(hover(QStringLiteral("FrameMem3"), QPoint(3, 3)),
-            QStringLiteral("The 3 memories are retained for next time Trellin is used."));
-        hover(QStringLiteral("ListCalc"));
-        QCOMPARE(p.history->toolTip(), QStringLiteral("6*7 = 42. (4 dp)"));
-        QCOMPARE(
-            hover(QStringLiteral("TextMem1")), QStringLiteral("Double-click to insert memory into display."));
-        QCOMPARE(p.memoryBox(1)->toolTip(), QStringLiteral("42"));
-        QCOMPARE(hover(QStringLiteral("TextCalc")), QString());
-        QCOMPARE(p.display->toolTip(), QStringLiteral("42."));
+        p.act('c', QStringLiteral("6*7"));
+        p.run({{'o', "FrameMem3", "hint", "1"}, {'o', "ListCalc", "hint", "1"},
+            {'o', "TextMem1", "hint", "1"}, {'o', "TextCalc", "hint tips", "0|6*7 = 42. (4 dp),42,42."}});
     }
 
     void clipboardAndSend()
     {
         Panel p;
-        p.calc(QStringLiteral("-1234.5*1"));
-        p.release(QStringLiteral("LabelCalcCopy"));
-        QCOMPARE(p.platform.content, QStringLiteral("-1,234.5"));
-        p.platform.content = QStringLiteral("2*");
-        p.display->setCursorPosition(0);
-        p.release(QStringLiteral("LabelCalcPaste"));
-        QCOMPARE(p.display->text(), QStringLiteral("2*-1,234.5"));
+        p.run({{'c', "-1234.5*1", "", ""}, {'r', "LabelCalcCopy", "clip", "-1,234.5"}, {'v', "2*", "", ""},
+            {'@', "0", "", ""}, {'r', "LabelCalcPaste", "display", "2*-1,234.5"}});
         // A long calculation arrives whole.
         p.platform.content = QStringLiteral("1") + QStringLiteral("+000000001").repeated(3400);
-        p.release(QStringLiteral("LabelClearCalc"));
-        p.release(QStringLiteral("LabelCalcPaste"));
-        QTest::keyClick(p.display, Qt::Key_Return);
-        QCOMPARE(p.display->text(), QStringLiteral("3,401."));
+        p.run({{'r', "LabelClearCalc", "", ""}, {'r', "LabelCalcPaste", "", ""},
+            {'k', "Return", "display", "3,401."}});
 
-        p.platform.calls.clear();
-        p.release(QStringLiteral("LabelCalcSend"));
-        QCOMPARE(p.platform.calls.first(), QStringLiteral("switch last"));
-        QVERIFY(p.platform.calls.size() > 5);
-        // No window to switch to: nothing is typed, nothing is said.
-        p.platform.calls.clear();
-        p.platform.failing = true;
-        p.release(QStringLiteral("LabelCalcSend"));
-        QCOMPARE(p.platform.calls, QStringList {QStringLiteral("switch last")});
+        // Send switches to the last window and types the display there; with no window to switch
+        // to nothing is typed, nothing is said.
+        p.run({{'C', "", "", ""}, {'r', "LabelCalcSend", "call1 typed", "switch last|1"}, {'C', "", "", ""},
+            {'F', "", "", ""}, {'r', "LabelCalcSend", "call1 typed said", "switch last|0|"}});
     }
 };
 

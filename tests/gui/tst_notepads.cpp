@@ -1,5 +1,6 @@
 #include "DialogScript.h"
 #include "GuiTestMain.h"
+#include "StepTable.h"
 #include "TestFiles.h"
 #include "gui/notepads/NotepadDialogs.h"
 #include "gui/notepads/NotepadPrinter.h"
@@ -83,27 +84,63 @@ private:
     }
     void click(const QString& label) { QTest::mouseClick(child<CommandLabel>(label), Qt::LeftButton); }
     QPlainTextEdit* editor(int index) const { return f->frame.notepad(index); }
-    // Selection start and length.
-    QPair<int, int> selection(int index = 0) const
+    // Actions on notepad "shown": r click, w set its text, s select "start,length", v clipboard
+    // content, F clipboard fails, f find text, p replace text, c tick Match case, u undo, n copies
+    // the print dialog gives, m answer the next message with a button.
+    void act(char action, const QString& arg)
     {
-        const QTextCursor cursor = editor(index)->textCursor();
-        return {cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()};
+        const auto select = [&] {
+            QTextCursor cursor = editor(shown)->textCursor();
+            cursor.setPosition(arg.section(u',', 0, 0).toInt());
+            cursor.setPosition(cursor.position() + arg.section(u',', 1).toInt(), QTextCursor::KeepAnchor);
+            editor(shown)->setTextCursor(cursor);
+        };
+        const QMap<QString, int> buttons {{"Yes", QMessageBox::Yes}, {"No", QMessageBox::No},
+            {"Ok", QMessageBox::Ok}, {"Cancel", QMessageBox::Cancel}};
+        const std::map<char, std::function<void()>> actions {{'r', [&] { click(arg); }},
+            {'w', [&] { editor(shown)->setPlainText(arg); }}, {'s', select},
+            {'v', [&] { f->clipboard.content = arg; }}, {'F', [&] { f->clipboard.failing = true; }},
+            {'f', [&] { child<QComboBox>("ComboFind")->setEditText(arg); }},
+            {'p', [&] { child<QComboBox>("ComboReplace")->setEditText(arg); }},
+            {'c', [&] { child<QCheckBox>("CheckMatchCase")->setChecked(true); }},
+            {'u', [&] { editor(shown)->undo(); }}, {'n', [&] { f->dialogs.copies = arg.toInt(); }},
+            {'m', [&] { f->script.expect(DialogScript::messageButton(buttons.value(arg))); }}};
+        actions.at(action)();
     }
-    void select(int start, int length)
+    // The parts steps can name; "sel" is the selection's start and length, "out" and "other" the
+    // bytes of those files.
+    std::map<QString, QString> parts() const
     {
-        QTextCursor cursor = editor(0)->textCursor();
-        cursor.setPosition(start);
-        cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-        editor(0)->setTextCursor(cursor);
+        const QTextCursor cursor = editor(shown)->textCursor();
+        const auto items = [this](const char* name) {
+            QStringList list;
+            for (int i = 0; i < child<QComboBox>(name)->count(); ++i)
+                list.append(child<QComboBox>(name)->itemText(i));
+            return list.join(u',');
+        };
+        QStringList all; // the texts of all ten notepads
+        for (int index = 0; index < 10; ++index)
+            all.append(editor(index)->toPlainText());
+        return {{"text", editor(shown)->toPlainText()}, {"saved", f->frame.notepadText(shown)},
+            {"sel",
+                QStringLiteral("%1,%2")
+                    .arg(cursor.selectionStart())
+                    .arg(cursor.selectionEnd() - cursor.selectionStart())},
+            {"clip", f->clipboard.content}, {"calls", f->clipboard.calls.join(u',')},
+            {"finds", items("ComboFind")}, {"replaces", items("ComboReplace")},
+            {"asked", f->dialogs.asked.join(u',')}, {"said", f->script.seen.join(u',')},
+            {"jobs", QString::number(f->dialogs.jobs)}, {"all", all.join(u',')},
+            {"find", child<QComboBox>("ComboFind")->currentText()},
+            {"replace", child<QComboBox>("ComboReplace")->currentText()},
+            {"out", QString::fromUtf8(TestFiles::read(path("out.txt")))},
+            {"other", QString::fromUtf8(TestFiles::read(path("other.txt")))}};
     }
-    void expect(int button) { f->script.expect(DialogScript::messageButton(button)); }
-    QStringList items(const QString& combo) const
+    void run(std::initializer_list<Step> steps)
     {
-        QStringList list;
-        for (int i = 0; i < child<QComboBox>(combo)->count(); ++i)
-            list.append(child<QComboBox>(combo)->itemText(i));
-        return list;
+        runSteps(
+            steps, [this](char action, const QString& arg) { act(action, arg); }, [this] { return parts(); });
     }
+    int shown = 0; // the notepad the steps act on
     static QString pdfText(const QString& pdf)
     {
         const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
@@ -116,7 +153,7 @@ private:
     }
 
 private slots:
-    void init() { f = std::make_unique<Fixture>(); }
+    void init() { f = std::make_unique<Fixture>(), shown = 0; }
     void cleanup()
     {
         QVERIFY(f->script.usedUp());
@@ -133,20 +170,12 @@ private slots:
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(9).center());
         QVERIFY(editor(9)->isVisible() && !editor(0)->isVisible());
         QCOMPARE(QApplication::focusWidget(), editor(9));
-        click("LabelNotepadCopyAll");
-        QCOMPARE(f->clipboard.content, "text 9");
-        click("LabelNotepadSelAll");
-        QCOMPARE(selection(9), qMakePair(0, 6));
-        f->clipboard.content = QStringLiteral("new");
-        click("LabelNotepadPaste");
-        child<QComboBox>("ComboFind")->setEditText("e");
-        click("LabelFind");
-        QCOMPARE(selection(9), qMakePair(1, 1));
-        click("LabelNotepadClear");
-        QVERIFY(editor(9)->toPlainText().isEmpty());
-        for (int index = 0; index < 9; ++index)
-            QCOMPARE(editor(index)->toPlainText(), QStringLiteral("text %1").arg(index));
-
+        shown = 9;
+        run({{'r', "LabelNotepadCopyAll", "clip", "text 9"}, {'r', "LabelNotepadSelAll", "sel", "0,6"},
+            {'v', "new", "", ""}, {'r', "LabelNotepadPaste", "", ""}, {'f', "e", "", ""},
+            {'r', "LabelFind", "sel", "1,1"},
+            {'r', "LabelNotepadClear", "text all",
+                "|text 0,text 1,text 2,text 3,text 4,text 5,text 6,text 7,text 8,"}});
         QTest::mouseMove(child<QWidget>("FrameNotepadsFindReplace"), QPoint(2, 2));
         QCOMPARE(f->status, "Ready");
     }
@@ -157,19 +186,14 @@ private slots:
     {
         QVERIFY(TestFiles::write(path("in.txt"), "one\r\n\xC3\xA9\r\n"));
         f->dialogs.names = QStringList {path("in.txt"), "", path("missing.txt")};
-        click("LabelNotepadOpen"); // an empty notepad asks nothing
-        QCOMPARE(f->frame.notepadText(0), QStringLiteral("one\r\n\u00E9"));
-        QCOMPARE(editor(0)->toPlainText(), QStringLiteral("one\n\u00E9"));
-        for (const int answer : {QMessageBox::No, QMessageBox::Yes, QMessageBox::Yes})
-            expect(answer);
-        expect(QMessageBox::Ok);
-        for (int click = 0; click < 3; ++click)
-            this->click("LabelNotepadOpen");
-        QCOMPARE(f->dialogs.asked, (QStringList {"open", "open", "open"})); // none after No
+        run({{'r', "LabelNotepadOpen", "saved text",
+                 "one\r\n\u00E9|one\n\u00E9"}, // an empty notepad asks nothing
+            {'m', "No", "", ""}, {'r', "LabelNotepadOpen", "asked", "open"}, {'m', "Yes", "", ""},
+            {'r', "LabelNotepadOpen", "asked", "open,open"}, {'m', "Yes", "", ""}, {'m', "Ok", "", ""},
+            {'r', "LabelNotepadOpen", "asked saved", "open,open,open|one\r\n\u00E9"}});
         QCOMPARE(f->script.seen.value(0), "Overwrite|Overwrite existing text?");
         QVERIFY(f->script.seen.value(3).startsWith("Moxeno Trellin|Notepad 1 is unchanged: "));
         QVERIFY(f->script.seen.value(3).contains(path("missing.txt")));
-        QCOMPARE(f->frame.notepadText(0), QStringLiteral("one\r\n\u00E9"));
     }
 
     // Save writes CR LF lines and one more CR LF, every character kept. Over an existing file, No goes back
@@ -177,32 +201,21 @@ private slots:
     // dialog.
     void saveFile()
     {
-        click("LabelNotepadSave");
-        QVERIFY(f->dialogs.asked.isEmpty());
-        const QString text = QStringLiteral("a\u00A0b\n\n\u65E5\n");
-        const QByteArray saved = QStringLiteral("a\u00A0b\r\n\r\n\u65E5\r\n\r\n").toUtf8();
-        editor(0)->setPlainText(text);
+        const char* saved = "a\u00A0b\r\n\r\n\u65E5\r\n\r\n";
         f->dialogs.names = QStringList {path("out.txt")};
-        click("LabelNotepadSave");
-        QCOMPARE(TestFiles::read(path("out.txt")), saved);
-
-        editor(0)->setPlainText(QStringLiteral("changed"));
+        run({{'r', "LabelNotepadSave", "asked", ""}, {'w', "a\u00A0b\n\n\u65E5\n", "", ""},
+            {'r', "LabelNotepadSave", "out", saved}});
         QVERIFY(TestFiles::write(path("other.txt"), "other"));
         f->dialogs.names = QStringList {path("out.txt"), path("other.txt"), path("other.txt")};
-        expect(QMessageBox::No);
-        expect(QMessageBox::Cancel);
-        click("LabelNotepadSave");
-        QCOMPARE(f->script.seen,
+        run({{'w', "changed", "", ""}, {'m', "No", "", ""}, {'m', "Cancel", "", ""},
+            {'r', "LabelNotepadSave", "other out", qPrintable("other|" + QString::fromUtf8(saved))},
+            {'m', "Yes", "", ""}, {'r', "LabelNotepadSave", "other", "changed\r\n"}});
+        QCOMPARE(f->script.seen.mid(0, 2),
             (QStringList {"File exists|Overwrite " + path("out.txt") + "?",
                 "File exists|Overwrite " + path("other.txt") + "?"}));
-        QCOMPARE(TestFiles::read(path("other.txt")) + TestFiles::read(path("out.txt")), "other" + saved);
-        expect(QMessageBox::Yes);
-        click("LabelNotepadSave");
-        QCOMPARE(TestFiles::read(path("other.txt")), "changed\r\n");
 
         f->dialogs.names = QStringList {path("no/folder/x.txt")};
-        expect(QMessageBox::Ok);
-        click("LabelNotepadSave");
+        run({{'m', "Ok", "", ""}, {'r', "LabelNotepadSave", "", ""}});
         QVERIFY(f->script.seen.last().startsWith("Moxeno Trellin|Notepad 1 was not saved: "));
         QVERIFY(f->script.seen.last().contains(path("no/folder/x.txt")));
     }
@@ -211,24 +224,15 @@ private slots:
     // an empty notepad; a job that fails stops the copies after it and says so.
     void printJobs()
     {
-        click("LabelNotepadPrint");
-        QVERIFY(f->dialogs.asked.isEmpty());
-        editor(0)->setPlainText(QStringLiteral("First line\nSecond line \u00E9"));
-        f->dialogs.copies = 2;
-        click("LabelNotepadPrint");
-        QCOMPARE(f->dialogs.jobs, 2);
+        run({{'r', "LabelNotepadPrint", "asked", ""}, {'w', "First line\nSecond line \u00E9", "", ""},
+            {'n', "2", "", ""}, {'r', "LabelNotepadPrint", "jobs", "2"}});
         for (const char* job : {"job1.pdf", "job2.pdf"})
             QVERIFY(pdfText(path(job)).contains(QStringLiteral("First line\nSecond line \u00E9")));
-        f->dialogs.copies = 0;
-        click("LabelNotepadPrint");
-        QCOMPARE(f->dialogs.jobs, 2);
-
-        f->dialogs.copies = 3;
         f->dialogs.failJobs = true;
-        expect(QMessageBox::Ok);
-        click("LabelNotepadPrint");
-        QCOMPARE(f->dialogs.jobs, 3);
-        QCOMPARE(f->script.seen, QStringList {"Moxeno Trellin|Notepad 1: copy 1 of 3 could not be printed."});
+        run({{'n', "0", "", ""}, {'r', "LabelNotepadPrint", "jobs", "2"}, {'n', "3", "", ""},
+            {'m', "Ok", "", ""},
+            {'r', "LabelNotepadPrint", "jobs said",
+                "3|Moxeno Trellin|Notepad 1: copy 1 of 3 could not be printed."}});
     }
 
     // The file dialogs offer text files and give the chosen path ("" when cancelled); a name
@@ -269,27 +273,12 @@ private slots:
     // toggles between everything and nothing selected.
     void clipboardAndSelectAll()
     {
-        click("LabelNotepadCopyAll");
-        QCOMPARE(f->clipboard.calls, (QStringList {"clipboard clear", "clipboard set "}));
-        editor(0)->setPlainText(QStringLiteral("ab\ncd"));
-        select(1, 3);
-        click("LabelNotepadCopySel");
-        QCOMPARE(f->clipboard.content, "b\nc");
-        f->clipboard.content = QStringLiteral("X\r\nY");
-        click("LabelNotepadPaste");
-        QCOMPARE(f->frame.notepadText(0), "aX\r\nYd");
-        select(0, 2);
-        f->clipboard.failing = true;
-        click("LabelNotepadPaste");
-        QCOMPARE(f->frame.notepadText(0), "aX\r\nYd");
-        QCOMPARE(selection(), qMakePair(0, 2));
-
-        QList<QPair<int, int>> toggles;
-        for (int click = 0; click < 3; ++click) {
-            this->click("LabelNotepadSelAll");
-            toggles.append(selection());
-        }
-        QCOMPARE(toggles, (QList<QPair<int, int>> {{0, 5}, {0, 0}, {0, 5}}));
+        run({{'r', "LabelNotepadCopyAll", "calls", "clipboard clear,clipboard set "}, {'w', "ab\ncd", "", ""},
+            {'s', "1,3", "", ""}, {'r', "LabelNotepadCopySel", "clip", "b\nc"}, {'v', "X\r\nY", "", ""},
+            {'r', "LabelNotepadPaste", "saved", "aX\r\nYd"}, {'s', "0,2", "", ""}, {'F', "", "", ""},
+            {'r', "LabelNotepadPaste", "saved sel", "aX\r\nYd|0,2"},
+            {'r', "LabelNotepadSelAll", "sel", "0,5"}, {'r', "LabelNotepadSelAll", "sel", "0,0"},
+            {'r', "LabelNotepadSelAll", "sel", "0,5"}});
     }
 
     // Find next walks through the occurrences and stops after the last; Match case counts for
@@ -297,33 +286,13 @@ private slots:
     // selects what it inserted; Replace all is one undo step.
     void findAndReplace()
     {
-        editor(0)->setPlainText(QStringLiteral("Cat cat"));
-        child<QComboBox>("ComboFind")->setEditText("cat");
-        child<QComboBox>("ComboReplace")->setEditText("dog");
-        click("LabelReplace");
-        QVERIFY(items("ComboFind").isEmpty() && items("ComboReplace").isEmpty());
-        QList<QPair<int, int>> found;
-        for (int click = 0; click < 3; ++click) {
-            this->click("LabelFind");
-            found.append(selection());
-        }
-        QCOMPARE(found, (QList<QPair<int, int>> {{0, 3}, {4, 3}, {4, 3}}));
-        child<QCheckBox>("CheckMatchCase")->setChecked(true);
-        select(0, 0);
-        click("LabelFind");
-        QCOMPARE(selection(), qMakePair(4, 3));
-        click("LabelReplaceAll");
-        QCOMPARE(editor(0)->toPlainText(), "Cat dog");
-        editor(0)->undo();
-        QCOMPARE(editor(0)->toPlainText(), "Cat cat");
-
-        select(0, 1);
-        child<QComboBox>("ComboReplace")->setEditText("xyz");
-        click("LabelReplace");
-        QCOMPARE(editor(0)->toPlainText(), "xyzat cat");
-        QCOMPARE(selection(), qMakePair(0, 3));
-        QCOMPARE(items("ComboFind"), QStringList {"cat"});
-        QCOMPARE(items("ComboReplace"), (QStringList {"xyz", "dog"}));
+        run({{'w', "Cat cat", "", ""}, {'f', "cat", "", ""}, {'p', "dog", "", ""},
+            {'r', "LabelReplace", "finds replaces", "|"}, {'r', "LabelFind", "sel", "0,3"},
+            {'r', "LabelFind", "sel", "4,3"}, {'r', "LabelFind", "sel", "4,3"}, {'c', "", "", ""},
+            {'s', "0,0", "", ""}, {'r', "LabelFind", "sel", "4,3"},
+            {'r', "LabelReplaceAll", "text", "Cat dog"}, {'u', "", "text", "Cat cat"}, {'s', "0,1", "", ""},
+            {'p', "xyz", "", ""},
+            {'r', "LabelReplace", "text sel finds replaces", "xyzat cat|0,3|cat|xyz,dog"}});
     }
 
     // Clear all empties all ten notepads and the find and replace texts, not their lists.
@@ -334,14 +303,8 @@ private slots:
             editor(index)->setPlainText(QStringLiteral("text"));
         auto* find = child<QComboBox>("ComboFind");
         auto* replace = child<QComboBox>("ComboReplace");
-        find->setEditText("t");
-        replace->setEditText("T");
-        click("LabelReplaceAll");
-        click("LabelClearAllNotepads");
-        for (int index = 0; index < 10; ++index)
-            QVERIFY(editor(index)->toPlainText().isEmpty());
-        QCOMPARE(find->currentText() + replace->currentText(), "");
-        QCOMPARE(items("ComboFind") + items("ComboReplace"), (QStringList {"t", "T"}));
+        run({{'f', "t", "", ""}, {'p', "T", "", ""}, {'r', "LabelReplaceAll", "", ""},
+            {'r', "LabelClearAllNotepads", "finds replaces all find replace", "t|T|,,,,,,,,,||"}});
 
         find->setEditText("word");
         replace->setFocus(Qt::TabFocusReason);

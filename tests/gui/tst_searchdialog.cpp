@@ -1,5 +1,6 @@
 #include "GuiTestMain.h"
 #include "MainWindowFixture.h"
+#include "StepTable.h"
 #include "TestFiles.h"
 #include "core/DataFiles.h"
 #include "gui/search/SearchDialog.h"
@@ -22,27 +23,48 @@ class TestSearchDialog : public QObject
     {
         return d->findChild<T*>(QLatin1String(name));
     }
-    void release(const char* name) { QTest::mouseClick(child(name), Qt::LeftButton); }
     QLineEdit* findText() { return child<QComboBox>("ComboFind")->lineEdit(); }
-    QString where() { return child<QLabel>("Label3")->text(); }
-    QString results() { return child<QPlainTextEdit>("TextResults")->toPlainText(); }
-    // Which of the result commands are enabled, in the order of the form.
-    QString enabled()
+    QPlainTextEdit* results() { return child<QPlainTextEdit>("TextResults"); }
+    // t type a new search text, T type more, R Return in the find field, r click, x click a check box, @
+    // caret in the find field, m expect the no-hit message (answered OK), a expect a question answered by the
+    // label named, k keys into the results, i pick a row of the history list
+    void act(char action, const QString& arg)
     {
-        QString shown;
+        const std::map<char, std::function<void()>> actions {
+            // keys go to the combo box, which hands them to its edit field, as the user's keys do
+            {'t', [&] { findText()->clear(), act('T', arg); }},
+            {'R', [&] { QTest::keyClick(child("ComboFind"), Qt::Key_Return); }},
+            {'T', [&] { QTest::keyClicks(child("ComboFind"), arg); }},
+            {'r', [&] { QTest::mouseClick(child(qPrintable(arg)), Qt::LeftButton); }},
+            {'x', [&] { QTest::mouseClick(child(qPrintable(arg)), Qt::LeftButton, {}, QPoint(5, 5)); }},
+            {'@', [&] { findText()->setCursorPosition(arg.toInt()); }},
+            {'m', [&] { f->dialogs.expect(DialogScript::messageButton(QMessageBox::Ok)); }},
+            {'a', [&] { f->dialogs.expect(DialogScript::clickLabel(arg)); }},
+            {'k', [&] { QTest::keyClicks(results(), arg); }},
+            {'i', [&] { child<QComboBox>("ComboFind")->setCurrentIndex(arg.toInt()); }}};
+        actions.at(action)();
+    }
+    // The parts steps can name; "enabled" lists which of the result commands are enabled, in
+    // the order of the form.
+    std::map<QString, QString> parts()
+    {
+        QString enabled;
         for (const char* name : {"LabelSave", "LabelDelete", "LabelGoTo", "LabelCopyToClip",
                  "LabelCopyAndClose", "LabelClose", "TextResults"})
-            shown += child(name)->isEnabled() ? u'1' : u'0';
-        return shown;
+            enabled += child(name)->isEnabled() ? u'1' : u'0';
+        auto* history = child<QComboBox>("ComboFind");
+        return {{"where", child<QLabel>("Label3")->text()}, {"results", results()->toPlainText()},
+            {"enabled", enabled}, {"caption", child<QLabel>("LabelFind")->text()},
+            {"said", f->dialogs.seen.value(f->dialogs.seen.size() - 1)},
+            {"selected", findText()->selectedText()},
+            {"history", history->itemText(0) + u',' + history->itemText(1)},
+            {"rows", QString::number(history->count())}};
     }
-    void type(const QString& text)
+    void run(std::initializer_list<Step> steps)
     {
-        findText()->clear();
-        // Keys go to the combo box, which hands them to its edit field, as the user's keys do.
-        QTest::keyClicks(child("ComboFind"), text);
+        runSteps(
+            steps, [this](char action, const QString& arg) { act(action, arg); }, [this] { return parts(); });
     }
-    // Expects the no-hit message box and answers it with OK.
-    void expectMessage() { f->dialogs.expect(DialogScript::messageButton(QMessageBox::Ok)); }
     void openDirect()
     {
         SearchDialog::Host host {[this](int box) { return f->window.boxCaption(box); },
@@ -111,76 +133,42 @@ private slots:
         f->save(9, "blue", 1);
         f->macro(7, 3, "Paint>BLUE sea");
         openDirect();
-        type("blue");
-        QTest::keyClick(child("ComboFind"), Qt::Key_Return);
-        QCOMPARE(where(), "Found in TEXT position 9 in box 1: 'Box 1'");
-        QCOMPARE(child<QLabel>("LabelFind")->text(), "Find next");
-        QCOMPARE(enabled(), "0101111");
-        release("LabelFind");
-        QCOMPARE(where(), "Found in TEXT position 4 in box 2: 'Box 2'");
-        QCOMPARE(results(), "Blue sky\nline two");
-        release("LabelFind");
-        QCOMPARE(where(), "Found in MACRO 3: 'Paint' in box 7: 'Box 7'");
-        QCOMPARE(results(), "BLUE sea");
-        QCOMPARE(enabled(), "0111111");
-
-        expectMessage();
-        findText()->setCursorPosition(2);
-        release("LabelFind");
-        QCOMPARE(f->dialogs.seen.last(), "Moxeno Trellin Search|\"blue\" was not found again.");
-        QCOMPARE(where() + results(), QString());
-        QCOMPARE(enabled(), "0000010");
-        QCOMPARE(child<QLabel>("LabelFind")->text(), "Find");
-        QCOMPARE(findText()->selectedText(), "ue");
+        const char* first = "Found in TEXT position 9 in box 1: 'Box 1'";
+        run({{'t', "blue", "", ""},
+            {'R', "", "where caption enabled", qPrintable(first + QStringLiteral("|Find next|0101111"))},
+            {'r', "LabelFind", "where results",
+                "Found in TEXT position 4 in box 2: 'Box 2'|Blue sky\nline two"},
+            {'r', "LabelFind", "where results enabled",
+                "Found in MACRO 3: 'Paint' in box 7: 'Box 7'|BLUE sea|0111111"},
+            {'m', "", "", ""}, {'@', "2", "", ""},
+            {'r', "LabelFind", "said where results enabled caption selected",
+                "Moxeno Trellin Search|\"blue\" was not found again.|||0000010|Find|ue"}});
         QVERIFY(d->focusWidget() == findText() || d->focusWidget() == child("ComboFind"));
-        release("LabelFind");
-        QCOMPARE(where(), "Found in TEXT position 9 in box 1: 'Box 1'");
-
         // A new search was made twice with the same text: it is in the history once.
-        QCOMPARE(child<QComboBox>("ComboFind")->itemText(0), "blue");
-        QCOMPARE(child<QComboBox>("ComboFind")->itemText(1), "");
+        run({{'r', "LabelFind", "where history", qPrintable(first + QStringLiteral("|blue,"))},
+            // Case sensitive only changes the match of the next Find; Only search in box starts over.
+            {'x', "CheckCaseSensitive", "caption", "Find next"},
+            {'x', "CheckSearchOnlyInBox", "caption enabled", "Find|0000010"}});
         QCOMPARE(f->settings.text(Settings::Key::SearchHistory0), "blue");
-
-        // Case sensitive only changes the match of the next Find; Only search in box starts over.
-        QTest::mouseClick(child("CheckCaseSensitive"), Qt::LeftButton, {}, QPoint(5, 5));
-        QCOMPARE(child<QLabel>("LabelFind")->text(), "Find next");
-        QTest::mouseClick(child("CheckSearchOnlyInBox"), Qt::LeftButton, {}, QPoint(5, 5));
-        QCOMPARE(child<QLabel>("LabelFind")->text(), "Find");
         QVERIFY(child("ComboBoxNo")->isEnabled());
-        QCOMPARE(enabled(), "0000010");
         QCOMPARE(d->engine().textHitPosition(), 0);
-        type("Blue"); // box 1 holds only "blue"
-        expectMessage();
-        release("LabelFind");
-        QCOMPARE(f->dialogs.seen.last(), "Moxeno Trellin Search|\"Blue\" was not found in box Box 1");
+        run({{'t', "Blue", "", ""}, {'m', "", "", ""}, // box 1 holds only "blue"
+            {'r', "LabelFind", "said", "Moxeno Trellin Search|\"Blue\" was not found in box Box 1"}});
     }
 
     void typingStartsOverAndBothStoresClearDoNothing()
     {
         f->save(1, "abc", 1);
         openDirect();
-        type("b");
-        release("LabelFind");
-        QCOMPARE(enabled(), "0101111"); // a hit is shown
-        QTest::keyClicks(child("ComboFind"), "c");
-        QCOMPARE(child<QLabel>("LabelFind")->text(), "Find");
-        QCOMPARE(where() + results(), QString());
-        QCOMPARE(enabled(), "0000010");
-
-        // Picking an entry of the history is no edit, and Find next adds nothing to the history.
-        type("b");
-        release("LabelFind");
-        child<QComboBox>("ComboFind")->setCurrentIndex(2); // an empty row
-        QCOMPARE(child<QLabel>("LabelFind")->text(), "Find next");
-        expectMessage();
-        release("LabelFind");
-        QCOMPARE(f->dialogs.seen.last(), "Moxeno Trellin Search|\" * \" was not found again.");
-        QCOMPARE(child<QComboBox>("ComboFind")->count(), 10);
-
-        QTest::mouseClick(child("CheckText"), Qt::LeftButton, {}, QPoint(5, 5));
-        QTest::mouseClick(child("CheckMacros"), Qt::LeftButton, {}, QPoint(5, 5));
-        release("LabelFind"); // no message, no history entry
-        QCOMPARE(child<QComboBox>("ComboFind")->itemText(0), "b");
+        run({{'t', "b", "", ""}, {'r', "LabelFind", "enabled", "0101111"}, // a hit is shown
+            {'T', "c", "caption where results enabled", "Find|||0000010"},
+            // Picking an entry of the history is no edit, and Find next adds nothing to the history.
+            {'t', "b", "", ""}, {'r', "LabelFind", "", ""},
+            {'i', "2", "caption", "Find next"}, // an empty row
+            {'m', "", "", ""},
+            {'r', "LabelFind", "said rows", "Moxeno Trellin Search|\" * \" was not found again.|10"},
+            {'x', "CheckText", "", ""}, {'x', "CheckMacros", "", ""},
+            {'r', "LabelFind", "history", "b,"}}); // no message, no history entry
     }
 
     // Save and Delete act on the kind of item found, whatever the names hold.
@@ -193,46 +181,29 @@ private slots:
         f->macro(2, 6, "second>first body");
         f->save(1, "keep", 2);
         openDirect();
-        type("first");
-        release("LabelFind");
-        QCOMPARE(where(), "Found in MACRO 4: 'TEXT position 1' in box 2: 'TEXT'");
-
-        auto* results = child<QPlainTextEdit>("TextResults");
-        results->setFocus();
-        QTest::keyClick(results, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(enabled().left(1), "0");
-        QCOMPARE(results->textCursor().selectedText(), "first body");
-        QTest::keyClick(results, Qt::Key_End);
-        QTest::keyClicks(results, "!");
-        QCOMPARE(enabled().left(1), "1");
-        f->dialogs.expect(DialogScript::clickLabel("LabelYes"));
-        release("LabelSave");
-        QCOMPARE(f->macros.readMacroBody(4, 2), "first body!");
-        QCOMPARE(f->macros.readMacroName(4, 2), "TEXT position 1");
-        QCOMPARE(f->store.readPosition(1, 2), "keep");
+        run({{'t', "first", "", ""},
+            {'r', "LabelFind", "where", "Found in MACRO 4: 'TEXT position 1' in box 2: 'TEXT'"}});
+        results()->setFocus();
+        QTest::keyClick(results(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(parts().at("enabled").left(1) + results()->textCursor().selectedText(), "0first body");
+        QTest::keyClick(results(), Qt::Key_End);
+        run({{'k', "!", "enabled", "1111111"}, {'a', "LabelYes", "", ""}, {'r', "LabelSave", "", ""}});
+        QCOMPARE(f->macros.readMacroBody(4, 2) + f->macros.readMacroName(4, 2) + f->store.readPosition(1, 2),
+            "first body!TEXT position 1keep");
 
         // Refused: nothing changes and the hit stays shown; accepted: the display empties and
         // Find next goes on after the deleted macro.
-        f->dialogs.expect(DialogScript::clickLabel("LabelNo"));
-        release("LabelDelete");
-        QCOMPARE(results->toPlainText(), "first body!");
-        f->dialogs.expect(DialogScript::clickLabel("LabelYes"));
-        release("LabelDelete");
+        run({{'a', "LabelNo", "", ""}, {'r', "LabelDelete", "results", "first body!"},
+            {'a', "LabelYes", "", ""}, {'r', "LabelDelete", "where results", "|"},
+            {'r', "LabelFind", "where", "Found in MACRO 6: 'second' in box 2: 'TEXT'"}});
         QCOMPARE(f->macros.readMacroBody(4, 2), "");
-        QCOMPARE(where() + results->toPlainText(), QString());
-        release("LabelFind");
-        QCOMPARE(where(), "Found in MACRO 6: 'second' in box 2: 'TEXT'");
 
         // A text hit is saved back into its position with its line breaks.
         f->save(5, "first\r\nline", 3);
-        type("line");
-        release("LabelFind");
-        QCOMPARE(where(), "Found in TEXT position 5 in box 3: 'Box 3'");
-        QTest::keyClicks(results, "new ");
-        f->dialogs.expect(DialogScript::clickLabel("LabelYes"));
-        release("LabelSave");
+        run({{'t', "line", "", ""}, {'r', "LabelFind", "where", "Found in TEXT position 5 in box 3: 'Box 3'"},
+            {'k', "new ", "", ""}, {'a', "LabelYes", "", ""}, {'r', "LabelSave", "", ""},
+            {'r', "LabelCopyToClip", "", ""}});
         QCOMPARE(f->store.readPosition(5, 3), "new first\r\nline");
-        release("LabelCopyToClip");
         QCOMPARE(f->clipboard.text(), "new first\nline");
         QVERIFY(d->isVisible());
     }
@@ -263,15 +234,12 @@ private slots:
         f->save(3, "gone soon", 1);
         f->store.loadBox(1);
         openDirect();
-        type("soon");
-        release("LabelFind");
-        release("LabelDelete");
+        run({{'t', "soon", "", ""}, {'r', "LabelFind", "", ""}, {'r', "LabelDelete", "", ""}});
         QCOMPARE(f->store.cached(3), "gone soon");
         f->clipboard.setText("before");
-        release("LabelCopyAndClose");
+        act('r', "LabelCopyAndClose");
         QVERIFY(!d->isVisible());
-        QCOMPARE(f->store.cached(3), "");
-        QCOMPARE(f->clipboard.text(), "");
+        QCOMPARE(f->store.cached(3) + f->clipboard.text(), "");
     }
 };
 
