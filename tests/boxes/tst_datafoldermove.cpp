@@ -187,16 +187,14 @@ private slots:
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("now"); // empty: the folder in use stays
-        QTest::newRow("same folder") << "@/data/"
-                                     << "";
-        QTest::newRow("same, spelled otherwise") << "@/./data//"
-                                                 << "";
-        QTest::newRow("same, through a link") << "@/link"
-                                              << "";
-        QTest::newRow("no data files") << "@/new/deeper"
-                                       << "@/new/deeper/";
-        QTest::newRow("folder gone") << "@/new/deeper"
-                                     << "@/new/deeper/";
+        const auto row = [](const char* tag, const char* folder, const char* now) {
+            QTest::newRow(tag) << QString::fromLatin1(folder) << QString::fromLatin1(now);
+        };
+        row("same folder", "@/data/", "");
+        row("same, spelled otherwise", "@/./data//", "");
+        row("same, through a link", "@/link", "");
+        row("no data files", "@/new/deeper", "@/new/deeper/");
+        row("folder gone", "@/new/deeper", "@/new/deeper/");
     }
     void movesNothing()
     {

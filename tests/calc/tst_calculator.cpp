@@ -42,32 +42,19 @@ class TestCalculator : public QObject
 {
     Q_OBJECT
 private slots:
-    void format_data()
-    {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, double value, const char* expected) {
-            QTest::newRow(name) << value << QString::fromLatin1(expected);
-        };
-        row("integer keeps its point", 14, "14.");
-        row("negative, no leading zero", -0.5, "-.5");
-        row("zero", 0, ".");
-        row("binary error hidden", 0.1 + 0.2, ".3");
-        row("grouping", 1234567.891, "1,234,567.891");
-        row("15 digits only", 1234.5678901234567, "1,234.56789012346");
-        row("decimal tie rounds up", 0.1234567890125, ".123456789013");
-        row("below the tie", 0.1234567890124, ".123456789012");
-        row("smallest shown", 5e-13, ".000000000001");
-        row("too small", 4.9e-13, ".");
-        row("tiny negative is zero", -1e-13, ".");
-        row("carry into the integer", 9.9999999999999, "10.");
-        row("exponent written out", 123456789012345678.0, "123,456,789,012,346,000.");
-    }
+    // Zero shows as "."; 12 decimals rounded half away from zero on 15 significant digits.
     void format()
     {
-        QFETCH(double, value);
-        QFETCH(QString, expected);
-        QCOMPARE(ResultFormat::format(value), expected);
+        const struct
+        {
+            double value;
+            const char* expected;
+        } rows[] = {{14, "14."}, {-0.5, "-.5"}, {0, "."}, {0.1 + 0.2, ".3"}, {1234567.891, "1,234,567.891"},
+            {1234.5678901234567, "1,234.56789012346"}, {0.1234567890125, ".123456789013"},
+            {0.1234567890124, ".123456789012"}, {5e-13, ".000000000001"}, {4.9e-13, "."}, {-1e-13, "."},
+            {9.9999999999999, "10."}, {123456789012345678.0, "123,456,789,012,346,000."}};
+        for (const auto& row : rows)
+            QCOMPARE(ResultFormat::format(row.value), QString::fromLatin1(row.expected));
     }
 
     void roundAndRead()
@@ -126,6 +113,13 @@ private slots:
         // A percentage without a usable operator has no result.
         row("-", "15%", "");
         row("-", "15%2", "");
+        // Errors add no history line and leave no last result.
+        row("4", "(2+3", "Error", "");
+        row("4", "*15%", "Error", "");
+        row("4", "200+15%+", "Error", "");
+        row("4", "2*(15%", "Error", "");
+        row("4", "30/0%", "Error", "");
+        row("4", "15%", "Error", ""); // no result to round
     }
     void calculate()
     {
@@ -134,44 +128,32 @@ private slots:
         QFETCH(QString, display);
         QFETCH(QString, lastResult);
         Typed t(places);
-        QCOMPARE(t.enter(typed), Calculator::Outcome::Calculated);
+        const bool error = display == QLatin1String("Error");
+        QCOMPARE(t.enter(typed), error ? Calculator::Outcome::Error : Calculator::Outcome::Calculated);
         QCOMPARE(t.calculator.display(), display);
         QCOMPARE(t.calculator.caret(), display.size());
         const QString note = places == u'-' ? QString() : QStringLiteral(" (%1 dp)").arg(places);
-        QCOMPARE(t.calculator.history(), QStringList {typed + QStringLiteral(" = ") + display + note});
-        QCOMPARE(t.calculator.selectedEntry(), 0);
+        QCOMPARE(t.calculator.history(),
+            error ? QStringList() : QStringList {typed + QStringLiteral(" = ") + display + note});
+        QCOMPARE(t.calculator.selectedEntry(), error ? -1 : 0);
         QCOMPARE(t.calculator.lastResult(), lastResult);
         QVERIFY(t.messages.messages.isEmpty());
         QVERIFY(t.calculator.takeFocusRequest());
     }
 
-    void errors_data()
+    // An error selects the newest history line, and constant mode outlives it; with no result a
+    // new choice of places shows nothing new.
+    void errorKeepsTheState()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::newRow("unmatched bracket") << QStringLiteral("(2+3");
-        QTest::newRow("percentage of nothing") << QStringLiteral("*15%");
-        QTest::newRow("plus form without times") << QStringLiteral("200+15%+");
-        QTest::newRow("percentage bracket open") << QStringLiteral("2*(15%");
-        QTest::newRow("percentage of zero") << QStringLiteral("30/0%");
-        QTest::newRow("no result to round") << QStringLiteral("15%");
-    }
-    void errors()
-    {
-        QFETCH(QString, typed);
         Typed t;
         t.enter(QStringLiteral("1+1"));
         t.enter(QStringLiteral("5**"));
         t.calculator.selectEntry(-1);
-        QCOMPARE(t.enter(typed), Calculator::Outcome::Error);
-        QCOMPARE(t.calculator.display(), QStringLiteral("Error"));
-        QCOMPARE(t.calculator.caret(), 5);
-        QCOMPARE(t.calculator.lastResult(), QString());
+        QCOMPARE(t.enter(QStringLiteral("(2+3")), Calculator::Outcome::Error);
         QCOMPARE(t.calculator.history().size(), 2);
         QCOMPARE(t.calculator.selectedEntry(), 0);
-        // Constant mode outlives the error.
         QVERIFY(t.calculator.constantMode());
         QCOMPARE(t.calculator.constantPrefix(), QStringLiteral("5*"));
-        // With no result a new choice of places shows nothing new.
         t.calculator.chooseDecimalPlaces(QStringLiteral("2"));
         QCOMPARE(t.calculator.display(), QStringLiteral("Error"));
         t.calculator.chooseDecimalPlaces(QStringLiteral("-"));

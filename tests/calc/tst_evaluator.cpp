@@ -18,18 +18,14 @@ private slots:
         const auto sum = [](int count) { return QStringLiteral("1") + QStringLiteral("+1").repeated(count); };
         // Rank and order.
         row("2-3-4", -5);
-        row("8/2/2", 2);
         row("2*3-8/4+1", 5);
         // Signs: at the start, after an operator, doubled, trailing.
         row("", 0);
         row("7-", -7);
-        row("-2*3", -6);
         row("3/-2", -1.5);
-        row("3+-2", 1);
         row("5---3", 2);
         row("-2-3*-4", 10);
         // Brackets.
-        row("2*(1-3)", -4);
         row("2-(1-3)", 4);
         row("()", 0);
         row("2)+3", 5);
@@ -39,13 +35,11 @@ private slots:
         row("-(-3)+1", 4);
         row("(-(-3))*2", 6);
         // A failing operation gives 0 and the rest goes on.
-        row("0/0", 0);
         row("1+5/0", 1);
         // Intermediate values keep 15 significant digits.
         row("1/3*3", 0.999999999999999);
         row("100000000000*1000000000000+1", 1e23);
         row("((100000000000*1000000000000))", 1e23);
-        row("(100000000000*1000000000000)*2", 2e23);
         row("1/100000000000/100000000000*1000000000000000000000000", 100);
         // Texts that are not numbers.
         row("1.2.3", 0);
@@ -53,7 +47,6 @@ private slots:
         row(".5+.25", 0.75);
         // Failures.
         row("(2+3", qQNaN());
-        row("2*((1+1)", qQNaN());
         row("2++3", qQNaN());
         QTest::newRow("nesting too deep") << QString(200000, u'(') + u'1' + QString(200000, u')') << qQNaN();
         // The step limit of 9,999 counts each bracket group and the whole text on its own.
@@ -81,34 +74,22 @@ private slots:
         QCOMPARE(*evaluator.evaluate(QStringLiteral("1+1")), 2.0);
     }
 
-    void numberText_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("isNumber");
-        QTest::addColumn<double>("value");
-        const auto row = [](const char* text, bool isNumber, double value) {
-            QTest::newRow(text) << QString::fromLatin1(text) << isNumber << value;
-        };
-        row("-1.5", true, -1.5);
-        row("15-", true, -15);
-        row("1.5E-07", true, 1.5e-7);
-        row("1Ep23", true, 1e23);
-        row("-1.5Em07", true, -1.5e-7);
-        row("1E+23-", true, -1e23);
-        row("-15-", false, 0);
-        row("", false, 0);
-        row(".", false, 0);
-        row("1.2.3", false, 0);
-        row("1E", false, 0);
-    }
+    // A sign may lead or trail, not both; "Em"/"Ep" stand for the exponent's sign.
     void numberText()
     {
-        QFETCH(QString, text);
-        QFETCH(bool, isNumber);
-        QFETCH(double, value);
-        QCOMPARE(Evaluator::isNumberText(text), isNumber);
-        if (isNumber)
-            QCOMPARE(Evaluator::numberTextValue(text), value);
+        const struct
+        {
+            const char* text;
+            double value; // NaN: not a number text
+        } rows[]
+            = {{"15-", -15}, {"1.5E-07", 1.5e-7}, {"1Ep23", 1e23}, {"-1.5Em07", -1.5e-7}, {"1E+23-", -1e23},
+                {"-15-", qQNaN()}, {"", qQNaN()}, {".", qQNaN()}, {"1.2.3", qQNaN()}, {"1E", qQNaN()}};
+        for (const auto& row : rows) {
+            const QString text = QString::fromLatin1(row.text);
+            QVERIFY2(Evaluator::isNumberText(text) == !std::isnan(row.value), row.text);
+            if (!std::isnan(row.value))
+                QCOMPARE(Evaluator::numberTextValue(text), row.value);
+        }
     }
 };
 
