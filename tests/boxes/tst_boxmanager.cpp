@@ -1,10 +1,9 @@
-#include "DomainFixture.h"
+#include "ActionsFixture.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
 #include "boxes/NamesFile.h"
-#include "platform/RecordingPlatform.h"
 
 // Clearing, moving and renaming boxes: no file is lost or overwritten on the way.
 class TestBoxManager : public QObject
@@ -12,12 +11,7 @@ class TestBoxManager : public QObject
     Q_OBJECT
 
 private:
-    struct Fixture : DomainFixture
-    {
-        BoxStore store {context};
-        RecordingPlatform clipboard;
-        BoxManager manager {context, store, clipboard};
-    };
+    using Fixture = ActionsFixture<BoxStore, BoxManager>;
     std::unique_ptr<Fixture> f;
 
     QString file(const QString& name) const { return f->folder() + name; }
@@ -40,9 +34,9 @@ private slots:
     void clearTwiceKeepsNoBackup()
     {
         QVERIFY(TestFiles::write(file("MoxenoTrellin4.txt"), "01!\xAC:first\r\n"));
-        QVERIFY(f->manager.clearBox(4, true, false).ok());
+        QVERIFY(f->actions.clearBox(4, true, false).ok());
         QCOMPARE(files(), QStringList {"4.bak=first"});
-        QVERIFY(f->manager.clearBox(4, true, false).ok());
+        QVERIFY(f->actions.clearBox(4, true, false).ok());
         QCOMPARE(files(), QStringList());
     }
 
@@ -77,7 +71,7 @@ private slots:
             QVERIFY(QDir().mkpath(file(blocked) + QStringLiteral("/x")));
         else if (!blocked.isEmpty())
             QVERIFY(QFile::link(QStringLiteral("/nonexistent/folder/x"), file(blocked)));
-        const Result<int> moved = f->manager.moveBox(3, BoxManager::Direction::Right);
+        const Result<int> moved = f->actions.moveBox(3, BoxManager::Direction::Right);
         QTEST(files(), "after");
         if (why.isEmpty()) {
             QCOMPARE(moved.ok() ? *moved : 0, 4);
@@ -109,7 +103,7 @@ private slots:
     {
         const QByteArray start = "Work\r\nHome stuff that is long\r\n\xC9t\xE9\r\n";
         QVERIFY(TestFiles::write(file("MoxenoTrellinNames.txt"), start));
-        QVERIFY(f->manager.renameBox(50, QStringLiteral("two\r\nlines")).ok());
+        QVERIFY(f->actions.renameBox(50, QStringLiteral("two\r\nlines")).ok());
         const QStringList lines = NamesFile::read(f->folder()).value();
         QCOMPARE(lines.mid(2, 2) + lines.mid(49, 2),
             (QStringList {"\u00C9t\u00E9", "Box 4", "two  lines", "Box 51"}));
@@ -118,7 +112,7 @@ private slots:
         f->prompter.answerText(QStringLiteral("sixteen letters!"));
         f->prompter.acknowledge();
         f->prompter.answerText(QStringLiteral("fifteen letters"));
-        QVERIFY(f->manager.askAndRenameBox(8));
+        QVERIFY(f->actions.askAndRenameBox(8));
         QCOMPARE(f->prompter.asked.mid(1),
             (QStringList {"Only 15 characters allowed.",
                 "Rename box 8|Enter a name for this box of data (max 15 characters).|sixteen letters!"}));
@@ -126,7 +120,7 @@ private slots:
         QVERIFY(QDir().mkpath(file("MoxenoTrellinNames.txt_/blocked")));
         f->prompter.answerText(QStringLiteral("New name"));
         f->prompter.acknowledge();
-        QVERIFY(!f->manager.askAndRenameBox(7));
+        QVERIFY(!f->actions.askAndRenameBox(7));
         QVERIFY(f->lastMessage().startsWith(QStringLiteral("Box 7 not renamed: ")));
         QCOMPARE(f->prompter.icons.last(), PromptIcon::Critical);
     }

@@ -1,7 +1,6 @@
-#include "DomainFixture.h"
+#include "ActionsFixture.h"
 #include "TestEnvironment.h"
 #include "boxes/PositionActions.h"
-#include "platform/RecordingPlatform.h"
 
 // What the mouse operations do when the clipboard or the box file lets them down.
 class TestPositionActions : public QObject
@@ -9,12 +8,7 @@ class TestPositionActions : public QObject
     Q_OBJECT
 
 private:
-    struct Fixture : DomainFixture
-    {
-        BoxStore store {context};
-        RecordingPlatform clipboard;
-        PositionActions actions {context, store, clipboard};
-    };
+    using Fixture = ActionsFixture<BoxStore, PositionActions>;
     std::unique_ptr<Fixture> f;
 
 private slots:

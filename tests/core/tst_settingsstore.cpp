@@ -87,7 +87,6 @@ private slots:
         setFile("[Settings]\r\nBoxNo=1");
         QVERIFY(write("Settings", "Left", QStringLiteral("36")));
         QCOMPARE(bytes(), QByteArray("[Settings]\r\nBoxNo=1\r\nLeft=36\r\n"));
-        QCOMPARE(read("Settings", "BoxNo") + u'/' + read("Settings", "Left"), QStringLiteral("1/36"));
         setFile("[Settings]\r\nBoxNo=1");
         QVERIFY(write("Search", "0", QStringLiteral("x")));
         QCOMPARE(bytes(), QByteArray("[Settings]\r\nBoxNo=1\r\n[Search]\r\n0=x\r\n"));

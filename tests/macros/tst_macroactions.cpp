@@ -1,9 +1,8 @@
-#include "DomainFixture.h"
+#include "ActionsFixture.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "core/RecordFile.h"
 #include "macros/MacroActions.h"
-#include "platform/RecordingPlatform.h"
 
 using Direction = MacroActions::Direction;
 Q_DECLARE_METATYPE(Direction)
@@ -14,12 +13,7 @@ class TestMacroActions : public QObject
     Q_OBJECT
 
 private:
-    struct Fixture : DomainFixture
-    {
-        MacroStore store {context};
-        RecordingPlatform clipboard;
-        MacroActions actions {context, store, clipboard};
-    };
+    using Fixture = ActionsFixture<MacroStore, MacroActions>;
     std::unique_ptr<Fixture> f;
 
     // "|" stands for the record marker.

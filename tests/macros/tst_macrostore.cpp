@@ -144,7 +144,6 @@ private slots:
             return QStringList {r.caption, r.question, r.storedText, r.newText, r.deletion ? "deletion" : ""};
         };
         QCOMPARE(shown(), (QStringList {"Overwrite macro", "Overwrite position 05?", "old", "new>er", ""}));
-        QCOMPARE(f->settingsStore.readValue("Settings", "WarnOverwrite", QString()), QStringLiteral("0"));
         QCOMPARE(save(QStringLiteral("C>c"), 6), Saved); // not asked
         QCOMPARE(undo(), QStringLiteral("|old"));
         f->context.setWarnOverwrite(true);
