@@ -9,40 +9,53 @@
 
 namespace {
 
+using Key = Settings::Key;
 using Kind = Settings::Kind;
 
-constexpr std::array<Settings::Entry, 30> kEntries {{
-    {"MX", "MX1", "", Kind::Text},
-    {"MX", "NumLock", "0", Kind::NumberOne},
-    {"Defaults", "DataPath", "", Kind::Text},
-    {"Settings", "BoxNo", "1", Kind::BoxNumber},
-    {"Settings", "WarnOverwrite", "1", Kind::ExactOne},
-    {"Settings", "ClipColour", "16761024", Kind::Colour},
-    {"Settings", "Left", "", Kind::Edge},
-    {"Settings", "Top", "", Kind::Edge},
-    {"Settings", "FmOWLeft", "", Kind::Edge},
-    {"Settings", "FmOWTop", "", Kind::Edge},
-    {"Settings", "FmEditMacrosLeft", "", Kind::Edge},
-    {"Settings", "FmEditMacrosTop", "", Kind::Edge},
-    {"Settings", "MacroPromptBefore", "1", Kind::NumberOne},
-    {"Settings", "MacroDelay", "0.01", Kind::Number},
-    {"Settings", "MacroInformAfter", "1", Kind::NumberOne},
-    {"Defaults", "DecPlaces", "4", Kind::Text},
-    {"Calculator", "Mem1", "0", Kind::Text},
-    {"Calculator", "Mem2", "0", Kind::Text},
-    {"Calculator", "Mem3", "0", Kind::Text},
-    {"Search", "0", "", Kind::Text},
-    {"Search", "1", "", Kind::Text},
-    {"Search", "2", "", Kind::Text},
-    {"Search", "3", "", Kind::Text},
-    {"Search", "4", "", Kind::Text},
-    {"Search", "5", "", Kind::Text},
-    {"Search", "6", "", Kind::Text},
-    {"Search", "7", "", Kind::Text},
-    {"Search", "8", "", Kind::Text},
-    {"Settings", "FmSearchLeft", "", Kind::Edge},
-    {"Settings", "FmSearchTop", "", Kind::Edge},
+constexpr std::array<Settings::Entry, Settings::kKeyCount> kEntries {{
+    {Key::RefillText, "MX", "MX1", "", Kind::Text},
+    {Key::NumLock, "MX", "NumLock", "0", Kind::NumberOne},
+    {Key::DataPath, "Defaults", "DataPath", "", Kind::Text},
+    {Key::BoxNo, "Settings", "BoxNo", "1", Kind::BoxNumber},
+    {Key::WarnOverwrite, "Settings", "WarnOverwrite", "1", Kind::ExactOne},
+    {Key::ClipColour, "Settings", "ClipColour", "16761024", Kind::Colour},
+    {Key::WindowLeft, "Settings", "Left", "", Kind::Edge},
+    {Key::WindowTop, "Settings", "Top", "", Kind::Edge},
+    {Key::OverwriteLeft, "Settings", "FmOWLeft", "", Kind::Edge},
+    {Key::OverwriteTop, "Settings", "FmOWTop", "", Kind::Edge},
+    {Key::EditLeft, "Settings", "FmEditMacrosLeft", "", Kind::Edge},
+    {Key::EditTop, "Settings", "FmEditMacrosTop", "", Kind::Edge},
+    {Key::MacroPromptBefore, "Settings", "MacroPromptBefore", "1", Kind::NumberOne},
+    {Key::MacroDelay, "Settings", "MacroDelay", "0.01", Kind::Number},
+    {Key::MacroInformAfter, "Settings", "MacroInformAfter", "1", Kind::NumberOne},
+    {Key::DecPlaces, "Defaults", "DecPlaces", "4", Kind::Text},
+    {Key::Mem1, "Calculator", "Mem1", "0", Kind::Text},
+    {Key::Mem2, "Calculator", "Mem2", "0", Kind::Text},
+    {Key::Mem3, "Calculator", "Mem3", "0", Kind::Text},
+    {Key::SearchHistory0, "Search", "0", "", Kind::Text},
+    {Key::SearchHistory1, "Search", "1", "", Kind::Text},
+    {Key::SearchHistory2, "Search", "2", "", Kind::Text},
+    {Key::SearchHistory3, "Search", "3", "", Kind::Text},
+    {Key::SearchHistory4, "Search", "4", "", Kind::Text},
+    {Key::SearchHistory5, "Search", "5", "", Kind::Text},
+    {Key::SearchHistory6, "Search", "6", "", Kind::Text},
+    {Key::SearchHistory7, "Search", "7", "", Kind::Text},
+    {Key::SearchHistory8, "Search", "8", "", Kind::Text},
+    {Key::SearchLeft, "Settings", "FmSearchLeft", "", Kind::Edge},
+    {Key::SearchTop, "Settings", "FmSearchTop", "", Kind::Edge},
 }};
+
+// Every key has its entry at its own index, so entry() is a plain index and a key added to the
+// enum without a row (or a row out of order) stops the build.
+constexpr bool eachKeyAtItsIndex()
+{
+    for (std::size_t i = 0; i < kEntries.size(); ++i) {
+        if (std::size_t(kEntries[i].key) != i)
+            return false;
+    }
+    return true;
+}
+static_assert(eachKeyAtItsIndex(), "kEntries must hold one row per Settings::Key, in the enum's order");
 
 bool hasDigit(const QString& text)
 {
@@ -53,7 +66,7 @@ bool hasDigit(const QString& text)
 
 const Settings::Entry& Settings::entry(Key key)
 {
-    return kEntries.at(std::size_t(key));
+    return kEntries[std::size_t(key)];
 }
 
 Settings::Settings(SettingsStore& store, QObject* parent)

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <cstddef>
 #include <optional>
 
 class SettingsStore;
@@ -48,8 +49,10 @@ public:
         SearchHistory8,
         SearchLeft, // search dialog edges in twips
         SearchTop,
+        KeyCount // not a key: the number of keys, so the table's size follows the enum
     };
     Q_ENUM(Key)
+    static constexpr std::size_t kKeyCount = std::size_t(Key::KeyCount);
 
     // How a stored value is read.
     enum class Kind
@@ -65,6 +68,7 @@ public:
 
     struct Entry
     {
+        Key key;
         const char* section;
         const char* name;
         const char* defaultValue;
