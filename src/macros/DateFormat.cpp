@@ -197,8 +197,14 @@ QString format(const QDateTime& value, const QString& pattern, const QLocale& lo
     }
     time = QTime(time.hour(), time.minute(), time.second());
 
-    const QString dateSeparator = separatorIn(locale.dateFormat(QLocale::ShortFormat), QStringLiteral("/"));
-    const QString timeSeparator = separatorIn(locale.timeFormat(QLocale::ShortFormat), QStringLiteral(":"));
+    // The C (POSIX) locale writes dates as "%x" does, 12/07/26, and times as 09:05:03.
+    const bool posix = locale.language() == QLocale::C;
+    const QString dateSeparator = posix
+        ? QStringLiteral("/")
+        : separatorIn(locale.dateFormat(QLocale::ShortFormat), QStringLiteral("/"));
+    const QString timeSeparator = posix
+        ? QStringLiteral(":")
+        : separatorIn(locale.timeFormat(QLocale::ShortFormat), QStringLiteral(":"));
     const QList<Token> tokens = tokenize(pattern, dateSeparator, timeSeparator, locale);
     // Any AM/PM marker in the format puts every hour of it on the 12-hour clock, wherever the
     // hour stands.

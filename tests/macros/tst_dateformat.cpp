@@ -68,6 +68,9 @@ private slots:
         row("German", a, "d/m/yy ddddd ttttt mmmm", "5.3.24 05.03.2024 14:07:09 März",
             QLocale(QLocale::German));
         row("Finnish time separator", a, "h:nn", "14.07", QLocale(QLocale::Finnish));
+        // The C locale spells its short date "d MMM yyyy": its separators are POSIX's.
+        row("C locale separators", at(2026, 12, 7, 9, 5, 3), "dd/mm/yyyy hh:nn:ss", "07/12/2026 09:05:03",
+            QLocale::c());
     }
     void formats()
     {
