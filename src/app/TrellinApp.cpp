@@ -28,6 +28,11 @@ TrellinApp::~TrellinApp() = default;
 
 bool TrellinApp::start()
 {
+    // Taken before the data folder is read: a move by trellinctl under way finishes first.
+    m_windowLock.emplace(WindowLock::Mode::Running, 10000);
+    if (!m_windowLock->isLocked())
+        m_log.logStatus(QStringLiteral("trellinctl cannot tell that this window runs: %1")
+                            .arg(m_windowLock->errorString()));
     Startup startup(m_context);
     if (startup.readShellSettings() && m_platform.setNumLockOn)
         m_platform.setNumLockOn();

@@ -7,6 +7,7 @@
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
 #include "core/StatusLog.h"
+#include "core/WindowLock.h"
 #include "gui/dialogs/GuiPrompter.h"
 #include "gui/main/HelpWindow.h"
 #include "macros/ClockFormats.h"
@@ -15,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Clipboard;
 class KeySender;
@@ -72,4 +74,6 @@ private:
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<MacroPlayer> m_player;
     QString m_failure;
+    // Held while the window runs, so that trellinctl does not move the data folder under it.
+    std::optional<WindowLock> m_windowLock;
 };

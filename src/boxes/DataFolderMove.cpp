@@ -131,7 +131,9 @@ Result<Outcome> DataFolderMove::moveTo(const QString& folder)
     for (const QString& key : {fromFirst ? fromKey : toKey, fromFirst ? toKey : fromKey}) {
         if (key.isEmpty())
             continue;
-        const FolderLock& lock = locks[key == toKey].emplace(key);
+        // The new folder may be one the data once moved out of: its marker goes with this move.
+        const FolderLock& lock = locks[key == toKey].emplace(
+            key, 5000, key == toKey ? FolderLock::Use::AnyFiles : FolderLock::Use::DataFiles);
         if (!lock.isLocked())
             return refuse(QStringLiteral("The data files cannot be moved: %1.").arg(lock.errorString()));
     }
@@ -177,6 +179,15 @@ Result<Outcome> DataFolderMove::moveTo(const QString& folder)
             QStringLiteral("the new folder could not be stored in the settings (%1)").arg(stored.error()),
             moved, from, to);
     m_context.setDataFolder(to);
+    // A program still working on the old folder must not write there any more (FolderLock).
+    QFile::remove(to + FolderLock::movedMarkerName());
+    if (!fromKey.isEmpty()) {
+        const Result<> marked = TextFile::writeAtomically(from + FolderLock::movedMarkerName(), to.toUtf8());
+        if (!marked)
+            m_context.log().logStatus(
+                QStringLiteral("The old data folder %1 could not be marked as moved: %2")
+                    .arg(from, marked.error()));
+    }
 
     Outcome outcome {to, int(moved.size()), {}};
     for (const Moved& file : std::as_const(moved)) {

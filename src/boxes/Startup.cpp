@@ -2,10 +2,12 @@
 
 #include "boxes/NamesFile.h"
 #include "core/DataContext.h"
+#include "core/FolderLock.h"
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 using Key = Settings::Key;
@@ -40,6 +42,8 @@ Result<> Startup::prepareDataFolder()
     }
     if (!QFileInfo(folder).isWritable())
         return Result<>::failure(QStringLiteral("The data folder %1 cannot be written.").arg(folder));
+    // The settings name this folder again: the marker of an earlier move out of it no longer holds.
+    QFile::remove(folder + FolderLock::movedMarkerName());
     if (const Result<> names = NamesFile::ensureNamesFile(folder); !names)
         return Result<>::failure(
             QStringLiteral("The names file could not be created in %1: %2").arg(folder, names.error()));

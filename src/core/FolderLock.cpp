@@ -36,7 +36,7 @@ QHash<QString, HeldLock>& registry()
 
 } // namespace
 
-FolderLock::FolderLock(const QString& folder, int timeoutMs)
+FolderLock::FolderLock(const QString& folder, int timeoutMs, Use use)
     : m_key(QDir(folder).absolutePath())
 {
     QMutexLocker guard(&registryMutex());
@@ -67,6 +67,19 @@ FolderLock::FolderLock(const QString& folder, int timeoutMs)
             return;
         }
         QThread::msleep(10);
+    }
+    // Checked under the lock, which the move holds while it leaves the marker.
+    QFile marker(QDir(m_key).filePath(movedMarkerName()));
+    if (use == Use::DataFiles && marker.exists()) {
+        const QString movedTo = marker.open(QIODevice::ReadOnly)
+            ? QString::fromUtf8(marker.readAll()).trimmed()
+            : QStringLiteral("another folder");
+        m_error
+            = QStringLiteral("the data files of %1 were moved to %2, so nothing is written here any more; "
+                             "restart Moxeno Trellin to work on them there")
+                  .arg(m_key, movedTo);
+        ::close(fd);
+        return;
     }
     registry().insert(m_key, HeldLock {fd, 1});
     m_locked = true;

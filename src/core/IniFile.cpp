@@ -111,7 +111,8 @@ Result<> IniFile::write(const QString& path, const QString& section, const QStri
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return Result<>::failure(QStringLiteral("could not create the folder %1").arg(folder));
-    FolderLock lock(folder);
+    // The settings file may sit in a folder the data files moved out of.
+    FolderLock lock(folder, 5000, FolderLock::Use::AnyFiles);
     if (!lock.isLocked())
         return Result<>::failure(lock.errorString());
 

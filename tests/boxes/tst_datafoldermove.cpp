@@ -1,7 +1,10 @@
 #include "DomainFixture.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
+#include "boxes/BoxStore.h"
 #include "boxes/DataFolderMove.h"
+#include "boxes/NamesFile.h"
+#include "boxes/Startup.h"
 
 #include <QMap>
 
@@ -110,6 +113,30 @@ private slots:
         const QMap<QString, QByteArray> left = snapshot(f->dir.filePath(QStringLiteral("data")));
         for (const QString& name : m_before.keys())
             QCOMPARE(left.contains(name), !m_dataNames.contains(name) || leftBehind.contains(name));
+    }
+
+    // A program still on the old folder (a second window started before the move) writes no
+    // data file there any more. Moving the data back, or starting on that folder, lifts that.
+    void oldFolderTakesNoWrites()
+    {
+        const QString old = f->folder();
+        DataContext stale(f->settings, f->log, f->prompter);
+        stale.setDataFolder(old);
+        BoxStore staleStore(stale);
+        QVERIFY(move(target()));
+
+        const Result<SaveOutcome> saved = staleStore.savePosition(QStringLiteral("lost"), 1, 1, true);
+        QVERIFY2(!saved && saved.error().contains(target()), qPrintable(saved.error()));
+        const Result<> renamed = NamesFile::replace(old, {{1, QStringLiteral("lost")}});
+        QVERIFY(!renamed && renamed.error().contains(target()));
+        QVERIFY(!QFileInfo::exists(old + QStringLiteral("MoxenoTrellin1.txt")));
+        QVERIFY(!QFileInfo::exists(old + QStringLiteral("MoxenoTrellinNames.txt")));
+
+        QVERIFY(move(old));
+        QVERIFY(BoxStore(f->context).savePosition(QStringLiteral("back"), 1, 1, true));
+        QVERIFY(move(target()));
+        QVERIFY(Startup(stale).prepareDataFolder());
+        QVERIFY(staleStore.savePosition(QStringLiteral("chosen again"), 2, 1, true));
     }
 
     // Refused before anything moves, or failing part way with every moved file put back: either
