@@ -5,12 +5,18 @@
 #include <QStringList>
 
 // Answers the program's questions for trellinctl, which has no one to ask: the user's command
-// line already said what to do. A text over the length limit is refused rather than cut, so
-// nothing is silently lost.
+// line already said what to do. Replacing or deleting what is stored happens only when the
+// command line said --force, and the "don't ask again" tick is never given, so no answer here
+// changes a setting. A text over the length limit is refused rather than cut, so nothing is
+// silently lost.
 class CliPrompter : public Prompter
 {
 public:
-    OverwriteAnswer confirmOverwrite(const OverwriteRequest&) override { return {true, false}; }
+    explicit CliPrompter(bool force)
+        : m_force(force)
+    { }
+
+    OverwriteAnswer confirmOverwrite(const OverwriteRequest&) override { return {m_force, false}; }
     bool askYesNo(const QString& text, PromptIcon) override
     {
         refused.append(text);
@@ -25,4 +31,7 @@ public:
 
     // The questions answered with No, in order.
     QStringList refused;
+
+private:
+    bool m_force;
 };

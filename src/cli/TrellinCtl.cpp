@@ -9,6 +9,7 @@
 #include "calc/CalculatorMessages.h"
 #include "calc/ResultFormat.h"
 #include "cli/CliPrompter.h"
+#include "cli/CtlDocs.h"
 #include "cli/FocusedWindowHost.h"
 #include "core/DataContext.h"
 #include "core/DataFiles.h"
@@ -16,6 +17,7 @@
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
 #include "core/StatusLog.h"
+#include "core/WindowLock.h"
 #include "macros/ClockFormats.h"
 #include "macros/KeystrokeNotation.h"
 #include "macros/MacroInterpreter.h"
@@ -23,13 +25,15 @@
 #include "macros/RecordingHost.h"
 #include "notepads/FindReplace.h"
 #include "platform/Clipboard.h"
+#include "platform/KeySender.h"
 #include "search/SearchEngine.h"
 #include "search/SearchTexts.h"
 
-#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -44,6 +48,11 @@ std::optional<int> number(const QString& text)
     if (!ok || !digitsOnly || value < 1 || value > 99)
         return std::nullopt;
     return value;
+}
+
+bool isNumberArgument(const QString& name)
+{
+    return name == QStringLiteral("BOX") || name == QStringLiteral("POS") || name == QStringLiteral("N");
 }
 
 QString firstLine(const QString& text)
@@ -61,31 +70,19 @@ public:
     QString text() override { return QString(); }
 };
 
-// The messages an operation logs, printed only when it succeeds: a failure prints its reason
-// on standard error instead, once.
-class Messages
-{
-public:
-    explicit Messages(StatusLog& log)
-    {
-        QObject::connect(&log, &StatusLog::logged, &m_receiver,
-            [this](const QString&, const QString& message) { m_messages.append(message); });
-    }
-    QString text() const { return m_messages.isEmpty() ? QString() : m_messages.join(u'\n') + u'\n'; }
-
-private:
-    QObject m_receiver;
-    QStringList m_messages;
-};
-
-// The data folder and the services one command works with.
+// The data folder and the services one command works with. Nothing here writes a setting:
+// the overwrite question is always asked (of the command line's --force), whatever the
+// window's warning setting is, and the answer never touches that setting.
 struct Session
 {
-    Session()
+    explicit Session(bool force)
         : store(SettingsStore::fromEnvironment())
         , settings(store)
+        , prompter(force)
         , context(settings, log, prompter)
-    { }
+    {
+        context.setWarnOverwrite(true);
+    }
     SettingsStore store;
     Settings settings;
     StatusLog log;
@@ -93,55 +90,131 @@ struct Session
     DataContext context;
 };
 
+const CtlOption kForce {QStringLiteral("force"), {}, QStringLiteral("replace or clear what is stored there")};
+const CtlOption kNow {
+    QStringLiteral("now"), QStringLiteral("TIME"), QStringLiteral("the clock, as \"YYYY-MM-DD hh:mm:ss\"")};
+const CtlOption kAnswer {
+    QStringLiteral("answer"), QStringLiteral("TEXT"), QStringLiteral("the answer to input steps")};
+
 } // namespace
+
+const QList<TrellinCtl::Row>& TrellinCtl::table()
+{
+    using S = QStringList;
+    static const QList<Row> rows {
+        {{QStringLiteral("names"), {}, 0, {}, false, true, QStringLiteral("the 99 box names, one a line"),
+             {}},
+            &TrellinCtl::names},
+        {{QStringLiteral("get"), S {"BOX", "POS"}, 0, {}, false, true,
+             QStringLiteral("the stored text of a position"),
+             QStringLiteral("Line breaks come out as stored, CR LF.")},
+            &TrellinCtl::get},
+        {{QStringLiteral("set"), S {"BOX", "POS"}, 0, {kForce}, false, true,
+             QStringLiteral("store standard input in a position (empty input clears it)"),
+             QStringLiteral(
+                 "A position that holds a text is replaced or cleared only with --force; without it "
+                 "the command fails and nothing changes. A text over 9,999 characters is refused.")},
+            &TrellinCtl::set},
+        {{QStringLiteral("list"), S {"BOX"}, 0, {}, false, true,
+             QStringLiteral("occupied positions: number, tab, first line"), {}},
+            &TrellinCtl::list},
+        {{QStringLiteral("rename"), S {"BOX", "NAME"}, 0, {}, false, true,
+             QStringLiteral("give a box a new name (at most 15 characters)"), {}},
+            &TrellinCtl::rename},
+        {{QStringLiteral("move"), S {"BOX", "left|right"}, 0, {}, false, true,
+             QStringLiteral("swap a box with its neighbour; prints its new number"), {}},
+            &TrellinCtl::move},
+        {{QStringLiteral("clear"), S {"BOX"}, 0,
+             {{QStringLiteral("texts"), {}, QStringLiteral("clear the texts")},
+                 {QStringLiteral("macros"), {}, QStringLiteral("clear the macros")}},
+             false, true, QStringLiteral("clear texts and/or macros (both when neither is given)"),
+             QStringLiteral("The previous files are kept as backups, as the window's Clear box does.")},
+            &TrellinCtl::clear},
+        {{QStringLiteral("macro list"), S {"BOX"}, 0, {}, false, true,
+             QStringLiteral("the 99 macro names of a box: number, tab, name"), {}},
+            &TrellinCtl::macroList},
+        {{QStringLiteral("macro get"), S {"BOX", "N"}, 0, {}, false, true,
+             QStringLiteral("the stored record of a macro: name, '>', body"), {}},
+            &TrellinCtl::macroGet},
+        {{QStringLiteral("macro set"), S {"BOX", "N"}, 0, {kForce}, false, true,
+             QStringLiteral("store standard input (\"name>body\") as a macro (empty deletes it)"),
+             QStringLiteral("A macro with a body is replaced or deleted only with --force; without it the "
+                            "command fails and nothing changes.")},
+            &TrellinCtl::macroSet},
+        // A macro text given on the command line plays only dry: it would type at once.
+        {{QStringLiteral("run-text"), S {"TEXT"}, 0,
+             {{QStringLiteral("dry-run"), {}, QStringLiteral("record the steps, type nothing"), true}, kNow,
+                 kAnswer},
+             true, false, QStringLiteral("the steps a macro text would play, one a line, then the outcome"),
+             QStringLiteral("The outcome is \"finished\", \"aborted\" or \"error\" with the reason; only a "
+                            "finished run exits with 0.")},
+            &TrellinCtl::runText},
+        {{QStringLiteral("play"), S {"BOX", "N"}, 0,
+             {{QStringLiteral("dry-run"), {}, QStringLiteral("list the steps instead of typing them")}, kNow,
+                 kAnswer},
+             false, true, QStringLiteral("type a stored macro into the focused window"),
+             QStringLiteral("Messages go to standard error; an input step types nothing. Typing needs an X11 "
+                            "display.")},
+            &TrellinCtl::play},
+        {{QStringLiteral("data-folder"), S {"NEW"}, 1, {}, false, true,
+             QStringLiteral("the data folder in use; with NEW: move the data files there and use it"),
+             QStringLiteral(
+                 "All or nothing: when the files cannot be moved safely nothing moves. Refused while "
+                 "the Moxeno Trellin window runs; move the folder from the window then (About this "
+                 "software, advanced options). This is the one command that writes a setting.")},
+            &TrellinCtl::dataFolder},
+        {{QStringLiteral("options"), {}, 0, {}, false, true,
+             QStringLiteral("the values of the options: name, tab, value"), {}},
+            &TrellinCtl::options},
+        {{QStringLiteral("search"), S {"TEXT"}, 0,
+             {{QStringLiteral("no-text"), {}, QStringLiteral("not in the texts")},
+                 {QStringLiteral("no-macros"), {}, QStringLiteral("not in the macros")},
+                 {QStringLiteral("case"), {}, QStringLiteral("letter case counts")},
+                 {QStringLiteral("box"), QStringLiteral("N"), QStringLiteral("only box N")}},
+             false, true, QStringLiteral("every position and macro holding TEXT, texts first"),
+             QStringLiteral(
+                 "One hit a line: TEXT, tab, box, tab, position, tab, first line; or MACRO, tab, box, "
+                 "tab, number, tab, name. Exit status 1 when nothing was found.")},
+            &TrellinCtl::search},
+        {{QStringLiteral("keys"), S {"NOTATION"}, 0, {}, true, false,
+             QStringLiteral("the key actions a keystroke notation types"), {}},
+            &TrellinCtl::keys},
+        {{QStringLiteral("type"), S {"NOTATION"}, 0, {}, true, false,
+             QStringLiteral("type a keystroke notation into the focused window"), {}},
+            &TrellinCtl::type},
+        {{QStringLiteral("replace"), S {"FIND", "REPLACE"}, 0, {}, true, false,
+             QStringLiteral("standard input with every FIND replaced, on standard output"),
+             QStringLiteral("Case-sensitive; inserted text is not searched again. The number of replacements "
+                            "goes to standard error.")},
+            &TrellinCtl::replace},
+        {{QStringLiteral("calc"), S {"EXPRESSION"}, 0,
+             {{QStringLiteral("dp"), QStringLiteral("N|-"),
+                 QStringLiteral("decimal places 0-9, or - for none (4)")}},
+             true, false,
+             QStringLiteral("calculate as the calculator does: the display, then the history line"),
+             QStringLiteral(
+                 "A character the calculator does not accept prints its message on standard error; a "
+                 "calculation that cannot be worked out prints \"Error\"; both exit with 1.")},
+            &TrellinCtl::calc},
+        {{QStringLiteral("help"), {}, 0, {}, false, false, QStringLiteral("this help"), {}},
+            &TrellinCtl::help},
+    };
+    return rows;
+}
+
+QList<CtlCommand> TrellinCtl::commands()
+{
+    QList<CtlCommand> commands;
+    for (const Row& row : table())
+        commands.append(row.command);
+    return commands;
+}
 
 TrellinCtl::TrellinCtl(QIODevice& in, QIODevice& out, QIODevice& err)
     : m_in(in)
     , m_out(out)
     , m_err(err)
 { }
-
-QString TrellinCtl::usage()
-{
-    return QStringLiteral(
-        "usage: trellinctl [--data DIR] COMMAND\n"
-        "  names                     the 99 box names, one a line\n"
-        "  get BOX POS               the stored text of a position\n"
-        "  set BOX POS               store standard input in a position (empty input clears it)\n"
-        "  list BOX                  occupied positions: number, tab, first line\n"
-        "  rename BOX NAME           give a box a new name (at most 15 characters)\n"
-        "  move BOX left|right       swap a box with its neighbour\n"
-        "  clear BOX [--texts] [--macros]  clear texts and/or macros (both when neither is given)\n"
-        "  macro list BOX            the 99 macro names of a box, number, tab, name\n"
-        "  macro get BOX N           the stored record of a macro: name, '>', body\n"
-        "  macro set BOX N           store standard input (\"name>body\") as a macro (empty deletes it)\n"
-        "  run-text --dry-run TEXT [--now \"YYYY-MM-DD hh:mm:ss\"] [--answer TEXT]\n"
-        "                            the steps a macro text would play, one a line, then the outcome\n"
-        "  play [--dry-run] BOX N [--now ...] [--answer ...]\n"
-        "                            type a stored macro into the focused window (with --dry-run: its "
-        "steps)\n"
-        "  data-folder [NEW]         the data folder in use; with NEW: move its data files there and\n"
-        "                            use NEW from now on (nothing moves when that cannot be done safely)\n"
-        "  options                   the values of the options: name, tab, value\n"
-        "  search [--no-text] [--no-macros] [--case] [--box N] TEXT\n"
-        "                            every position and macro holding TEXT (any letter case unless\n"
-        "                            --case), texts first: TEXT, tab, box, tab, position, tab, first\n"
-        "                            line, or MACRO, tab, box, tab, number, tab, name; exit status 1\n"
-        "                            when nothing was found\n"
-        "  keys NOTATION             the key actions a keystroke notation types\n"
-        "  type NOTATION             type a keystroke notation into the focused window\n"
-        "  replace FIND REPLACE      standard input with every FIND replaced (case-sensitive, no\n"
-        "                            re-scan of inserted text) on standard output; the number of\n"
-        "                            replacements on standard error\n"
-        "  calc [--dp N|-] EXPRESSION  calculate as the calculator's display would: the display,\n"
-        "                            then the history line (decimal places 0-9 or '-', default 4)\n"
-        "An argument that starts with '-' follows '--'.\n");
-}
-
-void TrellinCtl::addCommand(const QString& name, int minArgs, int maxArgs, Handler handler)
-{
-    m_extra.append({name, minArgs, maxArgs, std::move(handler)});
-}
 
 void TrellinCtl::print(const QString& text)
 {
@@ -154,189 +227,197 @@ int TrellinCtl::fail(const QString& message)
     return Failure;
 }
 
-int TrellinCtl::badArguments(const QString& message)
+int TrellinCtl::badArguments(const QString& message, const CtlCommand* command)
 {
     m_err.write(QStringLiteral("trellinctl: %1\n").arg(message).toUtf8());
-    m_err.write(usage().toUtf8());
+    m_err.write((command ? CtlDocs::usageLine(*command) : CtlDocs::usage(commands())).toUtf8());
     return BadArguments;
+}
+
+int TrellinCtl::Call::number(int index) const
+{
+    return ::number(args.value(index)).value_or(0);
 }
 
 int TrellinCtl::run(const QStringList& arguments)
 {
-    QCommandLineParser parser;
-    const QCommandLineOption dataOption(
-        QStringLiteral("data"), QStringLiteral("The data folder."), QStringLiteral("DIR"));
-    const QCommandLineOption helpOption(
-        {QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("This help."));
-    const QCommandLineOption textsOption(QStringLiteral("texts"), QStringLiteral("clear: the texts."));
-    const QCommandLineOption macrosOption(QStringLiteral("macros"), QStringLiteral("clear: the macros."));
-    const QCommandLineOption dryRunOption(
-        QStringLiteral("dry-run"), QStringLiteral("Record the steps only."));
-    const QCommandLineOption nowOption(
-        QStringLiteral("now"), QStringLiteral("The clock."), QStringLiteral("TIME"));
-    const QCommandLineOption answerOption(
-        QStringLiteral("answer"), QStringLiteral("The answer to input steps."), QStringLiteral("TEXT"));
-    const QCommandLineOption dpOption(
-        QStringLiteral("dp"), QStringLiteral("calc: the decimal places."), QStringLiteral("N"));
-    const QCommandLineOption noTextOption(
-        QStringLiteral("no-text"), QStringLiteral("search: not the texts."));
-    const QCommandLineOption noMacrosOption(
-        QStringLiteral("no-macros"), QStringLiteral("search: not the macros."));
-    const QCommandLineOption caseOption(
-        QStringLiteral("case"), QStringLiteral("search: letter case counts."));
-    const QCommandLineOption boxOption(
-        QStringLiteral("box"), QStringLiteral("search: only this box."), QStringLiteral("N"));
-    parser.addOptions({dataOption, helpOption, textsOption, macrosOption, dryRunOption, nowOption,
-        answerOption, dpOption, noTextOption, noMacrosOption, caseOption, boxOption});
-    if (!parser.parse(arguments))
-        return badArguments(parser.errorText());
-    QStringList args = parser.positionalArguments();
-    if (parser.isSet(helpOption) || args.value(0) == QStringLiteral("help")) {
-        print(usage());
-        return Success;
-    }
-    if (args.isEmpty())
-        return badArguments(QStringLiteral("no command given"));
-    const QString command = args.takeFirst();
-    m_clearTexts = parser.isSet(textsOption);
-    m_clearMacros = parser.isSet(macrosOption);
-    if ((m_clearTexts || m_clearMacros) && command != QStringLiteral("clear"))
-        return badArguments(QStringLiteral("--texts and --macros belong to clear"));
-    const bool playing = command == QStringLiteral("run-text") || command == QStringLiteral("play");
-    if ((parser.isSet(dryRunOption) || parser.isSet(nowOption) || parser.isSet(answerOption)) && !playing)
-        return badArguments(QStringLiteral("--dry-run, --now and --answer belong to run-text and play"));
-    m_dryRun = parser.isSet(dryRunOption);
-    const bool searchOption = parser.isSet(noTextOption) || parser.isSet(noMacrosOption)
-        || parser.isSet(caseOption) || parser.isSet(boxOption);
-    if (searchOption && command != QStringLiteral("search"))
-        return badArguments(QStringLiteral("--no-text, --no-macros, --case and --box belong to search"));
-    m_search = SearchOptions {
-        !parser.isSet(noTextOption), !parser.isSet(noMacrosOption), parser.isSet(caseOption), 0};
-    if (!m_search.texts && !m_search.macros)
-        return badArguments(QStringLiteral("--no-text and --no-macros leave nothing to search"));
-    if (parser.isSet(boxOption)) {
-        const std::optional<int> box = number(parser.value(boxOption));
-        if (!box)
-            return badArguments(QStringLiteral("--box takes a number from 1 to 99"));
-        m_search.onlyBox = *box;
-    }
-    // A macro text given on the command line is only played dry: it would type at once.
-    if (command == QStringLiteral("run-text") && !m_dryRun)
-        return badArguments(QStringLiteral("run-text plays only with --dry-run"));
-    if (command == QStringLiteral("play") && !m_dryRun && !m_keySender)
-        return badArguments(QStringLiteral("play types keys only where trellinctl can reach a display"));
-    if (parser.isSet(nowOption)) {
-        m_now = QDateTime::fromString(parser.value(nowOption), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        if (!m_now->isValid())
-            return badArguments(QStringLiteral("--now is \"YYYY-MM-DD hh:mm:ss\""));
-    }
-    if (parser.isSet(answerOption))
-        m_answer = parser.value(answerOption);
-    // "--data=" would otherwise mean the current folder, where no data lives.
-    if (parser.isSet(dataOption) && parser.value(dataOption).trimmed().isEmpty())
-        return badArguments(QStringLiteral("--data needs a folder"));
-
-    for (const Command& extra : std::as_const(m_extra)) {
-        if (extra.name != command)
+    // Options of trellinctl itself come before the command.
+    std::optional<QString> dataFolder;
+    qsizetype i = 1;
+    for (; i < arguments.size() && arguments[i].startsWith(u'-'); ++i) {
+        const QString& option = arguments[i];
+        if (option == QStringLiteral("-h") || option == QStringLiteral("--help")) {
+            print(CtlDocs::usage(commands()));
+            return Success;
+        }
+        if (option == QStringLiteral("--version")) {
+            print(QStringLiteral("trellinctl %1\n").arg(QStringLiteral(TRELLIN_VERSION)));
+            return Success;
+        }
+        // Hidden: the build makes the man page and the shell completion from the table.
+        if (option == QStringLiteral("--man")) {
+            print(CtlDocs::manPage(commands(), QStringLiteral(TRELLIN_VERSION)));
+            return Success;
+        }
+        if (option == QStringLiteral("--completion")) {
+            const QString script = CtlDocs::completion(commands(), arguments.value(i + 1));
+            if (script.isEmpty())
+                return badArguments(QStringLiteral("--completion takes bash or zsh"));
+            print(script);
+            return Success;
+        }
+        if (option == QStringLiteral("--data") || option.startsWith(QStringLiteral("--data="))) {
+            dataFolder = option == QStringLiteral("--data") ? arguments.value(++i) : option.mid(7);
             continue;
-        if (args.size() < extra.minArgs || args.size() > extra.maxArgs)
-            return badArguments(QStringLiteral("wrong number of arguments for %1").arg(command));
-        return extra.handler(args, m_out, m_err);
+        }
+        return badArguments(QStringLiteral("unknown option %1").arg(option));
+    }
+    // "--data=" would otherwise mean the current folder, where no data lives.
+    if (dataFolder && dataFolder->trimmed().isEmpty())
+        return badArguments(QStringLiteral("--data needs a folder"));
+    if (i >= arguments.size())
+        return badArguments(QStringLiteral("no command given"));
+
+    // The longest name that matches: "macro set" before "macro".
+    const Row* found = nullptr;
+    qsizetype words = 0;
+    for (const Row& row : table()) {
+        const QStringList name = row.command.name.split(u' ');
+        if (name.size() > words && arguments.mid(i, name.size()) == name) {
+            found = &row;
+            words = name.size();
+        }
+    }
+    if (!found) {
+        const QString& word = arguments[i];
+        QStringList subcommands;
+        for (const Row& row : table()) {
+            if (row.command.name.startsWith(word + u' '))
+                subcommands.append(row.command.name.mid(word.size() + 1));
+        }
+        if (!subcommands.isEmpty())
+            return badArguments(
+                QStringLiteral("%1 takes %2").arg(word, subcommands.join(QStringLiteral(", "))));
+        return badArguments(QStringLiteral("unknown command %1").arg(word));
     }
 
-    if (command == QStringLiteral("replace")) {
-        if (args.size() != 2)
-            return badArguments(QStringLiteral("replace takes FIND and REPLACE"));
-        return replace(args[0], args[1]);
-    }
+    Call call;
+    call.command = &found->command;
+    if (const int parsed = parseCommand(found->command, arguments.mid(i + words), call); parsed != Success)
+        return parsed;
+    if (call.options.contains(QStringLiteral("data")))
+        dataFolder = call.options.take(QStringLiteral("data"));
+    if (dataFolder && dataFolder->trimmed().isEmpty())
+        return badArguments(QStringLiteral("--data needs a folder"));
+    if (!found->command.usesData)
+        return (this->*(found->handler))(call);
 
-    if (parser.isSet(dpOption) && command != QStringLiteral("calc"))
-        return badArguments(QStringLiteral("--dp belongs to calc"));
-    if (command == QStringLiteral("calc")) {
-        if (args.size() != 1)
-            return badArguments(QStringLiteral("wrong number of arguments for calc"));
-        const QString places = parser.isSet(dpOption) ? parser.value(dpOption) : QStringLiteral("4");
-        if (ResultFormat::normalDecimalPlaces(places) != places)
-            return badArguments(QStringLiteral("--dp is one digit 0-9 or '-'"));
-        return calc(args[0], places);
-    }
-
-    if (command == QStringLiteral("keys") || command == QStringLiteral("run-text")) {
-        if (args.size() != 1)
-            return badArguments(QStringLiteral("wrong number of arguments for %1").arg(command));
-        return command == QStringLiteral("keys") ? keys(args[0]) : runText(args[0]);
-    }
-
-    struct Builtin
-    {
-        const char* name;
-        int minArgs;
-        int maxArgs;
-        bool takesBox;
-        bool takesPosition;
-        int (TrellinCtl::*handler)(DataContext&, const QStringList&);
-    };
-    static const Builtin builtins[] = {
-        {"names", 0, 0, false, false, &TrellinCtl::names},
-        {"get", 2, 2, true, true, &TrellinCtl::get},
-        {"set", 2, 2, true, true, &TrellinCtl::set},
-        {"list", 1, 1, true, false, &TrellinCtl::list},
-        {"rename", 2, 2, true, false, &TrellinCtl::rename},
-        {"move", 2, 2, true, false, &TrellinCtl::move},
-        {"clear", 1, 1, true, false, &TrellinCtl::clear},
-        {"macro", 2, 3, false, false, &TrellinCtl::macro},
-        {"play", 2, 2, true, true, &TrellinCtl::play},
-        {"data-folder", 0, 1, false, false, &TrellinCtl::dataFolder},
-        {"options", 0, 0, false, false, &TrellinCtl::options},
-        {"search", 1, 1, false, false, &TrellinCtl::search},
-    };
-    const auto builtin = std::find_if(std::begin(builtins), std::end(builtins),
-        [&command](const Builtin& b) { return command == QLatin1String(b.name); });
-    if (builtin == std::end(builtins))
-        return badArguments(QStringLiteral("unknown command %1").arg(command));
-    if (args.size() < builtin->minArgs || args.size() > builtin->maxArgs)
-        return badArguments(QStringLiteral("wrong number of arguments for %1").arg(command));
-
-    // BOX (and POS for get and set) are checked before anything is read.
-    if (builtin->takesBox && !number(args[0]))
-        return badArguments(QStringLiteral("BOX is a number from 1 to 99"));
-    if (builtin->takesPosition && !number(args[1]))
-        return badArguments(QStringLiteral("POS is a number from 1 to 99"));
-    if (command == QStringLiteral("move") && args[1] != QStringLiteral("left")
-        && args[1] != QStringLiteral("right"))
-        return badArguments(QStringLiteral("the direction is left or right"));
-    if (command == QStringLiteral("macro")) {
-        const QString& what = args[0];
-        const qsizetype wanted = what == QStringLiteral("list") ? 2 : 3;
-        if ((what != QStringLiteral("list") && what != QStringLiteral("get") && what != QStringLiteral("set"))
-            || args.size() != wanted)
-            return badArguments(QStringLiteral("macro takes list BOX, get BOX N or set BOX N"));
-        if (!number(args[1]) || (wanted == 3 && !number(args[2])))
-            return badArguments(QStringLiteral("BOX and N are numbers from 1 to 99"));
-    }
-
-    Session session;
+    Session session(call.has(QStringLiteral("force")));
     Startup(session.context).readShellSettings();
-    if (parser.isSet(dataOption))
-        session.context.setDataFolder(QDir(parser.value(dataOption)).absolutePath());
+    if (dataFolder)
+        session.context.setDataFolder(QDir(*dataFolder).absolutePath());
     // A data folder that is gone can still be named, or replaced by another one.
-    if (command != QStringLiteral("data-folder") && !QFileInfo(session.context.dataFolder()).isDir())
+    if (found->command.name != QStringLiteral("data-folder")
+        && !QFileInfo(session.context.dataFolder()).isDir())
         return fail(QStringLiteral("the data folder %1 does not exist").arg(session.context.dataFolder()));
-    return (this->*(builtin->handler))(session.context, args);
+    call.context = &session.context;
+    return (this->*(found->handler))(call);
 }
 
-int TrellinCtl::dataFolder(DataContext& context, const QStringList& args)
+// Options may come anywhere among the arguments (--data too), up to "--"; for a command that
+// takes operands they end at its first operand, so an expression may start with "-".
+int TrellinCtl::parseCommand(const CtlCommand& command, const QStringList& rest, Call& call)
 {
-    if (args.isEmpty()) {
+    static const CtlOption dataOption {QStringLiteral("data"), QStringLiteral("DIR"), {}};
+    bool optionsEnd = false;
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        const QString& argument = rest[i];
+        if (!optionsEnd && argument == QStringLiteral("--")) {
+            optionsEnd = true;
+            continue;
+        }
+        if (!optionsEnd && argument.startsWith(QStringLiteral("--"))) {
+            const qsizetype equals = argument.indexOf(u'=');
+            const QString name = argument.mid(2, equals < 0 ? -1 : equals - 2);
+            const auto known = std::find_if(command.options.begin(), command.options.end(),
+                [&name](const CtlOption& option) { return option.name == name; });
+            const CtlOption* option = known != command.options.end() ? &*known
+                : name == dataOption.name                            ? &dataOption
+                                                                     : nullptr;
+            if (option) {
+                if (option->value.isEmpty() && equals >= 0)
+                    return badArguments(QStringLiteral("--%1 takes no value").arg(name), &command);
+                if (!option->value.isEmpty() && equals < 0 && i + 1 >= rest.size())
+                    return badArguments(QStringLiteral("--%1 needs a value").arg(name), &command);
+                call.options.insert(name,
+                    option->value.isEmpty() ? QString()
+                        : equals >= 0       ? argument.mid(equals + 1)
+                                            : rest[++i]);
+                continue;
+            }
+            if (!command.operands)
+                return badArguments(
+                    QStringLiteral("%1 has no option %2").arg(command.name, argument.left(equals)), &command);
+        }
+        call.args.append(argument);
+        optionsEnd = optionsEnd || command.operands;
+    }
+
+    for (const CtlOption& option : command.options) {
+        if (option.required && !call.has(option.name))
+            return badArguments(QStringLiteral("%1 needs --%2").arg(command.name, option.name), &command);
+    }
+    const qsizetype most = command.arguments.size();
+    if (call.args.size() > most || call.args.size() < most - command.optionalArguments)
+        return badArguments(QStringLiteral("wrong number of arguments for %1").arg(command.name), &command);
+    // Numbers and words are checked before anything is read.
+    for (qsizetype i = 0; i < call.args.size(); ++i) {
+        const QString& name = command.arguments[i];
+        if (isNumberArgument(name) && !::number(call.args[i]))
+            return badArguments(QStringLiteral("%1 is a number from 1 to 99").arg(name), &command);
+        if (name.contains(u'|') && !name.split(u'|').contains(call.args[i]))
+            return badArguments(
+                QStringLiteral("%1 is %2").arg(name, name.split(u'|').join(QStringLiteral(" or "))),
+                &command);
+    }
+    return Success;
+}
+
+int TrellinCtl::help(Call&)
+{
+    print(CtlDocs::usage(commands()));
+    return Success;
+}
+
+int TrellinCtl::dataFolder(Call& call)
+{
+    DataContext& context = *call.context;
+    if (call.args.isEmpty()) {
         print(context.dataFolder() + u'\n');
         return Success;
     }
-    const Messages messages(context.log());
+    // The window reads its data folder once, at start: moving the files under it would leave
+    // it working on a folder that is no longer used. The lock is held until the move is done,
+    // so no window starts half way through it.
+    const WindowLock noWindow(WindowLock::Mode::Exclusive);
+    if (!noWindow.isLocked())
+        return fail(noWindow.windowRuns()
+                ? QStringLiteral("the Moxeno Trellin window is running and uses the data folder %1; move the "
+                                 "data folder from the window (About this software, advanced options), or "
+                                 "close the window first. Nothing was moved.")
+                      .arg(context.dataFolder())
+                : QStringLiteral("%1. Nothing was moved.").arg(noWindow.errorString()));
+    const QString from = context.dataFolder();
     const Result<DataFolderMove::Outcome> moved
-        = DataFolderMove(context).moveTo(QDir(args[0]).absolutePath());
+        = DataFolderMove(context).moveTo(QDir(call.args[0]).absolutePath());
     if (!moved)
         return fail(QString(moved.error()).replace(u'\n', u' '));
-    print(messages.text());
+    if (DataFolderMove::sameFolder(from, moved->folder))
+        print(QStringLiteral("The data folder is %1 already; nothing was moved\n").arg(moved->folder));
+    else
+        print(QStringLiteral("Data folder changed to %1, %2 data files moved\n")
+                  .arg(moved->folder)
+                  .arg(moved->moved));
     if (!moved->leftBehind.isEmpty())
         m_err.write(QStringLiteral("trellinctl: the old copies of %1 could not be removed\n")
                         .arg(moved->leftBehind.join(QStringLiteral(", ")))
@@ -344,13 +425,13 @@ int TrellinCtl::dataFolder(DataContext& context, const QStringList& args)
     return Success;
 }
 
-int TrellinCtl::options(DataContext& context, const QStringList&)
+int TrellinCtl::options(Call& call)
 {
     using Key = Settings::Key;
     for (const Key key :
         {Key::ClipColour, Key::WarnOverwrite, Key::MacroDelay, Key::MacroPromptBefore, Key::MacroInformAfter})
         print(QStringLiteral("%1\t%2\n")
-                  .arg(QLatin1String(Settings::entry(key).name), context.settings().text(key)));
+                  .arg(QLatin1String(Settings::entry(key).name), call.context->settings().text(key)));
     return Success;
 }
 
@@ -370,9 +451,9 @@ Result<QString> TrellinCtl::readInput(const QString& what)
     return text;
 }
 
-int TrellinCtl::keys(const QString& notation)
+int TrellinCtl::keys(Call& call)
 {
-    const KeystrokeNotation::Result parsed = KeystrokeNotation::parse(notation);
+    const KeystrokeNotation::Result parsed = KeystrokeNotation::parse(call.args[0]);
     if (!parsed.ok())
         return fail(parsed.error->message());
     for (const KeyAction& action : parsed.actions)
@@ -380,21 +461,32 @@ int TrellinCtl::keys(const QString& notation)
     return Success;
 }
 
-int TrellinCtl::replace(const QString& find, const QString& replacement)
+int TrellinCtl::type(Call& call)
+{
+    const Result<KeySender*> sender = m_keySender
+        ? m_keySender()
+        : Result<KeySender*>::failure(QStringLiteral("keys cannot be typed here"));
+    if (!sender)
+        return fail(sender.error());
+    const KeySender::Result typed = (*sender)->sendKeys(call.args[0], true);
+    return typed ? Success : fail(typed.error());
+}
+
+int TrellinCtl::replace(Call& call)
 {
     const QByteArray input = m_in.readAll();
     const QString text = QString::fromUtf8(input);
     if (text.toUtf8() != input)
         return fail(QStringLiteral("standard input is not valid UTF-8; nothing was replaced"));
-    const FindReplace::Replaced replaced = FindReplace::replaceAll(text, find, replacement);
+    const FindReplace::Replaced replaced = FindReplace::replaceAll(text, call.args[0], call.args[1]);
     print(replaced.text);
     m_err.write(QByteArray::number(replaced.count) + '\n');
     return Success;
 }
 
-int TrellinCtl::names(DataContext& context, const QStringList&)
+int TrellinCtl::names(Call& call)
 {
-    const Result<QStringList> names = NamesFile::read(context.dataFolder());
+    const Result<QStringList> names = NamesFile::read(call.context->dataFolder());
     if (!names)
         return fail(names.error());
     for (const QString& name : *names)
@@ -402,36 +494,50 @@ int TrellinCtl::names(DataContext& context, const QStringList&)
     return Success;
 }
 
-int TrellinCtl::get(DataContext& context, const QStringList& args)
+int TrellinCtl::get(Call& call)
 {
-    BoxStore store(context);
-    print(store.readPosition(*number(args[1]), *number(args[0])));
+    BoxStore store(*call.context);
+    print(store.readPosition(call.number(1), call.number(0)));
     return Success;
 }
 
-int TrellinCtl::set(DataContext& context, const QStringList& args)
+int TrellinCtl::set(Call& call)
 {
-    const int box = *number(args[0]);
-    const int position = *number(args[1]);
+    const int box = call.number(0);
+    const int position = call.number(1);
     const Result<QString> input = readInput(QStringLiteral("text"));
     if (!input)
         return fail(input.error());
-    const QString& text = *input;
 
-    BoxStore store(context);
-    const Messages messages(context.log());
-    const Result<SaveOutcome> saved = store.savePosition(text, position, box, true);
+    BoxStore store(*call.context);
+    const Result<SaveOutcome> saved = store.savePosition(*input, position, box, false);
     if (!saved)
         return fail(
             QStringLiteral("box %1, position %2 not saved: %3").arg(box).arg(position).arg(saved.error()));
-    print(messages.text());
+    switch (*saved) {
+    case SaveOutcome::Declined:
+        return fail(QStringLiteral("box %1, position %2 holds a text; nothing was saved (--force replaces or "
+                                   "clears it)")
+                        .arg(box)
+                        .arg(position));
+    case SaveOutcome::AlreadySaved:
+        if (!input->isEmpty())
+            print(QStringLiteral("Already saved in box %1, position %2\n").arg(box).arg(position));
+        return Success;
+    case SaveOutcome::Cleared:
+        print(QStringLiteral("Box %1, position %2 cleared\n").arg(box).arg(position));
+        return Success;
+    case SaveOutcome::Saved:
+        break;
+    }
+    print(QStringLiteral("Box %1, position %2 saved\n").arg(box).arg(position));
     return Success;
 }
 
-int TrellinCtl::list(DataContext& context, const QStringList& args)
+int TrellinCtl::list(Call& call)
 {
-    BoxStore store(context);
-    store.loadBox(*number(args[0]));
+    BoxStore store(*call.context);
+    store.loadBox(call.number(0));
     for (int position = 1; position <= DataFiles::kPositionCount; ++position) {
         if (store.isOccupied(position))
             print(QStringLiteral("%1\t%2\n").arg(position).arg(firstLine(store.cached(position))));
@@ -439,13 +545,25 @@ int TrellinCtl::list(DataContext& context, const QStringList& args)
     return Success;
 }
 
-int TrellinCtl::search(DataContext& context, const QStringList& args)
+int TrellinCtl::search(Call& call)
 {
+    SearchOptions options {!call.has(QStringLiteral("no-text")), !call.has(QStringLiteral("no-macros")),
+        call.has(QStringLiteral("case")), 0};
+    if (!options.texts && !options.macros)
+        return badArguments(
+            QStringLiteral("--no-text and --no-macros leave nothing to search"), call.command);
+    if (call.has(QStringLiteral("box"))) {
+        const std::optional<int> box = ::number(call.options.value(QStringLiteral("box")));
+        if (!box)
+            return badArguments(QStringLiteral("--box takes a number from 1 to 99"), call.command);
+        options.onlyBox = *box;
+    }
+    const QString& text = call.args[0];
     // Every hit repeated "Find next" presses would show, in the same order.
-    SearchEngine engine(context.dataFolder());
+    SearchEngine engine(call.context->dataFolder());
     bool found = false;
     for (;;) {
-        const SearchHit hit = engine.find(args[0], m_search).hit;
+        const SearchHit hit = engine.find(text, options).hit;
         if (!hit.found())
             break;
         found = true;
@@ -459,100 +577,139 @@ int TrellinCtl::search(DataContext& context, const QStringList& args)
     }
     if (found)
         return Success;
-    const QString boxName = m_search.onlyBox == 0
+    const QString boxName = options.onlyBox == 0
         ? QString()
-        : NamesFile::readOrDefaults(context.dataFolder()).value(m_search.onlyBox - 1);
-    return fail(SearchTexts::notFound(args[0], false, boxName));
+        : NamesFile::readOrDefaults(call.context->dataFolder()).value(options.onlyBox - 1);
+    return fail(SearchTexts::notFound(text, false, boxName));
 }
 
-int TrellinCtl::rename(DataContext& context, const QStringList& args)
+int TrellinCtl::rename(Call& call)
 {
-    if (args[1].isEmpty())
-        return badArguments(QStringLiteral("the new name is empty"));
-    BoxStore store(context);
+    if (call.args[1].isEmpty())
+        return badArguments(QStringLiteral("the new name is empty"), call.command);
+    BoxStore store(*call.context);
     NoClipboard clipboard;
-    BoxManager manager(context, store, clipboard);
-    const Result<> renamed = manager.renameBox(*number(args[0]), args[1]);
-    if (!renamed)
-        return fail(renamed.error());
-    return Success;
+    BoxManager manager(*call.context, store, clipboard);
+    const Result<> renamed = manager.renameBox(call.number(0), call.args[1]);
+    return renamed ? Success : fail(renamed.error());
 }
 
-int TrellinCtl::move(DataContext& context, const QStringList& args)
+int TrellinCtl::move(Call& call)
 {
     const BoxManager::Direction direction
-        = args[1] == QStringLiteral("left") ? BoxManager::Direction::Left : BoxManager::Direction::Right;
-
-    BoxStore store(context);
+        = call.args[1] == QStringLiteral("left") ? BoxManager::Direction::Left : BoxManager::Direction::Right;
+    BoxStore store(*call.context);
     NoClipboard clipboard;
-    BoxManager manager(context, store, clipboard);
-    const Result<int> moved = manager.moveBox(*number(args[0]), direction);
+    BoxManager manager(*call.context, store, clipboard);
+    const Result<int> moved = manager.moveBox(call.number(0), direction);
     if (!moved)
         return fail(moved.error());
     print(QStringLiteral("%1\n").arg(*moved));
     return Success;
 }
 
-int TrellinCtl::clear(DataContext& context, const QStringList& args)
+int TrellinCtl::clear(Call& call)
 {
-    const bool both = !m_clearTexts && !m_clearMacros;
-    BoxStore store(context);
+    const bool texts = call.has(QStringLiteral("texts"));
+    const bool macros = call.has(QStringLiteral("macros"));
+    const bool both = !texts && !macros;
+    const int box = call.number(0);
+    BoxStore store(*call.context);
     NoClipboard clipboard;
-    BoxManager manager(context, store, clipboard);
-    const Messages messages(context.log());
-    const Result<> cleared = manager.clearBox(*number(args[0]), both || m_clearTexts, both || m_clearMacros);
+    BoxManager manager(*call.context, store, clipboard);
+    const Result<> cleared = manager.clearBox(box, both || texts, both || macros);
     if (!cleared)
         return fail(cleared.error());
-    print(messages.text());
+    print(QStringLiteral("Box '%1' cleared successfully.\n").arg(manager.caption(box)));
     return Success;
 }
 
-int TrellinCtl::macro(DataContext& context, const QStringList& args)
+int TrellinCtl::macroList(Call& call)
 {
-    MacroStore store(context);
-    const int box = *number(args[1]);
-    if (args[0] == QStringLiteral("list")) {
-        const QStringList names = store.macroNames(box);
-        for (int n = 1; n <= int(names.size()); ++n)
-            print(QStringLiteral("%1\t%2\n").arg(n).arg(names.at(n - 1)));
-        return Success;
-    }
-    const int macro = *number(args[2]);
-    if (args[0] == QStringLiteral("get")) {
-        print(RecordFile::readRecord(store.macroFile(box), macro, QString()));
-        return Success;
-    }
+    const QStringList names = MacroStore(*call.context).macroNames(call.number(0));
+    for (int n = 1; n <= int(names.size()); ++n)
+        print(QStringLiteral("%1\t%2\n").arg(n).arg(names.at(n - 1)));
+    return Success;
+}
+
+int TrellinCtl::macroGet(Call& call)
+{
+    print(RecordFile::readRecord(
+        MacroStore(*call.context).macroFile(call.number(0)), call.number(1), QString()));
+    return Success;
+}
+
+int TrellinCtl::macroSet(Call& call)
+{
+    const int box = call.number(0);
+    const int macro = call.number(1);
     const Result<QString> input = readInput(QStringLiteral("record"));
     if (!input)
         return fail(input.error());
-    const QString& record = *input;
-    const Messages messages(context.log());
-    const Result<MacroSaveOutcome> saved = store.saveMacro(record, macro, box);
+    const Result<MacroSaveOutcome> saved = MacroStore(*call.context).saveMacro(*input, macro, box);
     if (!saved)
         return fail(
             QStringLiteral("macro %1 of box %2 not saved: %3").arg(macro).arg(box).arg(saved.error()));
-    print(messages.text());
+    switch (*saved) {
+    case MacroSaveOutcome::Declined:
+        return fail(QStringLiteral("macro %1 of box %2 holds a macro; nothing was saved (--force replaces or "
+                                   "deletes it)")
+                        .arg(macro)
+                        .arg(box));
+    case MacroSaveOutcome::AlreadySaved:
+        if (!input->isEmpty())
+            print(QStringLiteral("Macro %1 already saved in box %2\n").arg(macro).arg(box));
+        return Success;
+    case MacroSaveOutcome::Cleared:
+        print(QStringLiteral("Macro %1 cleared in box %2\n").arg(macro).arg(box));
+        return Success;
+    case MacroSaveOutcome::Saved:
+        break;
+    }
+    print(QStringLiteral("Macro %1 saved in box %2\n").arg(macro).arg(box));
     return Success;
 }
 
-int TrellinCtl::play(DataContext& context, const QStringList& args)
+bool TrellinCtl::readClockOptions(const Call& call)
 {
-    const int box = *number(args[0]);
-    const int macro = *number(args[1]);
-    const QString body = MacroStore(context).readMacroBody(macro, box);
-    if (MacroInterpreter::playedText(body).isEmpty())
-        return fail(QStringLiteral("macro %1 of box %2 is empty").arg(macro).arg(box));
-    return m_dryRun ? runText(body) : playInFocusedWindow(context, body);
+    if (call.has(QStringLiteral("now"))) {
+        m_now = QDateTime::fromString(
+            call.options.value(QStringLiteral("now")), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!m_now->isValid())
+            return false;
+    }
+    if (call.has(QStringLiteral("answer")))
+        m_answer = call.options.value(QStringLiteral("answer"));
+    return true;
 }
 
-int TrellinCtl::runText(const QString& macroText)
+int TrellinCtl::runText(Call& call)
+{
+    if (!readClockOptions(call))
+        return badArguments(QStringLiteral("--now is \"YYYY-MM-DD hh:mm:ss\""), call.command);
+    return dryRun(call.args[0]);
+}
+
+int TrellinCtl::play(Call& call)
+{
+    if (!readClockOptions(call))
+        return badArguments(QStringLiteral("--now is \"YYYY-MM-DD hh:mm:ss\""), call.command);
+    const int box = call.number(0);
+    const int macro = call.number(1);
+    const QString body = MacroStore(*call.context).readMacroBody(macro, box);
+    if (MacroInterpreter::playedText(body).isEmpty())
+        return fail(QStringLiteral("macro %1 of box %2 is empty").arg(macro).arg(box));
+    return call.has(QStringLiteral("dry-run")) ? dryRun(body) : playInFocusedWindow(call, body);
+}
+
+int TrellinCtl::dryRun(const QString& macroText)
 {
     RecordingHost host;
     host.answer = m_answer;
     ClockFormats formats(QLocale::system(), m_now);
     const MacroOutcome outcome = MacroInterpreter::run(macroText, host, formats);
-    for (const QString& call : std::as_const(host.calls))
-        print(call + u'\n');
+    for (const QString& step : std::as_const(host.calls))
+        print(step + u'\n');
     switch (outcome.kind) {
     case MacroOutcome::Kind::Finished:
         print(QStringLiteral("finished\n"));
@@ -567,13 +724,15 @@ int TrellinCtl::runText(const QString& macroText)
     return Failure;
 }
 
-int TrellinCtl::playInFocusedWindow(DataContext& context, const QString& macroText)
+int TrellinCtl::playInFocusedWindow(const Call& call, const QString& macroText)
 {
-    KeySender* sender = m_keySender();
+    const Result<KeySender*> sender = m_keySender
+        ? m_keySender()
+        : Result<KeySender*>::failure(QStringLiteral("keys cannot be typed here"));
     if (!sender)
-        return fail(QStringLiteral("keys cannot be typed here"));
-    const double delay = std::clamp(context.settings().number(Settings::Key::MacroDelay), 0.0, 10.0);
-    FocusedWindowHost host(*sender, int(std::lround(delay * 1000)), m_err);
+        return fail(sender.error());
+    const double delay = std::clamp(call.context->settings().number(Settings::Key::MacroDelay), 0.0, 10.0);
+    FocusedWindowHost host(**sender, int(std::lround(delay * 1000)), m_err);
     ClockFormats formats(QLocale::system(), m_now);
     const MacroOutcome outcome = MacroInterpreter::run(macroText, host, formats);
     if (outcome.kind == MacroOutcome::Kind::Error)
@@ -581,8 +740,12 @@ int TrellinCtl::playInFocusedWindow(DataContext& context, const QString& macroTe
     return outcome.kind == MacroOutcome::Kind::Finished ? Success : Failure;
 }
 
-int TrellinCtl::calc(const QString& expression, const QString& places)
+int TrellinCtl::calc(Call& call)
 {
+    const QString places = call.options.value(QStringLiteral("dp"), QStringLiteral("4"));
+    if (ResultFormat::normalDecimalPlaces(places) != places)
+        return badArguments(QStringLiteral("--dp is one digit 0-9 or '-'"), call.command);
+    const QString& expression = call.args[0];
     // The message box text, on standard error.
     class Messages : public CalculatorMessages
     {

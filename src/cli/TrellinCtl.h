@@ -1,9 +1,10 @@
 #pragma once
 
+#include "cli/CtlCommand.h"
 #include "core/Result.h"
-#include "search/SearchEngine.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QIODevice>
 #include <QStringList>
 
@@ -31,56 +32,73 @@ public:
     // The whole command line, the program's name first.
     int run(const QStringList& arguments);
 
-    static QString usage();
+    // Every command, in the order --help lists them.
+    static QList<CtlCommand> commands();
 
-    // Subcommands that need more than the domain libraries (typing keys) are registered by the
-    // program's main(); each gets the arguments after its name.
-    using Handler = std::function<int(const QStringList& args, QIODevice& out, QIODevice& err)>;
-    void addCommand(const QString& name, int minArgs, int maxArgs, Handler handler);
-    // Where "play" types; asked only when a macro plays for real. Without one, play needs --dry-run.
-    void setKeySender(std::function<KeySender*()> sender) { m_keySender = std::move(sender); }
+    // Where "play" and "type" type, asked only when keys are typed for real; the failure says
+    // why no keys can be typed here.
+    using KeySenderSource = std::function<Result<KeySender*>()>;
+    void setKeySender(KeySenderSource sender) { m_keySender = std::move(sender); }
 
 private:
-    int keys(const QString& notation);
-    int calc(const QString& expression, const QString& places);
-    int names(DataContext& context, const QStringList& args);
-    int get(DataContext& context, const QStringList& args);
-    int set(DataContext& context, const QStringList& args);
-    int list(DataContext& context, const QStringList& args);
-    int rename(DataContext& context, const QStringList& args);
-    int move(DataContext& context, const QStringList& args);
-    int clear(DataContext& context, const QStringList& args);
-    int macro(DataContext& context, const QStringList& args);
-    int play(DataContext& context, const QStringList& args);
-    int dataFolder(DataContext& context, const QStringList& args);
-    int options(DataContext& context, const QStringList& args);
-    int search(DataContext& context, const QStringList& args);
-    int runText(const QString& macroText);
-    int replace(const QString& find, const QString& replacement);
-    int playInFocusedWindow(DataContext& context, const QString& macroText);
+    // One parsed call: the command's row, its options and its operands.
+    struct Call
+    {
+        const CtlCommand* command = nullptr;
+        QHash<QString, QString> options; // a switch maps to ""
+        QStringList args;
+        DataContext* context = nullptr; // for commands that use the data folder
+
+        bool has(const QString& option) const { return options.contains(option); }
+        int number(int index) const; // a BOX, POS or N argument, checked when parsed
+    };
+    using Handler = int (TrellinCtl::*)(Call& call);
+    struct Row
+    {
+        CtlCommand command;
+        Handler handler;
+    };
+    static const QList<Row>& table();
+
+    int parseCommand(const CtlCommand& command, const QStringList& rest, Call& call);
+
+    int help(Call& call);
+    int names(Call& call);
+    int get(Call& call);
+    int set(Call& call);
+    int list(Call& call);
+    int rename(Call& call);
+    int move(Call& call);
+    int clear(Call& call);
+    int macroList(Call& call);
+    int macroGet(Call& call);
+    int macroSet(Call& call);
+    int runText(Call& call);
+    int play(Call& call);
+    int dataFolder(Call& call);
+    int options(Call& call);
+    int search(Call& call);
+    int keys(Call& call);
+    int type(Call& call);
+    int replace(Call& call);
+    int calc(Call& call);
+
+    // The macro steps of a dry run, one a line, then the outcome.
+    int dryRun(const QString& macroText);
+    int playInFocusedWindow(const Call& call, const QString& macroText);
+    // --now and --answer of run-text and play; nothing when --now is malformed.
+    bool readClockOptions(const Call& call);
 
     // Standard input as UTF-8 text within the length limit of a stored text.
     Result<QString> readInput(const QString& what);
     int fail(const QString& message);
-    int badArguments(const QString& message);
+    int badArguments(const QString& message, const CtlCommand* command = nullptr);
     void print(const QString& text);
 
-    struct Command
-    {
-        QString name;
-        int minArgs;
-        int maxArgs;
-        Handler handler;
-    };
-    QList<Command> m_extra;
     QIODevice& m_in;
     QIODevice& m_out;
     QIODevice& m_err;
-    bool m_clearTexts = false;
-    bool m_clearMacros = false;
     std::optional<QDateTime> m_now;
     std::optional<QString> m_answer;
-    bool m_dryRun = false;
-    SearchOptions m_search;
-    std::function<KeySender*()> m_keySender;
+    KeySenderSource m_keySender;
 };

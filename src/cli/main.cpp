@@ -6,24 +6,6 @@
 
 #include <memory>
 
-namespace {
-
-// Types a keystroke notation into whichever window has the keyboard focus.
-int typeKeys(const QStringList& args, QIODevice&, QIODevice& err)
-{
-    X11KeySender sender;
-    const KeySender::Result result = sender.isAvailable()
-        ? sender.sendKeys(args.first(), true)
-        : KeySender::Result::failure(sender.unavailableReason());
-    if (!result.ok()) {
-        err.write(QStringLiteral("trellinctl: %1\n").arg(result.error()).toUtf8());
-        return TrellinCtl::Failure;
-    }
-    return TrellinCtl::Success;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
@@ -34,12 +16,13 @@ int main(int argc, char** argv)
         || !err.open(stderr, QIODevice::WriteOnly))
         return TrellinCtl::Failure;
     TrellinCtl ctl(in, out, err);
-    ctl.addCommand(QStringLiteral("type"), 1, 1, typeKeys);
-    // The X connection is opened only when a macro plays for real.
+    // The X connection is opened only when keys are typed for real.
     std::unique_ptr<X11KeySender> sender;
-    ctl.setKeySender([&sender]() -> KeySender* {
+    ctl.setKeySender([&sender]() -> Result<KeySender*> {
         sender = std::make_unique<X11KeySender>();
-        return sender->isAvailable() ? sender.get() : nullptr;
+        if (!sender->isAvailable())
+            return Result<KeySender*>::failure(sender->unavailableReason());
+        return sender.get();
     });
     return ctl.run(app.arguments());
 }

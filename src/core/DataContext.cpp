@@ -27,7 +27,11 @@ void DataContext::storeWarnOverwrite(bool on)
 bool DataContext::confirmOverwrite(const OverwriteRequest& request)
 {
     const OverwriteAnswer answer = m_prompter.confirmOverwrite(request);
-    storeWarnOverwrite(!answer.dontAskAgain);
+    // Only the tick changes the setting: the question is asked only while the warning is on,
+    // and an answer without the tick must not write the setting (trellinctl answers without
+    // ever ticking it, and its run must leave the settings as they are).
+    if (answer.dontAskAgain)
+        storeWarnOverwrite(false);
     return answer.yes;
 }
 

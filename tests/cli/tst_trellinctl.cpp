@@ -37,14 +37,11 @@ private slots:
         // marker, non-ASCII, and the longest text allowed.
         for (const QByteArray& text :
             {QByteArray("01!\xC2\xAC: caf\xC3\xA9 \xE6\x97\xA5\r\nb\nc\r\n"), QByteArray(9999, 'z')}) {
-            QCOMPARE(ctl({"set", "7", "12"}, text).code, 0);
+            QCOMPARE(ctl({"set", "--force", "7", "12"}, text).code, 0);
             QCOMPARE(ctl({"get", "7", "12"}).out, text);
         }
-
         QCOMPARE(ctl({"set", "2", "5"}, "x").out, QByteArray("Box 2, position 5 saved\n"));
         QCOMPARE(ctl({"set", "2", "5"}, "x").out, QByteArray("Already saved in box 2, position 5\n"));
-        QCOMPARE(ctl({"set", "2", "5"}, "y").out, QByteArray("Box 2, position 5 saved\n")); // no question
-        QCOMPARE(ctl({"set", "2", "5"}, "").out, QByteArray("Box 2, position 5 cleared\n"));
 
         // Exit status 1, one line on stderr, and nothing stored.
         for (const auto& [bad, why] : {std::pair {QByteArray(10000, 'a'), "over the limit of 9,999"},
@@ -61,6 +58,80 @@ private slots:
                 && r.err.startsWith("trellinctl: box 20, position 1 not saved: "),
             r.err.constData());
         QVERIFY(QDir(blocked).removeRecursively());
+    }
+
+    // Replacing or clearing what is stored takes --force, the same for texts and macros, whatever
+    // the window's warning setting; without it the command fails and what is stored stays.
+    void overwriteNeedsForce_data()
+    {
+        QTest::addColumn<QStringList>("set");
+        QTest::addColumn<QStringList>("get");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QByteArray>("cleared");
+        QTest::newRow("text") << QStringList {"set"} << QStringList {"get"} << QByteArray("x")
+                              << QByteArray("Box 31, position 5 saved\n")
+                              << QByteArray("Box 31, position 5 cleared\n");
+        QTest::newRow("macro") << QStringList {"macro", "set"} << QStringList {"macro", "get"}
+                               << QByteArray("M>x") << QByteArray("Macro 5 saved in box 31\n")
+                               << QByteArray("Macro 5 cleared in box 31\n");
+    }
+    void overwriteNeedsForce()
+    {
+        QFETCH(QStringList, set);
+        QFETCH(QStringList, get);
+        QFETCH(QByteArray, stored);
+        QFETCH(QByteArray, saved);
+        const QStringList at {"31", "5"};
+        QVERIFY(TestFiles::write(m_ini, "[Settings]\r\nWarnOverwrite=0\r\n"));
+        QCOMPARE(ctl(set + at, stored).out, saved);
+        for (const QByteArray& input : {stored + "y", QByteArray()}) {
+            const Result refused = ctl(set + at, input);
+            QVERIFY2(refused.code == 1 && refused.out.isEmpty() && refused.err.contains("--force")
+                    && refused.err.count('\n') == 1,
+                refused.err.constData());
+            QCOMPARE(ctl(get + at).out, stored);
+        }
+        QCOMPARE(ctl(set + QStringList {"--force"} + at, stored + "y").out, saved);
+        QCOMPARE(ctl(get + at).out, stored + "y");
+        QTEST(ctl(set + at + QStringList {"--force"}, QByteArray()).out, "cleared");
+        QCOMPARE(ctl(get + at).out, QByteArray());
+    }
+
+    // Only a command about settings writes the settings file: every other one leaves it byte for
+    // byte as it was, whether it succeeds or fails, and with the overwrite warning off.
+    void settingsFileUntouched_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("input");
+        const auto row = [](const char* name, const QStringList& args, const QByteArray& input = {}) {
+            QTest::newRow(name) << args << input;
+        };
+        row("set", {"set", "40", "1"}, "one");
+        row("set over a text", {"set", "40", "1"}, "two");
+        row("set --force", {"set", "--force", "40", "1"}, "two");
+        row("macro set", {"macro", "set", "40", "1"}, "M>one");
+        row("macro set over a macro", {"macro", "set", "40", "1"}, "M>two");
+        row("macro set --force", {"macro", "set", "--force", "40", "1"}, "M>two");
+        row("macro set --force deletes", {"macro", "set", "--force", "40", "1"});
+        for (const QStringList& args :
+            {QStringList {"get", "40", "1"}, {"list", "40"}, {"names"}, {"rename", "40", "Forty"},
+                {"move", "40", "right"}, {"clear", "41", "--texts"}, {"macro", "list", "40"},
+                {"macro", "get", "40", "1"}, {"search", "two"}, {"options"}, {"play", "--dry-run", "41", "1"},
+                {"run-text", "--dry-run", "x"}, {"calc", "1+1"}, {"keys", "a"}, {"data-folder"}})
+            QTest::newRow(qPrintable(args.join(u' '))) << args << QByteArray();
+    }
+    void settingsFileUntouched()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, input);
+        const QByteArray settings = "; kept as written\r\n[Settings]\r\nWarnOverwrite=0\r\nBoxNo= 7\r\n\r\n"
+                                    "[Defaults]\r\nDataPath="
+            + m_data.toUtf8() + "\r\n";
+        QVERIFY(TestFiles::write(m_ini, settings));
+        const Result r = ctl(args, input, false);
+        QVERIFY2(r.code != 2, r.err.constData());
+        QCOMPARE(TestFiles::read(m_ini), settings);
     }
 
     void namesListRenameMoveAndClear()
@@ -96,8 +167,20 @@ private slots:
             QVERIFY2(r.code == 2 && r.err.contains("usage: trellinctl") && r.out.isEmpty(),
                 qPrintable(args.join(u' ')));
         }
-        const Result help = ctl({"--help"});
-        QVERIFY(help.code == 0 && help.out.startsWith("usage: trellinctl"));
+        // Both answer without a display.
+        for (const auto& [option, start] : {std::pair {"--help", QByteArray("usage: trellinctl")},
+                 std::pair {"--version", QByteArray("trellinctl " TRELLIN_VERSION "\n")}}) {
+            QProcess process;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.remove(QStringLiteral("DISPLAY"));
+            environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+            process.setProcessEnvironment(environment);
+            process.start(QStringLiteral(TRELLINCTL), {option});
+            QVERIFY(process.waitForFinished(20000));
+            QCOMPARE(process.exitCode(), 0);
+            QVERIFY2(process.readAllStandardOutput().startsWith(start), option);
+        }
+        QCOMPARE(ctl({"keys", "-"}).out, "char '-'\n");
 
         QCOMPARE(ctl({"keys", "+(ab)~{BS}"}).out,
             "down SHIFT\nchar 'a'\nchar 'b'\nup SHIFT\nkey ENTER\nkey BACKSPACE\n");
@@ -120,7 +203,8 @@ private slots:
                  Row {{"replace", "cat", "dog"}, "Cat cat\r\ncat\n", "Cat dog\r\ndog\n", "2\n"},
                  Row {{"replace", "\xC3\xA9", "e"}, "caf\xC3\xA9\r\n", "cafe\r\n", "1\n"},
                  Row {{"replace", "", "x"}, "abc", "abc", "0\n"}, Row {{"replace", "a", "b"}, "", "", "0\n"},
-                 Row {{"replace", "--", "-x", ""}, "-x-y", "-y", "1\n"}}) {
+                 Row {{"replace", "--", "-x", ""}, "-x-y", "-y", "1\n"},
+                 Row {{"replace", "-x", "--y"}, "a-x", "a--y", "1\n"}}) {
             const Result r = ctl(row.args, row.in, false);
             QCOMPARE(r.code, 0);
             QCOMPARE(r.out, row.out);
@@ -144,15 +228,15 @@ private slots:
             "PaceStep\nSendKeystrokes\t~\nPaceStep\nfinished\n");
 
         const Result dated = ctl(
-            {"run-text", "--dry-run", "--now", "2026-12-07 09:05:03", "{DATE yyyy-mm-dd}{CNT 2,3}{CNT}"});
+            {"run-text", "--dry-run", "--now", "2026-12-07 09:05:03", "{DATE dd/mm/yyyy}{CNT 2,3}{CNT}"});
         QCOMPARE(dated.code, 0);
         QCOMPARE(QString::fromUtf8(dated.out).split(u'\n').filter(QStringLiteral("SendKeystrokes")),
-            (QStringList {"SendKeystrokes\t2026-12-07", "SendKeystrokes\t2"}));
+            (QStringList {"SendKeystrokes\t07/12/2026", "SendKeystrokes\t2"}));
         const Result failed = ctl({"run-text", "--dry-run", "{BACKSPACE}"});
         QVERIFY2(failed.code == 1 && failed.out.endsWith("'{' is never closed by '}'\n")
                 && failed.out.contains("\nerror\t"),
             failed.out.constData());
-        QCOMPARE(ctl({"macro", "set", "5", "3"}, "").out, "Macro 3 cleared in box 5\n");
+        QCOMPARE(ctl({"macro", "set", "--force", "5", "3"}, "").out, "Macro 3 cleared in box 5\n");
         QCOMPARE(ctl({"play", "--dry-run", "5", "3"}).code, 1);
     }
 
@@ -199,6 +283,9 @@ private slots:
                  Row {{"10/3"}, 0, "3.3333\n10/3 = 3.3333 (4 dp)\n"},
                  Row {{"--dp", "-", "10/3"}, 0, "3.333333333333\n10/3 = 3.333333333333\n"},
                  Row {{"--dp", "0", "--", "-2.5*1,000"}, 0, "-2,500.\n-2.5*1,000 = -2,500. (0 dp)\n"},
+                 Row {{"-7/8"}, 0, "-.875\n-7/8 = -.875 (4 dp)\n"},
+                 Row {{"--dp=1", "-7/8"}, 0, "-.9\n-7/8 = -.9 (1 dp)\n"},
+                 Row {{"-7/8", "--dp", "1"}, 2, ""},
                  Row {{"200*15%+"}, 0, "230.\n200*15%+ = 230. (4 dp)\n"},
                  Row {{"5*3**"}, 0, "5*3*\n5*3**\n"},
                  Row {{"2^3"}, 1, "", "Calculator cannot evaluate\n2^3\n"},
@@ -244,6 +331,37 @@ private slots:
         QCOMPARE(run({"options"}).out,
             QByteArray("ClipColour\t16761024\nWarnOverwrite\t1\nMacroDelay\t0.01\nMacroPromptBefore\t1\n"
                        "MacroInformAfter\t1\n"));
+    }
+
+    // While a window runs (here a process holding the window's lock, as each window does) the
+    // data folder does not move and the settings stay; once that process has gone, as after a
+    // crash, the move goes ahead.
+    void dataFolderStaysWhileAWindowRuns()
+    {
+        const QString from = m_dir.filePath(QStringLiteral("held")),
+                      to = m_dir.filePath(QStringLiteral("held-to"));
+        QVERIFY(QDir().mkpath(from));
+        const QByteArray settings = "[Defaults]\r\nDataPath=" + from.toUtf8() + "/\r\n";
+        QVERIFY(TestFiles::write(m_ini, settings));
+        QCOMPARE(ctl({"set", "2", "3"}, "kept", false).code, 0);
+
+        QProcess window;
+        // The shell itself holds the lock, so that killing it releases the lock as a crash would.
+        window.start(QStringLiteral("sh"),
+            {"-c", "exec 9>\"$0\" && flock --shared 9 && echo held && exec sleep 120",
+                QFileInfo(m_ini).absolutePath() + "/.MoxenoTrellin.window.lock"});
+        QVERIFY(window.waitForReadyRead(20000));
+        const Result refused = ctl({"data-folder", to}, {}, false);
+        QVERIFY2(refused.code == 1 && refused.err.contains("window is running")
+                && refused.err.contains("advanced options") && refused.err.count('\n') == 1,
+            refused.err.constData());
+        QCOMPARE(TestFiles::read(m_ini), settings);
+        QVERIFY(!QFileInfo::exists(to + "/MoxenoTrellin2.txt"));
+
+        window.kill();
+        QVERIFY(window.waitForFinished(20000));
+        QCOMPARE(ctl({"data-folder", to}, {}, false).code, 0);
+        QCOMPARE(ctl({"get", "2", "3"}, {}, false).out, QByteArray("kept"));
     }
 
     // Every hit in the order Find next shows them: texts by box and position, then macros; a

@@ -49,6 +49,12 @@ class TestProgramE2E : public QObject
         QTRY_COMPARE_WITH_TIMEOUT(
             run(QStringLiteral("xdotool"), {"getactivewindow"}).trimmed(), window, kSlowMachineMs);
     }
+    static std::pair<int, QByteArray> moveDataFolder()
+    {
+        QProcess ctl;
+        ctl.start(QStringLiteral(TRELLINCTL), {"data-folder", QDir::homePath() + QStringLiteral("/moved")});
+        return {ctl.waitForFinished(kSlowMachineMs) ? ctl.exitCode() : -1, ctl.readAllStandardError()};
+    }
     // Through the up-down control beside the macro list: a right click goes to the first macro,
     // each click on its lower half one further (a click on the list would open its popup).
     void selectMacro(int number)
@@ -166,6 +172,19 @@ private slots:
         run(QStringLiteral("xdotool"), {"key", "--clearmodifiers", "Return"});
     }
 
+    // trellinctl moves no data folder from under the running window: it says why and how to do
+    // it from the window, and changes nothing.
+    void dataFolderStaysWhileTheWindowRuns()
+    {
+        const QString ini = QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini");
+        const QByteArray settings = TestFiles::read(ini);
+        const auto [code, err] = moveDataFolder();
+        QVERIFY2(code == 1 && err.contains("window is running") && err.contains("advanced options"),
+            err.constData());
+        QCOMPARE(TestFiles::read(ini), settings);
+        QVERIFY(QFileInfo::exists(m_data + QStringLiteral("MoxenoTrellin1.txt")));
+    }
+
     void closeLabelEndsTheProgramAndStoresTheBox()
     {
         activate(m_window);
@@ -174,6 +193,14 @@ private slots:
         QCOMPARE(m_program.exitCode(), 0);
         QVERIFY(TestFiles::read(QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini"))
                     .contains("BoxNo=1"));
+    }
+
+    // The window's lock went with it.
+    void dataFolderMovesOnceTheWindowHasClosed()
+    {
+        const auto [code, err] = moveDataFolder();
+        QVERIFY2(code == 0, err.constData());
+        QVERIFY(QFileInfo::exists(QDir::homePath() + QStringLiteral("/moved/MoxenoTrellin1.txt")));
     }
 };
 

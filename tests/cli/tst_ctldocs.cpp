@@ -1,0 +1,114 @@
+#include "TestEnvironment.h"
+#include "TestFiles.h"
+#include "cli/TrellinCtl.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+// --help, the man page and the shell completion that the build made from trellinctl's command
+// table list exactly the table's commands and options; the man page renders without warnings.
+class TestCtlDocs : public QObject
+{
+    Q_OBJECT
+
+    static QByteArray help()
+    {
+        QProcess process;
+        process.start(QStringLiteral(TRELLINCTL), {QStringLiteral("--help")});
+        return process.waitForFinished(20000) ? process.readAllStandardOutput() : QByteArray();
+    }
+    static QByteArray built(const char* file)
+    {
+        return TestFiles::read(QStringLiteral(TRELLINCTL_DOCS "/") + file);
+    }
+
+    // Every match of a pattern's first group, in order.
+    static QStringList matches(const QByteArray& text, const char* pattern)
+    {
+        QStringList found;
+        auto it = QRegularExpression(QString::fromLatin1(pattern), QRegularExpression::MultilineOption)
+                      .globalMatch(QString::fromUtf8(text));
+        while (it.hasNext())
+            found.append(it.next().captured(1));
+        return found;
+    }
+
+private slots:
+    void listTheTable_data()
+    {
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QStringList>("expected");
+        QStringList synopses, subcommands, names;
+        for (const CtlCommand& command : TrellinCtl::commands()) {
+            synopses.append(command.synopsis());
+            names.append(command.name);
+            if (command.name.contains(u' '))
+                subcommands.append(command.name.section(u' ', 1));
+        }
+        const QByteArray man = built("man/man1/trellinctl.1");
+        const QByteArray bash = built("bash-completion/completions/trellinctl");
+        const QByteArray zsh = built("zsh/vendor-completions/_trellinctl");
+        // --help: two blanks, the synopsis, then its help line.
+        QTest::newRow("help") << matches(help(), "^  (\\S.*?)(?:  +|\\n {20,})\\S") << synopses;
+        QString manCommands = QString::fromUtf8(man)
+                                  .section(QStringLiteral(".SH COMMANDS"), 1)
+                                  .section(QStringLiteral(".SH "), 0, 0);
+        QTest::newRow("man page") << matches(manCommands.toUtf8(), "^\\.B (.*)$")
+                                         .replaceInStrings(QStringLiteral("\\-"), QStringLiteral("-"))
+                                  << synopses;
+        QTest::newRow("bash commands") << matches(bash, "^        '([^']*)'\\) opts=") << names;
+        QTest::newRow("zsh commands") << matches(zsh, "^        \\('([^']*)'\\) opts=") << names;
+        const QByteArray zshSubcommands = zsh.mid(zsh.indexOf("subcommands=("));
+        QTest::newRow("zsh subcommands")
+            << matches(zshSubcommands.left(zshSubcommands.indexOf(")")), "^        '([^':]*):") << subcommands;
+    }
+    void listTheTable()
+    {
+        QFETCH(QStringList, listed);
+        QTEST(listed, "expected");
+    }
+
+    // Each command's options, in the completion of both shells and in the man page.
+    void optionsEverywhere()
+    {
+        const QByteArray man = built("man/man1/trellinctl.1");
+        for (const char* file :
+            {"bash-completion/completions/trellinctl", "zsh/vendor-completions/_trellinctl"}) {
+            const QByteArray script = built(file);
+            for (const CtlCommand& command : TrellinCtl::commands()) {
+                QStringList options {QStringLiteral("--data")};
+                for (const CtlOption& option : command.options)
+                    options.append(QStringLiteral("--") + option.name);
+                const QString label = QStringLiteral("'%1')").arg(command.name);
+                const QString line = QString::fromUtf8(script).section(label, 1).section(u'\n', 0, 0);
+                QVERIFY2(line.contains(options.join(u' ')), qPrintable(file + (u' ' + command.name)));
+                for (const CtlOption& option : command.options)
+                    QVERIFY2(man.contains(".B \\-\\-" + option.name.toUtf8().replace("-", "\\-")),
+                        qPrintable(option.name));
+            }
+        }
+    }
+
+    void manPageRendersWithoutWarnings()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("man")).isEmpty())
+            QSKIP("man is not installed");
+        QProcess man;
+        man.setProcessEnvironment([] {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
+            return environment;
+        }());
+        man.start(QStringLiteral("man"),
+            {QStringLiteral("--warnings"), QStringLiteral("-l"),
+                QStringLiteral(TRELLINCTL_DOCS "/man/man1/trellinctl.1")});
+        QVERIFY(man.waitForFinished(20000));
+        QCOMPARE(man.readAllStandardError(), QByteArray());
+        QCOMPARE(man.exitCode(), 0);
+        QVERIFY(man.readAllStandardOutput().contains("EXIT STATUS"));
+    }
+};
+
+TRELLIN_TEST_MAIN(TestCtlDocs)
+#include "tst_ctldocs.moc"
