@@ -42,6 +42,15 @@ QString roff(QString text)
     return text;
 }
 
+// A help line as a sentence of the man page: "the data folder" becomes "The data folder.".
+QString sentence(const QString& help)
+{
+    QString text = help;
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text.endsWith(u'.') ? text : text + u'.';
+}
+
 QStringList wordsOf(const QList<CtlCommand>& commands, bool subcommands)
 {
     QStringList words;
@@ -240,7 +249,8 @@ QString manPage(const QList<CtlCommand>& commands, const QString& version)
         ".SH COMMANDS\n")
                        .arg(version, roff(operandCommands(commands)));
     for (const CtlCommand& command : commands) {
-        page += QStringLiteral(".TP\n.B %1\n%2\n").arg(roff(command.synopsis()), roff(command.help));
+        page
+            += QStringLiteral(".TP\n.B %1\n%2\n").arg(roff(command.synopsis()), roff(sentence(command.help)));
         if (!command.details.isEmpty())
             page += roff(command.details) + u'\n';
     }
@@ -262,7 +272,7 @@ QString manPage(const QList<CtlCommand>& commands, const QString& version)
         page += QStringLiteral(".TP\n.B \\-\\-%1%2\n%3 (%4).\n")
                     .arg(roff(option.name),
                         option.value.isEmpty() ? QString() : QStringLiteral(" ") + roff(option.value),
-                        roff(option.help), roff(it->second.join(QStringLiteral(", "))));
+                        roff(sentence(option.help).chopped(1)), roff(it->second.join(QStringLiteral(", "))));
     }
     page += QStringLiteral(
         ".SH EXIT STATUS\n"

@@ -52,8 +52,8 @@ private slots:
         QVERIFY(f->log.entries().size() == entries && !QFileInfo::exists(f->store.boxFile(3)));
     }
 
-    // The "don't ask" tick turns the warning off even with a No, and is stored; answering
-    // without it turns the warning back on. Every write shifts the undo texts.
+    // The "don't ask" tick turns the warning off even with a No, and is stored; an answer
+    // without it stores nothing. Every write shifts the undo texts.
     void questionsAndTheDontAskTick()
     {
         save(QStringLiteral("old"), 7);
@@ -68,7 +68,7 @@ private slots:
         f->prompter.answerOverwrite(true);
         QCOMPARE(save(QString(), 7), Cleared);
         QCOMPARE(cleared.count(), 1);
-        QCOMPARE(warnSetting(), QStringLiteral("1"));
+        QCOMPARE(warnSetting(), QStringLiteral("0"));
         QCOMPARE(TestFiles::read(f->store.boxFile(1)), QByteArray("08!\xAC:more\r\n"));
     }
 

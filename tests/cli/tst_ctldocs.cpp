@@ -60,8 +60,8 @@ private slots:
         QTest::newRow("bash commands") << matches(bash, "^        '([^']*)'\\) opts=") << names;
         QTest::newRow("zsh commands") << matches(zsh, "^        \\('([^']*)'\\) opts=") << names;
         const QByteArray zshSubcommands = zsh.mid(zsh.indexOf("subcommands=("));
-        QTest::newRow("zsh subcommands")
-            << matches(zshSubcommands.left(zshSubcommands.indexOf(")")), "^        '([^':]*):") << subcommands;
+        QTest::newRow("zsh subcommands") << matches(zshSubcommands.left(zshSubcommands.indexOf(")")),
+            "^        '([^':]*):") << subcommands;
     }
     void listTheTable()
     {
@@ -88,6 +88,34 @@ private slots:
                         qPrintable(option.name));
             }
         }
+    }
+
+    // What bash offers after the words typed so far (the last one being completed).
+    void bashCompletes_data()
+    {
+        QTest::addColumn<QStringList>("words");
+        QTest::addColumn<QString>("offered");
+        QTest::newRow("subcommand") << QStringList {"macro", "s"} << QStringLiteral("set");
+        QTest::newRow("command after --data")
+            << QStringList {"--data", "/tmp", "ca"} << QStringLiteral("calc");
+        QTest::newRow("options of the command")
+            << QStringList {"set", "--"} << QStringLiteral("--data --force");
+        QTest::newRow("direction") << QStringList {"move", "3", ""} << QStringLiteral("left right");
+        QTest::newRow("value of an option") << QStringList {"calc", "--dp", ""} << QString();
+    }
+    void bashCompletes()
+    {
+        QFETCH(QStringList, words);
+        QProcess bash;
+        bash.start(QStringLiteral("bash"),
+            QStringList {"-c",
+                "source \"$0\"; COMP_WORDS=(trellinctl \"$@\"); COMP_CWORD=$#; _trellinctl; echo "
+                "\"${COMPREPLY[*]}\"",
+                QStringLiteral(TRELLINCTL_DOCS "/bash-completion/completions/trellinctl")}
+                + words);
+        QVERIFY(bash.waitForFinished(20000));
+        QCOMPARE(bash.readAllStandardError(), QByteArray());
+        QTEST(QString::fromUtf8(bash.readAllStandardOutput()).trimmed(), "offered");
     }
 
     void manPageRendersWithoutWarnings()
