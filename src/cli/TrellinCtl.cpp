@@ -501,37 +501,46 @@ int TrellinCtl::get(Call& call)
     return Success;
 }
 
+template<typename Outcome>
+int TrellinCtl::storeInput(
+    const QString& what, const SaveWords& words, const std::function<Result<Outcome>(const QString&)>& save)
+{
+    const Result<QString> input = readInput(what);
+    if (!input)
+        return fail(input.error());
+    const Result<Outcome> saved = save(*input);
+    if (!saved)
+        return fail(words.failed.arg(saved.error()));
+    switch (*saved) {
+    case Outcome::Declined:
+        return fail(words.refused);
+    case Outcome::AlreadySaved:
+        if (!input->isEmpty())
+            print(words.already + u'\n');
+        return Success;
+    case Outcome::Cleared:
+        print(words.cleared + u'\n');
+        return Success;
+    case Outcome::Saved:
+        break;
+    }
+    print(words.saved + u'\n');
+    return Success;
+}
+
 int TrellinCtl::set(Call& call)
 {
     const int box = call.number(0);
     const int position = call.number(1);
-    const Result<QString> input = readInput(QStringLiteral("text"));
-    if (!input)
-        return fail(input.error());
-
+    const QString where = QStringLiteral("box %1, position %2").arg(box).arg(position);
+    const QString place = QStringLiteral("Box %1, position %2").arg(box).arg(position);
     BoxStore store(*call.context);
-    const Result<SaveOutcome> saved = store.savePosition(*input, position, box, false);
-    if (!saved)
-        return fail(
-            QStringLiteral("box %1, position %2 not saved: %3").arg(box).arg(position).arg(saved.error()));
-    switch (*saved) {
-    case SaveOutcome::Declined:
-        return fail(QStringLiteral("box %1, position %2 holds a text; nothing was saved (--force replaces or "
-                                   "clears it)")
-                        .arg(box)
-                        .arg(position));
-    case SaveOutcome::AlreadySaved:
-        if (!input->isEmpty())
-            print(QStringLiteral("Already saved in box %1, position %2\n").arg(box).arg(position));
-        return Success;
-    case SaveOutcome::Cleared:
-        print(QStringLiteral("Box %1, position %2 cleared\n").arg(box).arg(position));
-        return Success;
-    case SaveOutcome::Saved:
-        break;
-    }
-    print(QStringLiteral("Box %1, position %2 saved\n").arg(box).arg(position));
-    return Success;
+    return storeInput<SaveOutcome>(QStringLiteral("text"),
+        {place + QStringLiteral(" saved"), place + QStringLiteral(" cleared"),
+            QStringLiteral("Already saved in ") + where,
+            where + QStringLiteral(" holds a text; nothing was saved (--force replaces or clears it)"),
+            where + QStringLiteral(" not saved: %1")},
+        [&](const QString& text) { return store.savePosition(text, position, box, false); });
 }
 
 int TrellinCtl::list(Call& call)
@@ -643,31 +652,16 @@ int TrellinCtl::macroSet(Call& call)
 {
     const int box = call.number(0);
     const int macro = call.number(1);
-    const Result<QString> input = readInput(QStringLiteral("record"));
-    if (!input)
-        return fail(input.error());
-    const Result<MacroSaveOutcome> saved = MacroStore(*call.context).saveMacro(*input, macro, box);
-    if (!saved)
-        return fail(
-            QStringLiteral("macro %1 of box %2 not saved: %3").arg(macro).arg(box).arg(saved.error()));
-    switch (*saved) {
-    case MacroSaveOutcome::Declined:
-        return fail(QStringLiteral("macro %1 of box %2 holds a macro; nothing was saved (--force replaces or "
-                                   "deletes it)")
-                        .arg(macro)
-                        .arg(box));
-    case MacroSaveOutcome::AlreadySaved:
-        if (!input->isEmpty())
-            print(QStringLiteral("Macro %1 already saved in box %2\n").arg(macro).arg(box));
-        return Success;
-    case MacroSaveOutcome::Cleared:
-        print(QStringLiteral("Macro %1 cleared in box %2\n").arg(macro).arg(box));
-        return Success;
-    case MacroSaveOutcome::Saved:
-        break;
-    }
-    print(QStringLiteral("Macro %1 saved in box %2\n").arg(macro).arg(box));
-    return Success;
+    const QString inBox = QStringLiteral(" in box %1").arg(box);
+    const QString name = QStringLiteral("Macro %1").arg(macro);
+    const QString of = QStringLiteral("macro %1 of box %2").arg(macro).arg(box);
+    MacroStore store(*call.context);
+    return storeInput<MacroSaveOutcome>(QStringLiteral("record"),
+        {name + QStringLiteral(" saved") + inBox, name + QStringLiteral(" cleared") + inBox,
+            name + QStringLiteral(" already saved") + inBox,
+            of + QStringLiteral(" holds a macro; nothing was saved (--force replaces or deletes it)"),
+            of + QStringLiteral(" not saved: %1")},
+        [&](const QString& record) { return store.saveMacro(record, macro, box); });
 }
 
 bool TrellinCtl::readClockOptions(const Call& call)

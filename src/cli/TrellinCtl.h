@@ -89,6 +89,16 @@ private:
     // --now and --answer of run-text and play; nothing when --now is malformed.
     bool readClockOptions(const Call& call);
 
+    // What set and macro set print for each outcome; "failed" takes the reason as %1.
+    struct SaveWords
+    {
+        QString saved, cleared, already, refused, failed;
+    };
+    // Stores standard input with save and prints what it did.
+    template<typename Outcome>
+    int storeInput(const QString& what, const SaveWords& words,
+        const std::function<Result<Outcome>(const QString&)>& save);
+
     // Standard input as UTF-8 text within the length limit of a stored text.
     Result<QString> readInput(const QString& what);
     int fail(const QString& message);
