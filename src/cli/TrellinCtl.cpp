@@ -239,6 +239,34 @@ int TrellinCtl::Call::number(int index) const
     return ::number(args.value(index)).value_or(0);
 }
 
+// The row whose name the arguments start with, the longest first ("macro set" before
+// "macro"); words is how many arguments the name took.
+const TrellinCtl::Row* TrellinCtl::findRow(const QStringList& arguments, qsizetype& words)
+{
+    const Row* found = nullptr;
+    for (const Row& row : table()) {
+        const QStringList name = row.command.name.split(u' ');
+        if (name.size() > words && arguments.mid(0, name.size()) == name) {
+            found = &row;
+            words = name.size();
+        }
+    }
+    return found;
+}
+
+// Why a word is no command: "macro takes list, get, set", or "unknown command x".
+QString TrellinCtl::unknownCommand(const QString& word)
+{
+    QStringList subcommands;
+    for (const Row& row : table()) {
+        if (row.command.name.startsWith(word + u' '))
+            subcommands.append(row.command.name.mid(word.size() + 1));
+    }
+    return subcommands.isEmpty()
+        ? QStringLiteral("unknown command %1").arg(word)
+        : QStringLiteral("%1 takes %2").arg(word, subcommands.join(QStringLiteral(", ")));
+}
+
 int TrellinCtl::run(const QStringList& arguments)
 {
     // Options of trellinctl itself come before the command.
@@ -272,34 +300,13 @@ int TrellinCtl::run(const QStringList& arguments)
         }
         return badArguments(QStringLiteral("unknown option %1").arg(option));
     }
-    // "--data=" would otherwise mean the current folder, where no data lives.
-    if (dataFolder && dataFolder->trimmed().isEmpty())
-        return badArguments(QStringLiteral("--data needs a folder"));
     if (i >= arguments.size())
         return badArguments(QStringLiteral("no command given"));
 
-    // The longest name that matches: "macro set" before "macro".
-    const Row* found = nullptr;
     qsizetype words = 0;
-    for (const Row& row : table()) {
-        const QStringList name = row.command.name.split(u' ');
-        if (name.size() > words && arguments.mid(i, name.size()) == name) {
-            found = &row;
-            words = name.size();
-        }
-    }
-    if (!found) {
-        const QString& word = arguments[i];
-        QStringList subcommands;
-        for (const Row& row : table()) {
-            if (row.command.name.startsWith(word + u' '))
-                subcommands.append(row.command.name.mid(word.size() + 1));
-        }
-        if (!subcommands.isEmpty())
-            return badArguments(
-                QStringLiteral("%1 takes %2").arg(word, subcommands.join(QStringLiteral(", "))));
-        return badArguments(QStringLiteral("unknown command %1").arg(word));
-    }
+    const Row* found = findRow(arguments.mid(i), words);
+    if (!found)
+        return badArguments(unknownCommand(arguments[i]));
 
     Call call;
     call.command = &found->command;
@@ -307,6 +314,7 @@ int TrellinCtl::run(const QStringList& arguments)
         return parsed;
     if (call.options.contains(QStringLiteral("data")))
         dataFolder = call.options.take(QStringLiteral("data"));
+    // "--data=" would otherwise mean the current folder, where no data lives.
     if (dataFolder && dataFolder->trimmed().isEmpty())
         return badArguments(QStringLiteral("--data needs a folder"));
     if (!found->command.usesData)

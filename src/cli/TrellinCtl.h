@@ -59,6 +59,8 @@ private:
         Handler handler;
     };
     static const QList<Row>& table();
+    static const Row* findRow(const QStringList& arguments, qsizetype& words);
+    static QString unknownCommand(const QString& word);
 
     int parseCommand(const CtlCommand& command, const QStringList& rest, Call& call);
 
