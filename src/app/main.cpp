@@ -1,14 +1,60 @@
+#include "app/CommandLine.h"
 #include "app/PlatformServices.h"
 #include "app/TrellinApp.h"
+#include "platform/x11/X11Connection.h"
 
 #include <QApplication>
 #include <QClipboard>
 
+#include <cstdio>
+
+namespace {
+
+int finish(const CommandLine::Outcome& outcome)
+{
+    std::fputs(
+        outcome.text.toLocal8Bit().constData(), outcome.status == CommandLine::Success ? stdout : stderr);
+    return outcome.status;
+}
+
+// Without an X server Qt's xcb plug-in aborts the process with a core dump; this says in one
+// line what is missing instead.
+bool checkX11(const QStringList& arguments)
+{
+    if (CommandLine::platform(arguments) != QLatin1String("xcb"))
+        return true;
+    // In a Wayland session the windows go through XWayland: typing into other windows and
+    // following the active window work only there.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    const X11Connection display;
+    if (display.isOpen())
+        return true;
+    std::fprintf(stderr, "moxeno-trellin: needs an X11 session (or XWayland): %s\n",
+        display.failure().toLocal8Bit().constData());
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (const CommandLine::Outcome early = CommandLine::beforeDisplay(arguments); !early.start)
+        return finish(early);
+    if (!checkX11(arguments))
+        return CommandLine::Failure;
+
     QApplication application(argc, argv);
+    // QApplication has taken its own options (-platform, -display ...) out of the list.
+    if (const CommandLine::Outcome rest = CommandLine::afterDisplay(QApplication::arguments()); !rest.start)
+        return finish(rest);
     QApplication::setApplicationName(QStringLiteral("Moxeno Trellin"));
     QApplication::setApplicationVersion(QStringLiteral(TRELLIN_VERSION));
+    // Lets the desktop match the windows to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TRELLIN_APP_ID));
 
     PlatformServices platform;
     TrellinApp::Platform services;

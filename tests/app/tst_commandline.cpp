@@ -1,0 +1,77 @@
+#include "TestEnvironment.h"
+
+#include <QProcess>
+
+// Both programs answer --help and --version anywhere, without a display. Without an X11 session
+// the program says so in one line and ends with status 1, where Qt would abort with a core dump;
+// an argument it does not know ends it with status 2.
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void answers_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("environment"); // NAME=value to set, NAME to remove
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output"); // the start of standard output
+        QTest::addColumn<QString>("error"); // all of standard error
+        const QString program = QStringLiteral(TRELLIN_PROGRAM);
+        const QString ctl = QStringLiteral(TRELLINCTL);
+        const QString version = QStringLiteral(TRELLIN_VERSION "\n");
+        const QStringList noDisplay {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+        const auto row
+            = [](const char* name, const QString& binary, const QStringList& arguments,
+                  const QStringList& environment, int status, const QString& output, const QString& error) {
+                  QTest::newRow(name) << binary << arguments << environment << status << output << error;
+              };
+        row("--help", program, {"--help"}, noDisplay, 0, "Usage: moxeno-trellin [OPTION]...\n", "");
+        row("-h after Qt's options", program, {"-display", ":1", "-h"}, noDisplay, 0, "Usage: ", "");
+        row("--version", program, {"--version"}, noDisplay, 0, "moxeno-trellin " + version, "");
+        row("-v", program, {"-v"}, noDisplay, 0, "moxeno-trellin " + version, "");
+        row("trellinctl --version", ctl, {"--version"}, noDisplay, 0, "trellinctl " + version, "");
+        row("no display", program, {}, noDisplay, 1, "",
+            "moxeno-trellin: needs an X11 session (or XWayland): no X11 display (DISPLAY is not set)\n");
+        row("Wayland without XWayland", program, {}, noDisplay + QStringList {"WAYLAND_DISPLAY=wayland-0"}, 1,
+            "", "moxeno-trellin: needs an X11 session (or XWayland): no X11 display (DISPLAY is not set)\n");
+        row("no X server on the display", program, {}, noDisplay + QStringList {"DISPLAY=:4711"}, 1, "",
+            "moxeno-trellin: needs an X11 session (or XWayland): no X11 display (cannot connect to :4711)\n");
+        row("unknown argument", program, {"--frobnicate"},
+            noDisplay + QStringList {"QT_QPA_PLATFORM=offscreen"}, 2, "",
+            "moxeno-trellin: '--frobnicate' is not understood; see moxeno-trellin --help\n");
+        row("-platform chosen", program, {"-platform", "offscreen", "stray"}, noDisplay, 2, "",
+            "moxeno-trellin: 'stray' is not understood; see moxeno-trellin --help\n");
+    }
+    void answers()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, environment);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        QFETCH(QString, error);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& change : environment) {
+            if (change.contains(u'='))
+                env.insert(change.section(u'=', 0, 0), change.section(u'=', 1));
+            else
+                env.remove(change);
+        }
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(program, arguments);
+        QVERIFY(process.waitForFinished(kSlowMachineMs));
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        QCOMPARE(QString::fromUtf8(process.readAllStandardError()), error);
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), status);
+        QCOMPARE(out.left(output.size()), output);
+        QCOMPARE(out.isEmpty(), output.isEmpty());
+        // Nothing was written to the home folder on the way.
+        QVERIFY(!QFileInfo::exists(QDir::homePath() + QStringLiteral("/.local/share/MoxenoTrellin")));
+    }
+};
+
+TRELLIN_TEST_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
