@@ -5,13 +5,14 @@
 
 namespace {
 
-QString programFolder(QStandardPaths::StandardLocation location, const char* belowHome)
+QString programFolder(QStandardPaths::StandardLocation location, const char* belowHome,
+    const QString& name = QStringLiteral("MoxenoTrellin"))
 {
     QString base = QStandardPaths::writableLocation(location);
     // Qt takes a relative XDG_DATA_HOME or XDG_CONFIG_HOME as it is; the XDG rules ignore it.
     if (!QDir::isAbsolutePath(base))
         base = QDir::homePath() + QLatin1String(belowHome);
-    return Paths::withTrailingSlash(base + QStringLiteral("/MoxenoTrellin"));
+    return Paths::withTrailingSlash(base + u'/' + name);
 }
 
 } // namespace
@@ -24,6 +25,11 @@ QString Paths::defaultDataFolder()
 QString Paths::configFolder()
 {
     return programFolder(QStandardPaths::GenericConfigLocation, "/.config");
+}
+
+QString Paths::autostartFolder()
+{
+    return programFolder(QStandardPaths::GenericConfigLocation, "/.config", QStringLiteral("autostart"));
 }
 
 QString Paths::withTrailingSlash(const QString& folder)

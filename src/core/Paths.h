@@ -9,6 +9,9 @@ namespace Paths {
 QString defaultDataFolder();
 // $XDG_CONFIG_HOME/MoxenoTrellin/ (default ~/.config/MoxenoTrellin/), ending with "/".
 QString configFolder();
+// $XDG_CONFIG_HOME/autostart/ (default ~/.config/autostart/), ending with "/": the desktop
+// session starts the programs whose entries are there.
+QString autostartFolder();
 // The folder with exactly one "/" at its end, as every data file name is appended to it.
 QString withTrailingSlash(const QString& folder);
 

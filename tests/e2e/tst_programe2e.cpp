@@ -25,12 +25,22 @@ class TestProgramE2E : public QObject
                                                        : QString();
     }
     static QString clipboard() { return run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}); }
-    // Clicks a point given in the window's twips (15 to a pixel at 96 DPI).
-    void click(int xTwips, int yTwips, int button)
+    // Clicks a point given in a window's twips (15 to a pixel at 96 DPI).
+    static void clickIn(const QString& window, int xTwips, int yTwips, int button = 1)
     {
         run(QStringLiteral("xdotool"),
-            {"mousemove", "--window", m_window, QString::number(xTwips / 15), QString::number(yTwips / 15),
+            {"mousemove", "--window", window, QString::number(xTwips / 15), QString::number(yTwips / 15),
                 "click", QString::number(button)});
+    }
+    // Clicks a point in the main window.
+    void click(int xTwips, int yTwips, int button) { clickIn(m_window, xTwips, yTwips, button); }
+    // The visible window with that title; with wait, until it shows.
+    static QString waitForWindow(const QString& title, bool wait = true)
+    {
+        QStringList search {"search", "--onlyvisible", "--name", title};
+        if (wait)
+            search.insert(1, QStringLiteral("--sync"));
+        return run(QStringLiteral("xdotool"), search).split(u'\n', Qt::SkipEmptyParts).value(0);
     }
     static bool mainWindowShown()
     {
@@ -183,6 +193,35 @@ private slots:
             err.constData());
         QCOMPARE(TestFiles::read(ini), settings);
         QVERIFY(QFileInfo::exists(m_data + QStringLiteral("MoxenoTrellin1.txt")));
+    }
+
+    // "Start Moxeno Trellin when I log in" in the advanced options, reached through the menu and
+    // "About...": ticked and saved, it writes the autostart entry that starts this program; the
+    // next time it shows ticked, and cleared and saved it removes the entry.
+    void startWithSessionOption()
+    {
+        const QString entry = qEnvironmentVariable("XDG_CONFIG_HOME")
+            + QStringLiteral("/autostart/example.moxeno.Trellin.desktop");
+        for (const bool enable : {true, false}) {
+            activate(m_window);
+            // The menu's list, then its third item.
+            click(9240 + 900, 9120 + 165, 1);
+            run(QStringLiteral("xdotool"), {"key", "--delay", "50", "Home", "Down", "Down", "Return"});
+            const QString about = waitForWindow(QStringLiteral("^About...$"));
+            QVERIFY2(!about.isEmpty(), "About... did not open");
+            // "Advanced" in the Options frame, at 120/1380 twips.
+            clickIn(about, 120 + 120 + 600, 1380 + 1200 + 150);
+            const QString advanced = waitForWindow(QStringLiteral("^Moxeno Trellin - advanced options$"));
+            QVERIFY2(!advanced.isEmpty(), "the advanced options did not open");
+            clickIn(advanced, 120 + 150, 1140 + 142); // the tick box
+            clickIn(advanced, 5220 + 570, 2310 + 150); // Save
+            QTRY_COMPARE_WITH_TIMEOUT(QFileInfo::exists(entry), enable, kSlowMachineMs);
+            clickIn(about, 4680 + 600, 3240 + 150); // Close
+            QTRY_VERIFY_WITH_TIMEOUT(
+                waitForWindow(QStringLiteral("^About...$"), false).isEmpty(), kSlowMachineMs);
+            if (enable)
+                QVERIFY(TestFiles::read(entry).contains("\nExec=\"" + QByteArray(TRELLIN_PROGRAM) + "\"\n"));
+        }
     }
 
     void closeLabelEndsTheProgramAndStoresTheBox()

@@ -1,6 +1,7 @@
 #include "GuiTestMain.h"
 #include "MainWindowFixture.h"
 #include "TestFiles.h"
+#include "core/SessionAutostart.h"
 #include "gui/boxes/PositionButton.h"
 #include "gui/boxes/PositionButtonsFrame.h"
 #include "gui/options/AdvancedOptionsDialog.h"
@@ -8,8 +9,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QSet>
 
 // Answers the colour picker and the folder browser from a script; nothing left means cancel.
@@ -210,6 +213,90 @@ private slots:
         QVERIFY(QFileInfo::exists(f->oldFolder() + "MoxenoTrellin1.txt"));
         QCOMPARE(f->context.dataFolder(), f->oldFolder());
         QVERIFY(f->help.isVisible());
+    }
+
+    // The tick shows whether the session starts the program, whoever wrote the entry; Save
+    // writes or removes the entry below $XDG_CONFIG_HOME, Cancel leaves it. A folder that cannot
+    // be made is told, and the tick then shows what is on disk.
+    void startWithSession_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // the entry found; "-" none, "!" a file in the folder's place
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("ticked");
+        QTest::addColumn<QString>("close");
+        QTest::addColumn<bool>("enabledAfter");
+        QTest::addColumn<QString>("told");
+        const QByteArray hidden = "[Desktop Entry]\nType=Application\nExec=x\nHidden=true\n";
+        const QByteArray gnomeOff = "[Desktop Entry]\nExec=x\nX-GNOME-Autostart-enabled=false\n";
+        const QByteArray theirs = "[Desktop Entry]\nExec=old\n[Desktop Action x]\nHidden=true\n";
+        QTest::newRow("none, ticked, saved")
+            << QByteArray("-") << false << true << "LabelClose" << true << "";
+        QTest::newRow("none, ticked, cancelled")
+            << QByteArray("-") << false << true << "LabelCancel" << false << "";
+        QTest::newRow("written elsewhere, cleared") << theirs << true << false << "LabelClose" << false << "";
+        QTest::newRow("hidden, left") << hidden << false << false << "LabelClose" << false << "";
+        QTest::newRow("hidden, ticked") << hidden << false << true << "LabelClose" << true << "";
+        QTest::newRow("off in GNOME") << gnomeOff << false << false << "LabelClose" << false << "";
+        QTest::newRow("no folder") << QByteArray("!") << false << true << "LabelClose" << false
+                                   << "could not be changed:\ncould not create the folder";
+    }
+    void startWithSession()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, shown);
+        QFETCH(bool, ticked);
+        QFETCH(QString, close);
+        QFETCH(bool, enabledAfter);
+        QFETCH(QString, told);
+        const QString configHome = f->dir.filePath(QStringLiteral("config home"));
+        const QByteArray oldConfigHome = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", configHome.toLocal8Bit());
+        const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", oldConfigHome); });
+        const QString path = SessionAutostart::entryPath();
+        QCOMPARE(path, configHome + QStringLiteral("/autostart/example.moxeno.Trellin.desktop"));
+        if (before == "!")
+            QVERIFY(TestFiles::write(configHome + QStringLiteral("/autostart"), "not a folder"));
+        else if (before != "-")
+            QVERIFY(TestFiles::write(path, before));
+        bool tickAfter = !enabledAfter;
+        throughAdvanced([&](QDialog& advanced) {
+            auto* tick = in<QCheckBox>(advanced, "CheckStartWithSession");
+            QCOMPARE(tick->isChecked(), shown);
+            if (ticked != shown)
+                QTest::mouseClick(tick, Qt::LeftButton, {}, QPoint(5, tick->height() / 2));
+            if (!told.isEmpty())
+                f->dialogs.expect(DialogScript::messageButton(QMessageBox::Ok));
+            click(advanced, qPrintable(close));
+            tickAfter = tick->isChecked();
+        });
+        QCOMPARE(SessionAutostart::isEnabled(), enabledAfter);
+        if (close == QLatin1String("LabelClose"))
+            QCOMPARE(tickAfter, enabledAfter);
+        QVERIFY(f->dialogs.seen.join(u'\n').contains(told));
+        if (enabledAfter)
+            QCOMPARE(TestFiles::read(path), SessionAutostart::entry(QCoreApplication::applicationFilePath()));
+        else if (before == "-")
+            QVERIFY(!QFileInfo::exists(path));
+    }
+
+    // The program's path becomes one quoted argument of Exec, whatever characters it holds.
+    void autostartEntryQuotesTheProgram_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QByteArray>("exec");
+        QTest::newRow("plain") << "/usr/bin/moxeno-trellin" << QByteArray("Exec=\"/usr/bin/moxeno-trellin\"");
+        QTest::newRow("space and percent")
+            << "/opt/my apps/100%/mt" << QByteArray("Exec=\"/opt/my apps/100%%/mt\"");
+        // Each of " ` $ \ gets a backslash inside the quotes, and every backslash is doubled again.
+        QTest::newRow("reserved") << "/a\"b`c$d\\e" << QByteArray("Exec=\"/a\\\\\"b\\\\`c\\\\$d\\\\\\\\e\"");
+    }
+
+    void autostartEntryQuotesTheProgram()
+    {
+        QFETCH(QString, program);
+        QFETCH(QByteArray, exec);
+        QVERIFY2(
+            SessionAutostart::entry(program).split('\n').contains(exec), SessionAutostart::entry(program));
     }
 
     // Save moves the data files, and the window then reads its boxes from the new folder; a

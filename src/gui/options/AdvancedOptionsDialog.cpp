@@ -4,6 +4,7 @@
 #include "core/DataContext.h"
 #include "core/LeadingNumber.h"
 #include "core/Prompter.h"
+#include "core/SessionAutostart.h"
 #include "core/Settings.h"
 #include "gui/options/OptionsPickers.h"
 #include "gui/widgets/AppIcon.h"
@@ -12,6 +13,7 @@
 #include "gui/widgets/ScreenTwips.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,23 +53,29 @@ AdvancedOptionsDialog::AdvancedOptionsDialog(DataContext& context, OptionsPicker
     m_informAfter->setObjectName(QStringLiteral("CheckMacroInformAfter"));
     m_informAfter->setGeometry(tw.rect(120, 810, 6240, 285));
     m_informAfter->setChecked(settings.flag(Key::MacroInformAfter));
+    // Ticked exactly when the session will start the program: the entry on disk decides, also
+    // when it was written or removed outside this dialog.
+    m_startWithSession = new QCheckBox(QStringLiteral("Start Moxeno Trellin when I log in"), this);
+    m_startWithSession->setObjectName(QStringLiteral("CheckStartWithSession"));
+    m_startWithSession->setGeometry(tw.rect(120, 1140, 6240, 285));
+    m_startWithSession->setChecked(SessionAutostart::isEnabled());
 
     auto* folderLabel = new QLabel(QStringLiteral("Store my data files here:"), this);
     folderLabel->setObjectName(QStringLiteral("Label2"));
-    folderLabel->setGeometry(tw.rect(120, 1200, 6240, 240));
+    folderLabel->setGeometry(tw.rect(120, 1530, 6240, 240));
     m_dataPath = new QLabel(m_context.dataFolder(), this);
     m_dataPath->setObjectName(QStringLiteral("LabelDataPath"));
-    m_dataPath->setGeometry(tw.rect(120, 1470, 5640, 300));
+    m_dataPath->setGeometry(tw.rect(120, 1800, 5640, 300));
     m_dataPath->setFrameShape(QFrame::Panel);
     m_dataPath->setFrameShadow(QFrame::Sunken);
     auto* browse = new QPushButton(QStringLiteral("..."), this);
     browse->setObjectName(QStringLiteral("CommandGetDataPath"));
-    browse->setGeometry(tw.rect(5880, 1470, 480, 300));
+    browse->setGeometry(tw.rect(5880, 1800, 480, 300));
     // Enter in the delay box must not open the folder browser.
     browse->setAutoDefault(false);
     connect(browse, &QPushButton::clicked, this, &AdvancedOptionsDialog::chooseFolder);
 
-    const int row = 1980;
+    const int row = 2310;
     CommandLabel* reset = CommandLabel::button(QStringLiteral("LabelResetDefaults"),
         QStringLiteral("Reset defaults"), this, tw.rect(120, row, 1500, 300));
     CommandLabel* help = CommandLabel::button(
@@ -130,6 +138,18 @@ void AdvancedOptionsDialog::save()
     if (!failures.isEmpty())
         prompter.tell(QStringLiteral("The macro options could not be stored:\n%1").arg(failures.first()),
             PromptIcon::Critical);
+    // A ticked box writes the entry anew, so it starts the program from where it runs now.
+    if (m_startWithSession->isChecked() || SessionAutostart::isEnabled()) {
+        const Result<> changed = m_startWithSession->isChecked()
+            ? SessionAutostart::enable(QCoreApplication::applicationFilePath())
+            : SessionAutostart::disable();
+        if (!changed) {
+            prompter.tell(
+                QStringLiteral("Starting with the session could not be changed:\n%1").arg(changed.error()),
+                PromptIcon::Critical);
+            m_startWithSession->setChecked(SessionAutostart::isEnabled());
+        }
+    }
 
     const QString folder = m_dataPath->text();
     if (folder != m_context.dataFolder()) {

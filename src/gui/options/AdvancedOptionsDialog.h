@@ -9,8 +9,9 @@ class QLabel;
 class QLineEdit;
 
 // "Moxeno Trellin - advanced options": the macro playback delay, the questions before and
-// after a macro, and the data folder. Nothing is stored before Save; Save stores the options
-// and, when another folder was chosen, moves the data files there.
+// after a macro, starting with the desktop session, and the data folder. Nothing is stored
+// before Save; Save stores the options, writes or removes the autostart entry and, when another
+// folder was chosen, moves the data files there.
 class AdvancedOptionsDialog : public QDialog
 {
     Q_OBJECT
@@ -24,7 +25,7 @@ public:
     static QString folderBrowserTitle() { return QStringLiteral("Select a folder ..."); }
 
     static constexpr int kClientWidth = 6480;
-    static constexpr int kClientHeight = 2460;
+    static constexpr int kClientHeight = 2790;
 
 signals:
     void helpRequested();
@@ -43,5 +44,6 @@ private:
     QLineEdit* m_delay;
     QCheckBox* m_promptBefore;
     QCheckBox* m_informAfter;
+    QCheckBox* m_startWithSession;
     QLabel* m_dataPath;
 };
