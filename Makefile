@@ -4,7 +4,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-unit test-e2e bench format clean screenshot sanitize
+.PHONY: all deps configure build run test test-unit test-e2e bench format clean screenshot sanitize package
 
 all: build
 
@@ -50,6 +50,10 @@ sanitize: deps
 	cmake -S . -B $(BUILD)-asan -DTRELLIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 	cmake --build $(BUILD)-asan -j$(JOBS)
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp ctest --test-dir $(BUILD)-asan --output-on-failure -j$(JOBS)
+
+# The Debian package, in $(BUILD)/package/.
+package: build
+	cmake --build $(BUILD) --target package
 
 screenshot: build
 	scripts/screenshot.sh $(BUILD)

@@ -9,6 +9,7 @@ packages=(
     fonts-dejavu-core
     libxkbcommon-dev
     poppler-utils
+    librsvg2-bin dpkg-dev file lintian desktop-file-utils appstream
 )
 
 missing=()
