@@ -46,11 +46,10 @@ fi
 build="${1:-build}"
 case "$build" in /*) ;; *) build="$root/$build" ;; esac
 
-# Built first, in the foreground, so that the wait for the window measures the start alone.
-make -C "$root" build BUILD="$build" >/dev/null
-
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
+# Built first, in the foreground, so that the wait for the window measures the start alone.
+make -C "$root" build BUILD="$build" >"$home/make-build.log" 2>&1 || { cat "$home/make-build.log" >&2; fail "make build"; }
 export HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config"
 export XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$home/runtime"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
