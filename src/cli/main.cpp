@@ -15,11 +15,6 @@ int main(int argc, char** argv)
     if (!in.open(stdin, QIODevice::ReadOnly) || !out.open(stdout, QIODevice::WriteOnly)
         || !err.open(stderr, QIODevice::WriteOnly))
         return TrellinCtl::Failure;
-    // The release is answered here, before any command is looked up: it is the same for all.
-    if (app.arguments().size() == 2 && app.arguments().at(1) == QLatin1String("--version")) {
-        out.write("trellinctl " TRELLIN_VERSION "\n");
-        return TrellinCtl::Success;
-    }
     TrellinCtl ctl(in, out, err);
     // The X connection is opened only when keys are typed for real.
     std::unique_ptr<X11KeySender> sender;
