@@ -36,7 +36,9 @@ for file in usr/bin/moxeno-trellin usr/bin/trellinctl \
     "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml" \
     "usr/share/icons/hicolor/scalable/apps/$id.svg" "usr/share/icons/hicolor/16x16/apps/$id.png" \
     "usr/share/icons/hicolor/48x48/apps/$id.png" "usr/share/icons/hicolor/256x256/apps/$id.png" \
-    usr/share/man/man1/moxeno-trellin.1.gz usr/share/moxeno-trellin/help/index.html \
+    usr/share/man/man1/moxeno-trellin.1.gz usr/share/man/man1/trellinctl.1.gz \
+    usr/share/bash-completion/completions/trellinctl usr/share/zsh/vendor-completions/_trellinctl \
+    usr/share/moxeno-trellin/help/index.html \
     usr/share/moxeno-trellin/help/style.css usr/share/doc/moxeno-trellin/copyright; do
     [ -s "$root/$file" ] || fail "$file is missing from the package"
 done
