@@ -4,6 +4,7 @@
 #include "TargetProcess.h"
 #include "X11BenchSession.h"
 #include "macros/KeystrokeNotation.h"
+#include "macros/TypeNotation.h"
 #include "platform/x11/X11KeySender.h"
 
 #include <QCoreApplication>
@@ -120,7 +121,7 @@ int main(int argc, char** argv)
         {"X11KeySender, 1 ms every 8 keys",
             [&] {
                 sender.releaseSpareKeycodes(); // every run pays for binding its characters
-                return sender.sendKeys(notation, true).ok();
+                return typeNotation(sender, notation, true).ok();
             },
             {}},
         {"xdotool type --delay 0",

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Clipboard.h"
+#include "core/Clipboard.h"
 #include "platform/KeySender.h"
 #include "platform/KeyboardLocks.h"
 #include "platform/WindowSwitcher.h"

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/PlatformServices.h"
 #include "app/TrellinApp.h"
+#include "macros/TypeNotation.h"
 #include "platform/x11/X11Connection.h"
 
 #include <QApplication>
@@ -60,7 +61,7 @@ int main(int argc, char** argv)
     TrellinApp::Platform services;
     // Keys for the program's own widgets ({F1} for the help) go out as Qt key events.
     services.sendKeys
-        = [&platform](const QString& keys) { (void)platform.ownKeySender().sendKeys(keys, false); };
+        = [&platform](const QString& keys) { (void)typeNotation(platform.ownKeySender(), keys, false); };
     services.setNumLockOn = [&platform] { platform.keyboardLocks().setNumLockOn(); };
     services.keySender = &platform.keySender();
     services.windowSwitcher = &platform.windowSwitcher();

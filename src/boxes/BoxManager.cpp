@@ -2,13 +2,13 @@
 
 #include "boxes/BoxStore.h"
 #include "boxes/NamesFile.h"
+#include "core/Clipboard.h"
 #include "core/DataContext.h"
 #include "core/DataFiles.h"
 #include "core/FolderLock.h"
 #include "core/Prompter.h"
 #include "core/SafeRename.h"
 #include "core/StatusLog.h"
-#include "platform/Clipboard.h"
 
 #include <QFile>
 #include <QFileInfo>

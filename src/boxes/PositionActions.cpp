@@ -1,9 +1,9 @@
 #include "boxes/PositionActions.h"
 
+#include "core/Clipboard.h"
 #include "core/DataContext.h"
 #include "core/Prompter.h"
 #include "core/StatusLog.h"
-#include "platform/Clipboard.h"
 
 PositionActions::PositionActions(DataContext& context, BoxStore& store, Clipboard& clipboard)
     : m_context(context)

@@ -1,5 +1,6 @@
 #include "cli/FocusedWindowHost.h"
 
+#include "macros/TypeNotation.h"
 #include "platform/KeySender.h"
 
 #include <QThread>
@@ -12,7 +13,7 @@ FocusedWindowHost::FocusedWindowHost(KeySender& sender, int delayMs, QIODevice& 
 
 Result<> FocusedWindowHost::sendKeystrokes(const QString& piece)
 {
-    return m_sender.sendKeys(piece, true);
+    return typeNotation(m_sender, piece, true);
 }
 
 StepAnswer FocusedWindowHost::paceStep()

@@ -11,6 +11,7 @@
 #include "cli/CliPrompter.h"
 #include "cli/CtlDocs.h"
 #include "cli/FocusedWindowHost.h"
+#include "core/Clipboard.h"
 #include "core/DataContext.h"
 #include "core/DataFiles.h"
 #include "core/RecordFile.h"
@@ -23,8 +24,8 @@
 #include "macros/MacroInterpreter.h"
 #include "macros/MacroStore.h"
 #include "macros/RecordingHost.h"
+#include "macros/TypeNotation.h"
 #include "notepads/FindReplace.h"
-#include "platform/Clipboard.h"
 #include "platform/KeySender.h"
 #include "search/SearchEngine.h"
 #include "search/SearchTexts.h"
@@ -476,7 +477,7 @@ int TrellinCtl::type(Call& call)
         : Result<KeySender*>::failure(QStringLiteral("keys cannot be typed here"));
     if (!sender)
         return fail(sender.error());
-    const KeySender::Result typed = (*sender)->sendKeys(call.args[0], true);
+    const KeySender::Result typed = typeNotation(**sender, call.args[0], true);
     return typed ? Success : fail(typed.error());
 }
 

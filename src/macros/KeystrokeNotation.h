@@ -1,6 +1,6 @@
 #pragma once
 
-#include "macros/KeyAction.h"
+#include "core/KeyAction.h"
 
 #include <QList>
 #include <QString>

@@ -1,5 +1,6 @@
 #include "macros/MacroActions.h"
 
+#include "core/Clipboard.h"
 #include "core/DataContext.h"
 #include "core/DataFiles.h"
 #include "core/FolderLock.h"
@@ -8,7 +9,6 @@
 #include "core/StatusLog.h"
 #include "core/TextCodec.h"
 #include "core/TextFile.h"
-#include "platform/Clipboard.h"
 
 #include <QFileInfo>
 

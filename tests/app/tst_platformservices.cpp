@@ -1,5 +1,6 @@
 #include "GuiTestMain.h"
 #include "app/PlatformServices.h"
+#include "macros/TypeNotation.h"
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11KeyboardLocks.h"
 #include "platform/x11/X11WindowTracker.h"
@@ -14,9 +15,10 @@ private slots:
         PlatformServices services;
         QVERIFY(!services.usesX11());
         QVERIFY(services.unavailableReason().contains(QStringLiteral("offscreen")));
-        QVERIFY(services.keySender().sendKeys(QStringLiteral("abc"), true).error().contains(u"offscreen"));
+        QVERIFY(
+            typeNotation(services.keySender(), QStringLiteral("abc"), true).error().contains(u"offscreen"));
         // Unreadable text is still reported as such.
-        QVERIFY(services.keySender().sendKeys(QStringLiteral("{NOPE}"), true).error().contains(u"NOPE"));
+        QVERIFY(typeNotation(services.keySender(), QStringLiteral("{NOPE}"), true).error().contains(u"NOPE"));
         QVERIFY(!services.windowSwitcher().switchToLastWindow()
             && !services.windowSwitcher().switchPastProgressWindow()
             && !services.keyboardLocks().setNumLockOn());
@@ -28,7 +30,7 @@ private slots:
         for (const QByteArray& display : {QByteArray(":4711"), QByteArray("no-such-host-name:0.0x")}) {
             X11KeySender sender(display);
             QVERIFY(!sender.isAvailable());
-            const QString error = sender.sendKeys(QStringLiteral("abc"), true).error();
+            const QString error = typeNotation(sender, QStringLiteral("abc"), true).error();
             QVERIFY2(error.startsWith(QStringLiteral("cannot type keys: no X11 display")), qPrintable(error));
             X11WindowTracker tracker(display);
             QVERIFY(!tracker.isAvailable() && !tracker.switchToLastWindow()

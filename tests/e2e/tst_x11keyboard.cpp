@@ -1,6 +1,7 @@
 #include "GuiTestMain.h"
 #include "TargetProcess.h"
 #include "macros/KeystrokeNotation.h"
+#include "macros/TypeNotation.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11KeyboardLocks.h"
@@ -101,10 +102,10 @@ private slots:
             notation += keys;
             expected += text;
             if (inPieces)
-                QCOMPARE(m_sender.sendKeys(keys, true).error(), QString());
+                QCOMPARE(typeNotation(m_sender, keys, true).error(), QString());
         }
         if (!inPieces)
-            QCOMPARE(m_sender.sendKeys(notation, true).error(), QString());
+            QCOMPARE(typeNotation(m_sender, notation, true).error(), QString());
         QCOMPARE(m_target.waitForText(expected), expected);
 
         XkbStateRec state {};
@@ -116,7 +117,8 @@ private slots:
 
     void namedKeysAndModifiers()
     {
-        QCOMPARE(m_sender.sendKeys(QStringLiteral("^a%b{F5}+{END}{ESC}{ADD}{PGDN}+{TAB}{BS}"), true).error(),
+        QCOMPARE(
+            typeNotation(m_sender, QStringLiteral("^a%b{F5}+{END}{ESC}{ADD}{PGDN}+{TAB}{BS}"), true).error(),
             QString());
         const QStringList expected {
             "Ctrl+A", "Alt+B", "F5", "Shift+End", "Esc", "Num++", "PgDown", "Shift+Backtab", "Backspace"};
@@ -129,7 +131,7 @@ private slots:
     void spareKeycodesReleasedAfterTheLastKey()
     {
         m_sender.releaseSpareKeycodes();
-        QVERIFY(m_sender.sendKeys(QStringLiteral("日本"), true).ok());
+        QVERIFY(typeNotation(m_sender, QStringLiteral("日本"), true).ok());
         QCOMPARE(m_sender.boundSpareKeycodes(), 2);
         QCOMPARE(keycodesFor(display(), kIdeograph), 1);
 
@@ -171,7 +173,7 @@ private slots:
             for (int i = 0; i < keycodesFor(display(), NoSymbol) + extra; ++i)
                 text += QChar(0x4e00 + 3 * i);
             text += text.left(5); // typed again after their keycodes were re-used
-            QCOMPARE(m_sender.sendKeys(text, true).error(), QString());
+            QCOMPARE(typeNotation(m_sender, text, true).error(), QString());
             QCOMPARE(m_target.waitForText(text), text);
         }
     }

@@ -1,5 +1,6 @@
 #include "GuiTestMain.h"
 #include "TargetProcess.h"
+#include "macros/TypeNotation.h"
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11WindowTracker.h"
 
@@ -61,7 +62,7 @@ private slots:
     void switchToLastWindowGoesBackAndForth()
     {
         QCOMPARE(switchToLast(), m_alpha.window());
-        QVERIFY(m_sender.sendKeys(QStringLiteral("to alpha"), true).ok());
+        QVERIFY(typeNotation(m_sender, QStringLiteral("to alpha"), true).ok());
         QCOMPARE(m_alpha.waitForText(QStringLiteral("to alpha")), QStringLiteral("to alpha"));
         QCOMPARE(switchToLast(), m_beta.window());
     }
@@ -91,7 +92,7 @@ private slots:
         XCloseDisplay(display);
         QVERIFY(m_beta.clear());
         QVERIFY(m_tracker.switchToLastWindow());
-        QVERIFY(m_sender.sendKeys(QStringLiteral("to beta"), true).ok());
+        QVERIFY(typeNotation(m_sender, QStringLiteral("to beta"), true).ok());
         QCOMPARE(m_beta.waitForText(QStringLiteral("to beta")), QStringLiteral("to beta"));
     }
 

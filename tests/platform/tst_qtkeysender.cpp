@@ -1,4 +1,5 @@
 #include "GuiTestMain.h"
+#include "macros/TypeNotation.h"
 #include "platform/qt/QtKeySender.h"
 
 #include <QKeyEvent>
@@ -46,10 +47,10 @@ private slots:
     // The notation is read whole before any key is typed.
     void keyEvents()
     {
-        QCOMPARE(m_sender.sendKeys(QStringLiteral("ab{TAB"), true).error(),
+        QCOMPARE(typeNotation(m_sender, QStringLiteral("ab{TAB"), true).error(),
             QStringLiteral("cannot read the keystroke text, character 3: '{' is never closed by '}'"));
         QVERIFY(m_field->events.isEmpty());
-        QVERIFY(m_sender.sendKeys(QStringLiteral("+a^c{ADD}ł"), true).ok());
+        QVERIFY(typeNotation(m_sender, QStringLiteral("+a^c{ADD}ł"), true).ok());
         QCOMPARE(m_field->events.join(u", "),
             QStringLiteral(
                 "down Shift+Shift, down Shift+A 'A', up Shift+A 'A', up Shift, down Ctrl+Control, "
@@ -61,12 +62,12 @@ private slots:
         m_field->setText(QStringLiteral("hello"));
         m_field->setCursorPosition(2);
         // "h|llo", "h|lo", "hlo|", "h|lo", "h>|lo", then Shift+End selects "lo".
-        QVERIFY(m_sender.sendKeys(QStringLiteral("{BS}{DEL}{END}{LEFT 2}>+{END}"), true).ok());
+        QVERIFY(typeNotation(m_sender, QStringLiteral("{BS}{DEL}{END}{LEFT 2}>+{END}"), true).ok());
         QCOMPARE(m_field->text(), QStringLiteral("h>lo"));
         QCOMPARE(m_field->selectedText(), QStringLiteral("lo"));
 
         // Without wait the keys are posted and arrive with the event loop.
-        QVERIFY(m_sender.sendKeys(QStringLiteral("ok"), false).ok());
+        QVERIFY(typeNotation(m_sender, QStringLiteral("ok"), false).ok());
         QCOMPARE(m_field->text(), QStringLiteral("h>lo"));
         QTRY_COMPARE(m_field->text(), QStringLiteral("h>ok"));
     }
@@ -75,9 +76,9 @@ private slots:
     {
         m_field.reset();
         QTRY_VERIFY(!QApplication::activeWindow());
-        QCOMPARE(m_sender.sendKeys(QStringLiteral("{F1}"), false).error(),
+        QCOMPARE(typeNotation(m_sender, QStringLiteral("{F1}"), false).error(),
             QStringLiteral("cannot type keys: no window of the program has the keyboard focus"));
-        QVERIFY(m_sender.sendKeys(QString(), false).ok()); // nothing to type needs no window
+        QVERIFY(typeNotation(m_sender, QString(), false).ok()); // nothing to type needs no window
     }
 };
 

@@ -2,10 +2,10 @@
 
 #include "boxes/BoxStore.h"
 #include "boxes/PositionActions.h"
+#include "core/Clipboard.h"
 #include "core/DataFiles.h"
 #include "gui/boxes/PositionButton.h"
 #include "gui/widgets/ScreenTwips.h"
-#include "platform/Clipboard.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,12 +1,13 @@
 #include "gui/calc/CalculatorFrame.h"
 
+#include "core/Clipboard.h"
 #include "core/Settings.h"
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/HintFilter.h"
 #include "gui/widgets/LabelRow.h"
 #include "gui/widgets/ModalHook.h"
 #include "gui/widgets/ScreenTwips.h"
-#include "platform/Clipboard.h"
+#include "macros/TypeNotation.h"
 #include "platform/KeySender.h"
 #include "platform/WindowSwitcher.h"
 
@@ -296,7 +297,7 @@ void CalculatorFrame::send()
         return;
     QThread::yieldCurrentThread();
     // A failure to type ends the command without a word, as the focus is in another window.
-    (void)m_keys->sendKeys(text, true);
+    (void)typeNotation(*m_keys, text, true);
 }
 
 void CalculatorFrame::mousePressEvent(QMouseEvent* event)

@@ -1,9 +1,9 @@
 #include "gui/dialogs/ClipboardViewer.h"
 
+#include "core/Clipboard.h"
 #include "core/LineBreaks.h"
 #include "gui/widgets/AppIcon.h"
 #include "gui/widgets/EditorText.h"
-#include "platform/Clipboard.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

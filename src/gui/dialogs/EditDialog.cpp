@@ -1,5 +1,6 @@
 #include "gui/dialogs/EditDialog.h"
 
+#include "core/Clipboard.h"
 #include "core/LineBreaks.h"
 #include "gui/widgets/AppIcon.h"
 #include "gui/widgets/CommandLabel.h"
@@ -8,7 +9,6 @@
 #include "gui/widgets/ModalHook.h"
 #include "gui/widgets/NamedWidget.h"
 #include "gui/widgets/ScreenTwips.h"
-#include "platform/Clipboard.h"
 
 #include <QFrame>
 #include <QLabel>

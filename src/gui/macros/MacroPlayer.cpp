@@ -8,6 +8,7 @@
 #include "gui/macros/MacroStepDialog.h"
 #include "macros/MacroInterpreter.h"
 #include "macros/MacroSource.h"
+#include "macros/TypeNotation.h"
 #include "platform/KeySender.h"
 #include "platform/WindowSwitcher.h"
 
@@ -192,7 +193,7 @@ bool MacroPlayer::switchToLast()
 
 Result<> MacroPlayer::sendKeystrokes(const QString& piece)
 {
-    return m_keys.sendKeys(piece, true);
+    return typeNotation(m_keys, piece, true);
 }
 
 StepAnswer MacroPlayer::paceStep()
@@ -241,7 +242,7 @@ StepAnswer MacroPlayer::inputStep(const QString& prompt, const QString& defaultT
             return fail(QStringLiteral("no last window"));
         if (paceStep() == StepAnswer::Abort)
             return StepAnswer::Abort;
-        if (const Result<> typed = m_keys.sendKeys(dialog.answerText(), true); !typed)
+        if (const Result<> typed = typeNotation(m_keys, dialog.answerText(), true); !typed)
             return fail(typed.error());
     }
     const StepAnswer paced = paceStep();

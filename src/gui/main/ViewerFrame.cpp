@@ -1,12 +1,12 @@
 #include "gui/main/ViewerFrame.h"
 
+#include "core/Clipboard.h"
 #include "core/LineBreaks.h"
 #include "gui/dialogs/ClipboardViewer.h"
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/HintFilter.h"
 #include "gui/widgets/LabelRow.h"
 #include "gui/widgets/ScreenTwips.h"
-#include "platform/Clipboard.h"
 
 #include <QEvent>
 #include <QLineEdit>

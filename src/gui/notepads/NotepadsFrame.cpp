@@ -1,5 +1,6 @@
 #include "gui/notepads/NotepadsFrame.h"
 
+#include "core/Clipboard.h"
 #include "core/LineBreaks.h"
 #include "gui/notepads/SystemNotepadDialogs.h"
 #include "gui/widgets/CommandLabel.h"
@@ -10,7 +11,6 @@
 #include "gui/widgets/ScreenTwips.h"
 #include "notepads/FindReplace.h"
 #include "notepads/NotepadFile.h"
-#include "platform/Clipboard.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,7 @@
 #include "gui/search/SearchDialog.h"
 
 #include "boxes/BoxStore.h"
+#include "core/Clipboard.h"
 #include "core/DataContext.h"
 #include "core/DataFiles.h"
 #include "core/LineBreaks.h"
@@ -12,7 +13,6 @@
 #include "gui/widgets/NamedWidget.h"
 #include "gui/widgets/ScreenTwips.h"
 #include "macros/MacroStore.h"
-#include "platform/Clipboard.h"
 #include "search/SearchTexts.h"
 
 #include <QCheckBox>

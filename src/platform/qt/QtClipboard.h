@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Clipboard.h"
+#include "core/Clipboard.h"
 
 // The system clipboard through QClipboard. The program must keep its event loop running for
 // other programs to paste what it put there.

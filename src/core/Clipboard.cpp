@@ -1,4 +1,4 @@
-#include "platform/Clipboard.h"
+#include "core/Clipboard.h"
 
 #include "core/LineBreaks.h"
 

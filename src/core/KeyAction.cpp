@@ -1,4 +1,4 @@
-#include "macros/KeyAction.h"
+#include "core/KeyAction.h"
 
 #include <array>
 
