@@ -3,10 +3,9 @@
 #include "boxes/Startup.h"
 #include "gui/macros/MacroPlayer.h"
 #include "gui/main/MainWindow.h"
-#include "gui/widgets/ModalHook.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QCoreApplication>
-#include <QMessageBox>
 
 TrellinApp::TrellinApp(Clipboard& clipboard, Platform platform)
     : m_clipboard(clipboard)
@@ -74,8 +73,6 @@ void TrellinApp::fail(const QString& message)
         m_window->setMacroPlayer(nullptr);
     m_player.reset();
     m_window.reset();
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Moxeno Trellin"),
-        QStringLiteral("Moxeno Trellin could not start.\n\n%1").arg(message), QMessageBox::Ok);
-    ModalHook::opened(box);
-    box.exec();
+    showMessageBox(nullptr, QMessageBox::Critical, QStringLiteral("Moxeno Trellin"),
+        QStringLiteral("Moxeno Trellin could not start.\n\n%1").arg(message));
 }

@@ -6,11 +6,11 @@
 
 // Hand-written rather than QSettings: QSettings rewrites the whole file in its own format and
 // would lose comments, the case of names and the bytes of lines it does not own.
-// Reads and writes single values of an INI file with the rules of the Windows private-profile
-// functions: section and key names match regardless of case, anything missing gives the
-// default, a value comes back cut to 254 characters, and a write replaces the value in place,
-// creating file, section and key as needed. Every other line of the file (comments, unknown
-// sections, hand-edited values, even lines that make no sense) survives a write untouched.
+// Reads and writes single values of an INI file with these rules: section and key names match
+// regardless of case, anything missing gives the default, a value comes back cut to 254
+// characters, and a write replaces the value in place, creating file, section and key as needed. Every other
+// line of the file (comments, unknown sections, hand-edited values, even lines that make no sense) survives a
+// write untouched.
 namespace IniFile {
 
 constexpr int kMaxValueLength = 254;

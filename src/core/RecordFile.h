@@ -11,8 +11,9 @@
 // A record starts with a header line: the key as two digits, the marker "!¬:" and the first
 // line of the text. Every following line that does not carry the marker in characters 3-5
 // continues the same text. An empty text is never stored: writing "" removes the record. A
-// rewritten record moves to the end of the file. The format is the program's own, byte for byte
-// the same as the Windows edition's, so it is read and written here by hand.
+// rewritten record moves to the end of the file. The layout is fixed byte for byte (Windows-1252
+// with CR LF line ends, see TextCodec) and no Qt reader follows its rules, so it is read and
+// written here by hand.
 namespace RecordFile {
 
 constexpr int kMaxTextLength = 9999;

@@ -6,9 +6,10 @@
 
 // How the program's data files are stored as bytes.
 //
-// Files are written in Windows-1252 whenever every character fits, so they stay byte-identical
-// to files made on Windows; a file holding any other character is written whole as UTF-8 with a
-// byte-order mark, so that nothing is ever replaced. Reading accepts both, and plain UTF-8.
+// Files are written in Windows-1252 with CR LF line ends whenever every character fits, one byte
+// a character, the layout every data file keeps; a file holding any other character is written
+// whole as UTF-8 with a byte-order mark, so that nothing is ever replaced. Reading accepts
+// both, and plain UTF-8.
 // Hand-written: QStringConverter has no Windows-1252, and the record format needs the CR / CR LF
 // line rule below, which no Qt reader offers.
 namespace TextCodec {

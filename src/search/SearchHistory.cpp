@@ -23,9 +23,14 @@ bool SearchHistory::add(const QString& text)
     if (!m_entries.isEmpty() && m_entries.first() == text)
         return false;
     m_entries.prepend(text);
-    // A history that cannot be written is no reason to stop a search, and the list on screen
-    // is right either way.
-    for (int i = 0; i < kStored; ++i)
-        (void)m_settings.setText(key(i), m_entries.value(i));
     return true;
+}
+
+Result<> SearchHistory::store()
+{
+    for (int i = 0; i < kStored; ++i) {
+        if (Result<> stored = m_settings.setText(key(i), m_entries.value(i)); !stored)
+            return stored;
+    }
+    return Result<>::success();
 }

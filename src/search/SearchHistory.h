@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QStringList>
 
 class Settings;
@@ -16,9 +18,11 @@ public:
 
     const QStringList& entries() const { return m_entries; }
 
-    // Puts the text at the top, unless it is exactly the newest entry already, and stores the
-    // first nine entries. True when the text was added.
+    // Puts the text at the top, unless it is exactly the newest entry already. True when the
+    // text was added.
     bool add(const QString& text);
+    // Stores the first nine entries; fails when the settings file cannot be written.
+    Result<> store();
 
 private:
     Settings& m_settings;

@@ -1,28 +1,27 @@
 #pragma once
 
 #include "gui/widgets/CommandLabel.h"
-#include "gui/widgets/ModalHook.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QtTest>
 
-// Answers the real modal dialogs the program opens, in the order a test expects them. A
-// dialog nobody expected fails the running test and is closed (read as No or cancel), so a
-// test never hangs on a modal window.
-class DialogScript
+// Answers the real dialogs the program opens, in the order a test expects them. It watches
+// every widget's events for a dialog window being shown, so no form needs to report its
+// dialogs. A dialog nobody expected fails the running test and is closed (read as No or
+// cancel), so a test never hangs on a modal window.
+class DialogScript : public QObject
 {
 public:
     using Answer = std::function<void(QDialog& dialog)>;
 
-    DialogScript()
-    {
-        ModalHook::setHandler([this](QDialog& dialog) { opened(dialog); });
-    }
-    ~DialogScript() { ModalHook::setHandler({}); }
+    DialogScript() { qApp->installEventFilter(this); }
+    ~DialogScript() override { qApp->removeEventFilter(this); }
 
     void expect(Answer answer) { m_answers.append(std::move(answer)); }
     bool usedUp() const { return m_answers.isEmpty(); }
@@ -53,6 +52,20 @@ public:
             input->setTextValue(text);
             input->accept();
         };
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // A window system's own show event, as after un-minimising, is no new dialog.
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (event->type() != QEvent::Show || event->spontaneous() || !dialog || !dialog->isWindow())
+            return false;
+        // Answered from the dialog's own event loop, right after it has started.
+        QTimer::singleShot(0, this, [this, guarded = QPointer<QDialog>(dialog)] {
+            if (guarded && guarded->isVisible())
+                opened(*guarded);
+        });
+        return false;
     }
 
 private:

@@ -1,17 +1,21 @@
 #include "DialogScript.h"
 #include "GuiTestMain.h"
 #include "StepTable.h"
+#include "TestFiles.h"
+#include "core/DataContext.h"
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
+#include "core/StatusLog.h"
 #include "gui/calc/CalculatorFrame.h"
+#include "gui/dialogs/GuiPrompter.h"
 #include "platform/RecordingPlatform.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 
-// The calculator panel in a window of its own, with recorded clipboard, keys and window switches
-// and real settings in a temporary folder.
+// The calculator panel in a window of its own, with recorded clipboard, keys and window switches,
+// real settings in a temporary folder and a status log.
 struct Panel
 {
     explicit Panel(const QList<std::pair<Settings::Key, QString>>& stored = {})
@@ -20,7 +24,7 @@ struct Panel
         QDir().mkpath(dir.filePath(QStringLiteral("config")));
         for (const auto& [key, value] : stored)
             (void)settings.setText(key, value);
-        frame = std::make_unique<CalculatorFrame>(settings, platform);
+        frame = std::make_unique<CalculatorFrame>(context, platform);
         frame->setSender(&platform, &platform);
         frame->resize(320, 300);
         frame->show();
@@ -42,7 +46,7 @@ struct Panel
     // Enter, @ caret to, r click, f focus, x double-click, p choose places, v clipboard content,
     // m answer the next message with a button, h click on a history line, b Backspace at the end of
     // a field (B Backspace alone), o hover over a part, C forget the recorded calls, F no window to switch
-    // to.
+    // to, U settings file that cannot be written (W can again).
     void act(char action, const QString& arg)
     {
         const auto key = [&](Qt::Key key) { QTest::keyClick(display, key); };
@@ -70,6 +74,12 @@ struct Panel
             {'p', [&] { places->setCurrentText(arg), emit places->activated(places->currentIndex()); }},
             {'v', [&] { platform.content = arg; }}, {'C', [&] { platform.calls.clear(); }},
             {'F', [&] { platform.failing = true; }},
+            {'U',
+                [&] {
+                    QFile::remove(store.iniPath());
+                    QVERIFY(TestFiles::makeSocket(store.iniPath()));
+                }},
+            {'W', [&] { QVERIFY(QFile::remove(store.iniPath())); }},
             {'o',
                 [&] {
                     QTest::mouseMove(frame.get(), {1, 1}), status.clear(),
@@ -98,7 +108,11 @@ struct Panel
                 QStringList {history->toolTip(), memoryBox(1)->toolTip(), display->toolTip()}.join(u',')},
             {"typed", QString::number(platform.calls.size() > 1)}, {"call1", platform.calls.value(0)},
             {"places", places->currentText() + u'/' + QString::number(places->count())},
-            {"storedPlaces", settings.text(Settings::Key::DecPlaces)}};
+            {"storedPlaces", settings.text(Settings::Key::DecPlaces)},
+            // what a message and the log said up to the reason, and how many lines were logged
+            {"told", script.seen.value(script.seen.size() - 1).section(u':', 0, 0)},
+            {"log", log.latest().mid(10).section(u':', 0, 0)},
+            {"logged", QString::number(log.entries().size())}};
         for (const QString& n :
             QStringList {"1", "2", "3"}) { // memN shows memory N, storedN its stored value
             shown["mem" + n] = memoryBox(n.toInt())->text();
@@ -117,6 +131,9 @@ struct Panel
     SettingsStore store {dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
     Settings settings {store};
     RecordingPlatform platform;
+    StatusLog log;
+    GuiPrompter prompter {settings, platform};
+    DataContext context {settings, log, prompter};
     DialogScript script; // every message box must be expected
     std::unique_ptr<CalculatorFrame> frame;
     QLineEdit* display = nullptr;
@@ -216,6 +233,24 @@ private slots:
         p.act('c', QStringLiteral("6*7"));
         p.run({{'o', "FrameMem3", "hint", "1"}, {'o', "ListCalc", "hint", "1"},
             {'o', "TextMem1", "hint", "1"}, {'o', "TextCalc", "hint tips", "0|6*7 = 42. (4 dp),42,42."}});
+    }
+
+    // A setting the settings file cannot take holds for the run and is told: the places the user
+    // just chose in a message and the log; a memory, stored at every change, in the log once
+    // while it keeps failing.
+    void unstoredSettingsAreTold()
+    {
+        Panel p;
+        p.run({{'U', "", "", ""}, {'c', "10/4", "", ""},
+            {'r', "LabelMemIn1", "mem1 log logged", "2.5|The memory 1 could not be stored|1"},
+            {'r', "LabelMemAdd1", "mem1 logged", "5|1"},
+            // Stored again, then failing again: told again.
+            {'W', "", "", ""}, {'r', "LabelMemAdd1", "stored1 logged", "7.5|1"}, {'U', "", "", ""},
+            {'r', "LabelMemAdd1", "mem1 logged", "10|2"}, {'m', "Ok", "", ""},
+            {'p', "3", "told log logged places",
+                "Moxeno Trellin|The number of decimal places could not be stored|"
+                "The number of decimal places could not be stored|3|3/11"}});
+        QVERIFY(p.script.usedUp() && p.script.seen.size() == 1);
     }
 
     void clipboardAndSend()

@@ -124,7 +124,7 @@ private slots:
             DialogPlacement::kDialogTooFar);
         QWidget window;
         window.move(0, 40);
-        QVERIFY(!placement.store(window));
+        QVERIFY(placement.store(window).ok());
         QCOMPARE(f->settingsStore.readValue("Settings", "FmOWTop", ""), QString());
 
         // Stored on the screen, missing or no number, past the far ends, before the screens.

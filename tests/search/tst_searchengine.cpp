@@ -187,6 +187,7 @@ private slots:
             for (int i = 0; i < 8; ++i)
                 history.add(QString::number(i));
             QCOMPARE(history.entries().size(), 9 + 12);
+            QVERIFY(history.store().ok());
         }
         SearchHistory reread(f->settings);
         QCOMPARE(reread.entries(), (QStringList {"7", "6", "5", "4", "3", "2", "1", "0", "one"}));

@@ -1,11 +1,12 @@
 #include "gui/calc/CalculatorFrame.h"
 
 #include "core/Clipboard.h"
+#include "core/DataContext.h"
 #include "core/Settings.h"
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/HintFilter.h"
 #include "gui/widgets/LabelRow.h"
-#include "gui/widgets/ModalHook.h"
+#include "gui/widgets/MessageBox.h"
 #include "gui/widgets/ScreenTwips.h"
 #include "macros/TypeNotation.h"
 #include "platform/KeySender.h"
@@ -16,7 +17,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QThread>
 
 #include <limits>
@@ -39,20 +39,43 @@ QStringList itemTexts(const QListWidget* list)
 
 } // namespace
 
-CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidget* parent)
+CalculatorFrame::CalculatorFrame(DataContext& context, Clipboard& clipboard, QWidget* parent)
     : QGroupBox(QStringLiteral("Calculator"), parent)
-    , m_settings(settings)
+    , m_context(context)
     , m_clipboard(clipboard)
+    , m_hints(new HintFilter(this))
 {
     setObjectName(QStringLiteral("FrameCalculator"));
     m_calculator.setMessages(this);
-    const ScreenTwips tw(this);
-    auto* hints = new HintFilter(this);
-    const auto hint = [this](const QString& text) { return [this, text] { emit statusText(text); }; };
-    const auto command = [this](const char* name, const char* text) {
-        return new CommandLabel(QString::fromLatin1(name), QString::fromLatin1(text), this, QRect());
-    };
+    buildDisplay();
+    buildDisplayCommands();
+    buildHistory();
+    buildPlaces();
+    for (int index = 1; index <= Calculator::kMemories; ++index)
+        buildMemory(index);
+    // Every change of a memory is stored at once; the ones read at start are stored already.
+    connect(&m_calculator, &Calculator::memoryChanged, this, [this](int index, const QString& text) {
+        // A memory changes at every keystroke typed into it: it is told in the log only.
+        m_context.checkStored(
+            m_context.settings().setText(memoryKey(index), text), QStringLiteral("memory %1").arg(index));
+        if (m_memories[index - 1]->text() != text)
+            m_memories[index - 1]->setText(text);
+    });
+}
 
+std::function<void()> CalculatorFrame::hintText(const QString& text)
+{
+    return [this, text] { emit statusText(text); };
+}
+
+CommandLabel* CalculatorFrame::commandLabel(const char* name, const char* text)
+{
+    return new CommandLabel(QString::fromLatin1(name), QString::fromLatin1(text), this, QRect());
+}
+
+void CalculatorFrame::buildDisplay()
+{
+    const ScreenTwips tw(this);
     m_display = new QLineEdit(QStringLiteral("0"), this);
     m_display->setObjectName(QStringLiteral("TextCalc"));
     m_display->setGeometry(tw.rect(120, 240, 4455, 330));
@@ -63,7 +86,7 @@ CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidg
         m_calculator.displayEdited(text, m_display->cursorPosition());
         refresh();
     });
-    hints->add(m_display, [this] { m_display->setToolTip(m_display->text()); });
+    m_hints->add(m_display, [this] { m_display->setToolTip(m_display->text()); });
 
     m_constant = new QLabel(QStringLiteral("K"), this);
     m_constant->setObjectName(QStringLiteral("LabelK"));
@@ -72,15 +95,19 @@ CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidg
     bold.setBold(true);
     m_constant->setFont(bold);
     m_constant->hide();
+}
 
-    auto* sendLabel = command("LabelCalcSend", "Send");
-    auto* paste = command("LabelCalcPaste", "Paste");
-    auto* copy = command("LabelCalcCopy", "Copy");
-    auto* clear = command("LabelClearCalc", "Clear");
-    auto* clearAll = command("LabelClearWholeCalc", "Clear all");
+void CalculatorFrame::buildDisplayCommands()
+{
+    const ScreenTwips tw(this);
+    auto* sendLabel = commandLabel("LabelCalcSend", "Send");
+    auto* paste = commandLabel("LabelCalcPaste", "Paste");
+    auto* copy = commandLabel("LabelCalcCopy", "Copy");
+    auto* clear = commandLabel("LabelClearCalc", "Clear");
+    auto* clearAll = commandLabel("LabelClearWholeCalc", "Clear all");
     for (CommandLabel* label : {sendLabel, paste, copy, clear, clearAll})
         label->setGeometry(tw.rect(0, 630, 600, 252));
-    sendLabel->setFont(bold);
+    sendLabel->setFont(m_constant->font());
     LabelRow::fit({sendLabel, paste, copy, clear, clearAll}, tw.px(420), tw.px(4575));
     connect(sendLabel, &CommandLabel::released, this, [this] { send(); });
     connect(paste, &CommandLabel::clicked, this,
@@ -94,13 +121,17 @@ CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidg
         m_calculator.clearAll();
         refresh();
     });
-    hints->add(sendLabel,
-        hint(QStringLiteral("Send the display to the cursor position in the last window you left.")));
-    hints->add(paste, hint(QStringLiteral("Paste at the cursor position in the display.")));
-    hints->add(copy, hint(QStringLiteral("Copy to the clipboard.")));
-    hints->add(clear, hint(QStringLiteral("Clear the display.")));
-    hints->add(clearAll, hint(QStringLiteral("Clear the whole calculator, but not the memories.")));
+    m_hints->add(sendLabel,
+        hintText(QStringLiteral("Send the display to the cursor position in the last window you left.")));
+    m_hints->add(paste, hintText(QStringLiteral("Paste at the cursor position in the display.")));
+    m_hints->add(copy, hintText(QStringLiteral("Copy to the clipboard.")));
+    m_hints->add(clear, hintText(QStringLiteral("Clear the display.")));
+    m_hints->add(clearAll, hintText(QStringLiteral("Clear the whole calculator, but not the memories.")));
+}
 
+void CalculatorFrame::buildHistory()
+{
+    const ScreenTwips tw(this);
     m_history = new QListWidget(this);
     m_history->setObjectName(QStringLiteral("ListCalc"));
     m_history->setGeometry(tw.rect(120, 960, 4455, 1650));
@@ -109,15 +140,15 @@ CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidg
         if (!m_showing)
             m_calculator.selectEntry(row);
     });
-    hints->add(m_history->viewport(), [this] {
+    m_hints->add(m_history->viewport(), [this] {
         emit statusText(
             QStringLiteral("Calculator history. To delete selected item use Ctrl and Right-click."));
         m_history->setToolTip(m_history->currentItem() ? m_history->currentItem()->text() : QString());
     });
 
-    auto* insertCalc = command("LabelCalcInsCalc", "Insert calc");
-    auto* insertResult = command("LabelCalcInsResult", "Insert result");
-    auto* clearHistory = command("LabelClearCalcLB", "Clear");
+    auto* insertCalc = commandLabel("LabelCalcInsCalc", "Insert calc");
+    auto* insertResult = commandLabel("LabelCalcInsResult", "Insert result");
+    auto* clearHistory = commandLabel("LabelClearCalcLB", "Clear");
     for (CommandLabel* label : {insertCalc, insertResult, clearHistory})
         label->setGeometry(tw.rect(0, 2700, 600, 252));
     LabelRow::fit({insertCalc, insertResult, clearHistory}, tw.px(120), tw.px(2760));
@@ -129,12 +160,16 @@ CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidg
         m_calculator.clearHistory();
         refresh();
     });
-    hints->add(
-        insertCalc, hint(QStringLiteral("Insert the selected calculation at the cursor in the display.")));
-    hints->add(
-        insertResult, hint(QStringLiteral("Insert the selected result at the cursor in the display.")));
-    hints->add(clearHistory, hint(QStringLiteral("Clear the calculator history.")));
+    m_hints->add(insertCalc,
+        hintText(QStringLiteral("Insert the selected calculation at the cursor in the display.")));
+    m_hints->add(
+        insertResult, hintText(QStringLiteral("Insert the selected result at the cursor in the display.")));
+    m_hints->add(clearHistory, hintText(QStringLiteral("Clear the calculator history.")));
+}
 
+void CalculatorFrame::buildPlaces()
+{
+    const ScreenTwips tw(this);
     auto* placesCaption = new QLabel(QStringLiteral("dec places"), this);
     placesCaption->setObjectName(QStringLiteral("Label2"));
     placesCaption->setGeometry(tw.rect(2820, 2700, 1080, 252));
@@ -145,64 +180,63 @@ CalculatorFrame::CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidg
     m_places->addItem(QStringLiteral("-"));
     for (int places = 0; places <= 9; ++places)
         m_places->addItem(QString::number(places));
-    m_calculator.setDecimalPlaces(settings.text(Settings::Key::DecPlaces));
+    m_calculator.setDecimalPlaces(m_context.settings().text(Settings::Key::DecPlaces));
     m_places->setCurrentText(m_calculator.decimalPlaces());
     connect(m_places, &QComboBox::activated, this, [this] {
         m_calculator.chooseDecimalPlaces(m_places->currentText());
-        (void)m_settings.setText(Settings::Key::DecPlaces, m_calculator.decimalPlaces());
+        m_context.checkStored(
+            m_context.settings().setText(Settings::Key::DecPlaces, m_calculator.decimalPlaces()),
+            QStringLiteral("number of decimal places"), true);
         refresh();
     });
+}
 
+void CalculatorFrame::buildMemory(int index)
+{
+    const ScreenTwips tw(this);
     const int memoryWidth = 1445;
-    for (int index = 1; index <= Calculator::kMemories; ++index) {
-        auto* frame = new QGroupBox(QStringLiteral("Mem %1").arg(index), this);
-        frame->setObjectName(QStringLiteral("FrameMem%1").arg(index));
-        frame->setGeometry(tw.rect(120 + (index - 1) * (memoryWidth + 60), 3060, memoryWidth, 1290));
-        hints->add(frame, hint(QStringLiteral("The 3 memories are retained for next time Trellin is used.")));
+    auto* frame = new QGroupBox(QStringLiteral("Mem %1").arg(index), this);
+    frame->setObjectName(QStringLiteral("FrameMem%1").arg(index));
+    frame->setGeometry(tw.rect(120 + (index - 1) * (memoryWidth + 60), 3060, memoryWidth, 1290));
+    m_hints->add(
+        frame, hintText(QStringLiteral("The 3 memories are retained for next time Trellin is used.")));
 
-        QLineEdit* memory = m_memories[index - 1] = new QLineEdit(frame);
-        memory->setObjectName(QStringLiteral("TextMem%1").arg(index));
-        memory->setGeometry(tw.rect(90, 300, memoryWidth - 180, 330));
-        m_calculator.setMemory(index, settings.text(memoryKey(index)));
-        memory->setText(m_calculator.memory(index));
-        memory->installEventFilter(this);
-        connect(memory, &QLineEdit::textEdited, this,
-            [this, index](const QString& text) { m_calculator.setMemory(index, text); });
-        hints->add(memory, [this, memory] {
-            emit statusText(QStringLiteral("Double-click to insert memory into display."));
-            memory->setToolTip(memory->text());
-        });
-
-        const auto memoryLabel = [&](const char* name, const char* text) {
-            return new CommandLabel(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(index),
-                QString::fromLatin1(text), frame, tw.rect(0, 780, 300, 252));
-        };
-        auto* in = memoryLabel("LabelMemIn", "M In");
-        auto* add = memoryLabel("LabelMemAdd", "M+");
-        auto* deduct = memoryLabel("LabelMemDeduct", "M-");
-        auto* clearMemory = memoryLabel("LabelMemClear", "MC");
-        LabelRow::fit({in, add, deduct, clearMemory}, tw.px(45), tw.px(memoryWidth - 45));
-        connect(in, &CommandLabel::released, this,
-            [this, index] { memoryCommand(index, &Calculator::memoryIn); });
-        connect(add, &CommandLabel::released, this,
-            [this, index] { memoryCommand(index, &Calculator::memoryAdd); });
-        connect(deduct, &CommandLabel::released, this,
-            [this, index] { memoryCommand(index, &Calculator::memoryDeduct); });
-        connect(clearMemory, &CommandLabel::clicked, this, [this, index] {
-            m_calculator.memoryClear(index);
-            refresh();
-        });
-        hints->add(in, hint(QStringLiteral("Put display into memory.")));
-        hints->add(add, hint(QStringLiteral("Add the display value to the memory value.")));
-        hints->add(deduct, hint(QStringLiteral("Subtract the display value from the memory value.")));
-        hints->add(clearMemory, hint(QStringLiteral("Clear memory.")));
-    }
-    // Every change of a memory is stored at once; the ones read at start are stored already.
-    connect(&m_calculator, &Calculator::memoryChanged, this, [this](int index, const QString& text) {
-        (void)m_settings.setText(memoryKey(index), text);
-        if (m_memories[index - 1]->text() != text)
-            m_memories[index - 1]->setText(text);
+    QLineEdit* memory = m_memories[index - 1] = new QLineEdit(frame);
+    memory->setObjectName(QStringLiteral("TextMem%1").arg(index));
+    memory->setGeometry(tw.rect(90, 300, memoryWidth - 180, 330));
+    m_calculator.setMemory(index, m_context.settings().text(memoryKey(index)));
+    memory->setText(m_calculator.memory(index));
+    memory->installEventFilter(this);
+    connect(memory, &QLineEdit::textEdited, this,
+        [this, index](const QString& text) { m_calculator.setMemory(index, text); });
+    m_hints->add(memory, [this, memory] {
+        emit statusText(QStringLiteral("Double-click to insert memory into display."));
+        memory->setToolTip(memory->text());
     });
+
+    const auto memoryLabel = [&](const char* name, const char* text) {
+        return new CommandLabel(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(index),
+            QString::fromLatin1(text), frame, tw.rect(0, 780, 300, 252));
+    };
+    auto* in = memoryLabel("LabelMemIn", "M In");
+    auto* add = memoryLabel("LabelMemAdd", "M+");
+    auto* deduct = memoryLabel("LabelMemDeduct", "M-");
+    auto* clearMemory = memoryLabel("LabelMemClear", "MC");
+    LabelRow::fit({in, add, deduct, clearMemory}, tw.px(45), tw.px(memoryWidth - 45));
+    connect(
+        in, &CommandLabel::released, this, [this, index] { memoryCommand(index, &Calculator::memoryIn); });
+    connect(
+        add, &CommandLabel::released, this, [this, index] { memoryCommand(index, &Calculator::memoryAdd); });
+    connect(deduct, &CommandLabel::released, this,
+        [this, index] { memoryCommand(index, &Calculator::memoryDeduct); });
+    connect(clearMemory, &CommandLabel::clicked, this, [this, index] {
+        m_calculator.memoryClear(index);
+        refresh();
+    });
+    m_hints->add(in, hintText(QStringLiteral("Put display into memory.")));
+    m_hints->add(add, hintText(QStringLiteral("Add the display value to the memory value.")));
+    m_hints->add(deduct, hintText(QStringLiteral("Subtract the display value from the memory value.")));
+    m_hints->add(clearMemory, hintText(QStringLiteral("Clear memory.")));
 }
 
 void CalculatorFrame::setSender(KeySender* keys, WindowSwitcher* windows)
@@ -213,9 +247,7 @@ void CalculatorFrame::setSender(KeySender* keys, WindowSwitcher* windows)
 
 void CalculatorFrame::cannotEvaluate(const QString& message)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), message, QMessageBox::Ok, this);
-    ModalHook::opened(box);
-    box.exec();
+    showMessageBox(this, QMessageBox::Critical, QStringLiteral("Error"), message);
 }
 
 void CalculatorFrame::pull()
@@ -278,11 +310,10 @@ void CalculatorFrame::deleteEntryAsked()
     const int row = m_history->currentRow();
     if (row < 0)
         return;
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Calculator"),
-        QStringLiteral("Delete %1?").arg(m_history->item(row)->text()), QMessageBox::Yes | QMessageBox::No,
-        this);
-    ModalHook::opened(box);
-    if (box.exec() != QMessageBox::Yes)
+    if (showMessageBox(this, QMessageBox::Question, QStringLiteral("Calculator"),
+            QStringLiteral("Delete %1?").arg(m_history->item(row)->text()),
+            QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
         return;
     m_calculator.removeEntry(row);
     refresh();

@@ -9,12 +9,14 @@
 #include <functional>
 
 class Clipboard;
+class CommandLabel;
+class DataContext;
+class HintFilter;
 class KeySender;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class Settings;
 class WindowSwitcher;
 
 // The "Calculator" frame: the display, the history, the decimal places, the three memories and
@@ -24,7 +26,7 @@ class CalculatorFrame : public QGroupBox, private CalculatorMessages
 {
     Q_OBJECT
 public:
-    CalculatorFrame(Settings& settings, Clipboard& clipboard, QWidget* parent = nullptr);
+    CalculatorFrame(DataContext& context, Clipboard& clipboard, QWidget* parent = nullptr);
 
     // Where Send types the display; without both Send does nothing.
     void setSender(KeySender* keys, WindowSwitcher* windows);
@@ -39,6 +41,16 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    // The rows of the frame, top to bottom; each wires its controls and their hints.
+    void buildDisplay();
+    void buildDisplayCommands();
+    void buildHistory();
+    void buildPlaces();
+    void buildMemory(int index);
+    // A hover hint that shows the text in the status line.
+    std::function<void()> hintText(const QString& text);
+    CommandLabel* commandLabel(const char* name, const char* text);
+
     void cannotEvaluate(const QString& message) override;
     // The display and the history as the user left them, into the calculator.
     void pull();
@@ -50,8 +62,9 @@ private:
     void deleteEntryAsked();
     void send();
 
-    Settings& m_settings;
+    DataContext& m_context;
     Clipboard& m_clipboard;
+    HintFilter* m_hints;
     KeySender* m_keys = nullptr;
     WindowSwitcher* m_windows = nullptr;
     Calculator m_calculator;

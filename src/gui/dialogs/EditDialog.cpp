@@ -6,7 +6,6 @@
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/DialogPlacement.h"
 #include "gui/widgets/EditorText.h"
-#include "gui/widgets/ModalHook.h"
 #include "gui/widgets/NamedWidget.h"
 #include "gui/widgets/ScreenTwips.h"
 
@@ -141,15 +140,11 @@ EditResult EditDialog::edit(const EditRequest& request)
     return result();
 }
 
-void EditDialog::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    ModalHook::opened(*this);
-}
-
 void EditDialog::storePosition()
 {
-    position(m_settings).store(*this);
+    // The prompter's dialogs reach the settings only: a position that cannot be stored is left
+    // to the main window's, which is told when the window closes.
+    (void)position(m_settings).store(*this);
 }
 
 void EditDialog::save()

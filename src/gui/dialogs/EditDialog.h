@@ -35,9 +35,6 @@ public:
 
     static QString tipsText();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void save();
     void cancel();

@@ -2,10 +2,9 @@
 
 #include "gui/dialogs/EditDialog.h"
 #include "gui/dialogs/OverwriteDialog.h"
-#include "gui/widgets/ModalHook.h"
+#include "gui/widgets/MessageBox.h"
 
 #include <QInputDialog>
-#include <QMessageBox>
 
 namespace {
 
@@ -41,17 +40,13 @@ OverwriteAnswer GuiPrompter::confirmOverwrite(const OverwriteRequest& request)
 
 bool GuiPrompter::askYesNo(const QString& text, PromptIcon icon)
 {
-    QMessageBox box(boxIcon(icon), title(), text, QMessageBox::Yes | QMessageBox::No, m_parent);
-    box.setDefaultButton(QMessageBox::Yes);
-    ModalHook::opened(box);
-    return box.exec() == QMessageBox::Yes;
+    return showMessageBox(m_parent, boxIcon(icon), title(), text, QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::Yes;
 }
 
 void GuiPrompter::tell(const QString& text, PromptIcon icon)
 {
-    QMessageBox box(boxIcon(icon), title(), text, QMessageBox::Ok, m_parent);
-    ModalHook::opened(box);
-    box.exec();
+    showMessageBox(m_parent, boxIcon(icon), title(), text);
 }
 
 std::optional<QString> GuiPrompter::askText(
@@ -61,7 +56,6 @@ std::optional<QString> GuiPrompter::askText(
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
     dialog.setTextValue(defaultAnswer);
-    ModalHook::opened(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();

@@ -3,7 +3,6 @@
 #include "gui/widgets/AppIcon.h"
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/DialogPlacement.h"
-#include "gui/widgets/ModalHook.h"
 #include "gui/widgets/ScreenTwips.h"
 
 #include <QCheckBox>
@@ -106,15 +105,11 @@ void OverwriteDialog::answer(bool yes)
     done(yes ? Accepted : Rejected);
 }
 
-void OverwriteDialog::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    ModalHook::opened(*this);
-}
-
 void OverwriteDialog::storePosition()
 {
-    position(m_settings).store(*this);
+    // The prompter's dialogs reach the settings only: a position that cannot be stored is left
+    // to the main window's, which is told when the window closes.
+    (void)position(m_settings).store(*this);
 }
 
 OverwriteAnswer OverwriteDialog::ask(const OverwriteRequest& request)

@@ -34,9 +34,6 @@ public:
     // own height below the shortened frame top.
     static constexpr int kShortClientHeight = kShortFrameTop + (kClientHeight - kFrameTop);
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void answer(bool yes);
     void storePosition();

@@ -23,15 +23,27 @@ QString defaultName(int number)
 
 MacroFrame::MacroFrame(QWidget* parent)
     : QGroupBox(QStringLiteral("Macros"), parent)
+    , m_hints(new HintFilter(this))
 {
     setObjectName(QStringLiteral("FrameMacros"));
-    const ScreenTwips tw(this);
-    auto* hints = new HintFilter(this);
-    const auto hint = [this](const QString& text) { return [this, text] { emit statusText(text); }; };
-    const auto macroHint = [this](const QString& before, const QString& after) {
-        return [this, before, after] { emit statusText(before + m_list->currentText() + after); };
-    };
+    buildList();
+    buildCommands();
+    m_hints->add(this, [this] { hoverFrame(); });
+}
 
+std::function<void()> MacroFrame::hintText(const QString& text)
+{
+    return [this, text] { emit statusText(text); };
+}
+
+std::function<void()> MacroFrame::macroHint(const QString& before, const QString& after)
+{
+    return [this, before, after] { emit statusText(before + m_list->currentText() + after); };
+}
+
+void MacroFrame::buildList()
+{
+    const ScreenTwips tw(this);
     m_list = new QComboBox(this);
     m_list->setObjectName(QStringLiteral("ComboMacros"));
     m_list->setGeometry(tw.rect(120, 240, 2775, 330));
@@ -52,14 +64,15 @@ MacroFrame::MacroFrame(QWidget* parent)
             m_list->setCurrentIndex(m_list->currentIndex() - 1);
     });
     connect(upDown, &UpDownControl::rightReleased, this, [this] { m_list->setCurrentIndex(0); });
-    hints->add(upDown, hint(QStringLiteral("Right-click to go straight to the first item in the list.")));
+    m_hints->add(
+        upDown, hintText(QStringLiteral("Right-click to go straight to the first item in the list.")));
 
     for (int level : {1, 2}) {
         auto* undo = new CommandLabel(QStringLiteral("LabelMacroUndo%1").arg(level), QString::number(level),
             this, tw.rect(2940 + level * 300, 270, 252, 252));
         undo->setAlignment(Qt::AlignCenter);
         undo->setFrameShape(QFrame::Box);
-        hints->add(undo, [this, level] {
+        m_hints->add(undo, [this, level] {
             emit statusText((level == 1 ? QStringLiteral("Last deleted macro.")
                                         : QStringLiteral("Previous deleted macro."))
                 + QStringLiteral(" Click to copy to clipboard; right-click to clear."));
@@ -71,9 +84,13 @@ MacroFrame::MacroFrame(QWidget* parent)
     auto* search = new CommandLabel(
         QStringLiteral("LabelSearchMacros"), QStringLiteral("Search"), this, tw.rect(3840, 270, 615, 252));
     search->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    hints->add(search, hint(QStringLiteral("Search macros.")));
+    m_hints->add(search, hintText(QStringLiteral("Search macros.")));
     connect(search, &CommandLabel::clicked, this, &MacroFrame::searchMacrosRequested);
+}
 
+void MacroFrame::buildCommands()
+{
+    const ScreenTwips tw(this);
     const int row = 690;
     auto* play = new CommandLabel(
         QStringLiteral("LabelPlay"), QStringLiteral("Play"), this, tw.rect(120, row, 600, 300));
@@ -95,16 +112,15 @@ MacroFrame::MacroFrame(QWidget* parent)
     connect(moveDown, &CommandLabel::clicked, this, [this] { moveMacro(true); });
     connect(moveUp, &CommandLabel::clicked, this, [this] { moveMacro(false); });
 
-    hints->add(edit, macroHint(QStringLiteral("Edit '"), QStringLiteral("'.")));
-    hints->add(clear,
+    m_hints->add(edit, macroHint(QStringLiteral("Edit '"), QStringLiteral("'.")));
+    m_hints->add(clear,
         macroHint(QStringLiteral("Delete '"),
             QStringLiteral("'. Right-click to overwrite with the clipboard contents.")));
-    hints->add(moveDown, macroHint(QStringLiteral("Move '"), QStringLiteral("' down in list.")));
-    hints->add(moveUp, macroHint(QStringLiteral("Move '"), QStringLiteral("' up in list.")));
+    m_hints->add(moveDown, macroHint(QStringLiteral("Move '"), QStringLiteral("' down in list.")));
+    m_hints->add(moveUp, macroHint(QStringLiteral("Move '"), QStringLiteral("' up in list.")));
     connect(play, &CommandLabel::released, this,
         [this] { emit playRequested(selectedMacro(), m_list->currentText()); });
-    hints->add(play, macroHint(QStringLiteral("Play '"), QStringLiteral("' in the last window you left.")));
-    hints->add(this, [this] { hoverFrame(); });
+    m_hints->add(play, macroHint(QStringLiteral("Play '"), QStringLiteral("' in the last window you left.")));
 }
 
 void MacroFrame::setMacros(const MacroSource* macros, MacroActions* actions)

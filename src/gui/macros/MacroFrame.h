@@ -2,6 +2,9 @@
 
 #include <QGroupBox>
 
+#include <functional>
+
+class HintFilter;
 class MacroActions;
 class MacroSource;
 class QComboBox;
@@ -38,6 +41,13 @@ signals:
     void searchMacrosRequested();
 
 private:
+    // The list row (list, up-down, undo labels, search) and the command row below it.
+    void buildList();
+    void buildCommands();
+    // Hover hints for the status line; a macro hint names the selected macro between the texts.
+    std::function<void()> hintText(const QString& text);
+    std::function<void()> macroHint(const QString& before, const QString& after);
+
     void fillList(int box, int index);
     void editMacro();
     void clearMacro(Qt::MouseButton button);
@@ -49,6 +59,7 @@ private:
     QString selectedTitle() const;
     QString macroBody(int number) const;
 
+    HintFilter* m_hints;
     const MacroSource* m_macros = nullptr;
     MacroActions* m_actions = nullptr;
     int m_box = 1;

@@ -2,7 +2,6 @@
 
 #include "gui/widgets/AppIcon.h"
 #include "gui/widgets/CommandLabel.h"
-#include "gui/widgets/ModalHook.h"
 #include "gui/widgets/ScreenTwips.h"
 
 #include <QKeyEvent>
@@ -105,7 +104,6 @@ void MacroStepDialog::showEvent(QShowEvent* event)
         // The caret stands after the default text, ready to add to it or delete it.
         m_answerBox->end(false);
     }
-    ModalHook::opened(*this);
 }
 
 void MacroStepDialog::keyReleaseEvent(QKeyEvent* event)

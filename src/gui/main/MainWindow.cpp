@@ -63,9 +63,9 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     QFont small = font();
     small.setPixelSize(11);
     setFont(small);
-    setStyleSheet(QStringLiteral(
-        "CommandLabel { color: #00007f; } CommandLabel:hover { text-decoration: underline; }"
-        " CommandLabel:disabled { color: #a0a0a0; text-decoration: none; }"));
+    setStyleSheet(
+        QStringLiteral("CommandLabel { color: #00007f; } CommandLabel:hover { text-decoration: underline; }"
+                       " CommandLabel:disabled { color: #a0a0a0; text-decoration: none; }"));
     const ScreenTwips tw(this);
     setFixedSize(tw.px(kClientWidth), tw.px(kClientHeight));
 
@@ -77,7 +77,7 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     place(m_macroFrame, this, 240, 3120, 4575, 1092);
     m_viewer = new ViewerFrame(boxes, clipboard, page);
     place(m_viewer, this, 5040, 480, 6015, 3735);
-    m_calculatorFrame = new CalculatorFrame(context.settings(), clipboard, this);
+    m_calculatorFrame = new CalculatorFrame(context, clipboard, this);
     place(m_calculatorFrame, this, 120, 4560, 4692, 4455);
     m_notepadsFrame = new NotepadsFrame(clipboard, this);
     place(m_notepadsFrame, this, 5040, 4560, 6132, 4452);
@@ -220,8 +220,9 @@ QString MainWindow::viewerText() const
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     Settings& settings = m_context.settings();
-    (void)settings.setNumber(Settings::Key::BoxNo, selectedBox());
-    placement(settings).store(*this);
+    m_context.checkStored(
+        settings.setNumber(Settings::Key::BoxNo, selectedBox()), QStringLiteral("box on show"));
+    m_context.checkStored(placement(settings).store(*this), QStringLiteral("window position"));
     event->accept();
     emit unloaded();
 }

@@ -7,7 +7,7 @@
 #include "gui/widgets/EditorText.h"
 #include "gui/widgets/HintFilter.h"
 #include "gui/widgets/LabelRow.h"
-#include "gui/widgets/ModalHook.h"
+#include "gui/widgets/MessageBox.h"
 #include "gui/widgets/ScreenTwips.h"
 #include "notepads/FindReplace.h"
 #include "notepads/NotepadFile.h"
@@ -17,7 +17,6 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -33,15 +32,6 @@ void select(QPlainTextEdit* editor, qsizetype start, qsizetype length)
     cursor.setPosition(int(start));
     cursor.setPosition(int(start + length), QTextCursor::KeepAnchor);
     editor->setTextCursor(cursor);
-}
-
-QMessageBox::StandardButton ask(
-    QWidget* parent, const QString& title, const QString& text, QMessageBox::StandardButtons buttons)
-{
-    QMessageBox box(QMessageBox::Question, title, text, buttons, parent);
-    box.setDefaultButton(QMessageBox::Yes);
-    ModalHook::opened(box);
-    return QMessageBox::StandardButton(box.exec());
 }
 
 } // namespace
@@ -198,9 +188,7 @@ QPlainTextEdit* NotepadsFrame::current() const
 
 void NotepadsFrame::tell(const QString& text)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Moxeno Trellin"), text, QMessageBox::Ok, this);
-    ModalHook::opened(box);
-    box.exec();
+    showMessageBox(this, QMessageBox::Warning, QStringLiteral("Moxeno Trellin"), text);
 }
 
 void NotepadsFrame::open()
@@ -208,8 +196,8 @@ void NotepadsFrame::open()
     const int index = selectedNotepad();
     QPlainTextEdit* editor = current();
     if (!EditorText::text(editor).isEmpty()
-        && ask(this, QStringLiteral("Overwrite"), QStringLiteral("Overwrite existing text?"),
-               QMessageBox::Yes | QMessageBox::No)
+        && showMessageBox(this, QMessageBox::Question, QStringLiteral("Overwrite"),
+               QStringLiteral("Overwrite existing text?"), QMessageBox::Yes | QMessageBox::No)
             != QMessageBox::Yes)
         return;
     const QString path = m_dialogs->openFileName(this);
@@ -238,9 +226,9 @@ void NotepadsFrame::save()
             return;
         if (!QFileInfo::exists(path))
             break;
-        const auto answer
-            = ask(this, QStringLiteral("File exists"), QStringLiteral("Overwrite ") + path + u'?',
-                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        const auto answer = showMessageBox(this, QMessageBox::Question, QStringLiteral("File exists"),
+            QStringLiteral("Overwrite ") + path + u'?',
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         if (answer == QMessageBox::Yes)
             break;
         if (answer != QMessageBox::No)

@@ -1,7 +1,6 @@
 #include "gui/notepads/SystemNotepadDialogs.h"
 
 #include "gui/notepads/NotepadPrinter.h"
-#include "gui/widgets/ModalHook.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -23,7 +22,6 @@ QString SystemNotepadDialogs::askFileName(QWidget* parent, QFileDialog::AcceptMo
     } else {
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
-    ModalHook::opened(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     const QString file = dialog.selectedFiles().constFirst();
@@ -47,7 +45,6 @@ int SystemNotepadDialogs::printCopies(QWidget* parent)
     QPrintDialog dialog(&m_printer, parent);
     // Page ranges do not apply: a copy is always the whole text.
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    ModalHook::opened(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return 0;
     const int copies = std::max(1, m_printer.copyCount());

@@ -6,7 +6,6 @@
 #include "gui/options/OptionsPickers.h"
 #include "gui/widgets/AppIcon.h"
 #include "gui/widgets/CommandLabel.h"
-#include "gui/widgets/ModalHook.h"
 #include "gui/widgets/NamedWidget.h"
 #include "gui/widgets/ScreenTwips.h"
 
@@ -126,8 +125,8 @@ void AboutDialog::colourReleased(Qt::MouseButton button)
     }
     setColour(chosen);
     emit buttonColourChanged(chosen);
-    // A colour that cannot be stored still holds for this run.
-    (void)m_context.settings().setNumber(Settings::Key::ClipColour, int(toBgr(chosen)));
+    m_context.checkStored(m_context.settings().setNumber(Settings::Key::ClipColour, int(toBgr(chosen))),
+        QStringLiteral("button colour"), true);
 }
 
 void AboutDialog::showAdvanced()
@@ -142,10 +141,4 @@ void AboutDialog::done(int result)
 {
     m_context.storeWarnOverwrite(m_warnOverwrite->isChecked());
     QDialog::done(result);
-}
-
-void AboutDialog::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    ModalHook::opened(*this);
 }

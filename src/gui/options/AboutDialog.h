@@ -41,7 +41,6 @@ public slots:
     void done(int result) override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -9,7 +9,6 @@
 #include "gui/options/OptionsPickers.h"
 #include "gui/widgets/AppIcon.h"
 #include "gui/widgets/CommandLabel.h"
-#include "gui/widgets/ModalHook.h"
 #include "gui/widgets/ScreenTwips.h"
 
 #include <QCheckBox>
@@ -170,10 +169,4 @@ void AdvancedOptionsDialog::save()
         emit dataFolderChanged();
     }
     accept();
-}
-
-void AdvancedOptionsDialog::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    ModalHook::opened(*this);
 }

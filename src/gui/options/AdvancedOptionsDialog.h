@@ -31,9 +31,6 @@ signals:
     void helpRequested();
     void dataFolderChanged();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void chooseFolder();
     void resetDefaults();

@@ -9,7 +9,7 @@
 #include "gui/widgets/AppIcon.h"
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/DialogPlacement.h"
-#include "gui/widgets/ModalHook.h"
+#include "gui/widgets/MessageBox.h"
 #include "gui/widgets/NamedWidget.h"
 #include "gui/widgets/ScreenTwips.h"
 #include "macros/MacroStore.h"
@@ -20,7 +20,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 
 namespace {
@@ -63,8 +62,26 @@ SearchDialog::SearchDialog(DataContext& context, BoxStore& boxes, MacroStore& ma
     setWindowTitle(QStringLiteral("Moxeno Trellin - search"));
     setWindowIcon(AppIcon::icon());
     setModal(true);
-    const ScreenTwips tw(this);
+    buildCriteria();
+    buildResults();
+    buildCommands();
 
+    const ScreenTwips tw(this);
+    setFixedSize(tw.px(kClientWidth), tw.px(kClientHeight));
+    placement(m_context.settings()).restore(*this);
+
+    for (int box = 1; box <= DataFiles::kBoxCount; ++box)
+        m_boxNo->addItem(m_host.boxCaption ? m_host.boxCaption(box) : QString());
+    m_boxNo->setCurrentIndex(m_host.currentBox ? m_host.currentBox() - 1 : 0);
+    m_findText->addItems(m_history.entries());
+    m_findText->setCurrentIndex(-1);
+    m_findText->setEditText(QString());
+    m_findText->setFocus();
+}
+
+void SearchDialog::buildCriteria()
+{
+    const ScreenTwips tw(this);
     auto* searchFor
         = label(QStringLiteral("Label1"), QStringLiteral("&Search for"), this, tw.rect(120, 150, 1080, 285));
     m_findText = new QComboBox(this);
@@ -91,6 +108,21 @@ SearchDialog::SearchDialog(DataContext& context, BoxStore& boxes, MacroStore& ma
     m_boxNo->setGeometry(tw.rect(2400, 870, 3600, 315));
     m_boxNo->setEnabled(false);
 
+    // A changed criterion starts the search over; a text picked from the history is no edit,
+    // and letter case only changes how the next hit is matched.
+    connect(m_findText->lineEdit(), &QLineEdit::textEdited, this, &SearchDialog::reset);
+    connect(m_texts, &QCheckBox::clicked, this, &SearchDialog::reset);
+    connect(m_macroCheck, &QCheckBox::clicked, this, &SearchDialog::reset);
+    connect(m_onlyInBox, &QCheckBox::clicked, this, [this](bool on) {
+        reset();
+        m_boxNo->setEnabled(on);
+    });
+    connect(m_boxNo, &QComboBox::activated, this, &SearchDialog::reset);
+}
+
+void SearchDialog::buildResults()
+{
+    const ScreenTwips tw(this);
     m_searching = label(QStringLiteral("LabelSearchingMsg"), QStringLiteral("Searching - please wait ..."),
         this, tw.rect(6120, 900, 2160, 285));
     m_searching->hide();
@@ -105,7 +137,14 @@ SearchDialog::SearchDialog(DataContext& context, BoxStore& boxes, MacroStore& ma
     m_results->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_results->setGeometry(tw.rect(120, 1950, 8160, 2760));
     m_results->installEventFilter(this);
+    m_resultsLabel->setEnabled(false);
+    m_where->setEnabled(false);
+    m_results->setEnabled(false);
+}
 
+void SearchDialog::buildCommands()
+{
+    const ScreenTwips tw(this);
     const int row = 4890;
     m_save = CommandLabel::button(
         QStringLiteral("LabelSave"), QStringLiteral("Save"), this, tw.rect(120, row, 660, 330));
@@ -119,9 +158,6 @@ SearchDialog::SearchDialog(DataContext& context, BoxStore& boxes, MacroStore& ma
         QStringLiteral("Copy to clipboard and close"), this, tw.rect(4476, row, 2880, 330));
     m_close = CommandLabel::button(
         QStringLiteral("LabelClose"), QStringLiteral("Close"), this, tw.rect(7500, row, 780, 330));
-    m_resultsLabel->setEnabled(false);
-    m_where->setEnabled(false);
-    m_results->setEnabled(false);
     for (QWidget* command : {m_save, m_delete, m_goTo, m_copy, m_copyAndClose})
         command->setEnabled(false);
 
@@ -137,28 +173,6 @@ SearchDialog::SearchDialog(DataContext& context, BoxStore& boxes, MacroStore& ma
         reject();
     });
     connect(m_close, &CommandLabel::released, this, &SearchDialog::reject);
-
-    // A changed criterion starts the search over; a text picked from the history is no edit,
-    // and letter case only changes how the next hit is matched.
-    connect(m_findText->lineEdit(), &QLineEdit::textEdited, this, &SearchDialog::reset);
-    connect(m_texts, &QCheckBox::clicked, this, &SearchDialog::reset);
-    connect(m_macroCheck, &QCheckBox::clicked, this, &SearchDialog::reset);
-    connect(m_onlyInBox, &QCheckBox::clicked, this, [this](bool on) {
-        reset();
-        m_boxNo->setEnabled(on);
-    });
-    connect(m_boxNo, &QComboBox::activated, this, &SearchDialog::reset);
-
-    setFixedSize(tw.px(kClientWidth), tw.px(kClientHeight));
-    placement(m_context.settings()).restore(*this);
-
-    for (int box = 1; box <= DataFiles::kBoxCount; ++box)
-        m_boxNo->addItem(m_host.boxCaption ? m_host.boxCaption(box) : QString());
-    m_boxNo->setCurrentIndex(m_host.currentBox ? m_host.currentBox() - 1 : 0);
-    m_findText->addItems(m_history.entries());
-    m_findText->setCurrentIndex(-1);
-    m_findText->setEditText(QString());
-    m_findText->setFocus();
 }
 
 void SearchDialog::setSearched(bool texts, bool macros)
@@ -167,15 +181,10 @@ void SearchDialog::setSearched(bool texts, bool macros)
     m_macroCheck->setChecked(macros);
 }
 
-void SearchDialog::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    ModalHook::opened(*this);
-}
-
 void SearchDialog::done(int result)
 {
-    placement(m_context.settings()).store(*this);
+    m_context.checkStored(
+        placement(m_context.settings()).store(*this), QStringLiteral("search window position"));
     // Saves and deletions made here show on the main window's position buttons.
     if (m_host.currentBox)
         m_boxes.loadBox(m_host.currentBox());
@@ -225,6 +234,9 @@ void SearchDialog::find()
     QLineEdit* edit = m_findText->lineEdit();
     const QString needle = edit->text();
     if (m_find->text() == kFind && m_history.add(needle)) {
+        // A history that cannot be written is no reason to stop a search, and the list on
+        // screen is right either way.
+        m_context.checkStored(m_history.store(), QStringLiteral("search history"));
         const int caret = edit->cursorPosition();
         m_findText->insertItem(0, needle);
         edit->setText(needle);
@@ -269,11 +281,8 @@ void SearchDialog::tellNotFound(bool ranOut)
 {
     m_find->setText(kFind);
     const QString needle = m_findText->lineEdit()->text();
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Moxeno Trellin Search"),
-        SearchTexts::notFound(needle, ranOut, m_onlyInBox->isChecked() ? m_boxNo->currentText() : QString()),
-        QMessageBox::Ok, this);
-    ModalHook::opened(box);
-    box.exec();
+    showMessageBox(this, QMessageBox::NoIcon, QStringLiteral("Moxeno Trellin Search"),
+        SearchTexts::notFound(needle, ranOut, m_onlyInBox->isChecked() ? m_boxNo->currentText() : QString()));
     m_where->clear();
     m_results->clear();
     m_shownText.clear();

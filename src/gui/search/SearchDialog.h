@@ -48,10 +48,14 @@ public:
     void done(int result) override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The parts of the form, top to bottom, each with its commands wired.
+    void buildCriteria();
+    void buildResults();
+    void buildCommands();
+
     void find();
     void showHit(const SearchHit& hit);
     void tellNotFound(bool ranOut);

@@ -24,10 +24,12 @@ void DialogPlacement::restore(QWidget& window) const
     window.move(ScreenTwips(&window).point(edges.x(), edges.y()));
 }
 
-bool DialogPlacement::store(const QWidget& window)
+Result<> DialogPlacement::store(const QWidget& window)
 {
     const QPoint edges = ScreenTwips(&window).toTwips(window.pos());
     if (window.isMinimized() || edges.x() <= 0 || edges.y() <= 0)
-        return false;
-    return m_settings.setNumber(m_left, edges.x()).ok() && m_settings.setNumber(m_top, edges.y()).ok();
+        return Result<>::success();
+    if (Result<> left = m_settings.setNumber(m_left, edges.x()); !left)
+        return left;
+    return m_settings.setNumber(m_top, edges.y());
 }

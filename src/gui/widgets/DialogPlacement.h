@@ -20,8 +20,8 @@ public:
     QPoint restoredEdges(const QWidget& window) const;
     void restore(QWidget& window) const;
     // A minimised or half-hidden window reports edges of 0 or less; those are not stored, so
-    // the previous position stays.
-    bool store(const QWidget& window);
+    // the previous position stays. Fails when the settings file cannot be written.
+    Result<> store(const QWidget& window);
 
     // Edges for the overwrite and edit dialogs when the stored ones lie past the screen's end.
     static constexpr QPoint kDialogTooFar {336, 372};

@@ -6,7 +6,7 @@
 
 #include <utility>
 
-// A control with its design name as objectName, placed at a fixed rectangle of its parent:
+// A control with its control name as objectName, placed at a fixed rectangle of its parent:
 // the way the forms build their labels, check boxes and fields.
 namespace NamedWidget {
 
