@@ -39,7 +39,6 @@ bool TrellinApp::start()
     m_window = std::make_unique<MainWindow>(m_context, m_store, m_boxes, m_actions, m_clipboard, m_help);
     m_window->setMacros(&m_macros, &m_macroActions);
     m_window->setCalculatorSender(m_platform.keySender, m_platform.windowSwitcher);
-    m_window->setMacroStore(&m_macros);
     if (m_platform.keySender && m_platform.windowSwitcher) {
         m_player = std::make_unique<MacroPlayer>(m_context, m_macros, *m_platform.keySender,
             *m_platform.windowSwitcher, m_window.get(), m_formats);

@@ -73,7 +73,7 @@ Result<> BoxManager::clearBox(int box, bool texts, bool macros)
     if (ok && texts) {
         ok = moveToBackup(DataFiles::boxFile(folder, box), DataFiles::boxBackup(folder, box), &error);
         if (box == m_store.loadedBox())
-            m_store.loadBox(box);
+            (void)m_store.loadBox(box);
     }
     if (ok && macros)
         ok = moveToBackup(DataFiles::macroFile(folder, box), DataFiles::macroBackup(folder, box), &error);

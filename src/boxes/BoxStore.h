@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RecordSave.h"
 #include "core/Result.h"
 
 #include <QObject>
@@ -9,15 +10,6 @@
 
 class DataContext;
 
-// What one savePosition call did when it did not fail.
-enum class SaveOutcome
-{
-    Saved, // a text was stored
-    Cleared, // the position was emptied
-    AlreadySaved, // the position already held the text; nothing written
-    Declined, // the user said No; nothing written
-};
-
 // The texts of the boxes: the cache of the box on show, the single path through which every
 // stored text changes (savePosition), and the two-level undo of replaced and deleted texts.
 class BoxStore : public QObject
@@ -26,13 +18,18 @@ class BoxStore : public QObject
 public:
     explicit BoxStore(DataContext& context, QObject* parent = nullptr);
 
-    // Reloads the cache from the box's file and announces it with boxLoaded().
-    void loadBox(int box);
+    // Reloads the cache from the box's file and announces it with boxLoaded(). A file that
+    // exists but cannot be read leaves the cache empty and fails: the failure is logged, and
+    // told to the user the first time it happens to the box, as an empty box would look as if
+    // its texts were lost.
+    Result<> loadBox(int box);
     // The box in the cache; 0 before the first load.
     int loadedBox() const { return m_loadedBox; }
+    // Why the loaded box's file could not be read; empty when it was read.
+    const QString& loadError() const { return m_loadError; }
 
-    // The stored text of a position, read from the file.
-    QString readPosition(int position, int box) const;
+    // The stored text of a position, read from the file ("" when it is missing).
+    Result<QString> readPosition(int position, int box) const;
 
     // Stores text in a position ("" clears it). Unless force is set, replacing or clearing a
     // stored text asks first while the overwrite warning is on, and a text over the length
@@ -59,11 +56,12 @@ signals:
     void positionCleared(int box, int position);
 
 private:
-    bool confirm(const QString& old, const QString& text, int position);
-
     DataContext& m_context;
     std::array<QString, 100> m_cache; // index = position; 0 unused
     int m_loadedBox = 0;
+    QString m_loadError;
+    // The boxes whose unreadable file the user was told about; a box leaves it once it is read.
+    QList<int> m_toldUnreadable;
     QString m_undoLast;
     QString m_undoPrevious;
     bool m_lastSaveDone = false;

@@ -40,12 +40,36 @@ Result<SaveOutcome> PositionActions::save(const QString& text, int position, int
     return outcome;
 }
 
+void PositionActions::refresh(int box)
+{
+    // Another box (a hit of the search) leaves the box on show as it is.
+    if (box == m_store.loadedBox() || m_store.loadedBox() == 0)
+        (void)m_store.loadBox(box);
+}
+
+Result<QString> PositionActions::read(int box, int position, const QString& action)
+{
+    Result<QString> text = m_store.readPosition(position, box);
+    if (!text)
+        m_context.prompter().tell(QStringLiteral("Box %1, position %2 cannot be %3:\n%4")
+                                      .arg(box)
+                                      .arg(position)
+                                      .arg(action, text.error()),
+            PromptIcon::Critical);
+    return text;
+}
+
 bool PositionActions::copy(int box, int position)
 {
-    const QString text = m_store.readPosition(position, box);
-    if (text.isEmpty())
+    const Result<QString> text = m_store.readPosition(position, box);
+    if (!text) {
+        m_context.log().logStatus(
+            QStringLiteral("Box %1, position %2 not copied: %3").arg(box).arg(position).arg(text.error()));
         return false;
-    if (!m_clipboard.replaceText(text))
+    }
+    if (text->isEmpty())
+        return false;
+    if (!m_clipboard.replaceText(*text))
         return false;
     if (!m_context.refillText().isEmpty())
         m_context.setRefillText(m_clipboard.text());
@@ -59,15 +83,20 @@ std::optional<Result<SaveOutcome>> PositionActions::paste(int box, int position)
     const QString text = m_clipboard.text();
     if (text.isEmpty())
         return std::nullopt;
+    return store(box, position, text);
+}
+
+Result<SaveOutcome> PositionActions::store(int box, int position, const QString& text)
+{
     Result<SaveOutcome> outcome = save(text, position, box, false);
-    m_store.loadBox(box);
+    refresh(box);
     return outcome;
 }
 
 Result<SaveOutcome> PositionActions::remove(int box, int position, bool force)
 {
     Result<SaveOutcome> outcome = save(QString(), position, box, force);
-    m_store.loadBox(box);
+    refresh(box);
     return outcome;
 }
 
@@ -80,19 +109,21 @@ void PositionActions::cut(int box, int position)
 
 bool PositionActions::edit(int box, int position)
 {
-    const QString old = m_store.readPosition(position, box);
+    const Result<QString> old = read(box, position, QStringLiteral("edited"));
+    if (!old)
+        return false;
     EditRequest request;
     request.caption = QStringLiteral("Moxeno Trellin - edit text");
-    request.text = old;
+    request.text = *old;
     const EditResult result = m_context.prompter().editText(request);
     if (!result.saved) {
         m_context.log().logStatus(QStringLiteral("Box %1, %2 not updated").arg(box).arg(position));
         return false;
     }
-    if (result.text != old) {
+    if (result.text != *old) {
         (void)save(result.text, position, box, true);
-        m_store.loadBox(box);
-    } else if (!old.isEmpty()) {
+        refresh(box);
+    } else if (!old->isEmpty()) {
         m_context.log().logStatus(
             QStringLiteral("Box %1, %2 already saved in this location").arg(box).arg(position));
     }
@@ -104,9 +135,9 @@ void PositionActions::move(int box, int source, int target)
     if (source == target)
         return;
     m_store.setLastSaveDone(false);
-    const QString text = m_store.readPosition(source, box);
+    const Result<QString> text = read(box, source, QStringLiteral("moved"));
     // A target that could not be written keeps the source as it is: clearing it would lose the text.
-    if (save(text, target, box, false))
+    if (text && save(*text, target, box, false))
         (void)save(QString(), source, box, m_store.lastSaveDone());
-    m_store.loadBox(box);
+    refresh(box);
 }

@@ -11,8 +11,8 @@ class DataContext;
 
 // What the mouse does to a position button: copy, paste, delete, cut, edit and drag-move. The
 // window turns mouse events into these calls and refreshes itself from the BoxStore after.
-// Each call that changes a box reloads the store's cache with that box; a save that fails is
-// told to the user with its reason.
+// Each call that changes the box on show reloads the store's cache; a read or a save that fails
+// is told to the user with its reason.
 class PositionActions
 {
 public:
@@ -37,6 +37,8 @@ public:
     bool copy(int box, int position);
     // Stores the clipboard text; nothing happens (and nullopt returns) when it holds no text.
     std::optional<Result<SaveOutcome>> paste(int box, int position);
+    // Stores a text, asking first while the overwrite warning is on (a paste of that text).
+    Result<SaveOutcome> store(int box, int position, const QString& text);
     Result<SaveOutcome> remove(int box, int position, bool force);
     // Copy, then clear the position without asking.
     void cut(int box, int position);
@@ -48,6 +50,9 @@ public:
     void move(int box, int source, int target);
 
 private:
+    void refresh(int box);
+    // The stored text, or the reason it cannot be read told to the user ("cannot be <action>").
+    Result<QString> read(int box, int position, const QString& action);
     Result<SaveOutcome> save(const QString& text, int position, int box, bool force);
 
     DataContext& m_context;

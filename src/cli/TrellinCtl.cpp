@@ -505,8 +505,10 @@ int TrellinCtl::names(Call& call)
 
 int TrellinCtl::get(Call& call)
 {
-    BoxStore store(*call.context);
-    print(store.readPosition(call.number(1), call.number(0)));
+    const Result<QString> text = BoxStore(*call.context).readPosition(call.number(1), call.number(0));
+    if (!text)
+        return fail(text.error());
+    print(*text);
     return Success;
 }
 
@@ -555,7 +557,9 @@ int TrellinCtl::set(Call& call)
 int TrellinCtl::list(Call& call)
 {
     BoxStore store(*call.context);
-    store.loadBox(call.number(0));
+    const Result<> loaded = store.loadBox(call.number(0));
+    if (!loaded)
+        return fail(loaded.error());
     for (int position = 1; position <= DataFiles::kPositionCount; ++position) {
         if (store.isOccupied(position))
             print(QStringLiteral("%1\t%2\n").arg(position).arg(firstLine(store.cached(position))));
@@ -580,8 +584,11 @@ int TrellinCtl::search(Call& call)
     // Every hit repeated "Find next" presses would show, in the same order.
     SearchEngine engine(call.context->dataFolder());
     bool found = false;
+    QStringList unreadable;
     for (;;) {
-        const SearchHit hit = engine.find(text, options).hit;
+        const SearchEngine::Outcome outcome = engine.find(text, options);
+        unreadable += outcome.unreadable;
+        const SearchHit& hit = outcome.hit;
         if (!hit.found())
             break;
         found = true;
@@ -591,14 +598,17 @@ int TrellinCtl::search(Call& call)
             print(QStringLiteral("MACRO\t%1\t%2\t%3\n")
                       .arg(hit.box)
                       .arg(hit.number)
-                      .arg(SearchTexts::macroName(hit.text, hit.number)));
+                      .arg(MacroStore::nameOf(hit.text, hit.number)));
     }
-    if (found)
+    // Hits may lie in a file that could not be read: that is never a complete answer.
+    if (found && unreadable.isEmpty())
         return Success;
+    if (found)
+        return fail(SearchTexts::unreadableFiles(unreadable));
     const QString boxName = options.onlyBox == 0
         ? QString()
         : NamesFile::readOrDefaults(call.context->dataFolder()).value(options.onlyBox - 1);
-    return fail(SearchTexts::notFound(text, false, boxName));
+    return fail(SearchTexts::notFound(text, false, boxName, unreadable));
 }
 
 int TrellinCtl::rename(Call& call)
@@ -644,16 +654,21 @@ int TrellinCtl::clear(Call& call)
 
 int TrellinCtl::macroList(Call& call)
 {
-    const QStringList names = MacroStore(*call.context).macroNames(call.number(0));
-    for (int n = 1; n <= int(names.size()); ++n)
-        print(QStringLiteral("%1\t%2\n").arg(n).arg(names.at(n - 1)));
+    const Result<QStringList> names = MacroStore(*call.context).readMacroNames(call.number(0));
+    if (!names)
+        return fail(names.error());
+    for (int n = 1; n <= int(names->size()); ++n)
+        print(QStringLiteral("%1\t%2\n").arg(n).arg(names->at(n - 1)));
     return Success;
 }
 
 int TrellinCtl::macroGet(Call& call)
 {
-    print(RecordFile::readRecord(
-        MacroStore(*call.context).macroFile(call.number(0)), call.number(1), QString()));
+    const Result<QString> record
+        = RecordFile::readRecord(MacroStore(*call.context).macroFile(call.number(0)), call.number(1));
+    if (!record)
+        return fail(record.error());
+    print(*record);
     return Success;
 }
 
@@ -699,10 +714,12 @@ int TrellinCtl::play(Call& call)
         return badArguments(QStringLiteral("--now is \"YYYY-MM-DD hh:mm:ss\""), call.command);
     const int box = call.number(0);
     const int macro = call.number(1);
-    const QString body = MacroStore(*call.context).readMacroBody(macro, box);
-    if (MacroInterpreter::playedText(body).isEmpty())
+    const Result<QString> body = MacroStore(*call.context).readMacroBody(macro, box);
+    if (!body)
+        return fail(body.error());
+    if (MacroInterpreter::playedText(*body).isEmpty())
         return fail(QStringLiteral("macro %1 of box %2 is empty").arg(macro).arg(box));
-    return call.has(QStringLiteral("dry-run")) ? dryRun(body) : playInFocusedWindow(call, body);
+    return call.has(QStringLiteral("dry-run")) ? dryRun(*body) : playInFocusedWindow(call, *body);
 }
 
 int TrellinCtl::dryRun(const QString& macroText)

@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <optional>
+
 const QString RecordFile::kMarker = QStringLiteral("!\u00AC:");
 
 QString RecordFile::keyText(int key)
@@ -16,38 +18,101 @@ QString RecordFile::keyText(int key)
     return QStringLiteral("%1").arg(key, 2, 10, QLatin1Char('0'));
 }
 
-QString RecordFile::readRecord(const QString& file, int key, const QString& defaultText)
+int RecordFile::lineKind(const QString& line)
 {
-    const Result<QString> content = TextFile::read(file);
-    if (!content || key < 1 || key > 99)
-        return defaultText;
-    const QString text = records(*content)[std::size_t(key)];
-    return text.isEmpty() ? defaultText : text;
+    if (line.size() < 5 || QStringView(line).mid(2, 3) != kMarker)
+        return kContinuation;
+    const QChar tens = line.at(0);
+    const QChar ones = line.at(1);
+    if (tens < u'0' || tens > u'9' || ones < u'0' || ones > u'9')
+        return kDamagedHeader;
+    const int key = (tens.unicode() - u'0') * 10 + (ones.unicode() - u'0');
+    return key >= 1 ? key : kDamagedHeader;
 }
 
-std::array<QString, 100> RecordFile::records(const QString& content)
+RecordFile::Parsed RecordFile::parse(const QString& content)
 {
-    std::array<QString, 100> texts;
-    std::array<bool, 100> seen {};
-    int key = 0;
-    for (const QString& line : TextCodec::splitLines(content)) {
-        if (isHeader(line)) {
-            const QChar tens = line.at(0);
-            const QChar ones = line.at(1);
-            key = 0;
-            if (tens >= u'0' && tens <= u'9' && ones >= u'0' && ones <= u'9') {
-                const int value = (tens.unicode() - u'0') * 10 + (ones.unicode() - u'0');
-                if (value >= 1 && !seen[std::size_t(value)]) {
-                    seen[std::size_t(value)] = true;
-                    key = value;
-                    texts[std::size_t(key)] = line.mid(5);
-                }
-            }
-        } else if (key != 0) {
-            texts[std::size_t(key)] += QStringLiteral("\r\n") + line;
+    Parsed parsed;
+    parsed.lines = TextCodec::splitLines(content);
+    parsed.shown.fill(-1);
+    for (qsizetype i = 0; i < parsed.lines.size(); ++i) {
+        const int kind = lineKind(parsed.lines.at(i));
+        if (kind == kContinuation && !parsed.blocks.isEmpty()) {
+            ++parsed.blocks.last().count;
+            continue;
         }
+        Parsed::Block block;
+        block.key = std::max(kind, 0);
+        block.first = i;
+        block.count = 1;
+        if (block.key != 0) {
+            qsizetype& shown = parsed.shown[std::size_t(block.key)];
+            block.hidden = shown >= 0;
+            if (!block.hidden)
+                shown = parsed.blocks.size();
+        }
+        parsed.blocks.append(block);
     }
+    return parsed;
+}
+
+QString RecordFile::Parsed::text(int key) const
+{
+    if (key < 1 || key > kKeyCount || shown[std::size_t(key)] < 0)
+        return QString();
+    const Block& block = blocks.at(shown[std::size_t(key)]);
+    QString text = lines.at(block.first).mid(5);
+    for (qsizetype i = block.first + 1; i < block.first + block.count; ++i)
+        text += QStringLiteral("\r\n") + lines.at(i);
+    return text;
+}
+
+qsizetype RecordFile::Parsed::unshownLines() const
+{
+    qsizetype count = 0;
+    for (const Block& block : blocks) {
+        if (block.key != 0 && !block.hidden)
+            continue;
+        for (qsizetype i = block.first; i < block.first + block.count; ++i)
+            count += lines.at(i).trimmed().isEmpty() ? 0 : 1;
+    }
+    return count;
+}
+
+std::array<QString, RecordFile::kKeyCount + 1> RecordFile::records(const QString& content)
+{
+    const Parsed parsed = parse(content);
+    std::array<QString, kKeyCount + 1> texts;
+    for (int key = 1; key <= kKeyCount; ++key)
+        texts[std::size_t(key)] = parsed.text(key);
     return texts;
+}
+
+Result<RecordFile::Parsed> RecordFile::readFile(const QString& file)
+{
+    const Result<QString> content = TextFile::readForRewrite(file);
+    if (!content)
+        return Result<Parsed>::failure(content.error());
+    return parse(*content);
+}
+
+Result<QString> RecordFile::readRecord(const QString& file, int key)
+{
+    const Result<Parsed> parsed = readFile(file);
+    if (!parsed)
+        return Result<QString>::failure(parsed.error());
+    return parsed->text(key);
+}
+
+QString RecordFile::withFileLineEnds(const QString& text)
+{
+    if (!text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
+    QString result = text;
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    result.replace(u'\r', u'\n');
+    result.replace(u'\n', QStringLiteral("\r\n"));
+    return result;
 }
 
 QString RecordFile::longTextQuestion(const QString& text)
@@ -79,35 +144,79 @@ QString RecordFile::cutToLimit(const QString& text)
     return text.left(length);
 }
 
+namespace {
+
+// Takes the lines of a block onto the end of a list.
+void appendBlock(QStringList& out, const RecordFile::Parsed& parsed, const RecordFile::Parsed::Block& block)
+{
+    for (qsizetype i = block.first; i < block.first + block.count; ++i)
+        out.append(parsed.lines.at(i));
+}
+
+// Runs a rewrite of a record file under the folder lock: change gets the file's records and
+// returns the new lines, or nothing to leave the file as it is.
+template<typename Change> Result<bool> rewrite(const QString& file, Change change)
+{
+    FolderLock lock(QFileInfo(file).absolutePath());
+    if (!lock.isLocked())
+        return Result<bool>::failure(lock.errorString());
+    // A file that exists but cannot be read is never rewritten; a missing one reads as empty.
+    const Result<RecordFile::Parsed> parsed = RecordFile::readFile(file);
+    if (!parsed)
+        return Result<bool>::failure(parsed.error());
+    const std::optional<QString> content = change(*parsed);
+    if (!content)
+        return false;
+    // One atomic rewrite: the file holds the old records or the new ones, never neither.
+    const Result<> written = TextFile::writeAtomically(file, TextCodec::encode(*content));
+    if (!written)
+        return Result<bool>::failure(written.error());
+    return true;
+}
+
+} // namespace
+
 Result<> RecordFile::writeRecord(const QString& file, int key, const QString& text)
 {
     if (text.size() > kMaxTextLength)
         return Result<>::failure(
             QStringLiteral("the text is %1 characters long, over the limit of 9,999").arg(text.size()));
-    const QString& stored = text;
+    if (key < 1 || key > kKeyCount)
+        return Result<>::failure(QStringLiteral("there is no key %1: keys run from 1 to 99").arg(key));
 
-    FolderLock lock(QFileInfo(file).absolutePath());
-    if (!lock.isLocked())
-        return Result<>::failure(lock.errorString());
+    const Result<bool> written = rewrite(file, [&](const Parsed& parsed) -> std::optional<QString> {
+        QStringList kept;
+        kept.reserve(parsed.lines.size() + 1);
+        QStringList hidden;
+        for (const Parsed::Block& block : parsed.blocks) {
+            if (block.key != key)
+                appendBlock(kept, parsed, block);
+            else if (block.hidden)
+                appendBlock(hidden, parsed, block);
+        }
+        QString content = TextCodec::joinLines(kept);
+        if (!text.isEmpty())
+            content += keyText(key) + kMarker + text + QStringLiteral("\r\n");
+        return content + TextCodec::joinLines(hidden);
+    });
+    if (!written)
+        return Result<>::failure(written.error());
+    return Result<>::success();
+}
 
-    const Result<QString> existing = TextFile::readForRewrite(file);
-    if (!existing)
-        return Result<>::failure(existing.error());
-    const QStringList lines = TextCodec::splitLines(*existing);
-
-    const QString wanted = keyText(key);
-    QStringList kept;
-    kept.reserve(lines.size() + 1);
-    bool copying = true; // so stray continuation lines before the first header survive
-    for (const QString& line : std::as_const(lines)) {
-        if (isHeader(line))
-            copying = line.left(2) != wanted;
-        if (copying)
-            kept.append(line);
-    }
-    QString content = TextCodec::joinLines(kept);
-    if (!stored.isEmpty())
-        content += wanted + kMarker + stored + QStringLiteral("\r\n");
-
-    return TextFile::writeAtomically(file, TextCodec::encode(content));
+Result<bool> RecordFile::exchangeKeys(const QString& file, int key, int other)
+{
+    return rewrite(file, [&](const Parsed& parsed) -> std::optional<QString> {
+        QStringList lines = parsed.lines;
+        bool changed = false;
+        for (const Parsed::Block& block : parsed.blocks) {
+            if (block.key == key || block.key == other) {
+                lines[block.first].replace(0, 2, keyText(block.key == key ? other : key));
+                changed = true;
+            }
+        }
+        if (!changed)
+            return std::nullopt;
+        return TextCodec::joinLines(lines);
+    });
 }

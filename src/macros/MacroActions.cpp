@@ -3,14 +3,9 @@
 #include "core/Clipboard.h"
 #include "core/DataContext.h"
 #include "core/DataFiles.h"
-#include "core/FolderLock.h"
 #include "core/Prompter.h"
 #include "core/RecordFile.h"
 #include "core/StatusLog.h"
-#include "core/TextCodec.h"
-#include "core/TextFile.h"
-
-#include <QFileInfo>
 
 namespace {
 
@@ -35,10 +30,18 @@ Result<MacroSaveOutcome> MacroActions::save(const QString& record, int number, i
 
 bool MacroActions::edit(int box, int number, const QString& currentName)
 {
-    const QString oldBody = m_store.readMacroBody(number, box);
+    const Result<QString> oldBody = m_store.readMacroBody(number, box);
+    if (!oldBody) {
+        m_context.prompter().tell(QStringLiteral("Macro %1 of box %2 cannot be edited:\n%3")
+                                      .arg(number)
+                                      .arg(box)
+                                      .arg(oldBody.error()),
+            PromptIcon::Critical);
+        return false;
+    }
     EditRequest request;
     request.caption = QStringLiteral("Moxeno Trellin - edit macro");
-    request.text = oldBody;
+    request.text = *oldBody;
     request.macro = true;
     request.macroName = currentName;
     request.macroNumber = number;
@@ -49,9 +52,9 @@ bool MacroActions::edit(int box, int number, const QString& currentName)
     }
     QString name = result.macroName;
     name.replace(u'>', u':');
-    if (result.text != oldBody || name != currentName)
+    if (result.text != *oldBody || name != currentName)
         (void)save(name + u'>' + result.text, number, box);
-    else if (!oldBody.isEmpty())
+    else if (!oldBody->isEmpty())
         m_context.log().logStatus(QStringLiteral("Macro %1 already saved in box %2").arg(number).arg(box));
     return true;
 }
@@ -61,41 +64,20 @@ Result<MacroSaveOutcome> MacroActions::remove(int box, int number)
     return save(QString(), number, box);
 }
 
-Result<MacroSaveOutcome> MacroActions::overwriteFromClipboard(int box, int number)
+Result<MacroSaveOutcome> MacroActions::replaceBody(int box, int number, const QString& body)
 {
-    return save(m_store.readMacroName(number, box) + u'>' + m_clipboard.text(), number, box);
+    const Result<QString> name = m_store.readMacroName(number, box);
+    if (!name) {
+        m_context.tellNotSaved(QStringLiteral("Macro %1 of box %2").arg(number).arg(box), name.error(),
+            QStringLiteral("macros"));
+        return Result<MacroSaveOutcome>::failure(name.error());
+    }
+    return save(*name + u'>' + body, number, box);
 }
 
-Result<bool> MacroActions::exchange(const QString& file, int number, int other)
+Result<MacroSaveOutcome> MacroActions::overwriteFromClipboard(int box, int number)
 {
-    FolderLock lock(QFileInfo(file).absolutePath());
-    if (!lock.isLocked())
-        return Result<bool>::failure(lock.errorString());
-    // A file that exists but cannot be read is never rewritten; a missing one reads as "".
-    const Result<QString> content = TextFile::readForRewrite(file);
-    if (!content)
-        return Result<bool>::failure(content.error());
-    // Keys are matched as the records are read: exactly two digits.
-    const QString key = RecordFile::keyText(number);
-    const QString otherKey = RecordFile::keyText(other);
-    QStringList lines = TextCodec::splitLines(*content);
-    bool changed = false;
-    for (QString& line : lines) {
-        if (!RecordFile::isHeader(line))
-            continue;
-        const QString lineKey = line.left(2);
-        if (lineKey == key || lineKey == otherKey) {
-            line.replace(0, 2, lineKey == key ? otherKey : key);
-            changed = true;
-        }
-    }
-    if (!changed)
-        return false;
-    // One atomic rewrite: the file holds the old numbers or the new ones, never neither.
-    const Result<> written = TextFile::writeAtomically(file, TextCodec::encode(TextCodec::joinLines(lines)));
-    if (!written)
-        return Result<bool>::failure(written.error());
-    return true;
+    return replaceBody(box, number, m_clipboard.text());
 }
 
 Result<std::optional<int>> MacroActions::move(int box, int number, Direction direction)
@@ -103,7 +85,7 @@ Result<std::optional<int>> MacroActions::move(int box, int number, Direction dir
     const int other = direction == Direction::Down ? number + 1 : number - 1;
     if (number < 1 || number > kMacroCount || other < 1 || other > kMacroCount || !DataFiles::isValidBox(box))
         return std::optional<int>();
-    const Result<bool> moved = exchange(m_store.macroFile(box), number, other);
+    const Result<bool> moved = RecordFile::exchangeKeys(m_store.macroFile(box), number, other);
     if (!moved) {
         m_context.prompter().tell(QStringLiteral("Macro %1 of box %2 could not be moved:\n%3\n\n"
                                                  "The stored macros are unchanged.")

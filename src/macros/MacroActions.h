@@ -29,8 +29,10 @@ public:
     bool edit(int box, int number, const QString& currentName);
     // Deletes the macro, asking first while the overwrite warning is on.
     Result<MacroSaveOutcome> remove(int box, int number);
-    // The macro keeps its stored name ("Macro n" when it has none) and gets the clipboard text
-    // as its body, even an empty one.
+    // The macro keeps its stored name ("Macro n" when it has none) and gets body, even an empty
+    // one, asking first while the overwrite warning is on.
+    Result<MacroSaveOutcome> replaceBody(int box, int number, const QString& body);
+    // replaceBody with the clipboard text.
     Result<MacroSaveOutcome> overwriteFromClipboard(int box, int number);
 
     // Exchanges the numbers of macro number and its neighbour in the direction, without asking
@@ -46,7 +48,6 @@ public:
 
 private:
     Result<MacroSaveOutcome> save(const QString& record, int number, int box);
-    Result<bool> exchange(const QString& file, int number, int other);
 
     DataContext& m_context;
     MacroStore& m_store;

@@ -2,14 +2,8 @@
 
 #include "core/DataContext.h"
 #include "core/DataFiles.h"
-#include "core/LeadingNumber.h"
-#include "core/Prompter.h"
 #include "core/RecordFile.h"
 #include "core/StatusLog.h"
-#include "core/TextCodec.h"
-#include "core/TextFile.h"
-
-#include <QFileInfo>
 
 namespace {
 
@@ -32,48 +26,60 @@ QString MacroStore::macroFile(int box) const
     return DataFiles::macroFile(m_context.dataFolder(), box);
 }
 
-QString MacroStore::readMacroBody(int number, int box) const
+QString MacroStore::nameOf(const QString& record, int number)
 {
-    const QString record = RecordFile::readRecord(macroFile(box), number, QString());
-    return record.mid(record.indexOf(kSeparator) + 1);
+    const qsizetype lineEnd = record.indexOf(u'\r');
+    const qsizetype separator = record.left(lineEnd).indexOf(kSeparator);
+    return separator < 0 ? defaultName(number) : record.left(separator);
 }
 
-QString MacroStore::readMacroName(int number, int box) const
+QString MacroStore::bodyOf(const QString& record)
 {
-    const QString record = RecordFile::readRecord(macroFile(box), number, QString());
-    const qsizetype separator = record.indexOf(kSeparator);
-    return separator < 0 ? defaultName(number) : record.left(separator);
+    const qsizetype lineEnd = record.indexOf(u'\r');
+    return record.mid(record.left(lineEnd).indexOf(kSeparator) + 1);
+}
+
+Result<QString> MacroStore::readMacroBody(int number, int box) const
+{
+    const Result<QString> record = RecordFile::readRecord(macroFile(box), number);
+    return record ? Result<QString>(bodyOf(*record)) : record;
+}
+
+Result<QString> MacroStore::readMacroName(int number, int box) const
+{
+    const Result<QString> record = RecordFile::readRecord(macroFile(box), number);
+    return record ? Result<QString>(nameOf(*record, number)) : record;
+}
+
+Result<QStringList> MacroStore::readMacroNames(int box) const
+{
+    const Result<RecordFile::Parsed> parsed = RecordFile::readFile(macroFile(box));
+    if (!parsed)
+        return Result<QStringList>::failure(parsed.error());
+    QStringList names;
+    for (int number = 1; number <= kMacroCount; ++number) {
+        const QString name = nameOf(parsed->text(number), number);
+        names.append(name.isEmpty() ? defaultName(number) : name);
+    }
+    return names;
 }
 
 QStringList MacroStore::macroNames(int box) const
 {
-    QStringList names(kMacroCount);
-    const QString file = macroFile(box);
-    const Result<QString> content = QFileInfo::exists(file) ? TextFile::read(file) : QString();
-    if (!content) {
-        m_context.log().logStatus(
-            QStringLiteral("Box %1 macros not loaded: %2").arg(box).arg(content.error()));
-    } else {
-        // Only header lines name a macro. Of two records under one key the first counts, as it
-        // is the one readMacroBody reads.
-        QList<bool> named(kMacroCount, false);
-        for (const QString& line : TextCodec::splitLines(*content)) {
-            if (!RecordFile::isHeader(line))
-                continue;
-            const double key = leadingNumber(line.left(2));
-            if (key < 1 || key > kMacroCount || key != int(key) || named[qsizetype(key) - 1])
-                continue;
-            const qsizetype separator = line.indexOf(kSeparator, 5);
-            named[qsizetype(key) - 1] = true;
-            if (separator >= 0)
-                names[qsizetype(key) - 1] = line.mid(5, separator - 5);
-        }
-    }
-    for (int number = 1; number <= kMacroCount; ++number) {
-        if (names[number - 1].isEmpty())
-            names[number - 1] = defaultName(number);
-    }
-    return names;
+    const Result<QStringList> names = readMacroNames(box);
+    if (names)
+        return *names;
+    m_context.log().logStatus(QStringLiteral("Box %1 macros not loaded: %2").arg(box).arg(names.error()));
+    QStringList defaults;
+    for (int number = 1; number <= kMacroCount; ++number)
+        defaults.append(defaultName(number));
+    return defaults;
+}
+
+QString MacroStore::macroBody(int number, int box) const
+{
+    const Result<QString> body = readMacroBody(number, box);
+    return body ? *body : QString();
 }
 
 QString MacroStore::deletedMacro(int level) const
@@ -86,65 +92,35 @@ void MacroStore::setDeletedMacro(int level, const QString& text)
     (level == 1 ? m_deletedLast : m_deletedPrevious) = text;
 }
 
-bool MacroStore::confirm(const QString& oldBody, const QString& record, int number)
-{
-    const QString nn = RecordFile::keyText(number);
-    OverwriteRequest request;
-    request.storedText = oldBody;
-    if (record.isEmpty()) {
-        request.caption = QStringLiteral("Delete macro");
-        request.question = QStringLiteral("Clear position %1?").arg(nn);
-        request.deletion = true;
-    } else {
-        request.caption = QStringLiteral("Overwrite macro");
-        request.question = QStringLiteral("Overwrite position %1?").arg(nn);
-        request.newText = record.mid(record.indexOf(kSeparator) + 1);
-    }
-    return m_context.confirmOverwrite(request);
-}
-
 Result<MacroSaveOutcome> MacroStore::saveMacro(const QString& record, int number, int box)
 {
     if (number < 1 || number > kMacroCount || !DataFiles::isValidBox(box))
         return Result<MacroSaveOutcome>::failure(
             QStringLiteral("there is no macro %1 in box %2: both run from 1 to 99").arg(number).arg(box));
 
-    const QString file = macroFile(box);
-    // The whole stored record decides whether anything changes: comparing the body alone would
-    // take a record without a name for the named one, and never delete a name with no body.
-    const QString stored = RecordFile::readRecord(file, number, QString());
-    const QString oldBody = stored.mid(stored.indexOf(kSeparator) + 1);
-    StatusLog& log = m_context.log();
     const QString what = QStringLiteral("Macro %1").arg(number);
     const QString inBox = QStringLiteral(" in box %1").arg(box);
-
-    if (record == stored) {
-        if (!record.isEmpty())
-            log.logStatus(what + QStringLiteral(" already saved") + inBox);
-        return MacroSaveOutcome::AlreadySaved;
+    const QString nn = RecordFile::keyText(number);
+    RecordSave::Wording wording;
+    wording.saved = what + QStringLiteral(" saved") + inBox;
+    wording.cleared = what + QStringLiteral(" cleared") + inBox;
+    wording.alreadySaved = what + QStringLiteral(" already saved") + inBox;
+    wording.notUpdated = what + QStringLiteral(" not updated") + inBox;
+    wording.notSaved = what + QStringLiteral(" not saved") + inBox;
+    wording.overwriteCaption = QStringLiteral("Overwrite macro");
+    wording.overwriteQuestion = QStringLiteral("Overwrite position %1?").arg(nn);
+    wording.deleteCaption = QStringLiteral("Delete macro");
+    wording.deleteQuestion = QStringLiteral("Clear position %1?").arg(nn);
+    // The whole stored record decides whether anything changes: comparing the body alone would
+    // take a record without a name for the named one, and never delete a name with no body.
+    // The question and the undo deal with the body.
+    const Result<RecordSave::Saved> saved
+        = RecordSave::save(m_context, {macroFile(box), number, record, true, &MacroStore::bodyOf}, wording);
+    if (!saved)
+        return Result<MacroSaveOutcome>::failure(saved.error());
+    if (saved->outcome == SaveOutcome::Saved || saved->outcome == SaveOutcome::Cleared) {
+        m_deletedPrevious = m_deletedLast;
+        m_deletedLast = saved->replaced;
     }
-    if (!oldBody.isEmpty() && m_context.warnOverwrite() && !confirm(oldBody, record, number)) {
-        log.logStatus(what + QStringLiteral(" not updated") + inBox);
-        return MacroSaveOutcome::Declined;
-    }
-    if (record.size() > RecordFile::kMaxTextLength
-        && !m_context.prompter().askYesNo(RecordFile::longTextQuestion(record), PromptIcon::Exclamation)) {
-        log.logStatus(what + QStringLiteral(" not updated") + inBox);
-        return MacroSaveOutcome::Declined;
-    }
-
-    const Result<> written = RecordFile::writeRecord(file, number, RecordFile::cutToLimit(record));
-    if (!written) {
-        log.logStatus(what + QStringLiteral(" not saved") + inBox + QStringLiteral(": ") + written.error());
-        return Result<MacroSaveOutcome>::failure(written.error());
-    }
-
-    m_deletedPrevious = m_deletedLast;
-    m_deletedLast = oldBody;
-    if (record.isEmpty()) {
-        log.logStatus(what + QStringLiteral(" cleared") + inBox);
-        return MacroSaveOutcome::Cleared;
-    }
-    log.logStatus(what + QStringLiteral(" saved") + inBox);
-    return MacroSaveOutcome::Saved;
+    return saved->outcome;
 }

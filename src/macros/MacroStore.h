@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RecordSave.h"
 #include "core/Result.h"
 #include "macros/MacroSource.h"
 
@@ -8,25 +9,19 @@
 
 class DataContext;
 
-// What one saveMacro call did when it did not fail.
-enum class MacroSaveOutcome
-{
-    Saved, // a macro was stored
-    Cleared, // the macro was deleted
-    AlreadySaved, // the macro file already held the record; nothing written
-    Declined, // the user said No; nothing written
-};
+// What one saveMacro call did when it did not fail: the outcome of any record save.
+using MacroSaveOutcome = SaveOutcome;
 
 // The macros of the boxes, stored in one macro file per box: the keyed record file whose key n
 // holds macro n as its name, ">", and its body (which may hold ">" and line breaks). saveMacro
 // is the single path through which a macro is stored, replaced or deleted; it keeps the two
 // bodies the last writes replaced (the deleted-macro undo, never written to disk).
 //
-// Damaged macro files never stop the program. In the macro list a header line whose key is not
-// a whole number from 1 to 99 (key 00, "ab") is skipped; a header line without ">" lists under
-// the default name "Macro n", and its body is still read by readMacroBody; of two records under
-// one key the first counts, as for readMacroBody. A file that cannot be read lists the 99
-// default names and says so in the status log.
+// The records are read as RecordFile reads them, the same for the list, the viewer, the player
+// and the search. A record's name is the part of its first line before the first ">"; a record
+// whose first line has no ">" has the default name "Macro n" and is all body. A file that cannot
+// be read fails the reads; the macro list then shows the 99 default names and says so in the
+// status log.
 class MacroStore : public MacroSource
 {
 public:
@@ -34,16 +29,22 @@ public:
 
     QString macroFile(int box) const;
 
-    // Everything after the record's first ">", or the whole record when it has none; "" when
-    // the file or the record is missing.
-    QString readMacroBody(int number, int box) const;
-    // The text before the record's first ">" (possibly ""), or "Macro n" when it has none.
-    QString readMacroName(int number, int box) const;
+    // The name and the body of a record, as every reader splits it.
+    static QString nameOf(const QString& record, int number);
+    static QString bodyOf(const QString& record);
 
-    // MacroSource: the 99 names of the macro list, read from the header lines of the file; a
-    // missing or nameless macro shows as "Macro n".
+    // The body of the stored macro ("" when the file or the record is missing), or why the
+    // file could not be read.
+    Result<QString> readMacroBody(int number, int box) const;
+    // The name of the stored macro, "Macro n" when it has none.
+    Result<QString> readMacroName(int number, int box) const;
+    // The 99 names of the macro list; a missing or nameless macro shows as "Macro n".
+    Result<QStringList> readMacroNames(int box) const;
+
+    // MacroSource: as the reads above; a file that cannot be read is logged and shows as a box
+    // without macros.
     QStringList macroNames(int box) const override;
-    QString macroBody(int number, int box) const override { return readMacroBody(number, box); }
+    QString macroBody(int number, int box) const override;
     QString deletedMacro(int level) const override;
     // Replaces an undo entry (1 = last, 2 = previous), as emptying one from the list does.
     void setDeletedMacro(int level, const QString& text);
@@ -56,8 +57,6 @@ public:
     Result<MacroSaveOutcome> saveMacro(const QString& record, int number, int box);
 
 private:
-    bool confirm(const QString& oldBody, const QString& record, int number);
-
     DataContext& m_context;
     QString m_deletedLast;
     QString m_deletedPrevious;

@@ -172,13 +172,16 @@ RecordScan::Hit RecordScan::firstHitIn(const QByteArray& bytes, int after) const
     return {};
 }
 
-RecordScan::Hit RecordScan::firstHit(const QString& file, int after) const
+Result<RecordScan::Hit> RecordScan::firstHit(const QString& file, int after) const
 {
     QFile input(file);
-    if (!input.open(QIODevice::ReadOnly))
-        return {};
+    if (!input.open(QIODevice::ReadOnly)) {
+        if (!input.exists())
+            return Hit {};
+        return Result<Hit>::failure(QStringLiteral("could not read %1 (%2)").arg(file, input.errorString()));
+    }
     const QByteArray bytes = input.readAll();
     if (input.error() != QFileDevice::NoError)
-        return {};
+        return Result<Hit>::failure(QStringLiteral("could not read %1 (%2)").arg(file, input.errorString()));
     return firstHitIn(bytes, after);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QByteArray>
 #include <QString>
-
 
 // Finds the records of one keyed record file that contain a search text, reading the file
 // once. A record is tested on its text exactly as RecordFile::readRecord returns it (lines
@@ -23,9 +24,9 @@ public:
         QString text;
     };
 
-    // The first record after key `after` that is not empty and contains the needle. A file
-    // that is missing or cannot be read has none.
-    Hit firstHit(const QString& file, int after) const;
+    // The first record after key `after` that is not empty and contains the needle. A missing
+    // file has none; a file that exists but cannot be read fails with the reason.
+    Result<Hit> firstHit(const QString& file, int after) const;
 
     // The same on a file's bytes.
     Hit firstHitIn(const QByteArray& bytes, int after) const;

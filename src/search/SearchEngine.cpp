@@ -14,7 +14,7 @@ void SearchEngine::reset()
 }
 
 bool SearchEngine::findIn(bool macros, const QString& needle, const SearchOptions& options, int& box,
-    int& after, SearchHit& hit) const
+    int& after, Outcome& outcome) const
 {
     const RecordScan scan(needle, options.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
     if (DataFiles::isValidBox(options.onlyBox))
@@ -22,11 +22,14 @@ bool SearchEngine::findIn(bool macros, const QString& needle, const SearchOption
     int position = after;
     for (int b = box == 0 ? 1 : box; b <= DataFiles::kBoxCount; ++b) {
         const QString file = macros ? DataFiles::macroFile(m_folder, b) : DataFiles::boxFile(m_folder, b);
-        const RecordScan::Hit found = scan.firstHit(file, position);
-        if (found.key != 0) {
+        const Result<RecordScan::Hit> found = scan.firstHit(file, position);
+        if (!found) {
+            outcome.unreadable.append(found.error());
+        } else if (found->key != 0) {
             box = b;
-            after = found.key;
-            hit = {macros ? SearchHit::Kind::Macro : SearchHit::Kind::Text, b, found.key, found.text};
+            after = found->key;
+            outcome.hit
+                = {macros ? SearchHit::Kind::Macro : SearchHit::Kind::Text, b, found->key, found->text};
             return true;
         }
         if (options.onlyBox != 0)
@@ -42,11 +45,11 @@ SearchEngine::Outcome SearchEngine::find(const QString& needle, const SearchOpti
     if (!options.texts && !options.macros)
         return outcome;
     outcome.searched = true;
-    if (options.texts && findIn(false, needle, options, m_textBox, m_textPosition, outcome.hit)) {
+    if (options.texts && findIn(false, needle, options, m_textBox, m_textPosition, outcome)) {
         m_current = outcome.hit;
         return outcome;
     }
-    if (options.macros && findIn(true, needle, options, m_macroBox, m_macroNumber, outcome.hit)) {
+    if (options.macros && findIn(true, needle, options, m_macroBox, m_macroNumber, outcome)) {
         m_current = outcome.hit;
         return outcome;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // What a search looks at.
 struct SearchOptions
@@ -33,7 +34,9 @@ struct SearchHit
 // positions in order of box then position, then macros in order of box then macro number. The
 // texts and the macros each keep where their last hit was, so the next find() continues after
 // it; a find() without a hit starts the sequence over. An empty search text matches every
-// stored item. Every find() reads the files afresh, so changes made between finds count.
+// stored item. Every find() reads the files afresh, so changes made between finds count. A file
+// that cannot be read is passed over and named in the outcome, never taken for one without a
+// hit.
 class SearchEngine
 {
 public:
@@ -45,6 +48,9 @@ public:
         SearchHit hit;
         // No hit, after an earlier find of this sequence had one: the hits ran out.
         bool ranOut = false;
+        // Why each file this find passed over could not be read (the message names the file):
+        // a hit there could not be seen.
+        QStringList unreadable;
     };
     Outcome find(const QString& needle, const SearchOptions& options);
 
@@ -62,7 +68,7 @@ private:
     // The first hit after position `after` of `box` (0: from the start), in the box files or
     // the macro files; box and after move to the hit.
     bool findIn(bool macros, const QString& needle, const SearchOptions& options, int& box, int& after,
-        SearchHit& hit) const;
+        Outcome& outcome) const;
 
     QString m_folder;
     int m_textBox = 0;

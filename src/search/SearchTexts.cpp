@@ -5,8 +5,20 @@ QString SearchTexts::quoted(const QString& needle)
     return needle.isEmpty() ? QStringLiteral("\" * \"") : u'"' + needle + u'"';
 }
 
-QString SearchTexts::notFound(const QString& needle, bool earlierHit, const QString& boxName)
+QString SearchTexts::unreadableFiles(const QStringList& unreadable)
 {
+    return QStringLiteral("These files could not be read, so the search could not look into them:\n")
+        + unreadable.join(u'\n');
+}
+
+QString SearchTexts::notFound(
+    const QString& needle, bool earlierHit, const QString& boxName, const QStringList& unreadable)
+{
+    if (!unreadable.isEmpty())
+        return quoted(needle)
+            + (earlierHit ? QStringLiteral(" was not found again in the files that could be read.\n\n")
+                          : QStringLiteral(" was not found in the files that could be read.\n\n"))
+            + unreadableFiles(unreadable);
     if (earlierHit)
         return quoted(needle) + QStringLiteral(" was not found again.");
     if (!boxName.isNull())
@@ -23,15 +35,4 @@ QString SearchTexts::macroHitLabel(int number, const QString& macroName, int box
 {
     return QStringLiteral("Found in MACRO %1: '").arg(number) + macroName
         + QStringLiteral("' in box %1: '").arg(box) + boxName + u'\'';
-}
-
-QString SearchTexts::macroName(const QString& record, int number)
-{
-    const qsizetype separator = record.indexOf(u'>');
-    return separator < 0 ? QStringLiteral("Macro %1").arg(number) : record.left(separator);
-}
-
-QString SearchTexts::macroBody(const QString& record)
-{
-    return record.mid(record.indexOf(u'>') + 1);
 }

@@ -14,8 +14,8 @@ private:
 private slots:
     void init() { f = std::make_unique<Fixture>(); }
 
-    // The clipboard gets LF while the file keeps CR LF; the refill text, once on, follows every
-    // copy. A copy that fails logs nothing, and a cut whose copy fails keeps the text.
+    // The clipboard gets LF while the file keeps CR LF (every line end stored as CR LF); the refill text,
+    // once on, follows every copy. A copy that fails logs nothing, and a cut whose copy fails keeps the text.
     void copyAndCut()
     {
         (void)f->store.savePosition(QStringLiteral("te\r\nxt\nend"), 3, 1, true);
@@ -23,14 +23,14 @@ private slots:
         QVERIFY(f->actions.copy(1, 3));
         QCOMPARE(
             f->clipboard.content + u'|' + f->context.refillText(), QStringLiteral("te\nxt\nend|te\nxt\nend"));
-        QCOMPARE(f->store.readPosition(3, 1), QStringLiteral("te\r\nxt\nend"));
+        QCOMPARE(readText(f->store.readPosition(3, 1)), QStringLiteral("te\r\nxt\r\nend"));
 
         const QString latest = f->log.latest();
         f->clipboard.failing = true;
         QVERIFY(!f->actions.copy(1, 3));
         QCOMPARE(f->log.latest(), latest);
         f->actions.cut(1, 3);
-        QCOMPARE(f->store.readPosition(3, 1), QStringLiteral("te\r\nxt\nend"));
+        QCOMPARE(readText(f->store.readPosition(3, 1)), QStringLiteral("te\r\nxt\r\nend"));
     }
 
     // The box file cannot be written until the failure is logged: a move that then cleared the
@@ -48,7 +48,26 @@ private slots:
         QVERIFY2(
             f->prompter.asked.last().contains(f->store.boxFile(1)), qPrintable(f->prompter.asked.last()));
         QCOMPARE(f->prompter.icons.last(), PromptIcon::Critical);
-        QCOMPARE(f->store.readPosition(3, 1) + u'|' + f->store.readPosition(8, 1), "only copy|");
+        QCOMPARE(readText(f->store.readPosition(3, 1)) + u'|' + readText(f->store.readPosition(8, 1)),
+            "only copy|");
+    }
+
+    // A box whose file cannot be read takes nothing: the box says so once, a paste is refused
+    // with the reason and an edit before its dialog opens; the file stays as it is.
+    void unreadableBoxTakesNothing()
+    {
+        const QString file = f->store.boxFile(1);
+        QVERIFY(QDir().mkpath(file));
+        for (int i = 0; i < 3; ++i)
+            f->prompter.acknowledge();
+        QVERIFY(!f->store.loadBox(1));
+        f->clipboard.content = QStringLiteral("pasted");
+        QVERIFY(!*f->actions.paste(1, 2));
+        QVERIFY(!f->actions.edit(1, 2));
+        QVERIFY(f->prompter.scriptUsedUp() && f->prompter.editRequests.isEmpty());
+        for (const QString& told : std::as_const(f->prompter.asked))
+            QVERIFY2(told.contains(file), qPrintable(told));
+        QVERIFY(QFileInfo(file).isDir());
     }
 };
 

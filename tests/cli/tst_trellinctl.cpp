@@ -1,5 +1,10 @@
+#include "DomainFixture.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
+#include "boxes/BoxStore.h"
+#include "core/DataFiles.h"
+#include "macros/MacroStore.h"
+#include "search/SearchEngine.h"
 
 #include <QProcess>
 
@@ -33,12 +38,14 @@ private slots:
 
     void setGetAndMessages()
     {
-        // Given back byte for byte: line ends of every kind, a final newline, text like a record
+        // Given back as stored: every line end as CR LF, a final newline, text like a record
         // marker, non-ASCII, and the longest text allowed.
-        for (const QByteArray& text :
-            {QByteArray("01!\xC2\xAC: caf\xC3\xA9 \xE6\x97\xA5\r\nb\nc\r\n"), QByteArray(9999, 'z')}) {
+        for (const auto& [text, stored] :
+            {std::pair {QByteArray("01!\xC2\xAC: caf\xC3\xA9 \xE6\x97\xA5\r\nb\nc\rd\r\n"),
+                 QByteArray("01!\xC2\xAC: caf\xC3\xA9 \xE6\x97\xA5\r\nb\r\nc\r\nd\r\n")},
+                std::pair {QByteArray(9999, 'z'), QByteArray(9999, 'z')}}) {
             QCOMPARE(ctl({"set", "--force", "7", "12"}, text).code, 0);
-            QCOMPARE(ctl({"get", "7", "12"}).out, text);
+            QCOMPARE(ctl({"get", "7", "12"}).out, stored);
         }
         QCOMPARE(ctl({"set", "2", "5"}, "x").out, QByteArray("Box 2, position 5 saved\n"));
         QCOMPARE(ctl({"set", "2", "5"}, "x").out, QByteArray("Already saved in box 2, position 5\n"));
@@ -384,6 +391,102 @@ private slots:
         const Result none = ctl({"search", "--box", "2", "--no-text", "oak"});
         QCOMPARE(none.code, 1);
         QCOMPARE(none.err, QByteArray("trellinctl: \"oak\" was not found in box Box 2\n"));
+    }
+    // One damaged file read by every reader, in the program and through trellinctl: each sees
+    // the same record under each key. A header is two digits 01-99 and the marker; " 5", "5x"
+    // and "00" are none, and end the record before them; of two records of a key the first
+    // counts. The same bytes serve as box file and as macro file.
+    void everyReaderSeesTheSameRecords_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("name"); // in the macro list
+        QTest::newRow("01 ends at a damaged header") << 1 << "one"
+                                                     << "Macro 1";
+        QTest::newRow("05 is the first record with key 05") << 5 << "realfive"
+                                                            << "Macro 5";
+        QTest::newRow("07 continues, has a name and hides a later 07") << 7 << "seven>body\r\nmore"
+                                                                       << "seven";
+        QTest::newRow("09 is an empty record") << 9 << ""
+                                               << "Macro 9";
+        QTest::newRow("10 has none: key 00 is no key") << 10 << ""
+                                                       << "Macro 10";
+    }
+    void everyReaderSeesTheSameRecords()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, text);
+        QFETCH(QString, name);
+        constexpr int kBox = 30;
+        const QByteArray content
+            = QByteArray("stray\r\n01|one\r\n 5|five\r\n05|realfive\r\n5x|fivex\r\n00|zero\r\n"
+                         "07|seven>body\r\nmore\r\n07|hidden>seven\r\n05|second five\r\n09|\r\n")
+                  .replace('|', "!\xAC:");
+        QVERIFY(TestFiles::write(DataFiles::boxFile(m_data + u'/', kBox), content));
+        QVERIFY(TestFiles::write(DataFiles::macroFile(m_data + u'/', kBox), content));
+
+        DomainFixture fx;
+        fx.context.setDataFolder(m_data);
+        BoxStore store(fx.context);
+        QVERIFY(store.loadBox(kBox));
+        const MacroStore macros(fx.context);
+        SearchEngine engine(fx.context.dataFolder());
+        QStringList searched;
+        for (SearchHit hit; (hit = engine.find(QString(), {true, true, false, kBox}).hit).found();) {
+            if (hit.number == key)
+                searched << hit.text;
+        }
+        // The line of a listing that belongs to the key, without its number.
+        const QByteArray number = QByteArray::number(key) + '\t';
+        const auto entry = [&number](const QByteArray& listing, const QByteArray& prefix = {}) {
+            for (const QByteArray& line : listing.split('\n')) {
+                if (line.startsWith(prefix + number))
+                    return QString::fromUtf8(line.mid(prefix.size() + number.size()));
+            }
+            return QString();
+        };
+        const QByteArray box = QByteArray::number(kBox);
+        const Result search = ctl({"search", "--box", box, ""});
+        const QStringList seen {
+            store.cached(key),
+            readText(store.readPosition(key, kBox)),
+            QString::fromUtf8(ctl({"get", box, QByteArray::number(key)}).out),
+            entry(ctl({"list", box}).out),
+            QString::fromUtf8(ctl({"macro", "get", box, QByteArray::number(key)}).out),
+            macros.readMacroNames(kBox).value().value(key - 1),
+            entry(ctl({"macro", "list", box}).out),
+            searched.join(u'|'),
+            entry(search.out, "TEXT\t" + box + '\t') + u'|' + entry(search.out, "MACRO\t" + box + '\t'),
+        };
+        const QString firstLine = text.section(QStringLiteral("\r\n"), 0, 0);
+        const QStringList expected {text, text, text, firstLine, text, name, name,
+            text.isEmpty() ? QString() : text + u'|' + text,
+            text.isEmpty() ? QStringLiteral("|") : firstLine + u'|' + name};
+        QCOMPARE(seen, expected);
+    }
+
+    // A file that exists but cannot be read (a folder in its place, which stops root too) is
+    // told, never shown as an empty box: exit status 1 and the reason naming the file.
+    void unreadableFilesAreTold()
+    {
+        QVERIFY(QDir().mkpath(m_data + QStringLiteral("/MoxenoTrellin31.txt")));
+        QVERIFY(QDir().mkpath(m_data + QStringLiteral("/MoxenoTrellinMacros31.txt")));
+        for (const QStringList& args : {QStringList {"get", "31", "1"}, {"list", "31"},
+                 {"macro", "get", "31", "1"}, {"macro", "list", "31"}, {"play", "--dry-run", "31", "1"},
+                 {"search", "--box", "31", "one"}}) {
+            const Result r = ctl(args);
+            QVERIFY2(r.code == 1 && r.out.isEmpty() && r.err.contains("MoxenoTrellin")
+                    && r.err.contains("31.txt") && !r.err.contains("not found in box"),
+                qPrintable(args.join(u' ') + u':' + r.err));
+        }
+        // Searching every box names the file and still lists what the others hold.
+        ctl({"set", "32", "1"}, "one more");
+        const Result all = ctl({"search", "one more"});
+        QVERIFY2(all.code == 1 && all.out == "TEXT\t32\t1\tone more\n"
+                && all.err.contains(m_data.toUtf8() + "/MoxenoTrellin31.txt"),
+            all.err.constData());
+        QVERIFY(QDir(m_data + QStringLiteral("/MoxenoTrellin31.txt")).removeRecursively());
+        QVERIFY(QDir(m_data + QStringLiteral("/MoxenoTrellinMacros31.txt")).removeRecursively());
     }
 };
 

@@ -2,12 +2,19 @@
 
 #include "ScriptedPrompter.h"
 #include "core/DataContext.h"
+#include "core/Result.h"
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
 #include "core/StatusLog.h"
 
 #include <QDir>
 #include <QTemporaryDir>
+
+// A read's text, or "error: " and the reason, so that a failed read never passes for an empty one.
+inline QString readText(const Result<QString>& read)
+{
+    return read ? *read : QStringLiteral("error: ") + read.error();
+}
 
 // The program's shared context over a fresh data folder and settings file, with scripted answers.
 struct DomainFixture

@@ -16,7 +16,13 @@ private:
     void put(const QByteArray& content) { QVERIFY(TestFiles::write(m_file, content)); }
     QByteArray bytes() const { return TestFiles::read(m_file); }
     bool write(int key, const QString& text) { return RecordFile::writeRecord(m_file, key, text).ok(); }
-    QString read(int key) const { return RecordFile::readRecord(m_file, key, QStringLiteral("default")); }
+    QString read(int key) const
+    {
+        const Result<QString> text = RecordFile::readRecord(m_file, key);
+        return !text          ? QStringLiteral("error: ") + text.error()
+            : text->isEmpty() ? QStringLiteral("default")
+                              : *text;
+    }
 
 private slots:
     void init()
@@ -52,6 +58,12 @@ private slots:
             "00|zero\r\n17|x\r\n07|seven\r\n");
         row("damaged keys and short lines are kept", "ab|x\r\n01|a\r\n!\xAC\r\n", 2, "b",
             "ab|x\r\n01|a\r\n!\xAC\r\n02|b\r\n");
+        row("a damaged header ends the record before it; its lines stay with every rewrite",
+            "01|one\r\n 5|five\r\nmore\r\n05|real\r\n", 1, "x", " 5|five\r\nmore\r\n05|real\r\n01|x\r\n");
+        row("a second record of a key follows the new one, hidden as before",
+            "05|a\r\n09|c\r\n05|b\r\nb2\r\n", 5, "x", "09|c\r\n05|x\r\n05|b\r\nb2\r\n");
+        row("removing the first record of a key shows the second", "05|a\r\n05|b\r\n09|c\r\n", 5, "",
+            "09|c\r\n05|b\r\n", "b");
         row("undecodable bytes are kept", "01|\x81\x8D\x8F\x90\x9D\xFF\r\n", 2, "b",
             "01|\x81\x8D\x8F\x90\x9D\xFF\r\n02|b\r\n");
         // A character Windows-1252 lacks turns the whole file into UTF-8, until it is gone.

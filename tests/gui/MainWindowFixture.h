@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DialogScript.h"
+#include "DomainFixture.h"
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
 #include "boxes/PositionActions.h"
@@ -29,7 +30,6 @@ struct MainWindowFixture
         context.setDataFolder(dir.filePath(QStringLiteral("data")));
         prompter.setParentWindow(&window);
         window.setMacros(&macros, &macroActions);
-        window.setMacroStore(&macros);
         window.setCaptions(boxes.captions());
         window.selectBox(1);
     }
@@ -41,7 +41,7 @@ struct MainWindowFixture
     void save(int position, const QString& text, int box = 1)
     {
         (void)store.savePosition(text, position, box, true);
-        store.loadBox(window.selectedBox());
+        (void)store.loadBox(window.selectedBox());
     }
     // Writes a macro record ("name>body") straight into its file.
     void macro(int box, int number, const QString& record)

@@ -226,7 +226,8 @@ private slots:
             QCOMPARE(f->window.selectedBox(), box);
         }
         QCOMPARE(f->log.latest(), logged);
-        QCOMPARE(f->store.readPosition(4, 1) + u'|' + f->store.readPosition(1, 99), "text|last box");
+        QCOMPARE(readText(f->store.readPosition(4, 1)) + u'|' + readText(f->store.readPosition(1, 99)),
+            "text|last box");
         click("LabelMoveBox1");
         QCOMPARE(f->store.loadedBox(), 98);
         QCOMPARE(f->window.boxCaption(98), "Box 99");
@@ -295,7 +296,7 @@ private slots:
         QTest::mouseClick(button(7), mouse, modifiers);
 
         QTEST(f->dialogs.seen, "dialogs");
-        QCOMPARE((QStringList {f->store.readPosition(7, 1), f->clipboard.content,
+        QCOMPARE((QStringList {readText(f->store.readPosition(7, 1)), f->clipboard.content,
                      f->log.entries().size() > logged ? f->lastMessage() : QString()}),
             after.mid(0, 3));
         QCOMPARE(f->window.statusText(), after.value(3, QStringLiteral("Ready")));
@@ -332,8 +333,8 @@ private slots:
         QCOMPARE(f->window.statusText(), QStringLiteral("Moving ..."));
         QTest::mouseRelease(button(8), Qt::LeftButton, Qt::AltModifier);
         QTEST(f->dialogs.seen, "dialogs");
-        QTEST((QStringList {f->store.readPosition(3, 1), f->store.readPosition(8, 1), f->store.undoText(1),
-                  f->store.undoText(2)}),
+        QTEST((QStringList {readText(f->store.readPosition(3, 1)), readText(f->store.readPosition(8, 1)),
+                  f->store.undoText(1), f->store.undoText(2)}),
             "after");
         QCOMPARE(f->window.statusText() + u'|' + f->window.viewerText(), "Ready|");
         if (answers.isEmpty()) // a dialog takes the focus with it
@@ -394,7 +395,7 @@ private slots:
             dialog.close();
         });
         QTest::mouseClick(button(7), Qt::RightButton);
-        QCOMPARE(f->store.readPosition(7, 1), QStringLiteral("stored text"));
+        QCOMPARE(readText(f->store.readPosition(7, 1)), QStringLiteral("stored text"));
         QCOMPARE(f->settingsStore.readValue("Settings", "FmOWTop", ""), QStringLiteral("300"));
 
         f->dialogs.expect([](QDialog& dialog) {
@@ -404,7 +405,7 @@ private slots:
             DialogScript::clickLabel(QStringLiteral("LabelYes"), Qt::RightButton)(dialog); // any button
         });
         QTest::mouseClick(button(7), Qt::RightButton, Qt::ControlModifier);
-        QCOMPARE(f->store.readPosition(7, 1), QString());
+        QCOMPARE(readText(f->store.readPosition(7, 1)), QString());
         QVERIFY(!f->context.warnOverwrite());
 
         f->window.move(40, 60);

@@ -163,7 +163,7 @@ private slots:
                 f->dialogs.expect(DialogScript::clickLabel(QStringLiteral("LabelNo")));
             QVERIFY(f->store.savePosition(QStringLiteral("new %1").arg(on), 4, 1, false));
         }
-        QCOMPARE(f->store.readPosition(4, 1), QStringLiteral("new 0"));
+        QCOMPARE(readText(f->store.readPosition(4, 1)), QStringLiteral("new 0"));
         QCOMPARE(m_opened.size(), 2);
     }
 

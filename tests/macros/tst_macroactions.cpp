@@ -19,7 +19,7 @@ private:
     // "|" stands for the record marker.
     static QByteArray marked(const QByteArray& text) { return QByteArray(text).replace('|', "!\xAC:"); }
     QString file() const { return f->store.macroFile(1); }
-    QString record() const { return RecordFile::readRecord(file(), 5, QString()); }
+    QString record() const { return readText(RecordFile::readRecord(file(), 5)); }
     void store(const QByteArray& stored)
     {
         if (!stored.isEmpty())
@@ -66,7 +66,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QStringList, answer);
         store(stored);
-        const QString oldBody = f->store.readMacroBody(5, 1);
+        const QString oldBody = readText(f->store.readMacroBody(5, 1));
         f->context.setWarnOverwrite(false);
         f->prompter.answerEdit(answer.isEmpty() ? EditResult() : EditResult {true, answer[0], answer[1]});
         QCOMPARE(f->actions.edit(1, 5, name), !answer.isEmpty());
@@ -137,6 +137,9 @@ private slots:
         QTest::newRow("up keeps the order")
             << QByteArray("05|e>x\r\n02|b>y\r\nline\r\n03|c>z\r\n") << 3 << Direction::Up << 2
             << QByteArray("05|e>x\r\n03|b>y\r\nline\r\n02|c>z\r\n");
+        QTest::newRow("every record of both keys, none of a damaged header")
+            << QByteArray("03|a>x\r\n 3|d>q\r\n04|b>y\r\n03|h>z\r\n") << 3 << Direction::Down << 4
+            << QByteArray("04|a>x\r\n 3|d>q\r\n03|b>y\r\n04|h>z\r\n");
         QTest::newRow("no macro file") << QByteArray() << 3 << Direction::Down << 0 << QByteArray();
     }
     void move()

@@ -106,7 +106,12 @@ void PositionButtonsFrame::refreshCaptions()
 
 void PositionButtonsFrame::hover(int position)
 {
-    emit statusText(m_store.isOccupied(position) ? occupiedHint() : emptyHint());
+    // A box whose file cannot be read offers nothing to store into it.
+    if (!m_store.loadError().isEmpty())
+        emit statusText(
+            QStringLiteral("Box %1 cannot be read: %2").arg(m_store.loadedBox()).arg(m_store.loadError()));
+    else
+        emit statusText(m_store.isOccupied(position) ? occupiedHint() : emptyHint());
     emit viewerShows(QStringLiteral("%1:").arg(position), m_store.cached(position));
 }
 

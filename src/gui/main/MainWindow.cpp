@@ -52,6 +52,7 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     , m_context(context)
     , m_store(store)
     , m_boxes(boxes)
+    , m_actions(actions)
     , m_help(help)
     , m_systemPickers(std::make_unique<SystemPickers>())
     , m_pickers(m_systemPickers.get())
@@ -132,6 +133,7 @@ void MainWindow::setCalculatorSender(KeySender* keys, WindowSwitcher* windows)
 void MainWindow::setMacros(const MacroSource* macros, MacroActions* actions)
 {
     m_macroFrame->setMacros(macros, actions);
+    m_macroActions = actions;
 }
 
 void MainWindow::setStatus(const QString& text)
@@ -171,18 +173,18 @@ void MainWindow::selectBox(int box)
         return;
     m_boxTabs->showBox(box);
     m_viewer->setBoxCaption(boxCaption(box));
-    m_store.loadBox(box);
+    (void)m_store.loadBox(box);
     m_macroFrame->loadMacroList(box);
 }
 
 void MainWindow::openSearch(bool texts, bool macros)
 {
-    if (!m_macroStore)
+    if (!m_macroActions)
         return;
     SearchDialog::Host host {[this](int box) { return boxCaption(box); }, [this] { return selectedBox(); },
         [this](int box) { selectBox(box); }, [this](int number) { m_macroFrame->selectMacro(number); },
         [this](int box) { m_macroFrame->loadMacroList(box); }};
-    SearchDialog dialog(m_context, m_store, *m_macroStore, m_clipboard, std::move(host), this);
+    SearchDialog dialog(m_context, m_actions, *m_macroActions, m_clipboard, std::move(host), this);
     dialog.setSearched(texts, macros);
     dialog.exec();
 }

@@ -19,7 +19,6 @@ class MacroActions;
 class MacroFrame;
 class MacroPlayer;
 class MacroSource;
-class MacroStore;
 class NotepadsFrame;
 class OptionsPickers;
 class PositionActions;
@@ -51,10 +50,6 @@ public:
     void setCalculatorSender(KeySender* keys, WindowSwitcher* windows);
     // The colour picker and folder browser of the options dialogs; the desktop's by default.
     void setOptionsPickers(OptionsPickers& pickers) { m_pickers = &pickers; }
-    // The store the search dialog saves and deletes macros through; without one the search
-    // commands do nothing.
-    void setMacroStore(MacroStore* store) { m_macroStore = store; }
-
     // Opens the search dialog modally with the stores it starts with ticked.
     void openSearch(bool texts, bool macros);
 
@@ -101,11 +96,14 @@ private:
     DataContext& m_context;
     BoxStore& m_store;
     BoxManager& m_boxes;
+    PositionActions& m_actions;
     HelpWindow& m_help;
     MacroPlayer* m_player = nullptr;
     std::unique_ptr<OptionsPickers> m_systemPickers;
     OptionsPickers* m_pickers;
-    MacroStore* m_macroStore = nullptr;
+    // What the macro list and the search dialog do to macros; without it the search commands
+    // do nothing.
+    MacroActions* m_macroActions = nullptr;
     Clipboard& m_clipboard;
 
     BoxTabsFrame* m_boxTabs;

@@ -1,6 +1,6 @@
 #include "gui/search/SearchDialog.h"
 
-#include "boxes/BoxStore.h"
+#include "boxes/PositionActions.h"
 #include "core/Clipboard.h"
 #include "core/DataContext.h"
 #include "core/DataFiles.h"
@@ -12,6 +12,7 @@
 #include "gui/widgets/MessageBox.h"
 #include "gui/widgets/NamedWidget.h"
 #include "gui/widgets/ScreenTwips.h"
+#include "macros/MacroActions.h"
 #include "macros/MacroStore.h"
 #include "search/SearchTexts.h"
 
@@ -47,11 +48,11 @@ QCheckBox* checkBox(const QString& name, const QString& caption, QWidget* parent
 
 } // namespace
 
-SearchDialog::SearchDialog(DataContext& context, BoxStore& boxes, MacroStore& macros, Clipboard& clipboard,
-    Host host, QWidget* parent)
+SearchDialog::SearchDialog(DataContext& context, PositionActions& positions, MacroActions& macros,
+    Clipboard& clipboard, Host host, QWidget* parent)
     : QDialog(parent)
     , m_context(context)
-    , m_boxes(boxes)
+    , m_positions(positions)
     , m_macros(macros)
     , m_clipboard(clipboard)
     , m_host(std::move(host))
@@ -185,9 +186,6 @@ void SearchDialog::done(int result)
 {
     m_context.checkStored(
         placement(m_context.settings()).store(*this), QStringLiteral("search window position"));
-    // Saves and deletions made here show on the main window's position buttons.
-    if (m_host.currentBox)
-        m_boxes.loadBox(m_host.currentBox());
     QDialog::done(result);
 }
 
@@ -252,10 +250,22 @@ void SearchDialog::find()
 
     const SearchEngine::Outcome outcome = m_engine.find(needle, searched);
     m_searching->hide();
-    if (outcome.hit.found())
+    if (outcome.hit.found()) {
         showHit(outcome.hit);
-    else
-        tellNotFound(outcome.ranOut);
+        // Files passed over on the way to this hit may hold earlier ones.
+        if (!outcome.unreadable.isEmpty())
+            tellUnreadable(outcome.unreadable);
+    } else {
+        tellNotFound(outcome.ranOut, outcome.unreadable);
+    }
+}
+
+void SearchDialog::tellUnreadable(const QStringList& unreadable)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Moxeno Trellin Search"),
+        SearchTexts::unreadableFiles(unreadable), QMessageBox::Ok, this);
+    ModalHook::opened(box);
+    box.exec();
 }
 
 void SearchDialog::showHit(const SearchHit& hit)
@@ -268,8 +278,8 @@ void SearchDialog::showHit(const SearchHit& hit)
     m_goTo->setEnabled(macro);
     if (macro) {
         m_where->setText(SearchTexts::macroHitLabel(
-            hit.number, SearchTexts::macroName(hit.text, hit.number), hit.box, boxName(hit.box)));
-        m_shownText = SearchTexts::macroBody(hit.text);
+            hit.number, MacroStore::nameOf(hit.text, hit.number), hit.box, boxName(hit.box)));
+        m_shownText = MacroStore::bodyOf(hit.text);
     } else {
         m_where->setText(SearchTexts::textHitLabel(hit.number, hit.box, boxName(hit.box)));
         m_shownText = hit.text;
@@ -277,12 +287,14 @@ void SearchDialog::showHit(const SearchHit& hit)
     m_results->setPlainText(LineBreaks::toLineFeeds(m_shownText));
 }
 
-void SearchDialog::tellNotFound(bool ranOut)
+void SearchDialog::tellNotFound(bool ranOut, const QStringList& unreadable)
 {
     m_find->setText(kFind);
     const QString needle = m_findText->lineEdit()->text();
-    showMessageBox(this, QMessageBox::NoIcon, QStringLiteral("Moxeno Trellin Search"),
-        SearchTexts::notFound(needle, ranOut, m_onlyInBox->isChecked() ? m_boxNo->currentText() : QString()));
+    showMessageBox(this, unreadable.isEmpty() ? QMessageBox::NoIcon : QMessageBox::Warning,
+        QStringLiteral("Moxeno Trellin Search"),
+        SearchTexts::notFound(
+            needle, ranOut, m_onlyInBox->isChecked() ? m_boxNo->currentText() : QString(), unreadable));
     m_where->clear();
     m_results->clear();
     m_shownText.clear();
@@ -324,26 +336,17 @@ void SearchDialog::goTo()
 void SearchDialog::deleteHit()
 {
     const SearchHit& hit = m_engine.current();
+    Result<SaveOutcome> removed = Result<SaveOutcome>::failure(QStringLiteral("no hit"));
     if (hit.kind == SearchHit::Kind::Text) {
-        const Result<SaveOutcome> saved = m_boxes.savePosition(QString(), hit.number, hit.box, false);
-        if (!saved)
-            m_context.tellNotSaved(QStringLiteral("Box %1, position %2").arg(hit.box).arg(hit.number),
-                saved.error(), QStringLiteral("texts"));
-        if (!m_boxes.readPosition(hit.number, hit.box).isEmpty())
-            return;
+        removed = m_positions.remove(hit.box, hit.number, false);
     } else if (hit.kind == SearchHit::Kind::Macro) {
-        const Result<MacroSaveOutcome> saved = m_macros.saveMacro(QString(), hit.number, hit.box);
-        if (!saved)
-            m_context.tellNotSaved(QStringLiteral("Macro %1 of box %2").arg(hit.number).arg(hit.box),
-                saved.error(), QStringLiteral("macros"));
-        const bool gone = m_macros.readMacroBody(hit.number, hit.box).isEmpty();
+        removed = m_macros.remove(hit.box, hit.number);
         if (m_host.currentBox && m_host.currentBox() == hit.box && m_host.reloadMacroList)
             m_host.reloadMacroList(hit.box);
-        if (!gone)
-            return;
-    } else {
-        return;
     }
+    // Declined or failed: the hit stays on show.
+    if (!removed || *removed == SaveOutcome::Declined)
+        return;
     m_where->clear();
     m_results->clear();
     m_shownText.clear();
@@ -354,16 +357,9 @@ void SearchDialog::saveHit()
     const SearchHit& hit = m_engine.current();
     const QString text = LineBreaks::fromEditor(m_results->toPlainText(), m_shownText);
     if (hit.kind == SearchHit::Kind::Text) {
-        const Result<SaveOutcome> saved = m_boxes.savePosition(text, hit.number, hit.box, false);
-        if (!saved)
-            m_context.tellNotSaved(QStringLiteral("Box %1, position %2").arg(hit.box).arg(hit.number),
-                saved.error(), QStringLiteral("texts"));
+        (void)m_positions.store(hit.box, hit.number, text);
     } else if (hit.kind == SearchHit::Kind::Macro) {
-        const QString record = m_macros.readMacroName(hit.number, hit.box) + u'>' + text;
-        const Result<MacroSaveOutcome> saved = m_macros.saveMacro(record, hit.number, hit.box);
-        if (!saved)
-            m_context.tellNotSaved(QStringLiteral("Macro %1 of box %2").arg(hit.number).arg(hit.box),
-                saved.error(), QStringLiteral("macros"));
+        (void)m_macros.replaceBody(hit.box, hit.number, text);
         if (m_host.currentBox && m_host.currentBox() == hit.box && m_host.reloadMacroList)
             m_host.reloadMacroList(hit.box);
     }

@@ -7,11 +7,11 @@
 
 #include <functional>
 
-class BoxStore;
 class Clipboard;
 class CommandLabel;
 class DataContext;
-class MacroStore;
+class MacroActions;
+class PositionActions;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -19,8 +19,8 @@ class QPlainTextEdit;
 
 // The modal dialog "FormSearch": finds a text in the stored positions and macros of all boxes,
 // one hit per Find, and lets the user copy, edit and save, delete, or (for a macro) go to the
-// hit. It writes only through the stores' save routines, which ask before a stored item is
-// replaced or deleted.
+// hit. Save and Delete are the main window's own actions on a position or a macro, which ask
+// before a stored item is replaced or deleted.
 class SearchDialog : public QDialog
 {
     Q_OBJECT
@@ -37,8 +37,8 @@ public:
         std::function<void(int box)> reloadMacroList;
     };
 
-    SearchDialog(DataContext& context, BoxStore& boxes, MacroStore& macros, Clipboard& clipboard, Host host,
-        QWidget* parent = nullptr);
+    SearchDialog(DataContext& context, PositionActions& positions, MacroActions& macros, Clipboard& clipboard,
+        Host host, QWidget* parent = nullptr);
 
     // Which stores the search starts with ticked.
     void setSearched(bool texts, bool macros);
@@ -58,7 +58,8 @@ private:
 
     void find();
     void showHit(const SearchHit& hit);
-    void tellNotFound(bool ranOut);
+    void tellNotFound(bool ranOut, const QStringList& unreadable);
+    void tellUnreadable(const QStringList& unreadable);
     void reset();
     void setResultsEnabled(bool on);
     void copyToClipboard();
@@ -69,8 +70,8 @@ private:
     SearchOptions options() const;
 
     DataContext& m_context;
-    BoxStore& m_boxes;
-    MacroStore& m_macros;
+    PositionActions& m_positions;
+    MacroActions& m_macros;
     Clipboard& m_clipboard;
     Host m_host;
     SearchEngine m_engine;
