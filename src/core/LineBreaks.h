@@ -2,9 +2,8 @@
 
 #include <QString>
 
-// Stored texts keep the line breaks they came with: CR LF from the program's own text fields
-// and files, a lone LF from a text pasted on Linux. Text widgets know only LF, so texts are
-// converted on their way into a widget and back.
+// Texts are stored with CR LF line breaks (a file written earlier may still hold a lone LF inside
+// a line). Text widgets know only LF, so texts are converted on their way into a widget and back.
 namespace LineBreaks {
 
 // Every CR LF, and every lone CR, as LF: for text widgets and the clipboard.

@@ -419,8 +419,8 @@ private slots:
         QFETCH(QString, name);
         constexpr int kBox = 30;
         const QByteArray content
-            = QByteArray("stray\r\n01|one\r\n 5|five\r\n05|realfive\r\n5x|fivex\r\n00|zero\r\n"
-                         "07|seven>body\r\nmore\r\n07|hidden>seven\r\n05|second five\r\n09|\r\n")
+            = QByteArray("stray\r\n01|one\r\n 5|five\r\n05|realfive\r\n5x|fivex\r\n07|seven>body\r\n"
+                         "more\r\n00|zero\r\n07|hidden>seven\r\n05|second five\r\n09|\r\n")
                   .replace('|', "!\xAC:");
         QVERIFY(TestFiles::write(DataFiles::boxFile(m_data + u'/', kBox), content));
         QVERIFY(TestFiles::write(DataFiles::macroFile(m_data + u'/', kBox), content));

@@ -6,7 +6,8 @@
 #include <QProcess>
 
 // The real program in a real X session: a real mouse click copies a stored text to the
-// clipboard, where another program (xclip) reads it; a right click stores what xclip put there.
+// clipboard, where another program (xclip) reads it; a right click stores what xclip put there,
+// with CR LF line ends.
 // Play types a macro into the window the user left last, and Cancel stops it.
 class TestProgramE2E : public QObject
 {
@@ -117,13 +118,14 @@ private slots:
         click(kPosition1X, kPositionY, 1);
         QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("Hello from box one"), kSlowMachineMs);
 
+        // Two lines with LF, as programs here put them; stored with CR LF like every text.
         const QString other = QStringLiteral("From another program: \u00DF \u20AC \u65E5\u672C");
-        run(QStringLiteral("sh"), {"-c", "printf '" + other + "' | xclip -i -selection clipboard"});
-        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), other, kSlowMachineMs);
+        run(QStringLiteral("sh"), {"-c", "printf '" + other + "\\nline 2' | xclip -i -selection clipboard"});
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), other + "\nline 2", kSlowMachineMs);
 
         click(kPosition2X, kPositionY, 3);
         QTRY_VERIFY_WITH_TIMEOUT(TestFiles::read(m_data + QStringLiteral("MoxenoTrellin1.txt"))
-                                     .contains(("02!\u00AC:" + other).toUtf8()),
+                                     .contains(("02!\u00AC:" + other + "\r\nline 2\r\n").toUtf8()),
             kSlowMachineMs);
     }
 

@@ -141,6 +141,32 @@ private slots:
         QVERIFY(f->clipboard.content == "clip" && f->log.latest() == logged);
     }
 
+    // A box whose file cannot be read is told once, shows no text, hints that it cannot be read
+    // and refuses a paste with the reason; the other boxes work on.
+    void unreadableBox()
+    {
+        f->save(12, QStringLiteral("twelve"));
+        const QString file = DataFiles::boxFile(f->folder(), 2);
+        QVERIFY(QDir().mkpath(file));
+        answer(QMessageBox::Ok);
+        f->window.selectBox(2);
+        f->window.selectBox(1);
+        QCOMPARE(button(12)->text(), "+");
+        f->window.selectBox(2);
+        QCOMPARE(button(12)->text(), "");
+        QTest::mouseMove(&f->window, QPoint(1, 1));
+        QTest::mouseMove(button(12));
+        QVERIFY2(
+            f->window.statusText().startsWith("Box 2 cannot be read: "), qPrintable(f->window.statusText()));
+        f->clipboard.content = QStringLiteral("clip");
+        answer(QMessageBox::Ok);
+        QTest::mouseClick(button(3), Qt::RightButton);
+        QCOMPARE(f->dialogs.seen.size(), 2);
+        for (const QString& told : std::as_const(f->dialogs.seen))
+            QVERIFY2(told.contains(file), qPrintable(told));
+        QVERIFY(QFileInfo(file).isDir());
+    }
+
     // Clear asks first unless warnings are off; the copy label refills the clipboard only when
     // the refill text is set.
     void undoClipboardAndViewer()
@@ -263,8 +289,8 @@ private slots:
             {"new text", "clip", "Box 1, position 7 saved"});
         row("shift+right edit cancelled", {"LabelCancel"}, edit,
             {"old", "clip", "Box 1, 7 not updated", "Editing ..."});
-        row("shift+right unchanged keeps mixed line breaks", {"LabelSave"}, edit,
-            {"a\r\nb\nc", "clip", "Box 1, 7 already saved in this location"}, {"a\r\nb\nc", "clip"});
+        row("shift+right unchanged, stored with CR LF like every text", {"LabelSave"}, edit,
+            {"a\r\nb\r\nc", "clip", "Box 1, 7 already saved in this location"}, {"a\r\nb\nc", "clip"});
         row("shift+right saving nothing into an empty position", {"LabelSave"}, edit, {"", "clip", ""},
             {"", "clip"});
         row("ctrl+right delete answered no", {"LabelNo"}, {"Delete text|Clear position 07?"},
