@@ -469,24 +469,24 @@ private slots:
     // told, never shown as an empty box: exit status 1 and the reason naming the file.
     void unreadableFilesAreTold()
     {
-        QVERIFY(QDir().mkpath(m_data + QStringLiteral("/MoxenoTrellin31.txt")));
-        QVERIFY(QDir().mkpath(m_data + QStringLiteral("/MoxenoTrellinMacros31.txt")));
-        for (const QStringList& args : {QStringList {"get", "31", "1"}, {"list", "31"},
-                 {"macro", "get", "31", "1"}, {"macro", "list", "31"}, {"play", "--dry-run", "31", "1"},
-                 {"search", "--box", "31", "one"}}) {
+        QVERIFY(QDir().mkpath(m_data + QStringLiteral("/MoxenoTrellin61.txt")));
+        QVERIFY(QDir().mkpath(m_data + QStringLiteral("/MoxenoTrellinMacros61.txt")));
+        for (const QStringList& args : {QStringList {"get", "61", "1"}, {"list", "61"},
+                 {"macro", "get", "61", "1"}, {"macro", "list", "61"}, {"play", "--dry-run", "61", "1"},
+                 {"search", "--box", "61", "one"}}) {
             const Result r = ctl(args);
             QVERIFY2(r.code == 1 && r.out.isEmpty() && r.err.contains("MoxenoTrellin")
-                    && r.err.contains("31.txt") && !r.err.contains("not found in box"),
+                    && r.err.contains("61.txt") && !r.err.contains("not found in box"),
                 qPrintable(args.join(u' ') + u':' + r.err));
         }
         // Searching every box names the file and still lists what the others hold.
-        ctl({"set", "32", "1"}, "one more");
+        ctl({"set", "62", "1"}, "one more");
         const Result all = ctl({"search", "one more"});
-        QVERIFY2(all.code == 1 && all.out == "TEXT\t32\t1\tone more\n"
-                && all.err.contains(m_data.toUtf8() + "/MoxenoTrellin31.txt"),
+        QVERIFY2(all.code == 1 && all.out == "TEXT\t62\t1\tone more\n"
+                && all.err.contains(m_data.toUtf8() + "/MoxenoTrellin61.txt"),
             all.err.constData());
-        QVERIFY(QDir(m_data + QStringLiteral("/MoxenoTrellin31.txt")).removeRecursively());
-        QVERIFY(QDir(m_data + QStringLiteral("/MoxenoTrellinMacros31.txt")).removeRecursively());
+        QVERIFY(QDir(m_data + QStringLiteral("/MoxenoTrellin61.txt")).removeRecursively());
+        QVERIFY(QDir(m_data + QStringLiteral("/MoxenoTrellinMacros61.txt")).removeRecursively());
     }
 };
 
