@@ -262,10 +262,8 @@ void SearchDialog::find()
 
 void SearchDialog::tellUnreadable(const QStringList& unreadable)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Moxeno Trellin Search"),
-        SearchTexts::unreadableFiles(unreadable), QMessageBox::Ok, this);
-    ModalHook::opened(box);
-    box.exec();
+    showMessageBox(this, QMessageBox::Warning, QStringLiteral("Moxeno Trellin Search"),
+        SearchTexts::unreadableFiles(unreadable));
 }
 
 void SearchDialog::showHit(const SearchHit& hit)
