@@ -25,9 +25,7 @@ run: build
 	$(BUILD)/bin/moxeno-trellin
 
 test: build
-	# End-to-end tests run real windows under a real window manager; one that loses a race with
-	# it is run again, up to three times in all (a real fault fails every time).
-	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS) --repeat until-pass:3
+	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 
 test-unit: build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS) -LE e2e

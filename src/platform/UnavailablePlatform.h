@@ -20,6 +20,7 @@ public:
     }
     bool switchToLastWindow() override { return false; }
     bool switchPastProgressWindow() override { return false; }
+    bool activateOwnWindow(quintptr) override { return false; }
     bool setNumLockOn() override { return false; }
 
     QString reason() const { return m_reason; }

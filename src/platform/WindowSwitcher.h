@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 // Gives the keyboard focus back to another program's window, the way Alt+Tab would.
 // Windows of this program are never targets: only the windows the user worked in count.
 class WindowSwitcher
@@ -17,4 +19,10 @@ public:
     // Activates the window the user left before one of this program's windows became active
     // (for playback: the window the user worked in before clicking Play).
     virtual bool switchPastProgressWindow() = 0;
+
+    // Makes a window of this program (by its native id) the active one the way a pager would,
+    // so that it may take the focus from another program's window: the window manager can
+    // refuse the program's own request as focus stealing. The window must be shown and mapped.
+    // Returns once the window manager reports it active, or false when it did not become so.
+    virtual bool activateOwnWindow(quintptr window) = 0;
 };

@@ -93,12 +93,12 @@ void TestMacroPlayer::play_data()
     row("declined", "ab", "11", {"No"}, "", QString());
     row("empty", "", "11", {}, "", QString());
     row("error midway", "a{WAIT x}b", "01", {"OK"}, "<a>", error);
-    row("cancelled", "abcdefghijklmnop", "00", {"Cancel", "OK"}, "<abcdefgh>>", aborted);
-    row("input first, continue", "{GET Name~Smith}", "00", {"Continue Jones"}, "<>>Jones>", finished);
+    row("cancelled", "abcdefghijklmnop", "00", {"Cancel", "OK"}, "<abcdefgh>", aborted);
+    row("input first, continue", "{GET Name~Smith}", "00", {"Continue Jones"}, "<>Jones>", finished);
     row("input later, continue", "a{GET Name~Smith}", "00", {"Continue"}, "<a>Smith>", finished);
-    row("input, miss", "{GET Name~Smith}b", "00", {"Miss"}, "<>>b>", finished);
-    row("input, abort", "{GET Name~Smith}b", "00", {"Abort", "OK"}, "<>>", aborted);
-    row("message, continue", "{MSG Hello}b", "00", {"Continue"}, "<>>b>", finished);
+    row("input, miss", "{GET Name~Smith}b", "00", {"Miss"}, "<>b>", finished);
+    row("input, abort", "{GET Name~Smith}b", "00", {"Abort", "OK"}, "<>", aborted);
+    row("message, continue", "{MSG Hello}b", "00", {"Continue"}, "<>b>", finished);
 }
 
 void TestMacroPlayer::play()

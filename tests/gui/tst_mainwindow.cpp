@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSlider>
 #include <QTabBar>
 
@@ -103,6 +104,14 @@ private slots:
             QCOMPARE(menu()->currentText(), "Select");
         }
         QVERIFY(f->help.isVisible() && f->help.toPlainText().contains("Manual not found"));
+        // Larger than this test's screen: it is made to fit, on the main window's screen.
+        QCOMPARE(f->help.screen(), f->window.screen());
+        QVERIFY2(f->window.screen()->availableGeometry().contains(f->help.frameGeometry()),
+            qPrintable(QStringLiteral("%1,%2 %3x%4")
+                           .arg(f->help.frameGeometry().x())
+                           .arg(f->help.frameGeometry().y())
+                           .arg(f->help.frameGeometry().width())
+                           .arg(f->help.frameGeometry().height())));
         QCOMPARE(f->dialogs.seen, QStringList {"About...|"});
         click("picIcon");
         QCOMPARE(m_opened, (QList<QUrl> {MakerPage::address(), MakerPage::address()}));

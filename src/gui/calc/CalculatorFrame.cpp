@@ -325,10 +325,18 @@ void CalculatorFrame::send()
         return;
     const QString text = m_display->text();
     if (!m_windows->switchToLastWindow())
-        return;
+        return sendFailed(QStringLiteral("there is no window to switch back to"));
     QThread::yieldCurrentThread();
-    // A failure to type ends the command without a word, as the focus is in another window.
-    (void)typeNotation(*m_keys, text, true);
+    if (const Result<> typed = typeNotation(*m_keys, text, true); !typed)
+        sendFailed(typed.error());
+}
+
+void CalculatorFrame::sendFailed(const QString& reason)
+{
+    const QString text
+        = QStringLiteral("The calculator could not send %1: %2").arg(m_display->text(), reason);
+    emit statusLog(text);
+    showMessageBox(this, QMessageBox::Warning, QStringLiteral("Calculator"), text + u'.');
 }
 
 void CalculatorFrame::mousePressEvent(QMouseEvent* event)

@@ -35,6 +35,8 @@ public:
 
 signals:
     void statusText(const QString& text);
+    // A line for the status log: what failed and why.
+    void statusLog(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -61,6 +63,7 @@ private:
     void memoryCommand(int index, void (Calculator::*command)(int, Calculator::Source));
     void deleteEntryAsked();
     void send();
+    void sendFailed(const QString& reason);
 
     DataContext& m_context;
     Clipboard& m_clipboard;

@@ -15,7 +15,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -106,7 +108,6 @@ MacroPlayer::Status MacroPlayer::run(const QString& text, const QString& name)
     sleepMs(kSwitchPauseMs);
     const double delay = m_context.settings().number(Settings::Key::MacroDelay);
     m_delayMs = int(std::lround(std::clamp(delay, 0.0, kMaxDelaySeconds) * 1000));
-    m_dialogFirst = text.startsWith(QStringLiteral("{MSG")) || text.startsWith(QStringLiteral("{GET"));
 
     const MacroOutcome outcome = MacroInterpreter::run(text, *this, m_formats);
     if (m_failure.isEmpty() && outcome.kind == MacroOutcome::Kind::Error)
@@ -159,9 +160,19 @@ bool MacroPlayer::activate(QWidget* window)
     window->activateWindow();
     QElapsedTimer waited;
     waited.start();
+    bool asked = false;
     while (!window->isActiveWindow()) {
-        if (waited.elapsed() >= m_activationTimeoutMs)
+        // A dialog answered meanwhile (by a script) is gone: nothing to wait for.
+        if (!window->isVisible() || waited.elapsed() >= m_activationTimeoutMs)
             return false;
+        // While another program's window has the focus, the window manager may refuse our own
+        // request as focus stealing; the switcher asks as a pager does, once the window manager
+        // has mapped the window.
+        const QWindow* handle = window->windowHandle();
+        if (!asked && handle && handle->isExposed()) {
+            asked = true;
+            (void)m_windows.activateOwnWindow(window->winId());
+        }
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QThread::msleep(5);
     }
@@ -200,10 +211,10 @@ StepAnswer MacroPlayer::paceStep()
 {
     sleepMs(m_delayMs);
     QCoreApplication::processEvents();
-    if (m_progress && m_progress->abortRequested()) {
-        (void)m_windows.switchToLastWindow();
+    // The finish goes back to the last window; a switch here, from wherever the click on Cancel
+    // left the focus, could reach a window before it.
+    if (m_progress && m_progress->abortRequested())
         return StepAnswer::Abort;
-    }
     return StepAnswer::Continue;
 }
 
@@ -212,16 +223,29 @@ void MacroPlayer::waitMilliseconds(int milliseconds)
     sleepMs(milliseconds);
 }
 
+StepAnswer MacroPlayer::askStep(MacroStepDialog& dialog)
+{
+    // The dialog takes the focus from the last window while it is open; it is active before the
+    // user is expected to type into it.
+    QTimer::singleShot(0, &dialog, [this, &dialog] { (void)activate(&dialog); });
+    return dialog.ask();
+}
+
+bool MacroPlayer::returnToLast()
+{
+    // From one of our windows the last window is the one the keys went to before the dialog,
+    // whichever window the window manager gave the focus to when the dialog closed.
+    return activate(ownWindow()) && switchToLast();
+}
+
 StepAnswer MacroPlayer::messageStep(const QString& text)
 {
     MacroStepDialog dialog(m_mainWindow);
     dialog.setMessage(text);
-    if (!switchToLast())
-        return fail(QStringLiteral("no last window"));
-    if (dialog.ask() == StepAnswer::Abort)
+    if (askStep(dialog) == StepAnswer::Abort)
         return StepAnswer::Abort;
-    if (!activate(ownWindow()) || !switchToLast())
-        return fail(QStringLiteral("no last window"));
+    if (!returnToLast())
+        return fail(QStringLiteral("the window left last could not be activated after the message"));
     return paceStep();
 }
 
@@ -229,17 +253,12 @@ StepAnswer MacroPlayer::inputStep(const QString& prompt, const QString& defaultT
 {
     MacroStepDialog dialog(m_mainWindow);
     dialog.setInput(prompt, defaultText);
-    if (!switchToLast())
-        return fail(QStringLiteral("no last window"));
-    const StepAnswer answer = dialog.ask();
+    const StepAnswer answer = askStep(dialog);
     if (answer == StepAnswer::Abort)
         return StepAnswer::Abort;
-    if (answer == StepAnswer::Miss) {
-        if (!activate(ownWindow()) || !switchToLast())
-            return fail(QStringLiteral("no last window"));
-    } else {
-        if (m_dialogFirst && !switchToLast())
-            return fail(QStringLiteral("no last window"));
+    if (!returnToLast())
+        return fail(QStringLiteral("the window left last could not be activated after the input"));
+    if (answer == StepAnswer::Continue) {
         if (paceStep() == StepAnswer::Abort)
             return StepAnswer::Abort;
         if (const Result<> typed = typeNotation(m_keys, dialog.answerText(), true); !typed)

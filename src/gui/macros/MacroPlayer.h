@@ -13,6 +13,7 @@ class KeySender;
 class MacroFormats;
 class MacroProgressWindow;
 class MacroSource;
+class MacroStepDialog;
 class QWidget;
 class WindowSwitcher;
 
@@ -63,6 +64,10 @@ private:
     QWidget* ownWindow() const;
     // Switches to the last window and gives it time to take the focus.
     bool switchToLast();
+    // Shows a step dialog, makes it the active window and waits for the answer.
+    StepAnswer askStep(MacroStepDialog& dialog);
+    // After a step dialog: makes one of our windows active, then switches to the last window.
+    bool returnToLast();
 
     DataContext& m_context;
     const MacroSource& m_macros;
@@ -79,6 +84,5 @@ private:
     bool m_mainHidden = false;
     QRect m_savedGeometry;
     int m_delayMs = 10;
-    bool m_dialogFirst = false;
     QString m_failure;
 };

@@ -99,11 +99,25 @@ void MacroStepDialog::leave(StepAnswer answer)
 void MacroStepDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!m_answerBox->isHidden()) {
+    if (!m_answerBox->isHidden())
         m_answerBox->setFocus();
-        // The caret stands after the default text, ready to add to it or delete it.
+    caretToEnd();
+}
+
+void MacroStepDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    // The dialog is shown before it is made active, and the focus it then gets selects the
+    // answer box's text: a key typed would replace the default instead of adding to it.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        caretToEnd();
+}
+
+void MacroStepDialog::caretToEnd()
+{
+    // The caret stands after the default text, ready to add to it or delete it.
+    if (!m_answerBox->isHidden())
         m_answerBox->end(false);
-    }
 }
 
 void MacroStepDialog::keyReleaseEvent(QKeyEvent* event)

@@ -29,11 +29,13 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void leave(StepAnswer answer);
+    void caretToEnd();
 
     StepAnswer m_answer = StepAnswer::Abort;
     QLabel* m_heading;

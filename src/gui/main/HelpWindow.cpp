@@ -6,6 +6,17 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kWidth = 760;
+constexpr int kHeight = 640;
+
+} // namespace
 
 #ifndef TRELLIN_INSTALL_HELPDIR
 #define TRELLIN_INSTALL_HELPDIR "/usr/local/share/moxeno-trellin/help"
@@ -18,7 +29,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("Moxeno Trellin - Help"));
     setWindowIcon(AppIcon::icon());
     setOpenExternalLinks(true);
-    resize(760, 640);
+    resize(kWidth, kHeight);
 }
 
 QStringList HelpWindow::candidates(const QString& programFolder)
@@ -75,7 +86,37 @@ void HelpWindow::showHelp()
             setWindowModality(modality);
         }
     }
+    if (!isVisible())
+        placeOverMainWindow();
     show();
     raise();
     activateWindow();
+}
+
+void HelpWindow::placeOverMainWindow()
+{
+    QScreen* screen = m_mainWindow ? m_mainWindow->screen() : this->screen();
+    if (!screen)
+        return;
+    // The window manager's frame is not known before the window is shown: the main window's
+    // stands in for it.
+    QMargins frame;
+    if (m_mainWindow && m_mainWindow->isVisible()) {
+        const QRect outer = m_mainWindow->frameGeometry();
+        const QRect inner = m_mainWindow->geometry();
+        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+            outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    }
+    const QRect available = screen->availableGeometry().marginsRemoved(frame);
+    const QSize size = QSize(kWidth, kHeight).boundedTo(available.size());
+    QRect placed(QPoint(), size);
+    placed.moveCenter(m_mainWindow ? m_mainWindow->geometry().center() : available.center());
+    // Inside the screen: the right and bottom edges first, so a window larger than it keeps its top left.
+    placed.moveRight(std::min(placed.right(), available.right()));
+    placed.moveBottom(std::min(placed.bottom(), available.bottom()));
+    placed.moveLeft(std::max(placed.left(), available.left()));
+    placed.moveTop(std::max(placed.top(), available.top()));
+    if (windowHandle())
+        windowHandle()->setScreen(screen);
+    setGeometry(placed);
 }

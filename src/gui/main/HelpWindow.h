@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QStringList>
 #include <QTextBrowser>
 
@@ -14,8 +15,10 @@ public:
     // Makes F1 open the help in every window of the application.
     void catchF1Everywhere();
 
-    // Shows the manual at its start page, or a page that says where it was looked for.
+    // Shows the manual at its start page, or a page that says where it was looked for. A help
+    // window that is not open yet opens over the main window, fully on its screen.
     void showHelp();
+    void setMainWindow(QWidget* window) { m_mainWindow = window; }
 
     bool manualFound() const { return !m_manual.isEmpty(); }
 
@@ -28,5 +31,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void placeOverMainWindow();
+
     QString m_manual;
+    QPointer<QWidget> m_mainWindow;
 };

@@ -3,6 +3,7 @@
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
 #include "core/DataContext.h"
+#include "core/StatusLog.h"
 #include "core/DataFiles.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
@@ -90,6 +91,8 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     connect(m_viewer, &ViewerFrame::statusText, this, &MainWindow::setStatus);
     connect(m_notepadsFrame, &NotepadsFrame::statusText, this, &MainWindow::setStatus);
     connect(m_calculatorFrame, &CalculatorFrame::statusText, this, &MainWindow::setStatus);
+    connect(m_calculatorFrame, &CalculatorFrame::statusLog, this,
+        [this](const QString& text) { m_context.log().logStatus(text); });
     connect(m_textFrame, &ClipboardTextFrame::viewerShows, this, &MainWindow::showInViewer);
     connect(m_textFrame, &ClipboardTextFrame::viewerTextShows, m_viewer, &ViewerFrame::setText);
     connect(m_macroFrame, &MacroFrame::viewerShows, this, &MainWindow::showInViewer);
@@ -106,6 +109,7 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     connect(m_viewer, &ViewerFrame::searchAllRequested, this, [this] { openSearch(true, true); });
     connect(m_textFrame, &ClipboardTextFrame::searchTextRequested, this, [this] { openSearch(true, false); });
     connect(m_macroFrame, &MacroFrame::searchMacrosRequested, this, [this] { openSearch(false, true); });
+    m_help.setMainWindow(this);
     connect(m_statusBar, &StatusBar::helpRequested, &m_help, &HelpWindow::showHelp);
     connect(m_statusBar, &StatusBar::aboutRequested, this, &MainWindow::showAbout);
     connect(m_statusBar, &StatusBar::closeRequested, this, &QWidget::close);

@@ -1,5 +1,7 @@
 #include "platform/qt/QtKeySender.h"
 
+#include "platform/qt/QtLogging.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPointer>
@@ -149,14 +151,18 @@ private:
 
 KeySender::Result QtKeySender::sendActions(const QList<KeyAction>& actions, bool wait)
 {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        qCInfo(lcOwnKeys) << "no keys for our own widgets: the program shows no windows";
         return Result::failure(QStringLiteral("cannot type keys: the program shows no windows"));
+    }
     QWidget* receiver = QApplication::focusWidget();
     if (!receiver)
         receiver = QApplication::activeWindow();
-    if (!receiver)
+    if (!receiver) {
+        qCInfo(lcOwnKeys) << "no keys for our own widgets: none of them has the keyboard focus";
         return Result::failure(
             QStringLiteral("cannot type keys: no window of the program has the keyboard focus"));
+    }
 
     Delivery delivery(receiver, wait);
     Qt::KeyboardModifiers modifiers;

@@ -56,7 +56,8 @@ public:
     void releaseSpareKeycodes();
 
 private:
-    class Typist;
+    // The typist of one send works on the bindings, the options and the receiver of this sender.
+    friend class X11Typist;
     struct Binding
     {
         unsigned char keycode;

@@ -1,5 +1,7 @@
 #include "platform/x11/X11WindowTracker.h"
 
+#include "platform/x11/X11Logging.h"
+
 #include <QDeadlineTimer>
 #include <QSocketNotifier>
 #include <QThread>
@@ -280,24 +282,56 @@ QList<unsigned long> X11WindowTracker::history()
 bool X11WindowTracker::switchToLastWindow()
 {
     const unsigned long target = lastWindowTarget();
-    return target != 0 && activate(target);
+    if (target == 0) {
+        qCInfo(lcWindows) << "no window of another program to switch back to";
+        return false;
+    }
+    return activate(target);
 }
 
 bool X11WindowTracker::switchPastProgressWindow()
 {
     const unsigned long target = pastProgressTarget();
-    return target != 0 && activate(target);
+    if (target == 0) {
+        qCInfo(lcWindows) << "no window of another program was active before playback";
+        return false;
+    }
+    return activate(target);
+}
+
+bool X11WindowTracker::activateOwnWindow(quintptr window)
+{
+    if (!m_connection.isOpen() || window == 0)
+        return false;
+    const auto target = static_cast<unsigned long>(window);
+    if (readActiveWindow() != target)
+        requestActivation(target);
+    if (waitUntil([this, target] { return readActiveWindow() == target; }))
+        return true;
+    qCInfo(lcWindows) << "own window" << Qt::hex << target << "did not become active within" << Qt::dec
+                      << m_activationTimeoutMs << "ms";
+    return false;
 }
 
 // The EWMH request a pager sends, then a bounded wait until the window manager reports it.
 bool X11WindowTracker::activate(unsigned long window)
 {
-    Display* display = m_connection.display();
     // The property alone can be stale: when one of our windows has just taken the focus, the
     // window manager may not have announced it yet, and the old value would pass for success.
     const auto isActive = [this, window] { return readActiveWindow() == window && ownFocusedWindow() == 0; };
     if (isActive())
         return true;
+    requestActivation(window);
+    if (waitUntil(isActive))
+        return true;
+    qCInfo(lcWindows) << "window" << Qt::hex << window << "did not become active within" << Qt::dec
+                      << m_activationTimeoutMs << "ms; active is" << Qt::hex << readActiveWindow();
+    return false;
+}
+
+void X11WindowTracker::requestActivation(unsigned long window)
+{
+    Display* display = m_connection.display();
     XEvent event {};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
@@ -308,7 +342,10 @@ bool X11WindowTracker::activate(unsigned long window)
     event.xclient.data.l[2] = 0;
     XSendEvent(display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(display);
+}
 
+bool X11WindowTracker::waitUntil(const std::function<bool()>& isActive)
+{
     QDeadlineTimer deadline(m_activationTimeoutMs);
     bool active = false;
     while (!(active = isActive()) && !deadline.hasExpired())

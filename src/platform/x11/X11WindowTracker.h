@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QList>
 
+#include <functional>
+
 #include <memory>
 #include <optional>
 
@@ -28,6 +30,7 @@ public:
 
     bool switchToLastWindow() override;
     bool switchPastProgressWindow() override;
+    bool activateOwnWindow(quintptr window) override;
 
     bool isAvailable() const;
     // How long a switch waits for the window manager to report the window active.
@@ -63,6 +66,9 @@ private:
     unsigned long lastWindowCandidate(unsigned long current);
     unsigned long pastProgressCandidate(unsigned long current);
     bool activate(unsigned long window);
+    void requestActivation(unsigned long window);
+    // Waits, boundedly, until isActive holds; reads the events that came meanwhile.
+    bool waitUntil(const std::function<bool()>& isActive);
 
     X11Connection m_connection;
     std::unique_ptr<QSocketNotifier> m_notifier;
