@@ -57,13 +57,15 @@ package: build
 
 # libFuzzer targets built with clang, AddressSanitizer and UndefinedBehaviorSanitizer, each run
 # for FUZZ_SECONDS (make fuzz FUZZ_SECONDS=600 for a long run; FUZZ_TARGETS=fuzz_calculator for one).
+# An input that takes longer than FUZZ_TIMEOUT seconds counts as a hang.
 FUZZ_SECONDS ?= 30
 FUZZ_TARGETS ?=
+FUZZ_TIMEOUT ?= 30
 fuzz: deps
 	@scripts/install-deps.sh fuzz
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -DTRELLIN_BUILD_FUZZ=ON -DTRELLIN_BUILD_TESTS=OFF
 	cmake --build $(BUILD)-fuzz -j$(JOBS) --target fuzzers
-	scripts/run-fuzz.sh $(BUILD)-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+	FUZZ_TIMEOUT=$(FUZZ_TIMEOUT) scripts/run-fuzz.sh $(BUILD)-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 screenshot: build
 	scripts/screenshot.sh $(BUILD)

@@ -3,7 +3,8 @@
 # usage: scripts/run-fuzz.sh BUILD_DIR SECONDS [TARGET...]
 # Each target starts from its seeds in fuzz/corpus/ and keeps what it learns in
 # BUILD_DIR/fuzz-corpus/ (the seeds in the tree stay as they are). An input that crashes,
-# trips a sanitizer, breaks a checked property or runs over 10 s is saved in
+# trips a sanitizer, breaks a checked property or runs longer than FUZZ_TIMEOUT seconds (30: a
+# run at low priority on a busy machine can stall for seconds) is saved in
 # BUILD_DIR/fuzz-findings/; the script then fails.
 set -uo pipefail
 build=$1
@@ -23,9 +24,9 @@ for name in "${targets[@]}"; do
     mkdir -p "$corpus"
     echo "== $name: $seconds s"
     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-    "$build/fuzz/$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -max_len=16384 \
+    "$build/fuzz/$name" -max_total_time="$seconds" -timeout="${FUZZ_TIMEOUT:-30}" -rss_limit_mb=4096 -max_len=16384 \
         -print_final_stats=1 -artifact_prefix="$build/fuzz-findings/$name-" \
-        "$corpus" "$root/fuzz/corpus/$name" 2>&1 | grep -E '^(==|#[0-9]+ *DONE|stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb|SUMMARY|.*check failed|.*ERROR|artifact_prefix|Test unit written)' 
+        "$corpus" "$root/fuzz/corpus/$name" 2>&1 | grep --line-buffered -E '^(==|#[0-9]+ *DONE|stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb|SUMMARY|.*check failed|.*ERROR|artifact_prefix|Test unit written)' 
     [ "${PIPESTATUS[0]}" -eq 0 ] || failed+=("$name")
 done
 if [ ${#failed[@]} -gt 0 ]; then
