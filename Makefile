@@ -4,7 +4,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-unit test-e2e bench format clean screenshot sanitize package
+.PHONY: all deps configure build run test test-unit test-e2e bench format clean screenshot sanitize package fuzz
 
 all: build
 
@@ -53,6 +53,18 @@ sanitize: deps
 package: build
 	cmake --build $(BUILD) --target package
 
+# libFuzzer targets built with clang, AddressSanitizer and UndefinedBehaviorSanitizer, each run
+# for FUZZ_SECONDS (make fuzz FUZZ_SECONDS=600 for a long run; FUZZ_TARGETS=fuzz_calculator for one).
+# An input that takes longer than FUZZ_TIMEOUT seconds counts as a hang.
+FUZZ_SECONDS ?= 30
+FUZZ_TARGETS ?=
+FUZZ_TIMEOUT ?= 30
+fuzz: deps
+	@scripts/install-deps.sh fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -DTRELLIN_BUILD_FUZZ=ON -DTRELLIN_BUILD_TESTS=OFF
+	cmake --build $(BUILD)-fuzz -j$(JOBS) --target fuzzers
+	FUZZ_TIMEOUT=$(FUZZ_TIMEOUT) scripts/run-fuzz.sh $(BUILD)-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 screenshot: build
 	scripts/screenshot.sh $(BUILD)
 
@@ -60,4 +72,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan $(BUILD)-fuzz

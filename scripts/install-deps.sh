@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages needed to build, run and test MoxenoTrellin, if missing.
+# "install-deps.sh fuzz" installs what `make fuzz` needs besides: clang and libFuzzer.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,9 @@ packages=(
     poppler-utils
     librsvg2-bin dpkg-dev file lintian desktop-file-utils appstream
 )
+if [ "${1:-}" = fuzz ]; then
+    packages=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -86,10 +86,16 @@ Result<> BoxManager::clearBox(int box, bool texts, bool macros)
     return Result<>::success();
 }
 
-bool BoxManager::swapFiles(
-    const QString& a, const QString& b, const QString& temporary, QString* error, const Rename& rename)
+bool BoxManager::swapFiles(const QString& a, const QString& b, const QString& temporary, QString* error,
+    const Rename& rename, const Rename& exchange)
 {
     using R = SafeRename::Result;
+    const bool hasA = QFileInfo::exists(a);
+    const bool hasB = QFileInfo::exists(b);
+    if (hasA != hasB)
+        return (hasA ? rename(a, b, error) : rename(b, a, error)) == R::Renamed;
+    if (hasA && exchange(a, b, nullptr) == R::Renamed)
+        return true;
     const R first = rename(a, temporary, error);
     if (first != R::Renamed && first != R::SourceMissing)
         return false;

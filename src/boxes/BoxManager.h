@@ -59,12 +59,13 @@ public:
     void refillClipboard();
     void copyToClipboard(const QString& text);
 
-    // Swaps two files through a temporary name without ever replacing a file; a missing file is
-    // missing after. When a step fails both files go back in place. The rename step can be
-    // replaced, so that a test can make any step fail.
+    // Swaps two files without ever replacing a file; a missing file is missing after. In one
+    // step where it can (both files exchanged, or the one that exists renamed), so a crash never
+    // leaves a box without its file; else through a temporary name, and when a step fails both
+    // files go back in place. The steps can be replaced, so that a test can make any step fail.
     using Rename = std::function<SafeRename::Result(const QString&, const QString&, QString*)>;
     static bool swapFiles(const QString& a, const QString& b, const QString& temporary, QString* error,
-        const Rename& rename = SafeRename::rename);
+        const Rename& rename = SafeRename::rename, const Rename& exchange = SafeRename::exchange);
 
 private:
     DataContext& m_context;

@@ -234,7 +234,11 @@ double Evaluator::evaluateText(QString text)
         if (text.isEmpty())
             return 0;
         ++m_steps;
-        text = reduceStep(text);
+        const QString reduced = reduceStep(text);
+        // A step that changes nothing would give the same text up to the limit: stop there now.
+        if (reduced == text)
+            m_steps = kStepLimit + 1;
+        text = reduced;
         if (m_steps > kStepLimit) {
             m_failed = true;
             m_reason = QStringLiteral("more than %1 steps").arg(kStepLimit);

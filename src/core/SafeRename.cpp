@@ -31,3 +31,14 @@ SafeRename::Result SafeRename::rename(const QString& from, const QString& to, QS
         *error = TextFile::describeFailure(QStringLiteral("rename %1 to").arg(from), to, reason);
     return reason == EEXIST ? Result::TargetExists : Result::Failed;
 }
+
+SafeRename::Result SafeRename::exchange(const QString& a, const QString& b, QString* error)
+{
+    if (::renameat2(AT_FDCWD, QFile::encodeName(a).constData(), AT_FDCWD, QFile::encodeName(b).constData(),
+            RENAME_EXCHANGE)
+        == 0)
+        return Result::Renamed;
+    if (error)
+        *error = TextFile::describeFailure(QStringLiteral("swap %1 with").arg(a), b, errno);
+    return Result::Failed;
+}

@@ -91,8 +91,12 @@ QByteArray TextCodec::toWindows1252(const QString& text)
 
 QString TextCodec::decode(const QByteArray& bytes)
 {
-    if (bytes.startsWith(kUtf8Bom))
-        return QString::fromUtf8(bytes.constData() + kUtf8Bom.size(), bytes.size() - kUtf8Bom.size());
+    if (bytes.startsWith(kUtf8Bom)) {
+        // ConvertInitialBom: the text's own first character may be a U+FEFF too, and stays.
+        QStringDecoder afterMark(
+            QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        return afterMark.decode(QByteArrayView(bytes).sliced(kUtf8Bom.size()));
+    }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(bytes);
     if (!utf8.hasError())
@@ -102,8 +106,13 @@ QString TextCodec::decode(const QByteArray& bytes)
 
 QByteArray TextCodec::encode(const QString& text)
 {
-    if (fitsWindows1252(text))
-        return toWindows1252(text);
+    if (fitsWindows1252(text)) {
+        // Windows-1252 bytes that also make valid UTF-8 ("Ã©" gives C3 A9) would read back as
+        // another text; such a text is stored as UTF-8 with the mark too.
+        QByteArray bytes = toWindows1252(text);
+        if (decode(bytes) == text)
+            return bytes;
+    }
     return kUtf8Bom + text.toUtf8();
 }
 

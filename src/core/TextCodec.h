@@ -8,8 +8,8 @@
 //
 // Files are written in Windows-1252 with CR LF line ends whenever every character fits, one byte
 // a character, the layout every data file keeps; a file holding any other character is written
-// whole as UTF-8 with a byte-order mark, so that nothing is ever replaced. Reading accepts
-// both, and plain UTF-8.
+// whole as UTF-8 with a byte-order mark, so that nothing is ever replaced; so is a text whose
+// Windows-1252 bytes would read back as UTF-8. Reading accepts both, and plain UTF-8.
 // Hand-written: QStringConverter has no Windows-1252, and the record format needs the CR / CR LF
 // line rule below, which no Qt reader offers.
 namespace TextCodec {

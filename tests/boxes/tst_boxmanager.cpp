@@ -30,7 +30,8 @@ private:
 private slots:
     void init() { f = std::make_unique<Fixture>(); }
 
-    // Clearing a box with no file left clears its one backup as well.
+    // Clearing a box with no file left clears its one backup as well. A clear of texts and
+    // macros whose texts cannot move (a folder holds the backup's name) fails whole and says so.
     void clearTwiceKeepsNoBackup()
     {
         QVERIFY(TestFiles::write(file("MoxenoTrellin4.txt"), "01!\xAC:first\r\n"));
@@ -38,13 +39,20 @@ private slots:
         QCOMPARE(files(), QStringList {"4.bak=first"});
         QVERIFY(f->actions.clearBox(4, true, false).ok());
         QCOMPARE(files(), QStringList());
+
+        QVERIFY(TestFiles::write(file("MoxenoTrellin5.txt"), "01!\xAC:text\r\n"));
+        QVERIFY(TestFiles::write(file("MoxenoTrellinMacros5.txt"), "01!\xAC:macro\r\n"));
+        QVERIFY(QDir().mkpath(file("MoxenoTrellin5.bak/in the way")));
+        QVERIFY(!f->actions.clearBox(5, true, true).ok());
+        QCOMPARE(files(), (QStringList {"5=text", "Macros5=macro"}));
+        QVERIFY2(f->lastMessage().startsWith(u"Box 'Box 5' not cleared: "), qPrintable(f->lastMessage()));
     }
 
     // Box 3 moves right; a move that fails leaves every file as it was, and logs why.
     void moveBox_data()
     {
         QTest::addColumn<QStringList>("before");
-        // A link to nowhere here blocks a rename to it; a folder in place of a temporary "name_"
+        // A link to nowhere here blocks a move to it; a folder in place of a temporary "name_"
         // blocks the rewrite of "name".
         QTest::addColumn<QString>("blocked");
         QTest::addColumn<QStringList>("after");
@@ -57,7 +65,7 @@ private slots:
             << two << "MoxenoTrellinNames.txt_" << two << "MoxenoTrellinNames.txt";
         const QStringList three {"3=three", "4=four", "Macros4=m>x"};
         QTest::newRow("rolls back the texts when the macros cannot move")
-            << three << "MoxenoTrellinMacros0.txt" << three << "MoxenoTrellinMacros4.txt to";
+            << three << "MoxenoTrellinMacros3.txt" << three << "MoxenoTrellinMacros4.txt to";
     }
     void moveBox()
     {
@@ -81,8 +89,9 @@ private slots:
         }
     }
 
-    // A swap whose second or third rename fails puts both files back. Nothing in the folder can
-    // make those steps fail while the folder is locked, so the rename is replaced here.
+    // A swap step by step (where files cannot be exchanged in one) whose second or third rename
+    // fails puts both files back. Nothing in the folder can make those steps fail while the
+    // folder is locked, so the steps are replaced here.
     void swapUndoesAFailedStep()
     {
         for (const int failing : {2, 3}) {
@@ -91,7 +100,9 @@ private slots:
             const auto rename = [&](const QString& from, const QString& to, QString* error) {
                 return ++step == failing ? SafeRename::Result::Failed : SafeRename::rename(from, to, error);
             };
-            QVERIFY(!BoxManager::swapFiles(file("a"), file("b"), file("t"), nullptr, rename));
+            const auto noExchange
+                = [](const QString&, const QString&, QString*) { return SafeRename::Result::Failed; };
+            QVERIFY(!BoxManager::swapFiles(file("a"), file("b"), file("t"), nullptr, rename, noExchange));
             QCOMPARE(TestFiles::read(file("a")) + TestFiles::read(file("b")), QByteArray("AB"));
             QVERIFY(!QFileInfo::exists(file("t")));
         }
@@ -104,9 +115,10 @@ private slots:
         const QByteArray start = "Work\r\nHome stuff that is long\r\n\xC9t\xE9\r\n";
         QVERIFY(TestFiles::write(file("MoxenoTrellinNames.txt"), start));
         QVERIFY(f->actions.renameBox(50, QStringLiteral("two\r\nlines")).ok());
+        QVERIFY(f->actions.renameBox(99, QStringLiteral("last")).ok());
         const QStringList lines = NamesFile::read(f->folder()).value();
-        QCOMPARE(lines.mid(2, 2) + lines.mid(49, 2),
-            (QStringList {"\u00C9t\u00E9", "Box 4", "two  lines", "Box 51"}));
+        QCOMPARE(lines.mid(2, 2) + lines.mid(49, 2) + lines.mid(97),
+            (QStringList {"\u00C9t\u00E9", "Box 4", "two  lines", "Box 51", "Box 98", "last"}));
         QVERIFY(TestFiles::read(file("MoxenoTrellinNames.txt")).startsWith(start));
 
         f->prompter.answerText(QStringLiteral("sixteen letters!"));

@@ -48,7 +48,10 @@ private slots:
         // Failures.
         row("(2+3", qQNaN());
         row("2++3", qQNaN());
-        QTest::newRow("nesting too deep") << QString(200000, u'(') + u'1' + QString(200000, u')') << qQNaN();
+        const auto nested = [](int depth) { return QString(depth, u'(') + u'1' + QString(depth, u')'); };
+        QTest::newRow("1,000 brackets deep") << nested(Evaluator::kMaxBracketDepth) << 1.0;
+        QTest::newRow("1,001 brackets deep") << nested(Evaluator::kMaxBracketDepth + 1) << qQNaN();
+        QTest::newRow("nesting far too deep") << nested(200000) << qQNaN();
         // The step limit of 9,999 counts each bracket group and the whole text on its own.
         QTest::newRow("5,000 steps") << sum(5000) << 5001.0;
         QTest::newRow("5,000 steps twice")

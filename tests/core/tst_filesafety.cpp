@@ -1,3 +1,4 @@
+#include "DiskFaults.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "core/FolderLock.h"
@@ -6,8 +7,22 @@
 
 #include <QProcess>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <dlfcn.h>
+
+namespace {
+QStringList g_synced;
+}
+
+// Every fsync of this process passes here, so a test sees which files were made durable: the
+// name an open file has at the moment of its sync.
+extern "C" int fsync(int fd)
+{
+    const QString link = QStringLiteral("/proc/self/fd/%1").arg(fd);
+    g_synced.append(QFileInfo(link).symLinkTarget());
+    using Sync = int (*)(int);
+    static const auto realSync = reinterpret_cast<Sync>(::dlsym(RTLD_NEXT, "fsync"));
+    return realSync(fd);
+}
 
 class TestFileSafety : public QObject
 {
@@ -44,21 +59,30 @@ private slots:
     {
         const QString file = path("cut");
         QVERIFY(TestFiles::write(file, "old content"));
-        rlimit saved {};
-        QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
-        rlimit small = saved;
-        small.rlim_cur = 4;
-        QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
-        const auto handler = std::signal(SIGXFSZ, SIG_IGN); // else the signal ends the process
-        const Result<> result = TextFile::writeAtomically(file, QByteArray(100, 'x'));
-        const bool written = result.ok();
-        const QString error = result.error();
-        ::setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, handler);
-        QVERIFY(!written);
-        QVERIFY2(error.contains(TextFile::temporaryPath(file)), qPrintable(error));
+        Result<> result;
+        {
+            DiskFaults::FileSizeLimit limit(4);
+            result = TextFile::writeAtomically(file, QByteArray(100, 'x'));
+        }
+        QVERIFY(!result.ok());
+        QVERIFY2(result.error().contains(TextFile::temporaryPath(file)), qPrintable(result.error()));
         QCOMPARE(TestFiles::read(file), QByteArray("old content"));
         QVERIFY(!QFileInfo::exists(TextFile::temporaryPath(file)));
+    }
+
+    // Both rewrites sync the temporary to disk while it still has its temporary name, that is
+    // before it replaces the file, and then the folder that holds the rename.
+    void syncsTheTemporaryBeforeTheRename()
+    {
+        g_synced.clear();
+        QVERIFY(TextFile::writeAtomically(path("data"), "new").ok());
+        QCOMPARE(g_synced, (QStringList {TextFile::temporaryPath(path("data")), m_dir.path()}));
+        g_synced.clear();
+        QVERIFY(TextFile::replaceUserFile(path("notes.txt"), "new").ok());
+        QCOMPARE(g_synced.size(), 2);
+        QVERIFY2(g_synced[0].startsWith(path(".notes.txt.")) && g_synced[0].endsWith(".tmp"),
+            qPrintable(g_synced[0]));
+        QCOMPARE(g_synced[1], m_dir.path());
     }
 
     // Locks nest within one process; a missing folder cannot be locked, and says which.

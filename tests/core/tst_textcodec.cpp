@@ -29,13 +29,16 @@ private slots:
             (QStringList {QStringLiteral("caf\u00E9"), "b", "c", "d"}));
     }
 
-    // Windows-1252 when the text fits, else UTF-8 with a byte order mark.
+    // Windows-1252 when the text fits, else UTF-8 with a byte order mark; so too when the
+    // Windows-1252 bytes would read as other UTF-8 text, and a text's own leading U+FEFF stays.
     void encodes()
     {
         const QString wide = QStringLiteral("05!\u00AC:\u0142\u00DF\u65E5\u672C \U0001F600\r\n");
+        const QString mojibake = QStringLiteral("\u00EF\u00BB\u00BF05!\u00AC:\u00C3\u00A9");
         for (const auto& [text, bytes] : {std::pair {QStringLiteral("05!\u00AC:Caf\u00E9 \u20AC!\r\n"),
                                               QByteArray("05!\xAC:Caf\xE9 \x80!\r\n")},
-                 {wide, "\xEF\xBB\xBF" + wide.toUtf8()}}) {
+                 {wide, "\xEF\xBB\xBF" + wide.toUtf8()}, {mojibake, "\xEF\xBB\xBF" + mojibake.toUtf8()},
+                 {QStringLiteral("\uFEFFx"), QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx")}}) {
             QCOMPARE(TextCodec::encode(text), bytes);
             QCOMPARE(TextCodec::decode(bytes), text);
         }

@@ -1,3 +1,4 @@
+#include "DiskFaults.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "notepads/NotepadFile.h"
@@ -82,6 +83,40 @@ private slots:
         // Owner, group and others; the "user" bits repeat one of them for whoever runs the test.
         QCOMPARE(QFile::permissions(path("own/notes.txt")) & 0xF0FF, QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(QDir(path("own")).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    }
+
+    // A save that cannot write every byte (a file size limit of 4 or 0 bytes, a full disk)
+    // fails, names the file, leaves it as it was and leaves no temporary behind.
+    void failedSaveKeepsTheFile_data()
+    {
+        QTest::addColumn<int>("sizeLimit"); // -1: a full tmpfs instead
+        QTest::newRow("size limit 4") << 4;
+        QTest::newRow("size limit 0") << 0;
+        QTest::newRow("full disk") << -1;
+    }
+    void failedSaveKeepsTheFile()
+    {
+        QFETCH(int, sizeLimit);
+        DiskFaults::SmallTmpfs disk(64);
+        const QString folder = sizeLimit < 0 ? disk.path() : path(QStringLiteral("limit%1").arg(sizeLimit));
+        const QString file = folder + QStringLiteral("/notes.txt");
+        const QByteArray old("old text\r\n");
+        QVERIFY(TestFiles::write(file, old));
+        if (sizeLimit < 0 && !(disk.isMounted() && disk.fill()))
+            QSKIP("a small tmpfs cannot be mounted here");
+        Result<> saved;
+        {
+            DiskFaults::FileSizeLimit limit(sizeLimit < 0 ? RLIM_INFINITY : rlim_t(sizeLimit));
+            saved = NotepadFile::save(file, QString(100, u'n'));
+        }
+        QVERIFY(!saved.ok());
+        QVERIFY2(saved.error().contains(file), qPrintable(saved.error()));
+        QCOMPARE(TestFiles::read(file), old);
+        QDir dir(folder);
+        dir.setFilter(QDir::Files | QDir::Hidden);
+        const QStringList left
+            = sizeLimit < 0 ? QStringList {"filler", "notes.txt"} : QStringList {"notes.txt"};
+        QCOMPARE(dir.entryList(), left);
     }
 };
 

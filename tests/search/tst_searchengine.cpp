@@ -4,6 +4,7 @@
 #include "core/DataFiles.h"
 #include "core/RecordFile.h"
 #include "core/TextCodec.h"
+#include "search/RecordScan.h"
 #include "search/SearchEngine.h"
 #include "search/SearchHistory.h"
 #include "search/SearchTexts.h"
@@ -192,6 +193,17 @@ private slots:
         }
         SearchHistory reread(f->settings);
         QCOMPARE(reread.entries(), (QStringList {"7", "6", "5", "4", "3", "2", "1", "0", "one"}));
+    }
+
+    // The quick pass over a file's bytes works on 64 KiB pieces: a hit that any piece boundary
+    // splits, at any point of the needle, is still found with letter case ignored.
+    void findsAHitAcrossScanPieces()
+    {
+        constexpr int kPiece = 1 << 16;
+        for (int split = 1; split < 6; ++split) {
+            const QByteArray file = "01!\xAC:" + QByteArray(kPiece - 5 - split, 'y') + "NEEDLE\r\n";
+            QCOMPARE(RecordScan(QStringLiteral("needle"), Qt::CaseInsensitive).firstHitIn(file, 0).key, 1);
+        }
     }
 
     // Random boxes and macro files, with every oddity the record format allows, searched by the
