@@ -34,8 +34,6 @@ struct Panel
         places = frame->findChild<QComboBox*>(QStringLiteral("ComboDecPlaces"));
         QObject::connect(
             frame.get(), &CalculatorFrame::statusText, [this](const QString& text) { status = text; });
-        QObject::connect(
-            frame.get(), &CalculatorFrame::statusLog, [this](const QString& text) { logged.append(text); });
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
     }
 
@@ -105,8 +103,7 @@ struct Panel
             {"row", QString::number(history->currentRow())},
             {"K", QString::number(widget(QStringLiteral("LabelK"))->isVisible())},
             {"focus", focus ? focus->objectName() : QString()}, {"clip", platform.content},
-            {"said", script.seen.join(u',')}, {"logged", logged.join(u',')},
-            {"hint", QString::number(!status.isEmpty())},
+            {"said", script.seen.join(u',')}, {"hint", QString::number(!status.isEmpty())},
             {"tips",
                 QStringList {history->toolTip(), memoryBox(1)->toolTip(), display->toolTip()}.join(u',')},
             {"typed", QString::number(platform.calls.size() > 1)}, {"call1", platform.calls.value(0)},
@@ -143,7 +140,6 @@ struct Panel
     QListWidget* history = nullptr;
     QComboBox* places = nullptr;
     QString status; // the last hint sent, cleared by the hover action
-    QStringList logged; // the lines for the status log
 };
 
 class TestCalculatorFrame : public QObject
@@ -269,10 +265,10 @@ private slots:
 
         // Send switches to the last window and types the display there; with no window to switch
         // to nothing is typed, and the failure is logged and told.
-        p.run({{'C', "", "", ""}, {'r', "LabelCalcSend", "call1 typed logged", "switch last|1|"},
+        p.run({{'C', "", "", ""}, {'r', "LabelCalcSend", "call1 typed logged", "switch last|1|0"},
             {'C', "", "", ""}, {'F', "", "", ""}, {'m', "OK", "", ""},
-            {'r', "LabelCalcSend", "call1 typed logged said",
-                "switch last|0|The calculator could not send 3,401.: there is no window to switch back to|"
+            {'r', "LabelCalcSend", "call1 typed log logged said",
+                "switch last|0|The calculator could not send 3,401.|1|"
                 "Calculator|The calculator could not send 3,401.: there is no window to switch back to."}});
     }
 };

@@ -3,6 +3,7 @@
 #include "core/Clipboard.h"
 #include "core/DataContext.h"
 #include "core/Settings.h"
+#include "core/StatusLog.h"
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/HintFilter.h"
 #include "gui/widgets/LabelRow.h"
@@ -335,7 +336,7 @@ void CalculatorFrame::sendFailed(const QString& reason)
 {
     const QString text
         = QStringLiteral("The calculator could not send %1: %2").arg(m_display->text(), reason);
-    emit statusLog(text);
+    m_context.log().logStatus(text);
     showMessageBox(this, QMessageBox::Warning, QStringLiteral("Calculator"), text + u'.');
 }
 

@@ -35,8 +35,6 @@ public:
 
 signals:
     void statusText(const QString& text);
-    // A line for the status log: what failed and why.
-    void statusLog(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

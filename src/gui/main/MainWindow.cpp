@@ -3,10 +3,10 @@
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
 #include "core/DataContext.h"
-#include "core/StatusLog.h"
 #include "core/DataFiles.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
+#include "core/StatusLog.h"
 #include "gui/boxes/BoxTabsFrame.h"
 #include "gui/boxes/ClipboardTextFrame.h"
 #include "gui/boxes/PositionButtonsFrame.h"
@@ -91,8 +91,6 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     connect(m_viewer, &ViewerFrame::statusText, this, &MainWindow::setStatus);
     connect(m_notepadsFrame, &NotepadsFrame::statusText, this, &MainWindow::setStatus);
     connect(m_calculatorFrame, &CalculatorFrame::statusText, this, &MainWindow::setStatus);
-    connect(m_calculatorFrame, &CalculatorFrame::statusLog, this,
-        [this](const QString& text) { m_context.log().logStatus(text); });
     connect(m_textFrame, &ClipboardTextFrame::viewerShows, this, &MainWindow::showInViewer);
     connect(m_textFrame, &ClipboardTextFrame::viewerTextShows, m_viewer, &ViewerFrame::setText);
     connect(m_macroFrame, &MacroFrame::viewerShows, this, &MainWindow::showInViewer);
