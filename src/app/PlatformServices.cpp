@@ -1,5 +1,6 @@
 #include "app/PlatformServices.h"
 
+#include "macros/TypingInserter.h"
 #include "platform/UnavailablePlatform.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtKeySender.h"
@@ -39,6 +40,7 @@ PlatformServices::PlatformServices(Backend backend)
             m_keySender = std::move(keySender);
             m_windowSwitcher = std::make_unique<X11WindowTracker>();
             m_keyboardLocks = std::make_unique<X11KeyboardLocks>();
+            m_textInserter = std::make_unique<TypingInserter>(*m_keySender);
             return;
         }
         m_unavailableReason = keySender->unavailableReason();
@@ -46,6 +48,7 @@ PlatformServices::PlatformServices(Backend backend)
     m_keySender = std::make_unique<UnavailablePlatform>(m_unavailableReason);
     m_windowSwitcher = std::make_unique<UnavailablePlatform>(m_unavailableReason);
     m_keyboardLocks = std::make_unique<UnavailablePlatform>(m_unavailableReason);
+    m_textInserter = std::make_unique<TypingInserter>(*m_keySender);
 }
 
 PlatformServices::~PlatformServices() = default;

@@ -3,6 +3,7 @@
 #include "core/Clipboard.h"
 #include "platform/KeySender.h"
 #include "platform/KeyboardLocks.h"
+#include "platform/TextInserter.h"
 #include "platform/WindowSwitcher.h"
 
 #include <QString>
@@ -31,6 +32,8 @@ public:
     KeySender& keySender() { return *m_keySender; }
     // Types into this program's own focused widget ({F1}, {END}, +{END}).
     KeySender& ownKeySender() { return *m_ownKeySender; }
+    // Puts a literal text into whichever window has the keyboard focus, typed or pasted.
+    TextInserter& textInserter() { return *m_textInserter; }
     WindowSwitcher& windowSwitcher() { return *m_windowSwitcher; }
     KeyboardLocks& keyboardLocks() { return *m_keyboardLocks; }
     Clipboard& clipboard() { return *m_clipboard; }
@@ -42,6 +45,7 @@ public:
 private:
     std::unique_ptr<KeySender> m_keySender;
     std::unique_ptr<KeySender> m_ownKeySender;
+    std::unique_ptr<TextInserter> m_textInserter;
     std::unique_ptr<WindowSwitcher> m_windowSwitcher;
     std::unique_ptr<KeyboardLocks> m_keyboardLocks;
     std::unique_ptr<Clipboard> m_clipboard;

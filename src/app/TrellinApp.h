@@ -22,6 +22,7 @@ class Clipboard;
 class KeySender;
 class MacroPlayer;
 class MainWindow;
+class TextInserter;
 class WindowSwitcher;
 
 // Everything one run of the program holds, and its start procedure: the settings, the shared
@@ -37,6 +38,8 @@ public:
         // Macros play only with both.
         KeySender* keySender = nullptr;
         WindowSwitcher* windowSwitcher = nullptr;
+        // How a literal text goes into another program's window (typed or pasted).
+        TextInserter* textInserter = nullptr;
     };
 
     TrellinApp(Clipboard& clipboard, Platform platform);

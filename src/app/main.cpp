@@ -65,6 +65,7 @@ int main(int argc, char** argv)
     services.setNumLockOn = [&platform] { platform.keyboardLocks().setNumLockOn(); };
     services.keySender = &platform.keySender();
     services.windowSwitcher = &platform.windowSwitcher();
+    services.textInserter = &platform.textInserter();
     TrellinApp trellin(platform.clipboard(), services);
     if (!trellin.start())
         return 1;

@@ -10,8 +10,7 @@ class TypingInserter final : public TextInserter
 public:
     explicit TypingInserter(KeySender& keys)
         : m_keys(keys)
-    {
-    }
+    { }
 
     Result<> insertText(const QString& text) override;
 
