@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "core/Roff.h"
 
 #include <QRegularExpression>
 
@@ -96,17 +97,6 @@ template<std::size_t N> QString helpSection(const char* heading, const Entry (&e
         section += wrapped(text(entry.text), indent) + u'\n';
     }
     return section;
-}
-
-// Text as roff reads it: a backslash and a hyphen-minus are escaped, and a line never starts
-// with a control character.
-QString roff(const QString& plain)
-{
-    QString escaped = plain;
-    escaped.replace(u'\\', QStringLiteral("\\e")).replace(u'-', QStringLiteral("\\-"));
-    if (escaped.startsWith(u'.') || escaped.startsWith(u'\''))
-        escaped.prepend(QStringLiteral("\\&"));
-    return escaped;
 }
 
 template<std::size_t N> QString manSection(const char* heading, const Entry (&entries)[N], bool boldTerms)

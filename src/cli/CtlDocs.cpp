@@ -1,4 +1,5 @@
 #include "cli/CtlDocs.h"
+#include "core/Roff.h"
 
 #include <QMap>
 
@@ -31,15 +32,6 @@ QMap<QString, QPair<CtlOption, QStringList>> optionsOf(const QList<CtlCommand>& 
         }
     }
     return options;
-}
-
-// Text for a roff line: backslashes and dashes escaped, no control character at its start.
-QString roff(QString text)
-{
-    text.replace(u'\\', QStringLiteral("\\e")).replace(u'-', QStringLiteral("\\-"));
-    if (text.startsWith(u'.') || text.startsWith(u'\''))
-        text.prepend(QStringLiteral("\\&"));
-    return text;
 }
 
 // A help line as a sentence of the man page: "the data folder" becomes "The data folder.".
