@@ -31,6 +31,7 @@ private slots:
         row("--version", program, {"--version"}, noDisplay, 0, "moxeno-trellin " + version, "");
         row("-v", program, {"-v"}, noDisplay, 0, "moxeno-trellin " + version, "");
         row("trellinctl --version", ctl, {"--version"}, noDisplay, 0, "trellinctl " + version, "");
+        row("trellinctl --help", ctl, {"--help"}, noDisplay, 0, "usage: trellinctl", "");
         row("no display", program, {}, noDisplay, 1, "",
             "moxeno-trellin: needs an X11 session (or XWayland): no X11 display (DISPLAY is not set)\n");
         row("Wayland without XWayland", program, {}, noDisplay + QStringList {"WAYLAND_DISPLAY=wayland-0"}, 1,

@@ -137,25 +137,6 @@ private slots:
             QStringLiteral("x0123456789012345678901234567890123456789"));
     }
 
-    // A file that exists but cannot be read (a folder in its place stops root too) loads as no
-    // box, is told once and takes no text; it stays as it is.
-    void unreadableBoxIsToldOnce()
-    {
-        const QString file = f->store.boxFile(7);
-        QVERIFY(QDir().mkpath(file));
-        f->prompter.acknowledge();
-        const Result<> loaded = f->store.loadBox(7);
-        QVERIFY2(!loaded && f->store.loadError().contains(file), qPrintable(loaded.error()));
-        QVERIFY2(f->prompter.asked.last().contains(file), qPrintable(f->prompter.asked.last()));
-        QVERIFY(!f->store.loadBox(7)); // no second message: the script holds one answer only
-        QVERIFY(f->lastMessage().startsWith(QStringLiteral("Box 7 not loaded: ")));
-        QVERIFY(!f->store.readPosition(1, 7));
-        const Result<SaveOutcome> saved = f->store.savePosition(QStringLiteral("x"), 1, 7, true);
-        QVERIFY2(!saved && saved.error().contains(file), qPrintable(saved.error()));
-        QVERIFY(QFileInfo(file).isDir() && f->store.undoText(1).isEmpty());
-        QVERIFY(f->store.loadBox(8) && f->store.loadError().isEmpty());
-    }
-
     // Every line end is stored as CR LF, however the text came in, so a text that differs only in
     // its line ends is the same text.
     void storesCrLf_data()

@@ -52,22 +52,30 @@ private slots:
             "only copy|");
     }
 
-    // A box whose file cannot be read takes nothing: the box says so once, a paste is refused
-    // with the reason and an edit before its dialog opens; the file stays as it is.
+    // A file that exists but cannot be read (a folder in its place stops root too) loads as no
+    // box and takes nothing: the box says so once, a save, a paste and an edit (before its dialog
+    // opens) are refused with the reason; the file stays as it is and the other boxes work on.
     void unreadableBoxTakesNothing()
     {
         const QString file = f->store.boxFile(1);
         QVERIFY(QDir().mkpath(file));
         for (int i = 0; i < 3; ++i)
             f->prompter.acknowledge();
-        QVERIFY(!f->store.loadBox(1));
+        QVERIFY(!f->store.loadBox(1) && f->store.loadError().contains(file));
+        QVERIFY(!f->store.loadBox(1)); // not told again
+        QVERIFY(f->lastMessage().startsWith(QStringLiteral("Box 1 not loaded: ")));
+        QVERIFY(!f->store.readPosition(1, 1));
+        const Result<SaveOutcome> saved = f->store.savePosition(QStringLiteral("x"), 1, 1, true);
+        QVERIFY2(!saved && saved.error().contains(file), qPrintable(saved.error()));
         f->clipboard.content = QStringLiteral("pasted");
         QVERIFY(!*f->actions.paste(1, 2));
         QVERIFY(!f->actions.edit(1, 2));
         QVERIFY(f->prompter.scriptUsedUp() && f->prompter.editRequests.isEmpty());
+        QCOMPARE(f->prompter.asked.size(), 3);
         for (const QString& told : std::as_const(f->prompter.asked))
             QVERIFY2(told.contains(file), qPrintable(told));
-        QVERIFY(QFileInfo(file).isDir());
+        QVERIFY(QFileInfo(file).isDir() && f->store.undoText(1).isEmpty());
+        QVERIFY(f->store.loadBox(2) && f->store.loadError().isEmpty());
     }
 };
 

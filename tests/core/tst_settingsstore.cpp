@@ -84,12 +84,12 @@ private slots:
     // A last line without a line end gets one before a key or a section is added after it.
     void writeAfterLastLineWithoutLineEnd()
     {
-        setFile("[Settings]\r\nBoxNo=1");
-        QVERIFY(write("Settings", "Left", QStringLiteral("36")));
-        QCOMPARE(bytes(), QByteArray("[Settings]\r\nBoxNo=1\r\nLeft=36\r\n"));
-        setFile("[Settings]\r\nBoxNo=1");
-        QVERIFY(write("Search", "0", QStringLiteral("x")));
-        QCOMPARE(bytes(), QByteArray("[Settings]\r\nBoxNo=1\r\n[Search]\r\n0=x\r\n"));
+        for (const auto& [section, key, after] :
+            {std::tuple {"Settings", "Left", "Left=36\r\n"}, {"Search", "0", "[Search]\r\n0=36\r\n"}}) {
+            setFile("[Settings]\r\nBoxNo=1");
+            QVERIFY(write(section, key, QStringLiteral("36")));
+            QCOMPARE(bytes(), "[Settings]\r\nBoxNo=1\r\n" + QByteArray(after));
+        }
     }
 
     // A socket cannot be read but could be renamed over, so only the read check keeps it.

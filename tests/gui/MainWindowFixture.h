@@ -34,6 +34,12 @@ struct MainWindowFixture
         window.selectBox(1);
     }
 
+    // Shows the main window; false when it never gets exposed.
+    bool show()
+    {
+        window.show();
+        return QTest::qWaitForWindowExposed(&window);
+    }
     QString folder() const { return context.dataFolder(); }
     // The message of the newest status log entry, without its time stamp.
     QString lastMessage() const { return log.latest().mid(10); }

@@ -96,12 +96,7 @@ private:
 private slots:
     void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl"); }
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
-    void init()
-    {
-        f = std::make_unique<OptionsFixture>();
-        f->window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f->window));
-    }
+    void init() { QVERIFY((f = std::make_unique<OptionsFixture>())->show()); }
     void cleanup()
     {
         QVERIFY2(f->dialogs.usedUp(), "an expected dialog did not open");

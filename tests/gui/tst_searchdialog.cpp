@@ -79,12 +79,7 @@ class TestSearchDialog : public QObject
     }
 
 private slots:
-    void init()
-    {
-        f = std::make_unique<SearchFixture>();
-        f->window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f->window));
-    }
+    void init() { QVERIFY((f = std::make_unique<SearchFixture>())->show()); }
     void cleanup()
     {
         d.reset();

@@ -39,26 +39,19 @@ private slots:
         QTest::addColumn<QStringList>("answer"); // body, name; none for cancel
         QTest::addColumn<QString>("result");
         QTest::addColumn<QString>("logged");
-        QTest::newRow("empty macro gets the shown name")
-            << QByteArray() << "Macro 5" << QStringList {"abc", "Macro 5"} << "Macro 5>abc"
-            << "Macro 5 saved in box 1";
-        QTest::newRow("name alone changed is written")
-            << QByteArray("Old>body") << "Old" << QStringList {"body", "New"} << "New>body"
-            << "Macro 5 saved in box 1";
-        QTest::newRow("> in a name becomes :")
-            << QByteArray() << "Macro 5" << QStringList {"x", "a>b"} << "a:b>x"
-            << "Macro 5 saved in box 1";
-        QTest::newRow("emptied body keeps the name")
-            << QByteArray("N>body") << "N" << QStringList {"", "N"} << "N>"
-            << "Macro 5 saved in box 1";
-        QTest::newRow("unchanged body")
-            << QByteArray("N>body") << "N" << QStringList {"body", "N"} << "N>body"
-            << "Macro 5 already saved in box 1";
-        QTest::newRow("unchanged empty macro")
-            << QByteArray() << "Macro 5" << QStringList {"", "Macro 5"} << ""
-            << "";
-        QTest::newRow("cancelled") << QByteArray("N>body") << "N" << QStringList() << "N>body"
-                                   << "Macro 5 not updated in box 1";
+        const auto row = [](const char* tag, const char* stored, const char* name, const QStringList& answer,
+                             const char* result, const char* logged) {
+            QTest::newRow(tag) << QByteArray(stored) << name << answer << result << logged;
+        };
+        row("empty macro gets the shown name", "", "Macro 5", {"abc", "Macro 5"}, "Macro 5>abc",
+            "Macro 5 saved in box 1");
+        row("name alone changed is written", "Old>body", "Old", {"body", "New"}, "New>body",
+            "Macro 5 saved in box 1");
+        row("> in a name becomes :", "", "Macro 5", {"x", "a>b"}, "a:b>x", "Macro 5 saved in box 1");
+        row("emptied body keeps the name", "N>body", "N", {"", "N"}, "N>", "Macro 5 saved in box 1");
+        row("unchanged body", "N>body", "N", {"body", "N"}, "N>body", "Macro 5 already saved in box 1");
+        row("unchanged empty macro", "", "Macro 5", {"", "Macro 5"}, "", "");
+        row("cancelled", "N>body", "N", {}, "N>body", "Macro 5 not updated in box 1");
     }
     void edit()
     {
@@ -128,19 +121,18 @@ private slots:
         QTest::addColumn<Direction>("direction");
         QTest::addColumn<int>("moved"); // 0: nothing happened
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("macro 99 down")
-            << QByteArray("99|a>x\r\n") << 99 << Direction::Down << 0 << QByteArray("99|a>x\r\n");
-        QTest::newRow("macro 1 up") << QByteArray("01|a>x\r\n") << 1 << Direction::Up << 0
-                                    << QByteArray("01|a>x\r\n");
-        QTest::newRow("macro 3 down alone")
-            << QByteArray("03|a>x\r\n") << 3 << Direction::Down << 4 << QByteArray("04|a>x\r\n");
-        QTest::newRow("up keeps the order")
-            << QByteArray("05|e>x\r\n02|b>y\r\nline\r\n03|c>z\r\n") << 3 << Direction::Up << 2
-            << QByteArray("05|e>x\r\n03|b>y\r\nline\r\n02|c>z\r\n");
-        QTest::newRow("every record of both keys, none of a damaged header")
-            << QByteArray("03|a>x\r\n 3|d>q\r\n04|b>y\r\n03|h>z\r\n") << 3 << Direction::Down << 4
-            << QByteArray("04|a>x\r\n 3|d>q\r\n03|b>y\r\n04|h>z\r\n");
-        QTest::newRow("no macro file") << QByteArray() << 3 << Direction::Down << 0 << QByteArray();
+        const auto row = [](const char* tag, const char* before, int number, Direction direction, int moved,
+                             const char* after) {
+            QTest::newRow(tag) << QByteArray(before) << number << direction << moved << QByteArray(after);
+        };
+        row("macro 99 down", "99|a>x\r\n", 99, Direction::Down, 0, "99|a>x\r\n");
+        row("macro 1 up", "01|a>x\r\n", 1, Direction::Up, 0, "01|a>x\r\n");
+        row("macro 3 down alone", "03|a>x\r\n", 3, Direction::Down, 4, "04|a>x\r\n");
+        row("up keeps the order", "05|e>x\r\n02|b>y\r\nline\r\n03|c>z\r\n", 3, Direction::Up, 2,
+            "05|e>x\r\n03|b>y\r\nline\r\n02|c>z\r\n");
+        row("every record of both keys, none of a damaged header", "03|a>x\r\n 3|d>q\r\n04|b>y\r\n03|h>z\r\n",
+            3, Direction::Down, 4, "04|a>x\r\n 3|d>q\r\n03|b>y\r\n04|h>z\r\n");
+        row("no macro file", "", 3, Direction::Down, 0, "");
     }
     void move()
     {

@@ -7,7 +7,6 @@
 #include "search/RecordScan.h"
 #include "search/SearchEngine.h"
 #include "search/SearchHistory.h"
-#include "search/SearchTexts.h"
 
 #include <QRandomGenerator>
 
@@ -163,17 +162,6 @@ private slots:
         // A text stored behind the last hit meanwhile is found as well.
         QVERIFY(RecordFile::writeRecord(DataFiles::boxFile(f->folder(), 1), 9, "lamp"));
         QCOMPARE(engine.find("lamp", {}).hit.number, 9);
-    }
-
-    // Searching every box is told as such; files that could not be read are named instead.
-    void messages()
-    {
-        QCOMPARE(
-            SearchTexts::notFound("apple", false), QStringLiteral("\"apple\" was not found in any box."));
-        const QString partial = SearchTexts::notFound("apple", false, QString(), {"could not read F (why)"});
-        QVERIFY2(!partial.contains(QStringLiteral("any box"))
-                && partial.contains(QStringLiteral("could not read F (why)")),
-            qPrintable(partial));
     }
 
     void historyKeepsNineNewestDistinctFromTheTop()
