@@ -202,6 +202,9 @@ void X11WindowTracker::noteActive(unsigned long window)
 bool X11WindowTracker::stillSame(const Remembered& remembered)
 {
     XWindowAttributes attributes;
+    // Errors of earlier requests (events selected on a window that has since gone) arrive
+    // late; taken in first, they are not blamed on this window, which would then be forgotten.
+    XSync(m_connection.display(), False);
     const quint64 errorsBefore = m_connection.errorCount();
     if (!XGetWindowAttributes(m_connection.display(), remembered.window, &attributes)
         || m_connection.errorCount() != errorsBefore)
