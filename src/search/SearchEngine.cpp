@@ -20,6 +20,64 @@ Qt::CaseSensitivity sensitivityOf(const SearchOptions& options)
     return options.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
 }
 
+struct ScanFile
+{
+    bool macros;
+    int box;
+    int after; // the hits after this key
+};
+
+using FileHits = Result<QList<RecordScan::Hit>>;
+
+// Reads the files on several threads and hands each file's hits to `take` in the order of the
+// list, however the reads interleave; stops reading when `take` returns false. Workers take
+// the files in order and leave each one's hits in its slot for this thread.
+void scanInOrder(const QString& folder, const std::vector<ScanFile>& files, const RecordScan& scan,
+    qsizetype limit, RecordScan::Text text, const std::function<bool(const ScanFile&, const FileHits&)>& take)
+{
+    std::vector<std::optional<FileHits>> results(files.size());
+    std::mutex mutex;
+    std::condition_variable filled;
+    std::atomic<std::size_t> next {0};
+    std::atomic<bool> stop {false};
+    auto work = [&] {
+        for (std::size_t i = next++; i < files.size() && !stop; i = next++) {
+            const ScanFile& file = files[i];
+            FileHits hits = scan.hits(
+                file.macros ? DataFiles::macroFile(folder, file.box) : DataFiles::boxFile(folder, file.box),
+                file.after, limit, text);
+            {
+                const std::lock_guard lock(mutex);
+                results[i].emplace(std::move(hits));
+            }
+            filled.notify_one();
+        }
+    };
+    const std::size_t threadCount
+        = std::min(files.size(), std::clamp<std::size_t>(std::size_t(QThread::idealThreadCount()), 1, 8));
+    std::vector<std::thread> workers;
+    for (std::size_t t = 0; t < threadCount; ++t)
+        workers.emplace_back(work);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::unique_lock lock(mutex);
+        filled.wait(lock, [&] { return results[i].has_value(); });
+        const FileHits hits = std::move(*results[i]);
+        results[i].reset();
+        lock.unlock();
+        if (!take(files[i], hits)) {
+            stop = true;
+            break;
+        }
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+}
+
+SearchHit hitOf(const ScanFile& file, const RecordScan::Hit& hit)
+{
+    return {file.macros ? SearchHit::Kind::Macro : SearchHit::Kind::Text, file.box, hit.key, hit.text};
+}
+
 } // namespace
 
 SearchEngine::SearchEngine(const QString& dataFolder)
@@ -35,27 +93,30 @@ void SearchEngine::reset()
 bool SearchEngine::findIn(bool macros, const QString& needle, const SearchOptions& options, int& box,
     int& after, Outcome& outcome) const
 {
-    const RecordScan scan(needle, sensitivityOf(options));
     if (DataFiles::isValidBox(options.onlyBox))
         box = options.onlyBox;
-    int position = after;
+    std::vector<ScanFile> files;
     for (int b = box == 0 ? 1 : box; b <= DataFiles::kBoxCount; ++b) {
-        const QString file = macros ? DataFiles::macroFile(m_folder, b) : DataFiles::boxFile(m_folder, b);
-        const Result<RecordScan::Hit> found = scan.firstHit(file, position);
-        if (!found) {
-            outcome.unreadable.append(found.error());
-        } else if (found->key != 0) {
-            box = b;
-            after = found->key;
-            outcome.hit
-                = {macros ? SearchHit::Kind::Macro : SearchHit::Kind::Text, b, found->key, found->text};
-            return true;
-        }
+        files.push_back({macros, b, files.empty() ? after : 0});
         if (options.onlyBox != 0)
             break;
-        position = 0;
     }
-    return false;
+    bool found = false;
+    scanInOrder(m_folder, files, RecordScan(needle, sensitivityOf(options)), 1, RecordScan::Text::Whole,
+        [&](const ScanFile& file, const FileHits& hits) {
+            if (!hits) {
+                outcome.unreadable.append(hits.error());
+                return true;
+            }
+            if (hits->isEmpty())
+                return true;
+            box = file.box;
+            after = hits->first().key;
+            outcome.hit = hitOf(file, hits->first());
+            found = true;
+            return false;
+        });
+    return found;
 }
 
 SearchEngine::Outcome SearchEngine::find(const QString& needle, const SearchOptions& options)
@@ -84,58 +145,20 @@ SearchEngine::Outcome SearchEngine::findAll(const QString& needle, const SearchO
     if (!options.texts && !options.macros)
         return outcome;
     outcome.searched = true;
-    struct File
-    {
-        bool macros;
-        int box;
-    };
-    std::vector<File> files;
+    std::vector<ScanFile> files;
     for (const bool macros : {false, true}) {
         for (int b = 1; b <= DataFiles::kBoxCount && (macros ? options.macros : options.texts); ++b) {
             if (!DataFiles::isValidBox(options.onlyBox) || b == options.onlyBox)
-                files.push_back({macros, b});
+                files.push_back({macros, b, 0});
         }
     }
-
-    // Workers take the files in order and leave each file's hits in its slot; this thread hands
-    // them on slot by slot, so the order is that of find() however the reads interleave.
-    using Hits = Result<QList<RecordScan::Hit>>;
-    const RecordScan scan(needle, sensitivityOf(options));
-    std::vector<std::optional<Hits>> results(files.size());
-    std::mutex mutex;
-    std::condition_variable filled;
-    std::atomic<std::size_t> next {0};
-    auto work = [&] {
-        for (std::size_t i = next++; i < files.size(); i = next++) {
-            const QString file = files[i].macros ? DataFiles::macroFile(m_folder, files[i].box)
-                                                 : DataFiles::boxFile(m_folder, files[i].box);
-            Hits hits = scan.hits(file, 0, DataFiles::kPositionCount, RecordScan::Text::FirstLine);
-            {
-                const std::lock_guard lock(mutex);
-                results[i].emplace(std::move(hits));
-            }
-            filled.notify_one();
-        }
-    };
-    const std::size_t threadCount = std::clamp<std::size_t>(std::size_t(QThread::idealThreadCount()), 1, 8);
-    std::vector<std::thread> workers;
-    for (std::size_t t = 0; t < std::min(threadCount, files.size()); ++t)
-        workers.emplace_back(work);
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        std::unique_lock lock(mutex);
-        filled.wait(lock, [&] { return results[i].has_value(); });
-        const Hits hits = std::move(*results[i]);
-        results[i].reset();
-        lock.unlock();
-        if (!hits) {
-            outcome.unreadable.append(hits.error());
-            continue;
-        }
-        for (const RecordScan::Hit& hit : *hits)
-            each({files[i].macros ? SearchHit::Kind::Macro : SearchHit::Kind::Text, files[i].box, hit.key,
-                hit.text});
-    }
-    for (std::thread& worker : workers)
-        worker.join();
+    scanInOrder(m_folder, files, RecordScan(needle, sensitivityOf(options)), DataFiles::kPositionCount,
+        RecordScan::Text::FirstLine, [&](const ScanFile& file, const FileHits& hits) {
+            if (!hits)
+                outcome.unreadable.append(hits.error());
+            for (const RecordScan::Hit& hit : hits ? *hits : QList<RecordScan::Hit>())
+                each(hitOf(file, hit));
+            return true;
+        });
     return outcome;
 }
