@@ -29,6 +29,11 @@ struct ScanFile
 
 using FileHits = Result<QList<RecordScan::Hit>>;
 
+QString fileName(const QString& folder, const ScanFile& file)
+{
+    return file.macros ? DataFiles::macroFile(folder, file.box) : DataFiles::boxFile(folder, file.box);
+}
+
 // Reads the files on several threads and hands each file's hits to `take` in the order of the
 // list, however the reads interleave; stops reading when `take` returns false. Workers take
 // the files in order and leave each one's hits in its slot for this thread.
@@ -101,21 +106,29 @@ bool SearchEngine::findIn(bool macros, const QString& needle, const SearchOption
         if (options.onlyBox != 0)
             break;
     }
+    // The file of the last hit on this thread: most presses find the next hit there, and a
+    // handoff between threads would cost more than the read. The files after it several at a time.
+    const RecordScan scan(needle, sensitivityOf(options));
     bool found = false;
-    scanInOrder(m_folder, files, RecordScan(needle, sensitivityOf(options)), 1, RecordScan::Text::Whole,
-        [&](const ScanFile& file, const FileHits& hits) {
-            if (!hits) {
-                outcome.unreadable.append(hits.error());
-                return true;
-            }
-            if (hits->isEmpty())
-                return true;
-            box = file.box;
-            after = hits->first().key;
-            outcome.hit = hitOf(file, hits->first());
-            found = true;
-            return false;
-        });
+    auto take = [&](const ScanFile& file, const FileHits& hits) {
+        if (!hits) {
+            outcome.unreadable.append(hits.error());
+            return true;
+        }
+        if (hits->isEmpty())
+            return true;
+        box = file.box;
+        after = hits->first().key;
+        outcome.hit = hitOf(file, hits->first());
+        found = true;
+        return false;
+    };
+    if (files.empty()
+        || !take(
+            files.front(), scan.hits(fileName(m_folder, files.front()), after, 1, RecordScan::Text::Whole)))
+        return found;
+    files.erase(files.begin());
+    scanInOrder(m_folder, files, scan, 1, RecordScan::Text::Whole, take);
     return found;
 }
 
