@@ -1,6 +1,8 @@
 // Calculator throughput: evaluations per second of a 2,000-character expression with 40
 // bracket levels, and calculations per second of the calculator's worked examples (evaluation,
-// percentages, constant mode, rounding and the history line).
+// percentages, constant mode, rounding and the history line). Then how the evaluation time grows
+// with the length of such an expression (1,000, 10,000 and 100,000 characters), as BENCHROW
+// lines: the ratio column is the time against that of the ten times shorter expression.
 #include "calc/Calculator.h"
 #include "calc/Evaluator.h"
 
@@ -18,17 +20,17 @@ constexpr int kRuns = 5;
 constexpr qsizetype kExpressionLength = 2000;
 constexpr int kBracketLevels = 40;
 
-QString nestedExpression()
+QString nestedExpression(qsizetype length = kExpressionLength)
 {
     QString text = QStringLiteral("1");
     for (int level = 0; level < kBracketLevels; ++level)
         text = u'(' + text + QStringLiteral("*1.5-2/4+3)");
     const QString tail = QStringLiteral("+12*3-8/2");
-    while (text.size() + tail.size() <= kExpressionLength)
+    while (text.size() + tail.size() <= length)
         text += tail;
-    while (text.size() + 2 <= kExpressionLength)
+    while (text.size() + 2 <= length)
         text += QStringLiteral("+1");
-    if (text.size() < kExpressionLength)
+    if (text.size() < length)
         text += u'0'; // "+1" becomes "+10"
     return text;
 }
@@ -87,5 +89,29 @@ int main(int argc, char** argv)
     });
     std::printf("calculate: %lld worked examples, %.0f calculations/s\n",
         static_cast<long long>(examples.size()), calculations);
+
+    double shorter = 0;
+    for (const qsizetype length : {1000, 10000, 100000}) {
+        const QString text = nestedExpression(length);
+        std::vector<double> times;
+        QString outcome;
+        for (int run = 0; run < kRuns; ++run) {
+            const auto start = std::chrono::steady_clock::now();
+            const Result<double> value = evaluator.evaluate(text);
+            times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            outcome = value ? QString::number(*value, 'g', 15) : QStringLiteral("fails: ") + value.error();
+        }
+        std::sort(times.begin(), times.end());
+        const double ms = times[times.size() / 2];
+        std::printf("evaluate %lld characters: %.2f ms (%s)\n", static_cast<long long>(length), ms, qPrintable(outcome));
+        const QByteArray ratio = shorter > 0 ? QByteArray::number(ms / shorter, 'f', 1) + 'x' : QByteArray("-");
+        if (length == 10000)
+            std::printf("BENCHROW\tevaluate, 10,000 characters, 40 bracket levels\t%.2f ms\t-\t%s\t<= 100 ms\t%s\n", ms,
+                ratio.constData(), ms <= 100 ? "ok" : "MISSED");
+        else
+            std::printf("BENCHROW\tevaluate, %s characters, 40 bracket levels\t%.2f ms\t-\t%s\t-\tok\n",
+                length == 1000 ? "1,000" : "100,000", ms, ratio.constData());
+        shorter = ms;
+    }
     return 0;
 }

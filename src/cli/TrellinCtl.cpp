@@ -32,7 +32,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -58,8 +57,9 @@ bool isNumberArgument(const QString& name)
 
 QString firstLine(const QString& text)
 {
-    const qsizetype end = text.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
-    return end < 0 ? text : text.left(end);
+    const auto end
+        = std::find_if(text.cbegin(), text.cend(), [](QChar c) { return c == u'\r' || c == u'\n'; });
+    return text.left(end - text.cbegin());
 }
 
 // A clipboard for commands that never reach the clipboard.
@@ -582,15 +582,9 @@ int TrellinCtl::search(Call& call)
     }
     const QString& text = call.args[0];
     // Every hit repeated "Find next" presses would show, in the same order.
-    SearchEngine engine(call.context->dataFolder());
+    const SearchEngine engine(call.context->dataFolder());
     bool found = false;
-    QStringList unreadable;
-    for (;;) {
-        const SearchEngine::Outcome outcome = engine.find(text, options);
-        unreadable += outcome.unreadable;
-        const SearchHit& hit = outcome.hit;
-        if (!hit.found())
-            break;
+    const SearchEngine::Outcome outcome = engine.findAll(text, options, [&](const SearchHit& hit) {
         found = true;
         if (hit.kind == SearchHit::Kind::Text)
             print(QStringLiteral("TEXT\t%1\t%2\t%3\n").arg(hit.box).arg(hit.number).arg(firstLine(hit.text)));
@@ -599,7 +593,8 @@ int TrellinCtl::search(Call& call)
                       .arg(hit.box)
                       .arg(hit.number)
                       .arg(MacroStore::nameOf(hit.text, hit.number)));
-    }
+    });
+    const QStringList& unreadable = outcome.unreadable;
     // Hits may lie in a file that could not be read: that is never a complete answer.
     if (found && unreadable.isEmpty())
         return Success;

@@ -3,20 +3,33 @@
 #include "core/Result.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
+#include <array>
+
 // Finds the records of one keyed record file that contain a search text, reading the file
-// once. A record is tested on its text exactly as RecordFile::readRecord returns it (lines
-// joined with CR LF, the first record of a key, nothing of the markers), so the result is the
-// same as reading position after position, only much faster.
+// once and yielding all of its hits in one pass. A record is tested on its text exactly as
+// RecordFile::readRecord returns it (lines joined with CR LF, the first record of a key,
+// nothing of the markers), so the result is the same as reading position after position.
 //
-// Most files hold no record with the text: a quick pass over the file's bytes rules them out
-// before anything is decoded. That pass may let a file through that has no hit (the text may
-// lie in a marker); it never turns one away that has.
+// A file in Windows-1252 (or plain ASCII) is searched on its bytes: every byte is one
+// character, so a needle without line breaks is found by comparing bytes (by case class when
+// letter case is ignored), only the lines around the hits are told apart as headers or
+// continuations, and only the hit records are decoded. Most files hold no hit and are done
+// after a scan that looks at two of the needle's bytes per position, sixteen positions at a
+// time. Any other file is decoded and read through RecordFile.
 class RecordScan
 {
 public:
     RecordScan(const QString& needle, Qt::CaseSensitivity sensitivity);
+
+    // How much of a hit record's text is wanted: a listing shows only the first line.
+    enum class Text
+    {
+        Whole,
+        FirstLine, // up to the first CR
+    };
 
     struct Hit
     {
@@ -24,29 +37,39 @@ public:
         QString text;
     };
 
-    // The first record after key `after` that is not empty and contains the needle. A missing
-    // file has none; a file that exists but cannot be read fails with the reason.
+    // The records after key `after` that are not empty and contain the needle, in key order,
+    // at most `limit` of them. A missing file has none; a file that exists but cannot be read
+    // fails with the reason.
+    Result<QList<Hit>> hits(const QString& file, int after, qsizetype limit, Text text) const;
     Result<Hit> firstHit(const QString& file, int after) const;
 
     // The same on a file's bytes.
+    QList<Hit> hitsIn(const QByteArray& bytes, int after, qsizetype limit, Text text) const;
     Hit firstHitIn(const QByteArray& bytes, int after) const;
 
 private:
     enum class Encoding
     {
-        Windows1252, // every byte is one character: the quick pass works on the bytes
+        Windows1252, // every byte is one character: searched on the bytes
         Utf8,
     };
     static Encoding encodingOf(const QByteArray& bytes);
-    bool mayContain(const QByteArray& bytes) const;
+    // Every record key (index) whose shown text holds the needle, found on the bytes.
+    std::array<bool, 100> byteHitKeys(const QByteArray& bytes, std::array<qsizetype, 101>& recordStart) const;
+    QList<Hit> byteHits(const QByteArray& bytes, int after, qsizetype limit, Text text) const;
+    QList<Hit> decodedHits(const QByteArray& bytes, int after, qsizetype limit, Text text) const;
 
     QString m_needle;
     Qt::CaseSensitivity m_sensitivity;
-    // The needle in the byte form the quick pass looks for; unusable when some character of the
-    // needle matches no Windows-1252 character, so that no such file can hold it.
+    // The needle in the byte form the byte search compares with (each byte's case class when
+    // case is ignored); unusable when some character of the needle matches no Windows-1252
+    // character, so that no such file can hold it.
     QByteArray m_needleBytes;
     bool m_needleFitsBytes = false;
-    // The pass needs whole lines: a needle with a line break may match where a record joins two
-    // lines that the file ends with a lone CR.
-    bool m_checkBytes = false;
+    // The byte search needs whole lines: a needle with a line break may match where a record
+    // joins two lines that the file ends with a lone CR.
+    bool m_searchBytes = false;
+    // The two needle positions the fast scan checks first: those whose bytes are rarest in text.
+    int m_probe1 = 0;
+    int m_probe2 = 0;
 };

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // What a search looks at.
 struct SearchOptions
 {
@@ -53,6 +55,12 @@ public:
         QStringList unreadable;
     };
     Outcome find(const QString& needle, const SearchOptions& options);
+
+    // Every hit, in the order repeated find() calls show them, reading each file once and
+    // several files at a time. A hit's text is only its first line (up to the first CR): what a
+    // listing shows, without decoding the rest. Leaves where find() goes on as it is.
+    Outcome findAll(const QString& needle, const SearchOptions& options,
+        const std::function<void(const SearchHit&)>& each) const;
 
     // Starts the next find from the beginning.
     void reset();

@@ -31,9 +31,16 @@ QString describe(const SearchHit& hit)
         .arg(hit.text);
 }
 
+QString firstLine(const QString& text)
+{
+    return text.left(text.indexOf(u'\r'));
+}
+
 // The plain algorithm: every position and macro read on its own through RecordFile. Repeated
-// finds must show exactly these hits in this order, then run out.
-QStringList plainWalk(const QString& folder, const QString& needle, const SearchOptions& options)
+// finds must show exactly these hits in this order, then run out; findAll() the same with the
+// first line of each text.
+QStringList plainWalk(
+    const QString& folder, const QString& needle, const SearchOptions& options, bool firstLines)
 {
     const Qt::CaseSensitivity cs = options.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
     QStringList hits;
@@ -44,7 +51,8 @@ QStringList plainWalk(const QString& folder, const QString& needle, const Search
                  ++q) {
                 const QString text = *RecordFile::readRecord(file, q);
                 if (!text.isEmpty() && text.contains(needle, cs))
-                    hits << describe({macros ? Kind::Macro : Kind::Text, b, q, text});
+                    hits << describe(
+                        {macros ? Kind::Macro : Kind::Text, b, q, firstLines ? firstLine(text) : text});
             }
         }
     }
@@ -183,14 +191,21 @@ private slots:
         QCOMPARE(reread.entries(), (QStringList {"7", "6", "5", "4", "3", "2", "1", "0", "one"}));
     }
 
-    // The quick pass over a file's bytes works on 64 KiB pieces: a hit that any piece boundary
-    // splits, at any point of the needle, is still found with letter case ignored.
-    void findsAHitAcrossScanPieces()
+    // The byte search compares sixteen starting positions at a time, then the rest one by one:
+    // a hit at every offset from a block's start, up to the very end of the file, is found.
+    void findsAHitAtEveryOffset()
     {
-        constexpr int kPiece = 1 << 16;
-        for (int split = 1; split < 6; ++split) {
-            const QByteArray file = "01!\xAC:" + QByteArray(kPiece - 5 - split, 'y') + "NEEDLE\r\n";
-            QCOMPARE(RecordScan(QStringLiteral("needle"), Qt::CaseInsensitive).firstHitIn(file, 0).key, 1);
+        for (int pad = 0; pad < 40; ++pad) {
+            for (const QByteArray& end : {QByteArray(), QByteArray("\r\n")}) {
+                const QByteArray file = "01!\xAC:" + QByteArray(pad, 'y')
+                    + "NE\xC9"
+                      "DLE"
+                    + end;
+                const RecordScan::Hit hit
+                    = RecordScan(QStringLiteral("ne\u00E9dle"), Qt::CaseInsensitive).firstHitIn(file, 0);
+                QVERIFY2(hit.key == 1 && hit.text.endsWith(QStringLiteral("NE\u00C9DLE")),
+                    qPrintable(QString::number(pad)));
+            }
         }
     }
 
@@ -243,7 +258,11 @@ private slots:
                 for (const SearchOptions& options : {SearchOptions {}, SearchOptions {true, true, true, 0},
                          SearchOptions {true, true, false, 3}, SearchOptions {false, true, true, 0}}) {
                     SearchEngine engine(f->folder());
-                    QCOMPARE(walk(engine, needle, options), plainWalk(f->folder(), needle, options));
+                    QCOMPARE(walk(engine, needle, options), plainWalk(f->folder(), needle, options, false));
+                    QStringList all;
+                    engine.findAll(needle, options, [&](const SearchHit& hit) { all << describe(hit); });
+                    all << (all.isEmpty() ? QStringLiteral("nothing") : QStringLiteral("ran out"));
+                    QCOMPARE(all, plainWalk(f->folder(), needle, options, true));
                 }
             }
         }
