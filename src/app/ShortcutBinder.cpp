@@ -23,8 +23,6 @@ QString ShortcutBinder::purpose(Settings::Key key)
 {
     if (key == Settings::Key::ShortcutShow)
         return QStringLiteral("show the window");
-    if (key == Settings::Key::ShortcutPick)
-        return QStringLiteral("open the quick pick");
     return QStringLiteral("play macro %1").arg(int(key) - int(Settings::Key::ShortcutMacro1) + 1);
 }
 
@@ -44,8 +42,7 @@ Result<> ShortcutBinder::bind(Settings::Key key)
     const Result<> grabbed = m_shortcuts.grab(int(key), keys);
     if (grabbed)
         return {};
-    const QString message
-        = QStringLiteral("Shortcut to %1 not set: %2").arg(purpose(key), grabbed.error());
+    const QString message = QStringLiteral("Shortcut to %1 not set: %2").arg(purpose(key), grabbed.error());
     m_context.log().logStatus(message);
     return Result<>::failure(message);
 }

@@ -17,7 +17,8 @@ class ShortcutBinder : public QObject
 {
     Q_OBJECT
 public:
-    ShortcutBinder(DataContext& context, GlobalShortcuts& shortcuts, std::function<void(Settings::Key)> onPress);
+    ShortcutBinder(
+        DataContext& context, GlobalShortcuts& shortcuts, std::function<void(Settings::Key)> onPress);
 
     // Takes every shortcut set in the settings; the failures go to the status log.
     void grabAll();

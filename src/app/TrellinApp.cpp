@@ -89,7 +89,8 @@ void TrellinApp::shortcutPressed(Settings::Key key)
     // Keys typed while the shortcut's own keys are down would carry its modifiers, and the
     // grab holds the keyboard until its key goes up.
     if (!m_platform.shortcuts->waitForRelease(kReleaseWaitMs)) {
-        m_log.logStatus(QStringLiteral("Macro %1 not played: the shortcut's keys were held too long").arg(macro));
+        m_log.logStatus(
+            QStringLiteral("Macro %1 not played: the shortcut's keys were held too long").arg(macro));
         return;
     }
     const InstanceChannel::Reply played = playMacro(m_window->selectedBox(), macro);
@@ -151,7 +152,8 @@ InstanceChannel::Reply TrellinApp::answer(const QStringList& words)
             return failed(QStringLiteral("the clipboard could not be written"));
         return {0, QStringLiteral("Box %1, position %2 copied to clipboard\n").arg(first).arg(second), {}};
     }
-    return {2, {}, QStringLiteral("the running Moxeno Trellin does not understand '%1'").arg(words.join(u' '))};
+    return {
+        2, {}, QStringLiteral("the running Moxeno Trellin does not understand '%1'").arg(words.join(u' '))};
 }
 
 bool TrellinApp::showWindow()
@@ -180,6 +182,7 @@ InstanceChannel::Reply TrellinApp::playMacro(int box, int number)
     if (!m_player->play(box, number, name, m_window->boxCaption(box)))
         return failed(QStringLiteral("playing macro %1 was declined").arg(name));
     if (!m_player->lastFailure().isEmpty())
-        return failed(QStringLiteral("macro %1 of box %2: %3").arg(number).arg(box).arg(m_player->lastFailure()));
+        return failed(
+            QStringLiteral("macro %1 of box %2: %3").arg(number).arg(box).arg(m_player->lastFailure()));
     return {};
 }

@@ -74,7 +74,8 @@ int main(int argc, char** argv)
             if (reply && reply->status == 0)
                 return CommandLine::Success;
             return finish({false, CommandLine::Failure,
-                QStringLiteral("moxeno-trellin: a copy is running but %1; --new-instance starts another one\n")
+                QStringLiteral(
+                    "moxeno-trellin: a copy is running but %1; --new-instance starts another one\n")
                     .arg(reply ? reply->err : QStringLiteral("it went away"))});
         }
         break;

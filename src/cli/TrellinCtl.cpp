@@ -34,11 +34,11 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
-#include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -160,11 +160,12 @@ const QList<TrellinCtl::Row>& TrellinCtl::table()
              {{QStringLiteral("dry-run"), {}, QStringLiteral("list the steps instead of typing them")}, kNow,
                  kAnswer},
              false, true, QStringLiteral("type a stored macro into the focused window"),
-             QStringLiteral("When Moxeno Trellin runs, its player types the macro into the window that was "
-                            "active, with the progress window and the step dialogs, and the exit status says "
-                            "whether it finished. Otherwise (and with --dry-run, --now or --answer) trellinctl "
-                            "plays it itself: messages go to standard error, an input step types nothing. "
-                            "Typing needs an X11 display.")},
+             QStringLiteral(
+                 "When Moxeno Trellin runs, its player types the macro into the window that was "
+                 "active, with the progress window and the step dialogs, and the exit status says "
+                 "whether it finished. Otherwise (and with --dry-run, --now or --answer) trellinctl "
+                 "plays it itself: messages go to standard error, an input step types nothing. "
+                 "Typing needs an X11 display.")},
             &TrellinCtl::play},
         {{QStringLiteral("show"), {}, 0, {}, false, false,
              QStringLiteral("bring the Moxeno Trellin window to the front (start it when it does not run)"),
@@ -773,7 +774,8 @@ int TrellinCtl::show(Call&)
             return relay(*reply);
         QThread::msleep(50);
     }
-    return fail(QStringLiteral("Moxeno Trellin was started but did not answer within %1 s").arg(kStartMs / 1000));
+    return fail(
+        QStringLiteral("Moxeno Trellin was started but did not answer within %1 s").arg(kStartMs / 1000));
 }
 
 int TrellinCtl::copy(Call& call)

@@ -8,7 +8,10 @@
 // Stands in for the keyboard and window services where they cannot work (no X11 display, or
 // a Qt platform such as offscreen or Wayland): typing fails with the reason, switching and
 // locks report failure.
-class UnavailablePlatform : public KeySender, public WindowSwitcher, public KeyboardLocks, public GlobalShortcuts
+class UnavailablePlatform : public KeySender,
+                            public WindowSwitcher,
+                            public KeyboardLocks,
+                            public GlobalShortcuts
 {
 public:
     explicit UnavailablePlatform(const QString& reason)

@@ -28,7 +28,8 @@ class TestReachE2E : public QObject
         if (!process.waitForFinished(kSlowMachineMs))
             return {};
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
     }
     static Outcome ctl(const QStringList& arguments) { return run(QStringLiteral(TRELLINCTL), arguments); }
     static QString xdotool(const QStringList& arguments)
@@ -95,11 +96,13 @@ private slots:
         const Outcome played = ctl({"play", "1", "1"});
         QVERIFY2(played.code == 0, qPrintable(played.err));
         QCOMPARE(target.waitForText(QStringLiteral("hi\tthere")), QStringLiteral("hi\tthere"));
-        QTRY_COMPARE_WITH_TIMEOUT(xdotool({"getactivewindow"}), QString::number(target.window()), kSlowMachineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            xdotool({"getactivewindow"}), QString::number(target.window()), kSlowMachineMs);
 
         const Outcome copied = ctl({"copy", "1", "1"});
         QVERIFY2(copied.code == 0, qPrintable(copied.err));
-        QCOMPARE(run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}).out, QStringLiteral("Hello"));
+        QCOMPARE(
+            run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}).out, QStringLiteral("Hello"));
         const Outcome empty = ctl({"copy", "1", "2"});
         QCOMPARE(empty.code, 1);
     }
@@ -146,7 +149,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(mainWindows().isEmpty(), kSlowMachineMs);
         startProgram();
         const auto shown = InstanceChannel::send({QStringLiteral("show")}, kSlowMachineMs);
-        QVERIFY2(shown && shown->status == 0, shown ? qPrintable(shown->err) : "nobody answers on the socket");
+        QVERIFY2(
+            shown && shown->status == 0, shown ? qPrintable(shown->err) : "nobody answers on the socket");
     }
 };
 

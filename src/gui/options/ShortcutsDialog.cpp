@@ -20,8 +20,6 @@ QString label(Key key)
 {
     if (key == Key::ShortcutShow)
         return QStringLiteral("Show the window");
-    if (key == Key::ShortcutPick)
-        return QStringLiteral("Open the quick pick");
     return QStringLiteral("Play macro %1 of the box on show").arg(int(key) - int(Key::ShortcutMacro1) + 1);
 }
 
@@ -66,7 +64,8 @@ void ShortcutsDialog::save()
             continue;
         if (const Result<> stored = settings.setText(key, keys); !stored) {
             m_context.prompter().tell(
-                QStringLiteral("The shortcuts could not be stored:\n%1").arg(stored.error()), PromptIcon::Critical);
+                QStringLiteral("The shortcuts could not be stored:\n%1").arg(stored.error()),
+                PromptIcon::Critical);
             return;
         }
     }

@@ -49,8 +49,10 @@ X11GlobalShortcuts::X11GlobalShortcuts(const QByteArray& displayName)
 {
     if (!m_connection.isOpen())
         return;
-    m_notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(m_connection.display()), QSocketNotifier::Read);
-    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { readEvents(); });
+    m_notifier
+        = std::make_unique<QSocketNotifier>(ConnectionNumber(m_connection.display()), QSocketNotifier::Read);
+    QObject::connect(
+        m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { readEvents(); });
 }
 
 X11GlobalShortcuts::~X11GlobalShortcuts()
@@ -130,8 +132,8 @@ Result<> X11GlobalShortcuts::grab(int id, const QString& keys)
     m_connection.sync();
     const quint64 errorsBefore = m_connection.errorCount();
     for (const unsigned locks : lockVariants())
-        XGrabKey(display, int(combination->keycode), combination->modifiers | locks, root, False, GrabModeAsync,
-            GrabModeAsync);
+        XGrabKey(display, int(combination->keycode), combination->modifiers | locks, root, False,
+            GrabModeAsync, GrabModeAsync);
     // A grab another client holds fails with BadAccess, reported only once the server has
     // answered: sync first, then count.
     m_connection.sync();
@@ -161,7 +163,8 @@ void X11GlobalShortcuts::ungrab(const Combination& combination)
 {
     Display* display = m_connection.display();
     for (const unsigned locks : lockVariants())
-        XUngrabKey(display, int(combination.keycode), combination.modifiers | locks, DefaultRootWindow(display));
+        XUngrabKey(
+            display, int(combination.keycode), combination.modifiers | locks, DefaultRootWindow(display));
 }
 
 void X11GlobalShortcuts::readEvents()
