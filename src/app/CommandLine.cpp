@@ -25,11 +25,16 @@ const char* const kDescription
 const Entry kOptions[] = {
     {"-h, --help", "Show this help and exit."},
     {"-v, --version", "Show the release number and exit."},
+    {"--new-instance",
+        "Start another copy even when one is running. Without it a start while the program runs "
+        "brings the running window to the front and ends with status 0."},
     {"-platform NAME", "The Qt platform plug-in; xcb (X11, also under XWayland) when not given."},
     {"-display DISPLAY", "The X display to use instead of $DISPLAY."},
 };
 const Entry kExitStatus[] = {
-    {"0", "The program was closed normally, or --help or --version answered."},
+    {"0",
+        "The program was closed normally, --help or --version answered, or the running copy was "
+        "brought to the front."},
     {"1",
         "The program could not start: no X11 session, or the data folder or its files could "
         "not be prepared (the reason is shown)."},
@@ -38,6 +43,9 @@ const Entry kExitStatus[] = {
 const Entry kEnvironment[] = {
     {"DISPLAY", "The X11 display to run on. Without it the program says so and ends."},
     {"XDG_DATA_HOME", "The parent of the default data folder (default ~/.local/share)."},
+    {"XDG_RUNTIME_DIR",
+        "Holds moxeno-trellin.socket, through which a second start and trellinctl(1) reach the running "
+        "copy."},
     {"XDG_CONFIG_HOME", "The parent of the settings folder and of the autostart entry (default ~/.config)."},
     {"QT_QPA_PLATFORM", "The Qt platform plug-in, as -platform."},
 };
@@ -131,10 +139,17 @@ CommandLine::Outcome CommandLine::beforeDisplay(const QStringList& arguments)
 
 CommandLine::Outcome CommandLine::afterDisplay(const QStringList& arguments)
 {
-    if (arguments.size() <= 1)
-        return {};
-    return {false, BadArguments,
-        QStringLiteral("%1: '%2' is not understood; see %1 --help\n").arg(kProgram, arguments.at(1))};
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument != QLatin1String("--new-instance"))
+            return {false, BadArguments,
+                QStringLiteral("%1: '%2' is not understood; see %1 --help\n").arg(kProgram, argument)};
+    }
+    return {};
+}
+
+bool CommandLine::newInstance(const QStringList& arguments)
+{
+    return arguments.mid(1).contains(QLatin1String("--new-instance"));
 }
 
 QString CommandLine::platform(const QStringList& arguments)

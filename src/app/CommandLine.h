@@ -30,6 +30,8 @@ public:
     static Outcome beforeDisplay(const QStringList& arguments);
     // With the arguments QApplication left over: anything still there is not understood.
     static Outcome afterDisplay(const QStringList& arguments);
+    // Whether --new-instance asks for a copy of its own beside a running one.
+    static bool newInstance(const QStringList& arguments);
     // The Qt platform that will be used: the -platform argument, else QT_QPA_PLATFORM, else xcb.
     static QString platform(const QStringList& arguments);
 

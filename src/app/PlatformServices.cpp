@@ -4,6 +4,7 @@
 #include "platform/UnavailablePlatform.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtKeySender.h"
+#include "platform/x11/X11GlobalShortcuts.h"
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11KeyboardLocks.h"
 #include "platform/x11/X11WindowTracker.h"
@@ -40,6 +41,7 @@ PlatformServices::PlatformServices(Backend backend)
             m_keySender = std::move(keySender);
             m_windowSwitcher = std::make_unique<X11WindowTracker>();
             m_keyboardLocks = std::make_unique<X11KeyboardLocks>();
+            m_globalShortcuts = std::make_unique<X11GlobalShortcuts>();
             m_textInserter = std::make_unique<TypingInserter>(*m_keySender);
             return;
         }
@@ -48,6 +50,7 @@ PlatformServices::PlatformServices(Backend backend)
     m_keySender = std::make_unique<UnavailablePlatform>(m_unavailableReason);
     m_windowSwitcher = std::make_unique<UnavailablePlatform>(m_unavailableReason);
     m_keyboardLocks = std::make_unique<UnavailablePlatform>(m_unavailableReason);
+    m_globalShortcuts = std::make_unique<UnavailablePlatform>(m_unavailableReason);
     m_textInserter = std::make_unique<TypingInserter>(*m_keySender);
 }
 

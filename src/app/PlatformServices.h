@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Clipboard.h"
+#include "platform/GlobalShortcuts.h"
 #include "platform/KeySender.h"
 #include "platform/KeyboardLocks.h"
 #include "platform/TextInserter.h"
@@ -36,6 +37,8 @@ public:
     TextInserter& textInserter() { return *m_textInserter; }
     WindowSwitcher& windowSwitcher() { return *m_windowSwitcher; }
     KeyboardLocks& keyboardLocks() { return *m_keyboardLocks; }
+    // Key combinations that reach the program from every window.
+    GlobalShortcuts& globalShortcuts() { return *m_globalShortcuts; }
     Clipboard& clipboard() { return *m_clipboard; }
 
     bool usesX11() const { return m_unavailableReason.isEmpty(); }
@@ -48,6 +51,7 @@ private:
     std::unique_ptr<TextInserter> m_textInserter;
     std::unique_ptr<WindowSwitcher> m_windowSwitcher;
     std::unique_ptr<KeyboardLocks> m_keyboardLocks;
+    std::unique_ptr<GlobalShortcuts> m_globalShortcuts;
     std::unique_ptr<Clipboard> m_clipboard;
     QString m_unavailableReason;
 };

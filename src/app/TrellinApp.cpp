@@ -1,9 +1,13 @@
 #include "app/TrellinApp.h"
 
+#include "app/ShortcutBinder.h"
 #include "boxes/Startup.h"
 #include "gui/macros/MacroPlayer.h"
 #include "gui/main/MainWindow.h"
 #include "gui/widgets/MessageBox.h"
+#include "macros/MacroInterpreter.h"
+#include "platform/GlobalShortcuts.h"
+#include "platform/WindowSwitcher.h"
 
 #include <QCoreApplication>
 
@@ -62,7 +66,36 @@ bool TrellinApp::start()
         QCoreApplication::quit();
     });
     m_window->show();
+    if (m_platform.shortcuts) {
+        m_shortcuts = std::make_unique<ShortcutBinder>(
+            m_context, *m_platform.shortcuts, [this](Settings::Key key) { shortcutPressed(key); });
+        m_shortcuts->grabAll();
+    }
     return true;
+}
+
+void TrellinApp::shortcutPressed(Settings::Key key)
+{
+    if (!m_window)
+        return;
+    if (key == Settings::Key::ShortcutShow) {
+        if (!(m_player && m_player->isPlaying()))
+            (void)showWindow();
+        return;
+    }
+    const int macro = int(key) - int(Settings::Key::ShortcutMacro1) + 1;
+    if (macro < 1 || macro > 10)
+        return;
+    // Keys typed while the shortcut's own keys are down would carry its modifiers, and the
+    // grab holds the keyboard until its key goes up.
+    if (!m_platform.shortcuts->waitForRelease(kReleaseWaitMs)) {
+        m_log.logStatus(
+            QStringLiteral("Macro %1 not played: the shortcut's keys were held too long").arg(macro));
+        return;
+    }
+    const InstanceChannel::Reply played = playMacro(m_window->selectedBox(), macro);
+    if (played.status != 0)
+        m_log.logStatus(QStringLiteral("Macro %1 not played: %2").arg(macro).arg(played.err));
 }
 
 void TrellinApp::fail(const QString& message)
@@ -70,8 +103,86 @@ void TrellinApp::fail(const QString& message)
     m_failure = message;
     if (m_window)
         m_window->setMacroPlayer(nullptr);
+    m_shortcuts.reset();
     m_player.reset();
     m_window.reset();
     showMessageBox(nullptr, QMessageBox::Critical, QStringLiteral("Moxeno Trellin"),
         QStringLiteral("Moxeno Trellin could not start.\n\n%1").arg(message));
+}
+
+namespace {
+
+InstanceChannel::Reply failed(const QString& reason)
+{
+    return {1, {}, reason};
+}
+
+// A BOX, POS or N word: 1..99; 0 otherwise.
+int number(const QString& word)
+{
+    bool ok = false;
+    const int value = word.toInt(&ok);
+    return ok && value >= 1 && value <= 99 ? value : 0;
+}
+
+} // namespace
+
+InstanceChannel::Reply TrellinApp::answer(const QStringList& words)
+{
+    if (!m_window)
+        return failed(QStringLiteral("Moxeno Trellin is not ready yet"));
+    const QString command = words.value(0);
+    const int first = number(words.value(1));
+    const int second = number(words.value(2));
+    if (command == QLatin1String("show") && words.size() == 1) {
+        if (m_player && m_player->isPlaying())
+            return failed(QStringLiteral("a macro is playing"));
+        return showWindow() ? InstanceChannel::Reply {}
+                            : failed(QStringLiteral("the window manager did not make the window active"));
+    }
+    if (command == QLatin1String("play") && words.size() == 3 && first && second)
+        return playMacro(first, second);
+    if (command == QLatin1String("copy") && words.size() == 3 && first && second) {
+        const Result<QString> text = m_store.readPosition(second, first);
+        if (!text)
+            return failed(text.error());
+        if (text->isEmpty())
+            return failed(QStringLiteral("box %1, position %2 is empty").arg(first).arg(second));
+        if (!m_actions.copy(first, second))
+            return failed(QStringLiteral("the clipboard could not be written"));
+        return {0, QStringLiteral("Box %1, position %2 copied to clipboard\n").arg(first).arg(second), {}};
+    }
+    return {
+        2, {}, QStringLiteral("the running Moxeno Trellin does not understand '%1'").arg(words.join(u' '))};
+}
+
+bool TrellinApp::showWindow()
+{
+    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    // The window manager may refuse the program's own request while another program's window is
+    // active; the switcher asks as a pager does.
+    return !m_platform.windowSwitcher || m_platform.windowSwitcher->activateOwnWindow(m_window->winId());
+}
+
+InstanceChannel::Reply TrellinApp::playMacro(int box, int number)
+{
+    if (!m_player)
+        return failed(QStringLiteral("keys cannot be typed here"));
+    if (m_player->isPlaying())
+        return failed(QStringLiteral("a macro is playing"));
+    const Result<QString> body = m_macros.readMacroBody(number, box);
+    if (!body)
+        return failed(body.error());
+    if (MacroInterpreter::playedText(*body).isEmpty())
+        return failed(QStringLiteral("macro %1 of box %2 is empty").arg(number).arg(box));
+    const QString name = m_macros.macroNames(box).value(number - 1);
+    if (!m_player->play(box, number, name, m_window->boxCaption(box)))
+        return failed(QStringLiteral("playing macro %1 was declined").arg(name));
+    if (!m_player->lastFailure().isEmpty())
+        return failed(
+            QStringLiteral("macro %1 of box %2: %3").arg(number).arg(box).arg(m_player->lastFailure()));
+    return {};
 }

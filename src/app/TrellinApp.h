@@ -13,12 +13,15 @@
 #include "macros/ClockFormats.h"
 #include "macros/MacroActions.h"
 #include "macros/MacroStore.h"
+#include "remote/InstanceChannel.h"
 
 #include <functional>
 #include <memory>
 #include <optional>
 
 class Clipboard;
+class GlobalShortcuts;
+class ShortcutBinder;
 class KeySender;
 class MacroPlayer;
 class MainWindow;
@@ -40,6 +43,8 @@ public:
         WindowSwitcher* windowSwitcher = nullptr;
         // How a literal text goes into another program's window (typed or pasted).
         TextInserter* textInserter = nullptr;
+        // Key combinations that reach the program from every window.
+        GlobalShortcuts* shortcuts = nullptr;
     };
 
     TrellinApp(Clipboard& clipboard, Platform platform);
@@ -51,6 +56,17 @@ public:
     bool start();
     QString failure() const { return m_failure; }
 
+    // Answers a request that came through the instance socket: "show", "play BOX N",
+    // "copy BOX POS". The outcome is what trellinctl prints and its exit status.
+    InstanceChannel::Reply answer(const QStringList& words);
+    // Raises the main window and makes it the active one; false when it did not become active.
+    bool showWindow();
+    // Plays macro number of box through the player, progress window and all.
+    InstanceChannel::Reply playMacro(int box, int number);
+
+    // What a global shortcut does.
+    void shortcutPressed(Settings::Key key);
+
     MainWindow* window() const { return m_window.get(); }
     DataContext& context() { return m_context; }
     BoxStore& store() { return m_store; }
@@ -59,6 +75,8 @@ public:
 
 private:
     void fail(const QString& message);
+    // How long a shortcut's keys may stay down before its macro is given up.
+    static constexpr int kReleaseWaitMs = 3000;
 
     Clipboard& m_clipboard;
     Platform m_platform;
@@ -76,6 +94,7 @@ private:
     ClockFormats m_formats;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<MacroPlayer> m_player;
+    std::unique_ptr<ShortcutBinder> m_shortcuts;
     QString m_failure;
     // Held while the window runs, so that trellinctl does not move the data folder under it.
     std::optional<WindowLock> m_windowLock;

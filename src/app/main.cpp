@@ -3,6 +3,7 @@
 #include "app/TrellinApp.h"
 #include "macros/TypeNotation.h"
 #include "platform/x11/X11Connection.h"
+#include "remote/InstanceServer.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -57,6 +58,33 @@ int main(int argc, char** argv)
     // Lets the desktop match the windows to the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(TRELLIN_APP_ID));
 
+    // One running copy: a start while it runs brings its window to the front instead. The socket
+    // is taken before the window is built, so trellinctl finds this copy from the start on.
+    TrellinApp* running = nullptr;
+    InstanceServer server([&running](const QStringList& words) {
+        return running ? running->answer(words)
+                       : InstanceChannel::Reply {1, {}, QStringLiteral("Moxeno Trellin is still starting")};
+    });
+    switch (server.listen()) {
+    case InstanceServer::Start::Listening:
+        break;
+    case InstanceServer::Start::OtherCopyRuns:
+        if (!CommandLine::newInstance(QApplication::arguments())) {
+            const auto reply = InstanceChannel::send({QStringLiteral("show")}, 10000);
+            if (reply && reply->status == 0)
+                return CommandLine::Success;
+            return finish({false, CommandLine::Failure,
+                QStringLiteral(
+                    "moxeno-trellin: a copy is running but %1; --new-instance starts another one\n")
+                    .arg(reply ? reply->err : QStringLiteral("it went away"))});
+        }
+        break;
+    case InstanceServer::Start::Failed:
+        std::fprintf(stderr, "moxeno-trellin: trellinctl cannot reach this copy: %s\n",
+            server.errorString().toLocal8Bit().constData());
+        break;
+    }
+
     PlatformServices platform;
     TrellinApp::Platform services;
     // Keys for the program's own widgets ({F1} for the help) go out as Qt key events.
@@ -66,9 +94,11 @@ int main(int argc, char** argv)
     services.keySender = &platform.keySender();
     services.windowSwitcher = &platform.windowSwitcher();
     services.textInserter = &platform.textInserter();
+    services.shortcuts = &platform.globalShortcuts();
     TrellinApp trellin(platform.clipboard(), services);
     if (!trellin.start())
         return 1;
+    running = &trellin;
     const int status = QApplication::exec();
     // At exit Qt hands what this program owns on the clipboard to a clipboard manager and waits
     // for it. That keeps the user's last copy after the program has gone; text that was merely

@@ -27,11 +27,18 @@
 #include "macros/TypeNotation.h"
 #include "notepads/FindReplace.h"
 #include "platform/KeySender.h"
+#include "remote/InstanceChannel.h"
 #include "search/SearchEngine.h"
 #include "search/SearchTexts.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -154,9 +161,23 @@ const QList<TrellinCtl::Row>& TrellinCtl::table()
              {{QStringLiteral("dry-run"), {}, QStringLiteral("list the steps instead of typing them")}, kNow,
                  kAnswer},
              false, true, QStringLiteral("type a stored macro into the focused window"),
-             QStringLiteral("Messages go to standard error; an input step types nothing. Typing needs an X11 "
-                            "display.")},
+             QStringLiteral(
+                 "When Moxeno Trellin runs, its player types the macro into the window that was "
+                 "active, with the progress window and the step dialogs, and the exit status says "
+                 "whether it finished. Otherwise (and with --dry-run, --now or --answer) trellinctl "
+                 "plays it itself: messages go to standard error, an input step types nothing. "
+                 "Typing needs an X11 display.")},
             &TrellinCtl::play},
+        {{QStringLiteral("show"), {}, 0, {}, false, false,
+             QStringLiteral("bring the Moxeno Trellin window to the front (start it when it does not run)"),
+             QStringLiteral("Returns once the window is the active one. Bound to a key in the desktop's "
+                            "shortcut settings, this brings the program up from any window.")},
+            &TrellinCtl::show},
+        {{QStringLiteral("copy"), S {"BOX", "POS"}, 0, {}, false, true,
+             QStringLiteral("put the text of a position on the clipboard, as a left click does"),
+             QStringLiteral("The running Moxeno Trellin holds the clipboard; without it the command fails, "
+                            "as no program would be left to hand the text on.")},
+            &TrellinCtl::copy},
         {{QStringLiteral("data-folder"), S {"NEW"}, 1, {}, false, true,
              QStringLiteral("the data folder in use; with NEW: move the data files there and use it"),
              QStringLiteral(
@@ -714,7 +735,57 @@ int TrellinCtl::play(Call& call)
         return fail(body.error());
     if (MacroInterpreter::playedText(*body).isEmpty())
         return fail(QStringLiteral("macro %1 of box %2 is empty").arg(macro).arg(box));
-    return call.has(QStringLiteral("dry-run")) ? dryRun(*body) : playInFocusedWindow(call, *body);
+    if (call.has(QStringLiteral("dry-run")))
+        return dryRun(*body);
+    // The running copy plays it with its own player; --now and --answer only apply here.
+    if (!call.has(QStringLiteral("now")) && !call.has(QStringLiteral("answer"))) {
+        if (const auto reply = InstanceChannel::send({QStringLiteral("play"), call.args[0], call.args[1]}))
+            return relay(*reply);
+    }
+    return playInFocusedWindow(call, *body);
+}
+
+int TrellinCtl::relay(const InstanceChannel::Reply& reply)
+{
+    print(reply.out);
+    if (!reply.err.isEmpty())
+        m_err.write(QStringLiteral("trellinctl: %1\n").arg(reply.err).toUtf8());
+    return reply.status;
+}
+
+int TrellinCtl::show(Call&)
+{
+    const QStringList request {QStringLiteral("show")};
+    if (const auto reply = InstanceChannel::send(request))
+        return relay(*reply);
+    // Not running: started beside trellinctl (or from the PATH), and shown once it answers.
+    QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/moxeno-trellin");
+    if (!QFileInfo(program).isExecutable())
+        program = QStandardPaths::findExecutable(QStringLiteral("moxeno-trellin"));
+    if (program.isEmpty() || !QProcess::startDetached(program, {}))
+        return fail(QStringLiteral("Moxeno Trellin does not run and could not be started"));
+    const QDeadlineTimer deadline(kStartMs);
+    while (!deadline.hasExpired()) {
+        if (const auto reply = InstanceChannel::send(request))
+            return relay(*reply);
+        QThread::msleep(50);
+    }
+    return fail(
+        QStringLiteral("Moxeno Trellin was started but did not answer within %1 s").arg(kStartMs / 1000));
+}
+
+int TrellinCtl::copy(Call& call)
+{
+    // Read first, so an empty or unreadable position says so as it would in the window.
+    const Result<QString> text = BoxStore(*call.context).readPosition(call.number(1), call.number(0));
+    if (!text)
+        return fail(text.error());
+    if (text->isEmpty())
+        return fail(QStringLiteral("box %1, position %2 is empty").arg(call.args[0], call.args[1]));
+    if (const auto reply = InstanceChannel::send({QStringLiteral("copy"), call.args[0], call.args[1]}))
+        return relay(*reply);
+    return fail(QStringLiteral("copy needs the running Moxeno Trellin, which holds the clipboard "
+                               "(trellinctl show starts it; trellinctl get prints the text)"));
 }
 
 int TrellinCtl::dryRun(const QString& macroText)

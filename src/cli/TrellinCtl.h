@@ -2,6 +2,7 @@
 
 #include "cli/CtlCommand.h"
 #include "core/Result.h"
+#include "remote/InstanceChannel.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -77,6 +78,8 @@ private:
     int macroSet(Call& call);
     int runText(Call& call);
     int play(Call& call);
+    int show(Call& call);
+    int copy(Call& call);
     int dataFolder(Call& call);
     int options(Call& call);
     int search(Call& call);
@@ -84,6 +87,11 @@ private:
     int type(Call& call);
     int replace(Call& call);
     int calc(Call& call);
+
+    // Prints what the running copy answered and returns its exit status.
+    int relay(const InstanceChannel::Reply& reply);
+    // How long show waits for a program it started to answer.
+    static constexpr int kStartMs = 20000;
 
     // The macro steps of a dry run, one a line, then the outcome.
     int dryRun(const QString& macroText);

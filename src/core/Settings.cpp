@@ -43,6 +43,17 @@ constexpr std::array<Settings::Entry, Settings::kKeyCount> kEntries {{
     {Key::SearchHistory8, "Search", "8", "", Kind::Text},
     {Key::SearchLeft, "Settings", "FmSearchLeft", "", Kind::Edge},
     {Key::SearchTop, "Settings", "FmSearchTop", "", Kind::Edge},
+    {Key::ShortcutShow, "Shortcuts", "Show", "", Kind::Text},
+    {Key::ShortcutMacro1, "Shortcuts", "Macro1", "", Kind::Text},
+    {Key::ShortcutMacro2, "Shortcuts", "Macro2", "", Kind::Text},
+    {Key::ShortcutMacro3, "Shortcuts", "Macro3", "", Kind::Text},
+    {Key::ShortcutMacro4, "Shortcuts", "Macro4", "", Kind::Text},
+    {Key::ShortcutMacro5, "Shortcuts", "Macro5", "", Kind::Text},
+    {Key::ShortcutMacro6, "Shortcuts", "Macro6", "", Kind::Text},
+    {Key::ShortcutMacro7, "Shortcuts", "Macro7", "", Kind::Text},
+    {Key::ShortcutMacro8, "Shortcuts", "Macro8", "", Kind::Text},
+    {Key::ShortcutMacro9, "Shortcuts", "Macro9", "", Kind::Text},
+    {Key::ShortcutMacro10, "Shortcuts", "Macro10", "", Kind::Text},
 }};
 
 // Every key has its entry at its own index, so entry() is a plain index and a key added to the

@@ -49,6 +49,18 @@ public:
         SearchHistory8,
         SearchLeft, // search dialog edges in twips
         SearchTop,
+        // Global shortcuts in Qt's portable text ("Ctrl+Alt+P"); empty: none.
+        ShortcutShow, // bring the window to the front
+        ShortcutMacro1, // play macro 1 of the box on show; ShortcutMacro1 + 9 plays macro 10
+        ShortcutMacro2,
+        ShortcutMacro3,
+        ShortcutMacro4,
+        ShortcutMacro5,
+        ShortcutMacro6,
+        ShortcutMacro7,
+        ShortcutMacro8,
+        ShortcutMacro9,
+        ShortcutMacro10,
         KeyCount // not a key: the number of keys, so the table's size follows the enum
     };
     Q_ENUM(Key)

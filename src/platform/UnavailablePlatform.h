@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/GlobalShortcuts.h"
 #include "platform/KeySender.h"
 #include "platform/KeyboardLocks.h"
 #include "platform/WindowSwitcher.h"
@@ -7,7 +8,10 @@
 // Stands in for the keyboard and window services where they cannot work (no X11 display, or
 // a Qt platform such as offscreen or Wayland): typing fails with the reason, switching and
 // locks report failure.
-class UnavailablePlatform : public KeySender, public WindowSwitcher, public KeyboardLocks
+class UnavailablePlatform : public KeySender,
+                            public WindowSwitcher,
+                            public KeyboardLocks,
+                            public GlobalShortcuts
 {
 public:
     explicit UnavailablePlatform(const QString& reason)
@@ -22,6 +26,12 @@ public:
     bool switchPastProgressWindow() override { return false; }
     bool activateOwnWindow(quintptr) override { return false; }
     bool setNumLockOn() override { return false; }
+    ::Result<> grab(int, const QString& keys) override
+    {
+        return ::Result<>::failure(QStringLiteral("%1 cannot be taken: %2").arg(keys, m_reason));
+    }
+    void release(int) override { }
+    bool waitForRelease(int) override { return true; }
 
     QString reason() const { return m_reason; }
 

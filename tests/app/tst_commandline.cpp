@@ -43,6 +43,8 @@ private slots:
             "moxeno-trellin: '--frobnicate' is not understood; see moxeno-trellin --help\n");
         row("-platform chosen", program, {"-platform", "offscreen", "stray"}, noDisplay, 2, "",
             "moxeno-trellin: 'stray' is not understood; see moxeno-trellin --help\n");
+        row("--new-instance is understood", program, {"-platform", "offscreen", "--new-instance", "stray"},
+            noDisplay, 2, "", "moxeno-trellin: 'stray' is not understood; see moxeno-trellin --help\n");
     }
     void answers()
     {

@@ -121,11 +121,11 @@ private slots:
         row("macro set over a macro", {"macro", "set", "40", "1"}, "M>two");
         row("macro set --force", {"macro", "set", "--force", "40", "1"}, "M>two");
         row("macro set --force deletes", {"macro", "set", "--force", "40", "1"});
-        for (const QStringList& args :
-            {QStringList {"get", "40", "1"}, {"list", "40"}, {"names"}, {"rename", "40", "Forty"},
-                {"move", "40", "right"}, {"clear", "41", "--texts"}, {"macro", "list", "40"},
-                {"macro", "get", "40", "1"}, {"search", "two"}, {"options"}, {"play", "--dry-run", "41", "1"},
-                {"run-text", "--dry-run", "x"}, {"calc", "1+1"}, {"keys", "a"}, {"data-folder"}})
+        for (const QStringList& args : {QStringList {"get", "40", "1"}, {"list", "40"}, {"names"},
+                 {"rename", "40", "Forty"}, {"move", "40", "right"}, {"clear", "41", "--texts"},
+                 {"macro", "list", "40"}, {"macro", "get", "40", "1"}, {"search", "two"}, {"options"},
+                 {"play", "--dry-run", "41", "1"}, {"run-text", "--dry-run", "x"}, {"calc", "1+1"},
+                 {"keys", "a"}, {"data-folder"}, {"copy", "40", "1"}})
             QTest::newRow(qPrintable(args.join(u' '))) << args << QByteArray();
     }
     void settingsFileUntouched()
@@ -169,7 +169,7 @@ private slots:
                 {"--data=", "names"}, {"--data"}, {"list", "1", "--texts"}, {"--bogus", "names"},
                 {"replace", "a"}, {"data-folder", "a", "b"}, {"calc"}, {"calc", "--dp", "12", "1"},
                 {"names", "--dp", "2"}, {"search"}, {"search", "--no-text", "--no-macros", "x"},
-                {"search", "--box", "100", "x"}, {"names", "--case"}}) {
+                {"search", "--box", "100", "x"}, {"names", "--case"}, {"copy", "1"}, {"show", "1"}}) {
             const Result r = ctl(args, {}, false);
             QVERIFY2(r.code == 2 && r.err.contains("usage: trellinctl") && r.out.isEmpty(),
                 qPrintable(args.join(u' ')));

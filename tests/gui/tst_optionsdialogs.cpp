@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QKeySequenceEdit>
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QSet>
@@ -177,6 +179,27 @@ private slots:
             QCOMPARE(in<QLineEdit>(advanced, "TextDelay")->text(), QStringLiteral("10"));
         });
         QCOMPARE(f->stored(Settings::Key::MacroDelay), QStringLiteral("10"));
+    }
+
+    // "Shortcuts" in the advanced options: a combination pressed in a field is stored in Qt's
+    // portable text, an emptied field stores nothing, an unchanged one stays.
+    void shortcutsAreStored()
+    {
+        QVERIFY(f->settings.setText(Settings::Key::ShortcutShow, QStringLiteral("Ctrl+Alt+S")));
+        QVERIFY(f->settings.setText(Settings::Key::ShortcutMacro1, QStringLiteral("Meta+F5")));
+        throughAdvanced([this](QDialog& advanced) {
+            f->dialogs.expect([](QDialog& shortcuts) {
+                auto* macro3 = in<QKeySequenceEdit>(shortcuts, "ShortcutMacro3");
+                QTest::keyClick(macro3, Qt::Key_M, Qt::ControlModifier | Qt::AltModifier);
+                in<QKeySequenceEdit>(shortcuts, "ShortcutShow")->clear();
+                QTest::mouseClick(
+                    in<QDialogButtonBox>(shortcuts, "")->button(QDialogButtonBox::Save), Qt::LeftButton);
+            });
+            click(advanced, "LabelShortcuts");
+        });
+        QCOMPARE(f->stored(Settings::Key::ShortcutMacro3), QStringLiteral("Ctrl+Alt+M"));
+        QCOMPARE(f->stored(Settings::Key::ShortcutShow), QString());
+        QCOMPARE(f->stored(Settings::Key::ShortcutMacro1), QStringLiteral("Meta+F5"));
     }
 
     // Reset defaults and a chosen folder followed by Cancel store and move nothing. The chosen

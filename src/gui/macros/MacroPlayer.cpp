@@ -75,6 +75,10 @@ bool MacroPlayer::play(int box, int number, const QString& name, const QString& 
     // The report says that it failed; the status log keeps why, just before it.
     if (status == Status::Error && !m_failure.isEmpty())
         m_context.log().logStatus(QStringLiteral("Macro '%1' stopped: %2").arg(name, m_failure));
+    m_lastFailure = status == Status::Finished ? QString()
+        : status == Status::Aborted            ? QStringLiteral("aborted by user")
+        : m_failure.isEmpty()                  ? QStringLiteral("an error was encountered")
+                                               : m_failure;
     report(status, name, boxCaption);
     if (activate(m_mainWindow)) {
         (void)m_windows.switchToLastWindow();

@@ -34,6 +34,11 @@ public:
     // including when the macro is empty and nothing happened.
     bool play(int box, int number, const QString& name, const QString& boxCaption);
 
+    bool isPlaying() const { return m_playing; }
+    // Why the last playback did not finish ("aborted by user", or the error); empty when it
+    // finished.
+    QString lastFailure() const { return m_lastFailure; }
+
     // How long a window of this program may take to become active before a switch away from
     // it is given up, in milliseconds.
     void setActivationTimeoutMs(int milliseconds) { m_activationTimeoutMs = milliseconds; }
@@ -85,4 +90,5 @@ private:
     QRect m_savedGeometry;
     int m_delayMs = 10;
     QString m_failure;
+    QString m_lastFailure;
 };

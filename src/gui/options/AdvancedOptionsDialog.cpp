@@ -7,6 +7,7 @@
 #include "core/SessionAutostart.h"
 #include "core/Settings.h"
 #include "gui/options/OptionsPickers.h"
+#include "gui/options/ShortcutsDialog.h"
 #include "gui/widgets/AppIcon.h"
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/ScreenTwips.h"
@@ -79,6 +80,9 @@ AdvancedOptionsDialog::AdvancedOptionsDialog(DataContext& context, OptionsPicker
         QStringLiteral("Reset defaults"), this, tw.rect(120, row, 1500, 300));
     CommandLabel* help = CommandLabel::button(
         QStringLiteral("LabelHelp"), QStringLiteral("Help"), this, tw.rect(1740, row, 1000, 300));
+    CommandLabel* shortcuts = CommandLabel::button(
+        QStringLiteral("LabelShortcuts"), QStringLiteral("Shortcuts"), this, tw.rect(2820, row, 1100, 300));
+    connect(shortcuts, &CommandLabel::released, this, [this] { ShortcutsDialog(m_context, this).exec(); });
     CommandLabel* cancel = CommandLabel::button(
         QStringLiteral("LabelCancel"), QStringLiteral("Cancel"), this, tw.rect(3960, row, 1140, 300));
     CommandLabel* saveLabel = CommandLabel::button(
