@@ -152,9 +152,10 @@ QByteArray TextCodec::encode(const QString& text)
         // Windows-1252 bytes that also make valid UTF-8 ("Ã©" gives C3 A9) would read back as
         // another text; such a text is stored as UTF-8 with the mark too.
         QByteArray bytes = toWindows1252(text);
-        // Such bytes read back as other text exactly when they are well-formed UTF-8 holding a
-        // byte of 80 or above.
-        if (!isUtf8(bytes) || std::all_of(bytes.cbegin(), bytes.cend(), [](char b) { return b >= 0; }))
+        // Such bytes read back as other text exactly when they start with the UTF-8 mark or are
+        // well-formed UTF-8 holding a byte of 80 or above.
+        if (!bytes.startsWith(kUtf8Bom)
+            && (!isUtf8(bytes) || std::all_of(bytes.cbegin(), bytes.cend(), [](char b) { return b >= 0; })))
             return bytes;
     }
     return kUtf8Bom + text.toUtf8();
