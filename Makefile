@@ -38,11 +38,10 @@ bench: deps
 	cmake --build $(BUILD)-bench -j$(JOBS) --target benchmarks
 	$(MAKE) -C . bench-run BUILD=$(BUILD)-bench
 
-# Each benchmark runs in its own private X session (Xvfb + openbox).
+# Each benchmark runs in its own private X session (Xvfb + openbox); their BENCHROW lines make
+# one table, printed and written into docs/performance.md.
 bench-run:
-	@set -e; for b in $(BUILD)/bench/bench_*; do \
-		if [ -f "$$b" ] && [ -x "$$b" ]; then scripts/x11-session.sh "$$b"; fi; \
-	done
+	scripts/bench-table.sh $(BUILD) docs/performance.md
 
 sanitize: deps
 	cmake -S . -B $(BUILD)-asan -DTRELLIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug

@@ -147,6 +147,10 @@ Result<> IniFile::write(const QString& path, const QString& section, const QStri
 
     if (keyLine >= 0) {
         const auto kv = keyValue(lines[keyLine].text);
+        // A value stored already needs no rewrite (and no wait for the disk): the window stores
+        // its box and position at every close, mostly unchanged.
+        if (kv->value == clean)
+            return Result<>::success();
         lines[keyLine].text = kv->key + u'=' + clean;
     } else if (sectionStart >= 0) {
         if (lines[insertAt - 1].end.isEmpty())

@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -56,15 +57,60 @@ int windows1252Byte(char16_t c)
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or code points past
+// U+10FFFF). Stops at the first fault, which in a Windows-1252 file is mostly near its start,
+// so such a file is decoded once instead of twice.
+bool isUtf8(QByteArrayView bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    while (p < end) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        int more = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (*p >= 0xC2 && *p <= 0xDF) {
+            more = 1;
+        } else if (*p >= 0xE0 && *p <= 0xEF) {
+            more = 2;
+            low = *p == 0xE0 ? 0xA0 : 0x80;
+            high = *p == 0xED ? 0x9F : 0xBF;
+        } else if (*p >= 0xF0 && *p <= 0xF4) {
+            more = 3;
+            low = *p == 0xF0 ? 0x90 : 0x80;
+            high = *p == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (end - p <= more || p[1] < low || p[1] > high)
+            return false;
+        for (int i = 2; i <= more; ++i) {
+            if (p[i] < 0x80 || p[i] > 0xBF)
+                return false;
+        }
+        p += more + 1;
+    }
+    return true;
+}
+
 } // namespace
 
 QString TextCodec::fromWindows1252(const QByteArray& bytes)
 {
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (const char byte : bytes) {
-        const auto b = static_cast<unsigned char>(byte);
-        *out++ = (b >= 0x80 && b < 0xA0) ? QChar(kHighControls[b - 0x80]) : QChar(b);
+    // Latin-1 but for the bytes 80..9F; Qt's Latin-1 decoder is much faster than a table lookup
+    // per byte, and those bytes are rare.
+    QString text = QString::fromLatin1(bytes);
+    QChar* out = nullptr;
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (in[i] >= 0x80 && in[i] < 0xA0) {
+            if (!out)
+                out = text.data();
+            out[i] = QChar(kHighControls[in[i] - 0x80]);
+        }
     }
     return text;
 }
@@ -97,11 +143,7 @@ QString TextCodec::decode(const QByteArray& bytes)
             QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         return afterMark.decode(QByteArrayView(bytes).sliced(kUtf8Bom.size()));
     }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return fromWindows1252(bytes);
+    return isUtf8(bytes) ? QString::fromUtf8(bytes) : fromWindows1252(bytes);
 }
 
 QByteArray TextCodec::encode(const QString& text)
@@ -110,7 +152,10 @@ QByteArray TextCodec::encode(const QString& text)
         // Windows-1252 bytes that also make valid UTF-8 ("Ã©" gives C3 A9) would read back as
         // another text; such a text is stored as UTF-8 with the mark too.
         QByteArray bytes = toWindows1252(text);
-        if (decode(bytes) == text)
+        // Such bytes read back as other text exactly when they start with the UTF-8 mark or are
+        // well-formed UTF-8 holding a byte of 80 or above.
+        if (!bytes.startsWith(kUtf8Bom)
+            && (!isUtf8(bytes) || std::all_of(bytes.cbegin(), bytes.cend(), [](char b) { return b >= 0; })))
             return bytes;
     }
     return kUtf8Bom + text.toUtf8();

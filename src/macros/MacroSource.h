@@ -14,6 +14,14 @@ public:
     // 99 entries; entry n - 1 is the name of macro n, or "Macro " + n.
     virtual QStringList macroNames(int box) const = 0;
     virtual QString macroBody(int number, int box) const = 0;
+    // The list's entries and the body of one macro, from one read of the box's macro file: what
+    // showing a box needs.
+    struct Listing
+    {
+        QStringList names;
+        QString body;
+    };
+    virtual Listing macroListing(int box, int number) const = 0;
     // 1 = last, 2 = previous.
     virtual QString deletedMacro(int level) const = 0;
 };

@@ -45,6 +45,7 @@ public:
     // without macros.
     QStringList macroNames(int box) const override;
     QString macroBody(int number, int box) const override;
+    Listing macroListing(int box, int number) const override;
     QString deletedMacro(int level) const override;
     // Replaces an undo entry (1 = last, 2 = previous), as emptying one from the list does.
     void setDeletedMacro(int level, const QString& text);

@@ -27,6 +27,13 @@ private slots:
         QCOMPARE(TextCodec::encode(TextCodec::decode(all)), all);
         QCOMPARE(TextCodec::splitAnyLines(TextCodec::decode("caf\xC3\xA9\nb\r\nc\rd\n")),
             (QStringList {QStringLiteral("caf\u00E9"), "b", "c", "d"}));
+        // Well-formed UTF-8 up to U+10FFFF reads as UTF-8; an overlong form, a surrogate, a code
+        // point past U+10FFFF or a sequence cut short makes the whole file Windows-1252.
+        for (const QByteArray& utf8 : {QByteArray("\xF4\x8F\xBF\xBF"), QByteArray("\xED\x9F\xBF x")})
+            QCOMPARE(TextCodec::decode(utf8), QString::fromUtf8(utf8));
+        for (const QByteArray& other : {QByteArray("\xC0\x80"), QByteArray("\xE0\x9F\xBF"),
+                 QByteArray("\xED\xA0\x80"), QByteArray("\xF4\x90\x80\x80"), QByteArray("ok \xE2\x82")})
+            QCOMPARE(TextCodec::decode(other), TextCodec::fromWindows1252(other));
     }
 
     // Windows-1252 when the text fits, else UTF-8 with a byte order mark; so too when the

@@ -98,15 +98,16 @@ private slots:
             QTest::keyClick(menu(), key);
             QCOMPARE(menu()->currentText(), "Select");
         }
-        QVERIFY(f->help.isVisible() && f->help.toPlainText().contains("Manual not found"));
+        QVERIFY(f->help.browser() && f->help.browser()->isVisible()
+            && f->help.browser()->toPlainText().contains("Manual not found"));
         // Larger than this test's screen: it is made to fit, on the main window's screen.
-        QCOMPARE(f->help.screen(), f->window.screen());
-        QVERIFY2(f->window.screen()->availableGeometry().contains(f->help.frameGeometry()),
+        QCOMPARE(f->help.browser()->screen(), f->window.screen());
+        QVERIFY2(f->window.screen()->availableGeometry().contains(f->help.browser()->frameGeometry()),
             qPrintable(QStringLiteral("%1,%2 %3x%4")
-                           .arg(f->help.frameGeometry().x())
-                           .arg(f->help.frameGeometry().y())
-                           .arg(f->help.frameGeometry().width())
-                           .arg(f->help.frameGeometry().height())));
+                           .arg(f->help.browser()->frameGeometry().x())
+                           .arg(f->help.browser()->frameGeometry().y())
+                           .arg(f->help.browser()->frameGeometry().width())
+                           .arg(f->help.browser()->frameGeometry().height())));
         QCOMPARE(f->dialogs.seen, QStringList {"About...|"});
         click("picIcon");
         QCOMPARE(m_opened, (QList<QUrl> {MakerPage::address(), MakerPage::address()}));

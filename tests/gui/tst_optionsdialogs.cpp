@@ -230,7 +230,7 @@ private slots:
         QCOMPARE(TestFiles::read(f->settingsStore.iniPath()), ini + "WarnOverwrite=1\r\n");
         QVERIFY(QFileInfo::exists(f->oldFolder() + "MoxenoTrellin1.txt"));
         QCOMPARE(f->context.dataFolder(), f->oldFolder());
-        QVERIFY(f->help.isVisible());
+        QVERIFY(f->help.browser() && f->help.browser()->isVisible());
     }
 
     // The tick shows whether the session starts the program, whoever wrote the entry; Save

@@ -1,12 +1,12 @@
 #include "gui/boxes/BoxTabsFrame.h"
 
 #include "core/DataFiles.h"
+#include "gui/boxes/BoxTabBar.h"
 #include "gui/widgets/HintFilter.h"
 #include "gui/widgets/ScreenTwips.h"
 
 #include <QFrame>
 #include <QSlider>
-#include <QTabBar>
 
 namespace {
 
@@ -26,7 +26,7 @@ BoxTabsFrame::BoxTabsFrame(QWidget* parent)
     };
     setGeometry(tw.rect(kLeft, kTop, 11055, 4455 - kTop));
 
-    m_tabs = new QTabBar(this);
+    m_tabs = new BoxTabBar(this);
     m_tabs->setObjectName(QStringLiteral("TabStripMain"));
     m_tabs->setUsesScrollButtons(true);
     m_tabs->setExpanding(false);

@@ -2,9 +2,9 @@
 
 #include <QWidget>
 
+class BoxTabBar;
 class QFrame;
 class QSlider;
-class QTabBar;
 
 // The 99 box tabs, the page below them that holds the box's frames, and the slider that moves
 // quickly between boxes. A click on a tab chooses its box at once; the slider chooses when the
@@ -31,7 +31,7 @@ signals:
     void statusText(const QString& text);
 
 private:
-    QTabBar* m_tabs;
+    BoxTabBar* m_tabs;
     QFrame* m_page;
     QSlider* m_slider;
 };

@@ -1,6 +1,7 @@
 #include "gui/boxes/PositionButton.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 
 PositionButton::PositionButton(int position, QWidget* parent)
     : QPushButton(parent)
@@ -24,4 +25,20 @@ void PositionButton::mouseReleaseEvent(QMouseEvent* event)
         QPushButton::mouseReleaseEvent(event);
     event->accept();
     emit releasedWith(m_position, event->button(), event->modifiers(), event->globalPosition());
+}
+
+void PositionButton::setColour(const QColor& colour)
+{
+    m_colour = colour;
+    update();
+}
+
+void PositionButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), isDown() ? m_colour.darker(125) : m_colour);
+    painter.setPen(hasFocus() ? QColor(Qt::black) : QColor(0x6d, 0x6d, 0x8f));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    painter.setPen(Qt::black);
+    painter.drawText(rect(), Qt::AlignCenter, text());
 }

@@ -29,14 +29,15 @@ PositionButtonsFrame::PositionButtonsFrame(
     setObjectName(QStringLiteral("FrameClipboardButtons"));
     setMouseTracking(true);
     const ScreenTwips tw(this);
+    // Set once on the frame, which holds only the buttons: they take it from there.
     QFont font = this->font();
     font.setPixelSize(std::max(9, tw.px(kButtonSize) - 5));
     font.setBold(true);
+    setFont(font);
     for (int position = 1; position <= DataFiles::kPositionCount; ++position) {
         auto* button = new PositionButton(position, this);
         const auto [row, column] = cellOf(position);
         button->setGeometry(tw.rect(columnLeft(column), rowTop(row), kButtonSize, kButtonSize));
-        button->setFont(font);
         button->installEventFilter(this);
         connect(button, &PositionButton::pressedWith, this, &PositionButtonsFrame::pressed);
         connect(button, &PositionButton::releasedWith, this, &PositionButtonsFrame::released);
@@ -90,12 +91,8 @@ PositionButton* PositionButtonsFrame::buttonAt(const QPointF& globalPosition) co
 void PositionButtonsFrame::setButtonColour(const QColor& colour)
 {
     m_colour = colour;
-    setStyleSheet(
-        QStringLiteral("PositionButton { background-color: %1; border: 1px solid #6d6d8f; padding: 0; "
-                       "color: black; }"
-                       "PositionButton:focus { border: 1px solid black; }"
-                       "PositionButton:pressed { background-color: %2; }")
-            .arg(colour.name(), colour.darker(125).name()));
+    for (int position = 1; position <= DataFiles::kPositionCount; ++position)
+        button(position)->setColour(colour);
 }
 
 void PositionButtonsFrame::refreshCaptions()

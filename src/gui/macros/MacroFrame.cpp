@@ -148,7 +148,9 @@ void MacroFrame::loadMacroList(int box)
 void MacroFrame::fillList(int box, int index)
 {
     m_box = box;
-    QStringList names = m_macros ? m_macros->macroNames(box) : QStringList();
+    // One read of the macro file gives the list and the selected macro's body.
+    MacroSource::Listing listing = m_macros ? m_macros->macroListing(box, index + 1) : MacroSource::Listing();
+    QStringList& names = listing.names;
     for (int number = int(names.size()) + 1; number <= kMacroCount; ++number)
         names.append(defaultName(number));
     {
@@ -157,7 +159,7 @@ void MacroFrame::fillList(int box, int index)
             m_list->setItemText(index, names.at(index));
         m_list->setCurrentIndex(index);
     }
-    viewSelectedMacro();
+    emit viewerShows(selectedTitle(), listing.body);
 }
 
 void MacroFrame::editMacro()

@@ -22,14 +22,16 @@ constexpr int kHeight = 640;
 #define TRELLIN_INSTALL_HELPDIR "/usr/local/share/moxeno-trellin/help"
 #endif
 
-HelpWindow::HelpWindow(QWidget* parent)
-    : QTextBrowser(parent)
+HelpWindow::HelpWindow(QObject* parent)
+    : QObject(parent)
+{ }
+
+HelpWindow::~HelpWindow() = default;
+
+void HelpWindow::close()
 {
-    setWindowFlag(Qt::Window);
-    setWindowTitle(QStringLiteral("Moxeno Trellin - Help"));
-    setWindowIcon(AppIcon::icon());
-    setOpenExternalLinks(true);
-    resize(kWidth, kHeight);
+    if (m_browser)
+        m_browser->close();
 }
 
 QStringList HelpWindow::candidates(const QString& programFolder)
@@ -61,41 +63,50 @@ bool HelpWindow::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    return QTextBrowser::eventFilter(watched, event);
+    return QObject::eventFilter(watched, event);
 }
 
 void HelpWindow::showHelp()
 {
+    if (!m_browser) {
+        m_browser = std::make_unique<QTextBrowser>();
+        m_browser->setWindowTitle(QStringLiteral("Moxeno Trellin - Help"));
+        m_browser->setWindowIcon(AppIcon::icon());
+        m_browser->setOpenExternalLinks(true);
+        m_browser->resize(kWidth, kHeight);
+    }
+    QTextBrowser* browser = m_browser.get();
     m_manual = findManual(QCoreApplication::applicationDirPath());
     if (m_manual.isEmpty()) {
         QString places;
         for (const QString& path : candidates(QCoreApplication::applicationDirPath()))
             places += QStringLiteral("<li>%1</li>").arg(path.toHtmlEscaped());
-        setHtml(QStringLiteral("<h2>Manual not found</h2><p>The user manual of Moxeno Trellin was not found. "
-                               "It was looked for here:</p><ul>%1</ul>")
-                    .arg(places));
+        browser->setHtml(
+            QStringLiteral("<h2>Manual not found</h2><p>The user manual of Moxeno Trellin was not found. "
+                           "It was looked for here:</p><ul>%1</ul>")
+                .arg(places));
     } else {
-        setSource(QUrl::fromLocalFile(m_manual));
+        browser->setSource(QUrl::fromLocalFile(m_manual));
     }
     // A window opened under a modal dialog could not be used until the dialog closes.
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal != this) {
+    if (modal != browser) {
         const Qt::WindowModality modality = modal ? Qt::ApplicationModal : Qt::NonModal;
-        if (modality != windowModality()) {
-            hide();
-            setWindowModality(modality);
+        if (modality != browser->windowModality()) {
+            browser->hide();
+            browser->setWindowModality(modality);
         }
     }
-    if (!isVisible())
+    if (!browser->isVisible())
         placeOverMainWindow();
-    show();
-    raise();
-    activateWindow();
+    browser->show();
+    browser->raise();
+    browser->activateWindow();
 }
 
 void HelpWindow::placeOverMainWindow()
 {
-    QScreen* screen = m_mainWindow ? m_mainWindow->screen() : this->screen();
+    QScreen* screen = m_mainWindow ? m_mainWindow->screen() : m_browser->screen();
     if (!screen)
         return;
     // The window manager's frame is not known before the window is shown: the main window's
@@ -116,7 +127,7 @@ void HelpWindow::placeOverMainWindow()
     placed.moveBottom(std::min(placed.bottom(), available.bottom()));
     placed.moveLeft(std::max(placed.left(), available.left()));
     placed.moveTop(std::max(placed.top(), available.top()));
-    if (windowHandle())
-        windowHandle()->setScreen(screen);
-    setGeometry(placed);
+    if (m_browser->windowHandle())
+        m_browser->windowHandle()->setScreen(screen);
+    m_browser->setGeometry(placed);
 }

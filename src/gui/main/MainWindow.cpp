@@ -65,9 +65,6 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     QFont small = font();
     small.setPixelSize(11);
     setFont(small);
-    setStyleSheet(
-        QStringLiteral("CommandLabel { color: #00007f; } CommandLabel:hover { text-decoration: underline; }"
-                       " CommandLabel:disabled { color: #a0a0a0; text-decoration: none; }"));
     const ScreenTwips tw(this);
     setFixedSize(tw.px(kClientWidth), tw.px(kClientHeight));
 

@@ -39,21 +39,28 @@ QString SystemNotepadDialogs::saveFileName(QWidget* parent)
     return askFileName(parent, QFileDialog::AcceptSave);
 }
 
+QPrinter& SystemNotepadDialogs::printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>();
+    return *m_printer;
+}
+
 int SystemNotepadDialogs::printCopies(QWidget* parent)
 {
-    m_printer.setCopyCount(1);
-    QPrintDialog dialog(&m_printer, parent);
+    printer().setCopyCount(1);
+    QPrintDialog dialog(&printer(), parent);
     // Page ranges do not apply: a copy is always the whole text.
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     if (dialog.exec() != QDialog::Accepted)
         return 0;
-    const int copies = std::max(1, m_printer.copyCount());
+    const int copies = std::max(1, printer().copyCount());
     // Each copy is a job of its own, so the printer must not repeat a job.
-    m_printer.setCopyCount(1);
+    printer().setCopyCount(1);
     return copies;
 }
 
 bool SystemNotepadDialogs::printJob(const QString& text)
 {
-    return NotepadPrinter::print(m_printer, text);
+    return NotepadPrinter::print(printer(), text);
 }

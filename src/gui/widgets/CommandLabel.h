@@ -2,9 +2,10 @@
 
 #include <QLabel>
 
-// A label that works as a command button: hand cursor, a click signal for the left button and
-// a release signal that reports every button with the modifiers held, as many commands tell
-// the left from the right button and the Shift, Ctrl and Alt keys apart.
+// A label that works as a command button: dark blue, underlined under the mouse, grey when
+// disabled, hand cursor, a click signal for the left button and a release signal that reports
+// every button with the modifiers held, as many commands tell the left from the right button
+// and the Shift, Ctrl and Alt keys apart.
 class CommandLabel : public QLabel
 {
     Q_OBJECT
@@ -24,7 +25,12 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void underline(bool on);
+
     Qt::MouseButton m_pressed = Qt::NoButton;
 };

@@ -62,8 +62,9 @@ X11KeySender::~X11KeySender()
     if (m_bindings.empty())
         return;
     // Without a running event loop the timer never fired; the receiver still needs the
-    // bindings until the delay has passed.
-    const qint64 remaining = m_options.releaseDelayMs - m_sinceLastKey.elapsed();
+    // bindings until the delay has passed, unless it answered a ping after the last key: then
+    // it has read the keyboard map and handled every key.
+    const qint64 remaining = m_receiverCaughtUp ? 0 : m_options.releaseDelayMs - m_sinceLastKey.elapsed();
     if (remaining > 0)
         QThread::msleep(static_cast<unsigned long>(remaining));
     unbindAll();
@@ -88,6 +89,8 @@ KeySender::Result X11KeySender::sendActions(const QList<KeyAction>& actions, boo
     const quint64 errorsBefore = m_connection.errorCount();
     X11Typist typist(*this, actions);
     Result result = typist.run(wait);
+    // With wait the last answer came after the last key.
+    m_receiverCaughtUp = wait && m_lastPingAnswered;
     if (!m_bindings.empty()) {
         m_sinceLastKey.start();
         if (QCoreApplication::instance())
@@ -163,6 +166,7 @@ bool X11KeySender::waitForReceiver()
     Display* display = m_connection.display();
     const Window window = m_options.pingReceiver ? pingableFocusWindow() : None;
     if (window == None) {
+        m_lastPingAnswered = false;
         qCDebug(lcKeys) << "the focused window cannot be pinged; a pause stands in for its answer";
         return false;
     }
@@ -198,6 +202,7 @@ bool X11KeySender::waitForReceiver()
         }
     }
     XSelectInput(display, root, NoEventMask);
+    m_lastPingAnswered = answered;
     if (!answered)
         qCInfo(lcKeys) << "window" << Qt::hex << window << Qt::dec << "did not answer within"
                        << m_options.receiverTimeoutMs << "ms: it may not have handled every key yet";

@@ -77,6 +77,8 @@ private:
     unsigned long m_pingAtom = 0;
     unsigned long m_pidAtom = 0;
     long m_pingStamp = 0;
+    bool m_lastPingAnswered = false; // the outcome of the last waitForReceiver
+    bool m_receiverCaughtUp = false; // the receiver answered after the last key of the last send
     QTimer m_releaseTimer;
     QElapsedTimer m_sinceLastKey;
 };
