@@ -3,7 +3,6 @@
 #include "core/DataContext.h"
 #include "core/DataFiles.h"
 #include "core/RecordFile.h"
-#include "core/StatusLog.h"
 
 namespace {
 
@@ -62,24 +61,6 @@ Result<QStringList> MacroStore::readMacroNames(int box) const
         names.append(name.isEmpty() ? defaultName(number) : name);
     }
     return names;
-}
-
-QStringList MacroStore::macroNames(int box) const
-{
-    const Result<QStringList> names = readMacroNames(box);
-    if (names)
-        return *names;
-    m_context.log().logStatus(QStringLiteral("Box %1 macros not loaded: %2").arg(box).arg(names.error()));
-    QStringList defaults;
-    for (int number = 1; number <= kMacroCount; ++number)
-        defaults.append(defaultName(number));
-    return defaults;
-}
-
-QString MacroStore::macroBody(int number, int box) const
-{
-    const Result<QString> body = readMacroBody(number, box);
-    return body ? *body : QString();
 }
 
 QString MacroStore::deletedMacro(int level) const

@@ -1,5 +1,7 @@
 #include "gui/boxes/PositionButton.h"
 
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 PositionButton::PositionButton(int position, QWidget* parent)
@@ -8,6 +10,48 @@ PositionButton::PositionButton(int position, QWidget* parent)
 {
     setObjectName(QStringLiteral("CommandClipText%1").arg(position));
     setMouseTracking(true);
+    // Space and the accessible press click the button; a mouse click is reported on its own.
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (!m_mouseRelease)
+            keyReleased(Qt::LeftButton, QGuiApplication::keyboardModifiers());
+    });
+}
+
+void PositionButton::keyReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+{
+    emit releasedWith(
+        m_position, button, modifiers & ~Qt::KeypadModifier, mapToGlobal(rect().center()).toPointF());
+}
+
+void PositionButton::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers held = event->modifiers() & ~Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!event->isAutoRepeat())
+            keyReleased(Qt::LeftButton, held);
+        return;
+    case Qt::Key_Menu:
+        keyReleased(Qt::RightButton, held);
+        return;
+    case Qt::Key_F10:
+        if (held & Qt::ShiftModifier) {
+            keyReleased(Qt::RightButton, held & ~Qt::ShiftModifier);
+            return;
+        }
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        if (auto* next = parentWidget()->findChild<PositionButton*>(
+                QStringLiteral("CommandClipText%1")
+                    .arg(m_position + (event->key() == Qt::Key_Left ? -1 : 1))))
+            next->setFocus(Qt::TabFocusReason);
+        return;
+    default:
+        break;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void PositionButton::mousePressEvent(QMouseEvent* event)
@@ -20,8 +64,11 @@ void PositionButton::mousePressEvent(QMouseEvent* event)
 
 void PositionButton::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
+        m_mouseRelease = true;
         QPushButton::mouseReleaseEvent(event);
+        m_mouseRelease = false;
+    }
     event->accept();
     emit releasedWith(m_position, event->button(), event->modifiers(), event->globalPosition());
 }

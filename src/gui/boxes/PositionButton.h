@@ -3,7 +3,10 @@
 #include <QPushButton>
 
 // One of the 99 position buttons. It reports presses and releases of every mouse button with
-// the modifiers held; what they do is decided by the frame that holds the buttons.
+// the modifiers held; what they do is decided by the frame that holds the buttons. The
+// keyboard reports the same releases: Enter or Space (and a screen reader's press) as the left
+// button, the menu key (or Shift+F10) as the right one, with the modifiers held; Left and
+// Right move the focus to the neighbouring position.
 class PositionButton : public QPushButton
 {
     Q_OBJECT
@@ -20,7 +23,13 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // A release that came from the keyboard, reported at the button's centre.
+    void keyReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+
     int m_position;
+    // The click of a mouse release is reported by the release itself, not by clicked().
+    bool m_mouseRelease = false;
 };

@@ -1,12 +1,73 @@
 #include "gui/widgets/CommandLabel.h"
 
+#include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QTextDocumentFragment>
+
+namespace {
+
+// What a screen reader sees of a command label: a button named by its caption (or by the
+// accessible name the form gives a label without one) that can be pressed.
+class CommandLabelAccessible : public QAccessibleWidget
+{
+public:
+    explicit CommandLabelAccessible(CommandLabel* label)
+        : QAccessibleWidget(label, QAccessible::Button)
+    { }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind != QAccessible::Name || !widget()->accessibleName().isEmpty())
+            return QAccessibleWidget::text(kind);
+        const QString caption = static_cast<const CommandLabel*>(widget())->text();
+        const QString plain
+            = Qt::mightBeRichText(caption) ? QTextDocumentFragment::fromHtml(caption).toPlainText() : caption;
+        return plain.simplified();
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList {pressAction()} + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString& action) override
+    {
+        if (action == pressAction())
+            static_cast<CommandLabel*>(widget())->trigger();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+    QStringList keyBindingsForAction(const QString& action) const override
+    {
+        return action == pressAction() ? QStringList {QStringLiteral("Space"), QStringLiteral("Return")}
+                                       : QAccessibleWidget::keyBindingsForAction(action);
+    }
+};
+
+QAccessibleInterface* accessibleFor(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("CommandLabel"))
+        return new CommandLabelAccessible(static_cast<CommandLabel*>(object));
+    return nullptr;
+}
+
+} // namespace
 
 CommandLabel::CommandLabel(const QString& text, QWidget* parent)
     : QLabel(text, parent)
 {
+    static const bool installed = [] {
+        QAccessible::installFactory(accessibleFor);
+        return true;
+    }();
+    (void)installed;
     setCursor(Qt::PointingHandCursor);
     setMouseTracking(true);
+    // Tab only: a mouse click leaves the focus where it was, as it always has.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 CommandLabel::CommandLabel(const QString& name, const QString& text, QWidget* parent, const QRect& geometry)
@@ -26,6 +87,40 @@ CommandLabel* CommandLabel::button(
     return label;
 }
 
+void CommandLabel::trigger(Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+{
+    if (!isEnabled())
+        return;
+    emit released(button, modifiers);
+    if (button == Qt::LeftButton)
+        emit clicked();
+}
+
+void CommandLabel::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers held = event->modifiers() & ~Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (!event->isAutoRepeat())
+            trigger(Qt::LeftButton, held);
+        return;
+    case Qt::Key_Menu:
+        trigger(Qt::RightButton, held);
+        return;
+    case Qt::Key_F10:
+        if (held & Qt::ShiftModifier) {
+            trigger(Qt::RightButton, held & ~Qt::ShiftModifier);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QLabel::keyPressEvent(event);
+}
+
 void CommandLabel::mousePressEvent(QMouseEvent* event)
 {
     m_pressed = event->button();
@@ -43,4 +138,16 @@ void CommandLabel::mouseReleaseEvent(QMouseEvent* event)
     emit released(event->button(), event->modifiers());
     if (leftClick)
         emit clicked();
+}
+
+void CommandLabel::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    QPen pen(palette().color(foregroundRole()));
+    pen.setStyle(Qt::DotLine);
+    painter.setPen(pen);
+    painter.drawRect(rect().adjusted(1, 1, -2, -2));
 }

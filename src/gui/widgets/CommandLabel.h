@@ -5,6 +5,11 @@
 // A label that works as a command button: hand cursor, a click signal for the left button and
 // a release signal that reports every button with the modifiers held, as many commands tell
 // the left from the right button and the Shift, Ctrl and Alt keys apart.
+//
+// The keyboard reaches it too, without changing what the mouse does (a click does not take the
+// focus): Tab stops at it and draws a dotted focus frame, Enter or Space acts as a left click
+// and the menu key (or Shift+F10) as a right click, each with the modifiers held. Screen
+// readers see a button with a name and a press action.
 class CommandLabel : public QLabel
 {
     Q_OBJECT
@@ -17,13 +22,19 @@ public:
     static CommandLabel* button(
         const QString& name, const QString& text, QWidget* parent, const QRect& geometry);
 
+    // Acts as a release of that mouse button over the label: what the keys and a screen
+    // reader's press action do.
+    void trigger(Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers modifiers = {});
+
 signals:
     void clicked();
     void released(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     Qt::MouseButton m_pressed = Qt::NoButton;
