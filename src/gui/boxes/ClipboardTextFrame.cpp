@@ -7,20 +7,6 @@
 #include "gui/widgets/HintFilter.h"
 #include "gui/widgets/ScreenTwips.h"
 
-#include <QStyle>
-#include <QStyleOptionGroupBox>
-
-void ClipboardTextFrame::resizeEvent(QResizeEvent* event)
-{
-    QGroupBox::resizeEvent(event);
-    QStyleOptionGroupBox option;
-    initStyleOption(&option);
-    const int frameTop
-        = style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxFrame, this).top();
-    const ScreenTwips tw(this);
-    m_buttons->move(m_buttons->x(), std::max(tw.px(240), frameTop + 2));
-}
-
 ClipboardTextFrame::ClipboardTextFrame(
     BoxStore& store, BoxManager& boxes, PositionActions& actions, Clipboard& clipboard, QWidget* parent)
     : QGroupBox(QStringLiteral("Text"), parent)
@@ -46,8 +32,6 @@ ClipboardTextFrame::ClipboardTextFrame(
             m_buttons, tw.rect(2400 + level * 300, 0, 252, 252));
         undo->setAlignment(Qt::AlignCenter);
         undo->setFrameShape(QFrame::Box);
-        undo->setAccessibleName(
-            level == 1 ? QStringLiteral("Last deleted text") : QStringLiteral("Previous deleted text"));
         connect(undo, &CommandLabel::released, this, [this, level](Qt::MouseButton button) {
             if (button == Qt::LeftButton)
                 m_boxes.copyUndoToClipboard(level);

@@ -26,10 +26,6 @@ signals:
     void viewerTextShows(const QString& text);
     void searchTextRequested();
 
-protected:
-    // Keeps the buttons below the frame's top line, which the title font sets.
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     void undoHint(int level);
 

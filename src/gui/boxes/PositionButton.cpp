@@ -43,11 +43,17 @@ void PositionButton::keyPressEvent(QKeyEvent* event)
         break;
     case Qt::Key_Left:
     case Qt::Key_Right:
-        if (auto* next = parentWidget()->findChild<PositionButton*>(
-                QStringLiteral("CommandClipText%1")
-                    .arg(m_position + (event->key() == Qt::Key_Left ? -1 : 1))))
-            next->setFocus(Qt::TabFocusReason);
+    case Qt::Key_Home:
+    case Qt::Key_End: {
+        const int next = event->key() == Qt::Key_Home ? 1
+            : event->key() == Qt::Key_End             ? 99
+            : event->key() == Qt::Key_Left            ? m_position - 1
+                                                      : m_position + 1;
+        if (auto* button
+            = parentWidget()->findChild<PositionButton*>(QStringLiteral("CommandClipText%1").arg(next)))
+            button->setFocus(Qt::TabFocusReason);
         return;
+    }
     default:
         break;
     }

@@ -6,7 +6,7 @@
 // the modifiers held; what they do is decided by the frame that holds the buttons. The
 // keyboard reports the same releases: Enter or Space (and a screen reader's press) as the left
 // button, the menu key (or Shift+F10) as the right one, with the modifiers held; Left and
-// Right move the focus to the neighbouring position.
+// Right move the focus to the neighbouring position, Home and End to the first and the last.
 class PositionButton : public QPushButton
 {
     Q_OBJECT

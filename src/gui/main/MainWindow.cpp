@@ -11,6 +11,7 @@
 #include "core/StatusLog.h"
 #include "gui/boxes/BoxTabsFrame.h"
 #include "gui/boxes/ClipboardTextFrame.h"
+#include "gui/boxes/PositionButton.h"
 #include "gui/boxes/PositionButtonsFrame.h"
 #include "gui/calc/CalculatorFrame.h"
 #include "gui/macros/MacroFrame.h"
@@ -124,6 +125,9 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     const auto ready = [this] { setStatus(kReady); };
     hints->add(this, ready, true);
     hints->add(m_calculatorFrame, ready);
+
+    // The keyboard starts at the first command: position 1.
+    positionButtons()->button(1)->setFocus();
 
     // The load step: placement, status line, button colour.
     placement(m_context.settings()).restore(*this);

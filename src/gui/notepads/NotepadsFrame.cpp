@@ -84,11 +84,7 @@ NotepadsFrame::NotepadsFrame(Clipboard& clipboard, QWidget* parent)
     m_tabs->setGeometry(tw.rect(120, 540, 4140, 300));
     m_tabs->setUsesScrollButtons(false);
     m_tabs->setExpanding(false);
-    // Every tab as wide as the widest caption ("10") with room on both sides, in the font the
-    // captions are drawn in, so that no caption touches its tab's edges at any DPI.
-    const int widest = m_tabs->fontMetrics().horizontalAdvance(QString::number(kCount));
-    m_tabs->setStyleSheet(
-        QStringLiteral("QTabBar::tab { padding: 1px 3px; min-width: %1px; }").arg(widest + 2));
+    m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 1px 0px; min-width: 23px; }"));
     hints->add(m_tabs, ready);
     m_pages = new QStackedWidget(this);
     m_pages->setGeometry(tw.rect(120, 840, 4140, 3492));

@@ -96,8 +96,24 @@ void CommandLabel::trigger(Qt::MouseButton button, Qt::KeyboardModifiers modifie
         emit clicked();
 }
 
+void CommandLabel::focusInEvent(QFocusEvent* event)
+{
+    m_tabbedTo = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QLabel::focusInEvent(event);
+}
+
+void CommandLabel::focusOutEvent(QFocusEvent* event)
+{
+    m_tabbedTo = false;
+    QLabel::focusOutEvent(event);
+}
+
 void CommandLabel::keyPressEvent(QKeyEvent* event)
 {
+    if (!m_tabbedTo) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
     const Qt::KeyboardModifiers held = event->modifiers() & ~Qt::KeypadModifier;
     switch (event->key()) {
     case Qt::Key_Return:
@@ -143,7 +159,7 @@ void CommandLabel::mouseReleaseEvent(QMouseEvent* event)
 void CommandLabel::paintEvent(QPaintEvent* event)
 {
     QLabel::paintEvent(event);
-    if (!hasFocus())
+    if (!hasFocus() || !m_tabbedTo)
         return;
     QPainter painter(this);
     QPen pen(palette().color(foregroundRole()));

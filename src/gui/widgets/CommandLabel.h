@@ -8,7 +8,9 @@
 //
 // The keyboard reaches it too, without changing what the mouse does (a click does not take the
 // focus): Tab stops at it and draws a dotted focus frame, Enter or Space acts as a left click
-// and the menu key (or Shift+F10) as a right click, each with the modifiers held. Screen
+// and the menu key (or Shift+F10) as a right click, each with the modifiers held. Only a focus
+// brought by Tab acts on keys: a dialog that opens with the focus on its first label keeps its
+// own Enter. Screen
 // readers see a button with a name and a press action.
 class CommandLabel : public QLabel
 {
@@ -31,6 +33,8 @@ signals:
     void released(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
 
 protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -38,4 +42,5 @@ protected:
 
 private:
     Qt::MouseButton m_pressed = Qt::NoButton;
+    bool m_tabbedTo = false;
 };
