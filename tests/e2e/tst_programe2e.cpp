@@ -153,6 +153,32 @@ class TestProgramE2E : public QObject
             run(QStringLiteral("xdotool"), {"getactivewindow"}).trimmed(), m_window, kSlowMachineMs);
     }
 
+    // Runs trellinctl with a text on its standard input; true when it succeeded.
+    static bool ctl(const QStringList& arguments, const QByteArray& input)
+    {
+        QProcess process;
+        process.start(QStringLiteral(TRELLINCTL), arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        return process.waitForFinished(kSlowMachineMs) && process.exitCode() == 0;
+    }
+    // The pixels of a small square of the main window around a point in twips.
+    QImage grab(int xTwips, int yTwips, int size = 10) const
+    {
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(m_window.toULongLong(), xTwips / 15 - size / 2, yTwips / 15 - size / 2, size, size)
+            .toImage();
+    }
+    static void setClipboard(const QString& text)
+    {
+        run(QStringLiteral("sh"), {"-c", "printf '" + text + "' | xclip -i -selection clipboard"});
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), text, kSlowMachineMs);
+    }
+    static void keys(const QStringList& names)
+    {
+        run(QStringLiteral("xdotool"), QStringList {"key", "--delay", "50"} + names);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -182,32 +208,6 @@ private slots:
         m_program.kill();
         m_program.waitForFinished(kSlowMachineMs);
         startProgram();
-    }
-
-    // Runs trellinctl with a text on its standard input; true when it succeeded.
-    static bool ctl(const QStringList& arguments, const QByteArray& input)
-    {
-        QProcess process;
-        process.start(QStringLiteral(TRELLINCTL), arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        return process.waitForFinished(kSlowMachineMs) && process.exitCode() == 0;
-    }
-    // The pixels of a small square of the main window around a point in twips.
-    QImage grab(int xTwips, int yTwips, int size = 10) const
-    {
-        return QGuiApplication::primaryScreen()
-            ->grabWindow(m_window.toULongLong(), xTwips / 15 - size / 2, yTwips / 15 - size / 2, size, size)
-            .toImage();
-    }
-    static void setClipboard(const QString& text)
-    {
-        run(QStringLiteral("sh"), {"-c", "printf '" + text + "' | xclip -i -selection clipboard"});
-        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), text, kSlowMachineMs);
-    }
-    static void keys(const QStringList& names)
-    {
-        run(QStringLiteral("xdotool"), QStringList {"key", "--delay", "50"} + names);
     }
 
     // The keyboard alone, from position 1 where the focus starts: Enter copies, Right moves on,
