@@ -1,5 +1,7 @@
 #include "gui/boxes/PositionButton.h"
 
+#include "gui/widgets/KeyClick.h"
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -25,22 +27,13 @@ void PositionButton::keyReleased(Qt::MouseButton button, Qt::KeyboardModifiers m
 
 void PositionButton::keyPressEvent(QKeyEvent* event)
 {
-    const Qt::KeyboardModifiers held = event->modifiers() & ~Qt::KeypadModifier;
+    // Space clicks the button itself.
+    if (const std::optional<KeyClick> click = KeyClick::of(*event, false)) {
+        if (click->button != Qt::NoButton)
+            keyReleased(click->button, click->modifiers);
+        return;
+    }
     switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (!event->isAutoRepeat())
-            keyReleased(Qt::LeftButton, held);
-        return;
-    case Qt::Key_Menu:
-        keyReleased(Qt::RightButton, held);
-        return;
-    case Qt::Key_F10:
-        if (held & Qt::ShiftModifier) {
-            keyReleased(Qt::RightButton, held & ~Qt::ShiftModifier);
-            return;
-        }
-        break;
     case Qt::Key_Left:
     case Qt::Key_Right:
     case Qt::Key_Home:

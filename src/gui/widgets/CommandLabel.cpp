@@ -1,5 +1,7 @@
 #include "gui/widgets/CommandLabel.h"
 
+#include "gui/widgets/KeyClick.h"
+
 #include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -114,25 +116,10 @@ void CommandLabel::keyPressEvent(QKeyEvent* event)
         QLabel::keyPressEvent(event);
         return;
     }
-    const Qt::KeyboardModifiers held = event->modifiers() & ~Qt::KeypadModifier;
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-        if (!event->isAutoRepeat())
-            trigger(Qt::LeftButton, held);
+    if (const std::optional<KeyClick> click = KeyClick::of(*event, true)) {
+        if (click->button != Qt::NoButton)
+            trigger(click->button, click->modifiers);
         return;
-    case Qt::Key_Menu:
-        trigger(Qt::RightButton, held);
-        return;
-    case Qt::Key_F10:
-        if (held & Qt::ShiftModifier) {
-            trigger(Qt::RightButton, held & ~Qt::ShiftModifier);
-            return;
-        }
-        break;
-    default:
-        break;
     }
     QLabel::keyPressEvent(event);
 }
