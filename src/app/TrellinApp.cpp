@@ -178,7 +178,8 @@ InstanceChannel::Reply TrellinApp::playMacro(int box, int number)
         return failed(body.error());
     if (MacroInterpreter::playedText(*body).isEmpty())
         return failed(QStringLiteral("macro %1 of box %2 is empty").arg(number).arg(box));
-    const QString name = m_macros.macroNames(box).value(number - 1);
+    const Result<QStringList> names = m_macros.readMacroNames(box);
+    const QString name = names ? names->value(number - 1) : QString();
     if (!m_player->play(box, number, name, m_window->boxCaption(box)))
         return failed(QStringLiteral("playing macro %1 was declined").arg(name));
     if (!m_player->lastFailure().isEmpty())

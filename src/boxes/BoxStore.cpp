@@ -53,6 +53,24 @@ Result<> BoxStore::loadBox(int box)
     return Result<>::success();
 }
 
+bool BoxStore::reloadIfChanged()
+{
+    if (!DataFiles::isValidBox(m_loadedBox))
+        return false;
+    const Result<RecordFile::Parsed> parsed = RecordFile::readFile(boxFile(m_loadedBox));
+    if (!parsed && parsed.error() == m_loadError)
+        return false;
+    if (parsed && m_loadError.isEmpty()) {
+        bool same = true;
+        for (int position = 1; same && position <= DataFiles::kPositionCount; ++position)
+            same = m_cache[std::size_t(position)] == parsed->text(position);
+        if (same)
+            return false;
+    }
+    (void)loadBox(m_loadedBox);
+    return true;
+}
+
 Result<QString> BoxStore::readPosition(int position, int box) const
 {
     return RecordFile::readRecord(boxFile(box), position);

@@ -23,6 +23,10 @@ public:
     // told to the user the first time it happens to the box, as an empty box would look as if
     // its texts were lost.
     Result<> loadBox(int box);
+    // Reads the loaded box's file again and reloads the cache when what it holds differs from
+    // the cache (or the file became readable or unreadable): another program changed it. True
+    // when the cache was reloaded; the box's own saves, already reloaded, give false.
+    bool reloadIfChanged();
     // The box in the cache; 0 before the first load.
     int loadedBox() const { return m_loadedBox; }
     // Why the loaded box's file could not be read; empty when it was read.

@@ -3,7 +3,6 @@
 #include "core/DataContext.h"
 #include "core/DataFiles.h"
 #include "core/RecordFile.h"
-#include "core/StatusLog.h"
 
 namespace {
 
@@ -51,50 +50,17 @@ Result<QString> MacroStore::readMacroName(int number, int box) const
     return record ? Result<QString>(nameOf(*record, number)) : record;
 }
 
-namespace {
-
-QStringList namesOf(const RecordFile::Parsed& parsed)
-{
-    QStringList names;
-    names.reserve(kMacroCount);
-    for (int number = 1; number <= kMacroCount; ++number) {
-        const QString name = MacroStore::nameOf(parsed.text(number), number);
-        names.append(name.isEmpty() ? defaultName(number) : name);
-    }
-    return names;
-}
-
-} // namespace
-
 Result<QStringList> MacroStore::readMacroNames(int box) const
 {
     const Result<RecordFile::Parsed> parsed = RecordFile::readFile(macroFile(box));
     if (!parsed)
         return Result<QStringList>::failure(parsed.error());
-    return namesOf(*parsed);
-}
-
-QStringList MacroStore::macroNames(int box) const
-{
-    return macroListing(box, 0).names;
-}
-
-MacroSource::Listing MacroStore::macroListing(int box, int number) const
-{
-    const Result<RecordFile::Parsed> parsed = RecordFile::readFile(macroFile(box));
-    if (parsed)
-        return {namesOf(*parsed), number >= 1 ? bodyOf(parsed->text(number)) : QString()};
-    m_context.log().logStatus(QStringLiteral("Box %1 macros not loaded: %2").arg(box).arg(parsed.error()));
-    QStringList defaults;
-    for (int n = 1; n <= kMacroCount; ++n)
-        defaults.append(defaultName(n));
-    return {defaults, QString()};
-}
-
-QString MacroStore::macroBody(int number, int box) const
-{
-    const Result<QString> body = readMacroBody(number, box);
-    return body ? *body : QString();
+    QStringList names;
+    for (int number = 1; number <= kMacroCount; ++number) {
+        const QString name = nameOf(parsed->text(number), number);
+        names.append(name.isEmpty() ? defaultName(number) : name);
+    }
+    return names;
 }
 
 QString MacroStore::deletedMacro(int level) const

@@ -20,8 +20,7 @@ using MacroSaveOutcome = SaveOutcome;
 // The records are read as RecordFile reads them, the same for the list, the viewer, the player
 // and the search. A record's name is the part of its first line before the first ">"; a record
 // whose first line has no ">" has the default name "Macro n" and is all body. A file that cannot
-// be read fails the reads; the macro list then shows the 99 default names and says so in the
-// status log.
+// be read fails the reads with the reason.
 class MacroStore : public MacroSource
 {
 public:
@@ -35,17 +34,12 @@ public:
 
     // The body of the stored macro ("" when the file or the record is missing), or why the
     // file could not be read.
-    Result<QString> readMacroBody(int number, int box) const;
+    Result<QString> readMacroBody(int number, int box) const override;
     // The name of the stored macro, "Macro n" when it has none.
     Result<QString> readMacroName(int number, int box) const;
     // The 99 names of the macro list; a missing or nameless macro shows as "Macro n".
-    Result<QStringList> readMacroNames(int box) const;
+    Result<QStringList> readMacroNames(int box) const override;
 
-    // MacroSource: as the reads above; a file that cannot be read is logged and shows as a box
-    // without macros.
-    QStringList macroNames(int box) const override;
-    QString macroBody(int number, int box) const override;
-    Listing macroListing(int box, int number) const override;
     QString deletedMacro(int level) const override;
     // Replaces an undo entry (1 = last, 2 = previous), as emptying one from the list does.
     void setDeletedMacro(int level, const QString& text);

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScreen>
 
 // The real program in a real X session: a real mouse click copies a stored text to the
 // clipboard, where another program (xclip) reads it; a right click stores what xclip put there,
@@ -152,6 +153,32 @@ class TestProgramE2E : public QObject
             run(QStringLiteral("xdotool"), {"getactivewindow"}).trimmed(), m_window, kSlowMachineMs);
     }
 
+    // Runs trellinctl with a text on its standard input; true when it succeeded.
+    static bool ctl(const QStringList& arguments, const QByteArray& input)
+    {
+        QProcess process;
+        process.start(QStringLiteral(TRELLINCTL), arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        return process.waitForFinished(kSlowMachineMs) && process.exitCode() == 0;
+    }
+    // The pixels of a small square of the main window around a point in twips.
+    QImage grab(int xTwips, int yTwips, int size = 10) const
+    {
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(m_window.toULongLong(), xTwips / 15 - size / 2, yTwips / 15 - size / 2, size, size)
+            .toImage();
+    }
+    static void setClipboard(const QString& text)
+    {
+        run(QStringLiteral("sh"), {"-c", "printf '" + text + "' | xclip -i -selection clipboard"});
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), text, kSlowMachineMs);
+    }
+    static void keys(const QStringList& names)
+    {
+        run(QStringLiteral("xdotool"), QStringList {"key", "--delay", "50"} + names);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -181,6 +208,51 @@ private slots:
         m_program.kill();
         m_program.waitForFinished(kSlowMachineMs);
         startProgram();
+    }
+
+    // The keyboard alone, from position 1 where the focus starts: Enter copies, Right moves on,
+    // the menu key pastes, Alt+menu key cuts, and Tab after the last position (End) reaches the
+    // undo label, whose Enter copies the text just cut.
+    void keyboardDrivesTheCommands()
+    {
+        keys({"Return"});
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("Hello from box one"), kSlowMachineMs);
+        setClipboard(QStringLiteral("typed by keys"));
+        keys({"Right", "Right", "Menu"});
+        const QString file = m_data + QStringLiteral("MoxenoTrellin1.txt");
+        QTRY_VERIFY_WITH_TIMEOUT(TestFiles::read(file).contains("03!\xac:typed by keys\r\n"), kSlowMachineMs);
+        setClipboard(QStringLiteral("other"));
+        keys({"alt+Menu"});
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("typed by keys"), kSlowMachineMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!TestFiles::read(file).contains("03!"), kSlowMachineMs);
+        setClipboard(QStringLiteral("other"));
+        keys({"End", "Tab", "Return"});
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("typed by keys"), kSlowMachineMs);
+    }
+
+    // trellinctl writes into the box on show: the position's caption and the macro list show it
+    // within a second, and a save from the window afterwards keeps it.
+    void otherWritersShowAtOnce()
+    {
+        activate(m_window);
+        selectMacro(7);
+        constexpr int kPosition5X = kPosition1X + 1080;
+        constexpr int kMacroNameX = 240 + 120 + 600, kMacroNameY = 3120 + 240 + 165;
+        const QImage position = grab(kPosition5X, kPositionY);
+        const QImage macroName = grab(kMacroNameX, kMacroNameY, 16);
+        QVERIFY(ctl({"set", "--force", "1", "5"}, "Written by trellinctl"));
+        QTRY_VERIFY_WITH_TIMEOUT(grab(kPosition5X, kPositionY) != position, 1000);
+        QVERIFY(ctl({"macro", "set", "--force", "1", "7"}, "Renamed>x"));
+        QTRY_VERIFY_WITH_TIMEOUT(grab(kMacroNameX, kMacroNameY, 16) != macroName, 1000);
+
+        setClipboard(QStringLiteral("saved by the window"));
+        click(kPosition1X + 1320, kPositionY, 3); // position 6
+        const QString file = m_data + QStringLiteral("MoxenoTrellin1.txt");
+        QTRY_VERIFY2_WITH_TIMEOUT(TestFiles::read(file).contains("06!\xac:saved by the window\r\n"),
+            TestFiles::read(file).toPercentEncoding().constData(), kSlowMachineMs);
+        QVERIFY(TestFiles::read(file).contains("05!\xac:Written by trellinctl\r\n"));
+        QVERIFY(TestFiles::read(m_data + QStringLiteral("MoxenoTrellinMacros1.txt"))
+                    .contains("07!\xac:Renamed>x\r\n"));
     }
 
     void clicksCopyAndStoreTheSystemClipboard()

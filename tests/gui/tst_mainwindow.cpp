@@ -6,6 +6,9 @@
 #include "gui/boxes/PositionButtonsFrame.h"
 #include "gui/main/MakerPage.h"
 
+#include "gui/widgets/CommandLabel.h"
+
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -148,13 +151,20 @@ private slots:
 
     // A box whose file cannot be read is told once, naming the file, shows no text and hints
     // that it cannot be read; the other boxes work on. That it takes no text is PositionActions'.
+    // Unreadable macros say so in the viewer and the log instead of passing for a box without
+    // macros.
     void unreadableBox()
     {
         f->save(12, QStringLiteral("twelve"));
         const QString file = DataFiles::boxFile(f->folder(), 2);
         QVERIFY(QDir().mkpath(file));
+        QVERIFY(QDir().mkpath(DataFiles::macroFile(f->folder(), 2)));
         answer(QMessageBox::Ok);
         f->window.selectBox(2);
+        QVERIFY2(f->window.viewerText().startsWith("The macros of box 2 cannot be read: "),
+            qPrintable(f->window.viewerText()));
+        QVERIFY2(
+            f->log.entries().join(u'|').contains("Box 2 macros not loaded: "), qPrintable(f->log.latest()));
         f->window.selectBox(1);
         QCOMPARE(button(12)->text(), "+");
         f->window.selectBox(2);
@@ -165,6 +175,186 @@ private slots:
             f->window.statusText().startsWith("Box 2 cannot be read: "), qPrintable(f->window.statusText()));
         QCOMPARE(f->dialogs.seen.size(), 1);
         QVERIFY2(f->dialogs.seen[0].contains(file), qPrintable(f->dialogs.seen[0]));
+    }
+
+    // Another program's writes to the box on show, its macros and the settings show at once,
+    // keeping the selected macro and what the viewer shows, and are said in the status log; the
+    // window's own saves are neither reloaded again nor told.
+    void followsOtherWriters()
+    {
+        f->save(3, QStringLiteral("mine"));
+        f->macro(1, 4, QStringLiteral("Four>4"));
+        f->window.selectBox(1);
+        macros()->setCurrentIndex(5);
+        QTest::mouseMove(&f->window, QPoint(1, 1));
+        QTest::mouseMove(button(3));
+        const qsizetype before = f->log.entries().size();
+        const auto newLog = [&] {
+            QStringList lines;
+            for (qsizetype i = f->log.entries().size() - before - 1; i >= 0; --i)
+                lines << f->log.entries().at(i).mid(10);
+            return lines;
+        };
+
+        QVERIFY(
+            RecordFile::writeRecord(DataFiles::boxFile(f->folder(), 1), 3, QStringLiteral("theirs")).ok());
+        QVERIFY(RecordFile::writeRecord(DataFiles::boxFile(f->folder(), 1), 5, QStringLiteral("five")).ok());
+        QTRY_COMPARE(button(5)->text(), "+");
+        QCOMPARE(status().mid(1), (QStringList {"3:", "theirs"}));
+        QCOMPARE(button(5)->accessibleName(), "Position 05, holds: five");
+
+        f->macro(1, 4, QStringLiteral("Renamed>4"));
+        QTRY_COMPARE(macros()->itemText(3), "Renamed");
+        QCOMPARE(macros()->currentIndex(), 5);
+        QCOMPARE(f->window.viewerTitle(), "3:");
+
+        QVERIFY(f->settings.setText(Settings::Key::DecPlaces, QStringLiteral("2")).ok());
+        QVERIFY(f->settings.setText(Settings::Key::ClipColour, QStringLiteral("255")).ok());
+        QTRY_COMPARE(f->window.positionButtons()->buttonColour(), QColor(Qt::red));
+        QCOMPARE(child<QComboBox>("ComboDecPlaces")->currentText(), "2");
+
+        // The window's own save, then another program's macro: only the macro is told.
+        f->clipboard.content = QStringLiteral("pasted");
+        f->context.setWarnOverwrite(false);
+        QTest::mouseClick(button(8), Qt::RightButton);
+        hover(QStringLiteral("FrameMacros"));
+        f->macro(1, 6, QStringLiteral("Six>6"));
+        QTRY_COMPARE(macros()->itemText(5), "Six");
+        QCOMPARE(status().mid(1), (QStringList {"Macro 6 - Six", "6"})); // it showed the selected macro
+        QCOMPARE(newLog(),
+            (QStringList {"Box 1 reloaded: its texts changed on disk",
+                "Box 1 macros reloaded: they changed on disk",
+                "Settings changed on disk: button colour, decimal places", "Box 1, position 8 saved",
+                "Box 1 macros reloaded: they changed on disk"}));
+        QCOMPARE(
+            readText(f->store.readPosition(3, 1)) + readText(f->store.readPosition(8, 1)), "theirspasted");
+    }
+
+    // What a screen reader sees of a window: every command label and position button in its
+    // accessibility tree is a focusable button with a name and a press action. Returns the
+    // commands that are missing or wrong, with what is wrong.
+    static QStringList accessibilityFaults(QWidget* window)
+    {
+        QSet<QObject*> inTree;
+        std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+            for (int i = 0; node && i < node->childCount(); ++i) {
+                QAccessibleInterface* child = node->child(i);
+                if (child && child->object())
+                    inTree.insert(child->object());
+                walk(child);
+            }
+        };
+        walk(QAccessible::queryAccessibleInterface(window));
+        QStringList faults;
+        QList<QWidget*> commands;
+        for (QWidget* w : window->findChildren<QWidget*>())
+            if (qobject_cast<CommandLabel*>(w) || qobject_cast<PositionButton*>(w))
+                commands << w;
+        for (QWidget* command : std::as_const(commands)) {
+            QAccessibleInterface* node = QAccessible::queryAccessibleInterface(command);
+            const QString name = node ? node->text(QAccessible::Name) : QString();
+            QStringList wrong;
+            if (!inTree.contains(command))
+                wrong << "not in the tree";
+            if (name.isEmpty())
+                wrong << "no name";
+            if (!node || node->role() != QAccessible::Button)
+                wrong << "no button";
+            if (!node || !node->actionInterface()
+                || !node->actionInterface()->actionNames().contains(
+                    QAccessibleActionInterface::pressAction()))
+                wrong << "no press";
+            if (!node || !node->state().focusable)
+                wrong << "not focusable";
+            if (!wrong.isEmpty())
+                faults << command->objectName() + ": " + wrong.join(", ");
+        }
+        return commands.isEmpty() ? QStringList {"no commands"} : faults;
+    }
+
+    // The main window and each dialog it opens, through the accessibility tree.
+    void accessibleCommands_data()
+    {
+        QTest::addColumn<QString>("opens"); // the label or position clicked; "" for the main window
+        QTest::addColumn<int>("mouse");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("main window") << "" << 0 << 0;
+        QTest::newRow("overwrite dialog") << "CommandClipText1" << int(Qt::RightButton) << 0;
+        QTest::newRow("edit dialog") << "CommandClipText2" << int(Qt::RightButton) << int(Qt::ShiftModifier);
+        QTest::newRow("search dialog") << "LabelSearchAll" << int(Qt::LeftButton) << 0;
+    }
+    void accessibleCommands()
+    {
+        QFETCH(QString, opens);
+        QFETCH(int, mouse);
+        QFETCH(int, modifiers);
+        f->save(1, QStringLiteral("Dear Sir or Madam,\r\nWith kind regards"));
+        QCOMPARE(button(1)->accessibleName(), "Position 01, holds: Dear Sir or Madam,\u2026");
+        QCOMPARE(button(2)->accessibleName(), "Position 02, empty");
+        if (opens.isEmpty()) {
+            const QStringList faults = accessibilityFaults(&f->window);
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+            return;
+        }
+        f->clipboard.content = QStringLiteral("new");
+        f->dialogs.expect([](QDialog& dialog) {
+            const QStringList faults = accessibilityFaults(&dialog);
+            dialog.reject();
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        });
+        QTest::mouseClick(child(opens), Qt::MouseButton(mouse), Qt::KeyboardModifiers(modifiers));
+    }
+
+    // The keyboard and a screen reader's press reach what the mouse does: Enter or Space as
+    // the left button, the menu key or Shift+F10 as the right one, modifiers held. "key" 0 is
+    // the accessible press. A mouse click still leaves the focus where it was.
+    void keyboardCommands_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("after"); // the clipboard, positions 1 and 2, "|" between
+        const auto row
+            = [](const char* name, const char* control, int key, int modifiers, const char* after) {
+                  QTest::newRow(name) << control << key << modifiers << after;
+              };
+        row("copy by Enter", "CommandClipText1", Qt::Key_Return, 0, "one|one|");
+        row("copy by Space", "CommandClipText1", Qt::Key_Space, 0, "one|one|");
+        row("copy by press", "CommandClipText1", 0, 0, "one|one|");
+        row("paste by menu key", "CommandClipText2", Qt::Key_Menu, 0, "clip|one|clip");
+        row("paste by Shift+F10", "CommandClipText2", Qt::Key_F10, Qt::ShiftModifier, "clip|one|clip");
+        row("cut by Alt+menu key", "CommandClipText1", Qt::Key_Menu, Qt::AltModifier, "one||");
+        row("clear clipboard by Space", "LabelClearClipboard", Qt::Key_Space, 0, "|one|");
+        row("clear clipboard by Enter", "LabelClearClipboard", Qt::Key_Enter, 0, "|one|");
+        row("clear clipboard by press", "LabelClearClipboard", 0, 0, "|one|");
+    }
+    void keyboardCommands()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        f->save(1, QStringLiteral("one"));
+        f->context.setWarnOverwrite(false);
+        f->clipboard.content = QStringLiteral("clip");
+        QWidget* target = child(control);
+        target->setFocus(Qt::TabFocusReason);
+        if (key == 0)
+            QAccessible::queryAccessibleInterface(target)->actionInterface()->doAction(
+                QAccessibleActionInterface::pressAction());
+        else
+            QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        // A button's accessible press is an animated click: it lands a moment later.
+        QFETCH(QString, after);
+        QTRY_COMPARE(QStringList({f->clipboard.content, readText(f->store.readPosition(1, 1)),
+                                     readText(f->store.readPosition(2, 1))})
+                         .join(u'|'),
+            after);
+
+        // Tab reaches the labels; the mouse leaves the focus alone.
+        button(1)->setFocus();
+        QTest::mouseClick(child("LabelClearClipboard"), Qt::LeftButton);
+        QVERIFY(button(1)->hasFocus());
+        QCOMPARE(child("LabelClearClipboard")->focusPolicy(), Qt::TabFocus);
     }
 
     // Clear asks first unless warnings are off; the copy label refills the clipboard only when

@@ -1,5 +1,9 @@
 #include "gui/boxes/PositionButton.h"
 
+#include "gui/widgets/KeyClick.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -9,6 +13,45 @@ PositionButton::PositionButton(int position, QWidget* parent)
 {
     setObjectName(QStringLiteral("CommandClipText%1").arg(position));
     setMouseTracking(true);
+    // Space and the accessible press click the button; a mouse click is reported on its own.
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (!m_mouseRelease)
+            keyReleased(Qt::LeftButton, QGuiApplication::keyboardModifiers());
+    });
+}
+
+void PositionButton::keyReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+{
+    emit releasedWith(
+        m_position, button, modifiers & ~Qt::KeypadModifier, mapToGlobal(rect().center()).toPointF());
+}
+
+void PositionButton::keyPressEvent(QKeyEvent* event)
+{
+    // Space clicks the button itself.
+    if (const std::optional<KeyClick> click = KeyClick::of(*event, false)) {
+        if (click->button != Qt::NoButton)
+            keyReleased(click->button, click->modifiers);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End: {
+        const int next = event->key() == Qt::Key_Home ? 1
+            : event->key() == Qt::Key_End             ? 99
+            : event->key() == Qt::Key_Left            ? m_position - 1
+                                                      : m_position + 1;
+        if (auto* button
+            = parentWidget()->findChild<PositionButton*>(QStringLiteral("CommandClipText%1").arg(next)))
+            button->setFocus(Qt::TabFocusReason);
+        return;
+    }
+    default:
+        break;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void PositionButton::mousePressEvent(QMouseEvent* event)
@@ -21,8 +64,11 @@ void PositionButton::mousePressEvent(QMouseEvent* event)
 
 void PositionButton::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
+        m_mouseRelease = true;
         QPushButton::mouseReleaseEvent(event);
+        m_mouseRelease = false;
+    }
     event->accept();
     emit releasedWith(m_position, event->button(), event->modifiers(), event->globalPosition());
 }

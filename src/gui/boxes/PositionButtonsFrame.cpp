@@ -5,6 +5,7 @@
 #include "core/Clipboard.h"
 #include "core/DataFiles.h"
 #include "gui/boxes/PositionButton.h"
+#include "gui/widgets/HintFilter.h"
 #include "gui/widgets/ScreenTwips.h"
 
 #include <QApplication>
@@ -95,10 +96,24 @@ void PositionButtonsFrame::setButtonColour(const QColor& colour)
         button(position)->setColour(colour);
 }
 
+QString PositionButtonsFrame::accessibleName(int position, const QString& text)
+{
+    constexpr qsizetype kShown = 40;
+    const QString name = QStringLiteral("Position %1").arg(position, 2, 10, QChar(u'0'));
+    if (text.isEmpty())
+        return name + QStringLiteral(", empty");
+    QString start = text.section(u'\n', 0, 0).remove(u'\r');
+    if (start.size() > kShown || start.size() < text.trimmed().size())
+        start = start.left(kShown).trimmed() + u'\u2026';
+    return name + QStringLiteral(", holds: ") + start;
+}
+
 void PositionButtonsFrame::refreshCaptions()
 {
-    for (int position = 1; position <= DataFiles::kPositionCount; ++position)
+    for (int position = 1; position <= DataFiles::kPositionCount; ++position) {
         button(position)->setText(m_store.isOccupied(position) ? QStringLiteral("+") : QString());
+        button(position)->setAccessibleName(accessibleName(position, m_store.cached(position)));
+    }
 }
 
 void PositionButtonsFrame::hover(int position)
@@ -186,6 +201,9 @@ void PositionButtonsFrame::drop(int source, int target)
 bool PositionButtonsFrame::eventFilter(QObject* watched, QEvent* event)
 {
     auto* button = qobject_cast<PositionButton*>(watched);
+    // The keyboard's focus shows what hovering shows.
+    if (button && HintFilter::byKeyboard(event) && m_dragSource == 0)
+        hover(button->position());
     if (button && event->type() == QEvent::MouseMove) {
         // While a drag is under way the status line keeps "Moving ...".
         if (m_dragSource == 0)

@@ -34,6 +34,10 @@ public:
     // Row and column (0-based) of a position: row 1 holds 1-9, the others 15 each.
     static std::pair<int, int> cellOf(int position);
 
+    // What a screen reader announces for a position: "Position 07, holds: " and the start of
+    // its text, or "Position 07, empty".
+    static QString accessibleName(int position, const QString& text);
+
     static QString occupiedHint();
     static QString emptyHint();
 

@@ -192,6 +192,17 @@ void CalculatorFrame::buildPlaces()
     });
 }
 
+bool CalculatorFrame::applyStoredPlaces()
+{
+    const QString shown = m_calculator.decimalPlaces();
+    m_calculator.setDecimalPlaces(m_context.settings().text(Settings::Key::DecPlaces));
+    if (m_calculator.decimalPlaces() == shown)
+        return false;
+    m_places->setCurrentText(m_calculator.decimalPlaces());
+    refresh();
+    return true;
+}
+
 void CalculatorFrame::buildMemory(int index)
 {
     const ScreenTwips tw(this);

@@ -32,6 +32,9 @@ public:
     void setSender(KeySender* keys, WindowSwitcher* windows);
 
     Calculator& calculator() { return m_calculator; }
+    // Takes the decimal places from the settings again, as another program may have changed
+    // them; true when they differ from the ones shown.
+    bool applyStoredPlaces();
 
 signals:
     void statusText(const QString& text);

@@ -76,10 +76,12 @@ EditDialog::EditDialog(Settings& settings, Clipboard& clipboard, SendKeys sendKe
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setGeometry(tw.rect(120, 540, 9420, 5100));
 
-    m_tips = new CommandLabel(QStringLiteral("Label1"), tipsText(), this, tw.rect(120, 5700, 9420, 480));
+    // The tips and the help line each on a line of their own: wrapping the one text at the
+    // label's width broke the help sentence wherever the font made it end.
+    m_tips = new CommandLabel(QStringLiteral("Label1"),
+        tipsText().replace(QString(37, u' '), QStringLiteral("\n")), this, tw.rect(120, 5700, 9420, 480));
     m_tips->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_tips->setTextFormat(Qt::PlainText);
-    m_tips->setWordWrap(true);
 
     const int row = 6300;
     m_paste = CommandLabel::button(

@@ -10,6 +10,8 @@
 
 #include <QComboBox>
 
+#include <utility>
+
 namespace {
 
 constexpr int kMacroCount = 99;
@@ -17,6 +19,11 @@ constexpr int kMacroCount = 99;
 QString defaultName(int number)
 {
     return QStringLiteral("Macro %1").arg(number);
+}
+
+QString unreadable(int box, const QString& reason)
+{
+    return QStringLiteral("The macros of box %1 cannot be read: %2").arg(box).arg(reason);
 }
 
 } // namespace
@@ -38,7 +45,9 @@ std::function<void()> MacroFrame::hintText(const QString& text)
 
 std::function<void()> MacroFrame::macroHint(const QString& before, const QString& after)
 {
-    return [this, before, after] { emit statusText(before + m_list->currentText() + after); };
+    return [this, before, after] {
+        emit statusText(m_readError.isEmpty() ? before + m_list->currentText() + after : unreadableText());
+    };
 }
 
 void MacroFrame::buildList()
@@ -72,6 +81,8 @@ void MacroFrame::buildList()
             this, tw.rect(2940 + level * 300, 270, 252, 252));
         undo->setAlignment(Qt::AlignCenter);
         undo->setFrameShape(QFrame::Box);
+        undo->setAccessibleName(
+            level == 1 ? QStringLiteral("Last deleted macro") : QStringLiteral("Previous deleted macro"));
         m_hints->add(undo, [this, level] {
             emit statusText((level == 1 ? QStringLiteral("Last deleted macro.")
                                         : QStringLiteral("Previous deleted macro."))
@@ -145,12 +156,36 @@ void MacroFrame::loadMacroList(int box)
     fillList(box, 0);
 }
 
-void MacroFrame::fillList(int box, int index)
+bool MacroFrame::reloadIfChanged()
+{
+    if (!m_macros)
+        return false;
+    const Result<QStringList> names = m_macros->readMacroNames(m_box);
+    const bool viewed = m_viewerTitle == selectedTitle();
+    bool same = (names ? QString() : names.error()) == m_readError;
+    for (int index = 0; same && names && index < kMacroCount; ++index)
+        same = names->value(index, defaultName(index + 1)) == m_list->itemText(index);
+    if (same && (!viewed || macroBody(selectedMacro()) == m_shownBody))
+        return false;
+    fillList(m_box, m_list->currentIndex(), viewed);
+    return true;
+}
+
+void MacroFrame::fillList(int box, int index, bool view)
 {
     m_box = box;
-    // One read of the macro file gives the list and the selected macro's body.
-    MacroSource::Listing listing = m_macros ? m_macros->macroListing(box, index + 1) : MacroSource::Listing();
-    QStringList& names = listing.names;
+    QStringList names;
+    const QString wasError = std::exchange(m_readError, QString());
+    if (m_macros) {
+        const Result<QStringList> read = m_macros->readMacroNames(box);
+        if (read)
+            names = *read;
+        else
+            m_readError = read.error();
+    }
+    // Said once while the same reason keeps the file unreadable.
+    if (!m_readError.isEmpty() && m_readError != wasError)
+        emit logged(QStringLiteral("Box %1 macros not loaded: %2").arg(box).arg(m_readError));
     for (int number = int(names.size()) + 1; number <= kMacroCount; ++number)
         names.append(defaultName(number));
     {
@@ -159,7 +194,8 @@ void MacroFrame::fillList(int box, int index)
             m_list->setItemText(index, names.at(index));
         m_list->setCurrentIndex(index);
     }
-    emit viewerShows(selectedTitle(), listing.body);
+    if (view)
+        viewSelectedMacro();
 }
 
 void MacroFrame::editMacro()
@@ -225,12 +261,21 @@ QString MacroFrame::selectedTitle() const
 
 QString MacroFrame::macroBody(int number) const
 {
-    return m_macros ? m_macros->macroBody(number, m_box) : QString();
+    if (!m_macros)
+        return QString();
+    const Result<QString> body = m_macros->readMacroBody(number, m_box);
+    return body ? *body : unreadable(m_box, body.error());
+}
+
+QString MacroFrame::unreadableText() const
+{
+    return unreadable(m_box, m_readError);
 }
 
 void MacroFrame::viewSelectedMacro()
 {
-    emit viewerShows(selectedTitle(), macroBody(selectedMacro()));
+    m_shownBody = m_readError.isEmpty() ? macroBody(selectedMacro()) : unreadableText();
+    emit viewerShows(selectedTitle(), m_shownBody);
 }
 
 void MacroFrame::hoverFrame()

@@ -26,6 +26,11 @@ public:
 
     // Fills the list with the box's macro names and selects the first.
     void loadMacroList(int box);
+    // Reads the list's box again after another program changed its macro file. When what the
+    // frame shows differs (a name, whether the file can be read, or the body of the selected
+    // macro while the viewer shows it), the list is refilled with the same macro selected, the
+    // viewer follows only when it showed that macro, and the result is true.
+    bool reloadIfChanged();
     int selectedMacro() const;
     // Selects macro number (1..99) in the list, as choosing it there does.
     void selectMacro(int number);
@@ -39,6 +44,8 @@ signals:
     // Play was released with any mouse button: number 0 when nothing is selected.
     void playRequested(int number, const QString& name);
     void searchMacrosRequested();
+    // A line for the status log: the macro file of the box cannot be read.
+    void logged(const QString& text);
 
 private:
     // The list row (list, up-down, undo labels, search) and the command row below it.
@@ -48,7 +55,8 @@ private:
     std::function<void()> hintText(const QString& text);
     std::function<void()> macroHint(const QString& before, const QString& after);
 
-    void fillList(int box, int index);
+    // Fills the list; the viewer shows the selected macro when view is set.
+    void fillList(int box, int index, bool view = true);
     void editMacro();
     void clearMacro(Qt::MouseButton button);
     void moveMacro(bool down);
@@ -57,12 +65,18 @@ private:
     void viewSelectedMacro();
     void hoverFrame();
     QString selectedTitle() const;
+    // The body of a macro, or why it cannot be read.
     QString macroBody(int number) const;
+    QString unreadableText() const;
 
     HintFilter* m_hints;
     const MacroSource* m_macros = nullptr;
     MacroActions* m_actions = nullptr;
     int m_box = 1;
     QString m_viewerTitle;
+    // Why the list's macro file cannot be read; empty when it was read.
+    QString m_readError;
+    // The body the viewer was last given for the selected macro.
+    QString m_shownBody;
     QComboBox* m_list;
 };

@@ -54,7 +54,19 @@ bool MacroPlayer::play(int box, int number, const QString& name, const QString& 
     // Events are processed while a macro plays; a second Play meanwhile is ignored.
     if (m_playing)
         return true;
-    const QString text = MacroInterpreter::playedText(m_macros.macroBody(number, box));
+    const Result<QString> body = m_macros.readMacroBody(number, box);
+    if (!body) {
+        // An unreadable file is no empty macro: playing nothing would look like success.
+        const QString reason
+            = QStringLiteral("Macro '%1' not played: the macros of box %2 cannot be read: %3")
+                  .arg(name)
+                  .arg(box)
+                  .arg(body.error());
+        m_context.log().logStatus(reason);
+        m_context.prompter().tell(reason, PromptIcon::Critical);
+        return true;
+    }
+    const QString text = MacroInterpreter::playedText(*body);
     if (text.isEmpty())
         return true;
     Settings& settings = m_context.settings();

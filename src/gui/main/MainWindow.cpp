@@ -4,11 +4,14 @@
 #include "boxes/BoxStore.h"
 #include "core/DataContext.h"
 #include "core/DataFiles.h"
+#include "core/FileWatch.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
+#include "core/SettingsStore.h"
 #include "core/StatusLog.h"
 #include "gui/boxes/BoxTabsFrame.h"
 #include "gui/boxes/ClipboardTextFrame.h"
+#include "gui/boxes/PositionButton.h"
 #include "gui/boxes/PositionButtonsFrame.h"
 #include "gui/calc/CalculatorFrame.h"
 #include "gui/macros/MacroFrame.h"
@@ -81,6 +84,8 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     m_notepadsFrame = new NotepadsFrame(clipboard, this);
     place(m_notepadsFrame, this, 5040, 4560, 6132, 4452);
     m_statusBar = new StatusBar(context.log(), this);
+    m_files = new FileWatch(this);
+    connect(m_files, &FileWatch::changed, this, &MainWindow::fileChanged);
 
     connect(m_boxTabs, &BoxTabsFrame::statusText, this, &MainWindow::setStatus);
     connect(m_textFrame, &ClipboardTextFrame::statusText, this, &MainWindow::setStatus);
@@ -91,6 +96,8 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     connect(m_textFrame, &ClipboardTextFrame::viewerShows, this, &MainWindow::showInViewer);
     connect(m_textFrame, &ClipboardTextFrame::viewerTextShows, m_viewer, &ViewerFrame::setText);
     connect(m_macroFrame, &MacroFrame::viewerShows, this, &MainWindow::showInViewer);
+    connect(m_macroFrame, &MacroFrame::logged, this,
+        [this](const QString& text) { m_context.log().logStatus(text); });
     connect(m_macroFrame, &MacroFrame::playRequested, this, [this](int number, const QString& name) {
         const int box = selectedBox();
         if (m_player && !m_player->play(box, number, name, boxCaption(box)))
@@ -115,6 +122,9 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     const auto ready = [this] { setStatus(kReady); };
     hints->add(this, ready, true);
     hints->add(m_calculatorFrame, ready);
+
+    // The keyboard starts at the first command: position 1.
+    positionButtons()->button(1)->setFocus();
 
     // The load step: placement, status line, button colour.
     placement(m_context.settings()).restore(*this);
@@ -174,6 +184,62 @@ void MainWindow::selectBox(int box)
     m_viewer->setBoxCaption(boxCaption(box));
     (void)m_store.loadBox(box);
     m_macroFrame->loadMacroList(box);
+    followFiles();
+}
+
+void MainWindow::followFiles()
+{
+    const QString folder = m_context.dataFolder();
+    const int box = selectedBox();
+    m_files->setFiles({DataFiles::boxFile(folder, box), DataFiles::macroFile(folder, box),
+        m_context.settings().store().iniPath()});
+}
+
+void MainWindow::fileChanged(const QString& file)
+{
+    // The window's own saves have reloaded what it shows already: they compare equal here, so
+    // they are neither reloaded again nor told.
+    const int box = selectedBox();
+    if (file == DataFiles::boxFile(m_context.dataFolder(), box)) {
+        const QString title = viewerTitle();
+        if (!m_store.reloadIfChanged())
+            return;
+        // The viewer keeps what it shows; a position's text is shown as it is now.
+        const QString position = title.endsWith(u':') ? title.chopped(1) : QString();
+        bool isPosition = false;
+        const int shown = position.toInt(&isPosition);
+        if (isPosition && shown >= 1 && shown <= DataFiles::kPositionCount)
+            m_viewer->setText(m_store.cached(shown));
+        m_context.log().logStatus(QStringLiteral("Box %1 reloaded: its texts changed on disk").arg(box));
+    } else if (file == DataFiles::macroFile(m_context.dataFolder(), box)) {
+        if (m_macroFrame->reloadIfChanged())
+            m_context.log().logStatus(
+                QStringLiteral("Box %1 macros reloaded: they changed on disk").arg(box));
+    } else {
+        const QStringList changed = applyStoredSettings();
+        if (!changed.isEmpty())
+            m_context.log().logStatus(
+                QStringLiteral("Settings changed on disk: %1").arg(changed.join(QStringLiteral(", "))));
+    }
+}
+
+QStringList MainWindow::applyStoredSettings()
+{
+    const Settings& settings = m_context.settings();
+    QStringList changed;
+    const QColor colour
+        = colourFromBgr(settings.colour(Settings::Key::ClipColour).value_or(Settings::kDefaultClipColour));
+    if (colour != positionButtons()->buttonColour()) {
+        positionButtons()->setButtonColour(colour);
+        changed << QStringLiteral("button colour");
+    }
+    if (settings.flag(Settings::Key::WarnOverwrite) != m_context.warnOverwrite()) {
+        m_context.setWarnOverwrite(!m_context.warnOverwrite());
+        changed << QStringLiteral("overwrite warning");
+    }
+    if (m_calculatorFrame->applyStoredPlaces())
+        changed << QStringLiteral("decimal places");
+    return changed;
 }
 
 void MainWindow::openSearch(bool texts, bool macros)

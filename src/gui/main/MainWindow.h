@@ -13,6 +13,7 @@ class CalculatorFrame;
 class Clipboard;
 class ClipboardTextFrame;
 class DataContext;
+class FileWatch;
 class HelpWindow;
 class KeySender;
 class MacroActions;
@@ -60,6 +61,13 @@ public:
     void setCaptions(const QStringList& captions);
     QString boxCaption(int box) const;
 
+    // Another program changed a file the window follows: the box on show, its macros, or the
+    // settings. What the window shows is read again; see followFiles().
+    void fileChanged(const QString& file);
+    // Applies the settings the window shows (button colour, overwrite warning, decimal places)
+    // from the settings file; the names of the ones that changed.
+    QStringList applyStoredSettings();
+
     // The button colour as 0xBBGGRR; nothing keeps the default colour.
     void applyClipColour(std::optional<unsigned> colour);
     static QColor colourFromBgr(unsigned bgr);
@@ -92,6 +100,8 @@ private:
     void moveBox(BoxManager::Direction way);
     void renameBox();
     void captionsChanged();
+    // Follows the files of the box on show and the settings file.
+    void followFiles();
 
     DataContext& m_context;
     BoxStore& m_store;
@@ -113,4 +123,5 @@ private:
     CalculatorFrame* m_calculatorFrame;
     NotepadsFrame* m_notepadsFrame;
     StatusBar* m_statusBar;
+    FileWatch* m_files;
 };

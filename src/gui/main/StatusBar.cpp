@@ -56,6 +56,7 @@ StatusBar::StatusBar(StatusLog& log, QWidget* parent)
     auto* icon = new CommandLabel(QStringLiteral("picIcon"), QString(), this, at(10920, 9600, 240, 240));
     icon->setPixmap(AppIcon::pixmap(16));
     icon->setAlignment(Qt::AlignCenter);
+    icon->setAccessibleName(QStringLiteral("Visit Moxeno website"));
     connect(icon, &CommandLabel::clicked, this, [] { MakerPage::openMakerPage(); });
 
     auto* hints = new HintFilter(this);

@@ -95,6 +95,7 @@ void ViewerFrame::buildClipboardCommands()
     auto* refill
         = new CommandLabel(QStringLiteral("LabelCopyToClip"), QString(), this, tw.rect(3450, 457, 255, 255));
     refill->setFrameShape(QFrame::Box);
+    refill->setAccessibleName(QStringLiteral("Refill clipboard"));
     auto* edit = new CommandLabel(QStringLiteral("LabelEditClipboard"), QStringLiteral("Edit clipboard"),
         this, tw.rect(3780, 450, 1080, 270));
     auto* clear = new CommandLabel(QStringLiteral("LabelClearClipboard"), QStringLiteral("Clear clipboard"),
@@ -107,6 +108,8 @@ void ViewerFrame::buildClipboardCommands()
     hints->add(clear, [this] { clipboardHint(QStringLiteral("Clear clipboard contents.")); });
     hints->add(edit, [this] { clipboardHint(QStringLiteral("Work with clipboard contents.")); });
     hints->add(refill, [this] { m_boxes.refillClipboard(); });
+    // Passing the mouse over it refills; the keyboard and screen readers press it.
+    connect(refill, &CommandLabel::released, this, [this] { m_boxes.refillClipboard(); });
 }
 
 void ViewerFrame::display(const QString& title, const QString& text)

@@ -1,11 +1,72 @@
 #include "gui/widgets/CommandLabel.h"
 
+#include "gui/widgets/KeyClick.h"
+
+#include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QPainter>
+#include <QTextDocumentFragment>
+
+namespace {
+
+// What a screen reader sees of a command label: a button named by its caption (or by the
+// accessible name the form gives a label without one) that can be pressed.
+class CommandLabelAccessible : public QAccessibleWidget
+{
+public:
+    explicit CommandLabelAccessible(CommandLabel* label)
+        : QAccessibleWidget(label, QAccessible::Button)
+    { }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind != QAccessible::Name || !widget()->accessibleName().isEmpty())
+            return QAccessibleWidget::text(kind);
+        const QString caption = static_cast<const CommandLabel*>(widget())->text();
+        const QString plain
+            = Qt::mightBeRichText(caption) ? QTextDocumentFragment::fromHtml(caption).toPlainText() : caption;
+        return plain.simplified();
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList {pressAction()} + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString& action) override
+    {
+        if (action == pressAction())
+            static_cast<CommandLabel*>(widget())->trigger();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+    QStringList keyBindingsForAction(const QString& action) const override
+    {
+        return action == pressAction() ? QStringList {QStringLiteral("Space"), QStringLiteral("Return")}
+                                       : QAccessibleWidget::keyBindingsForAction(action);
+    }
+};
+
+QAccessibleInterface* accessibleFor(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("CommandLabel"))
+        return new CommandLabelAccessible(static_cast<CommandLabel*>(object));
+    return nullptr;
+}
+
+} // namespace
 
 CommandLabel::CommandLabel(const QString& text, QWidget* parent)
     : QLabel(text, parent)
 {
+    static const bool installed = [] {
+        QAccessible::installFactory(accessibleFor);
+        return true;
+    }();
+    (void)installed;
     setCursor(Qt::PointingHandCursor);
     setMouseTracking(true);
     // Colours of their own rather than a style sheet: a style sheet restyles every widget of the
@@ -15,6 +76,8 @@ CommandLabel::CommandLabel(const QString& text, QWidget* parent)
     colours.setColor(QPalette::Inactive, QPalette::WindowText, QColor(0x00, 0x00, 0x7f));
     colours.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0xa0, 0xa0, 0xa0));
     setPalette(colours);
+    // Tab only: a mouse click leaves the focus where it was, as it always has.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 CommandLabel::CommandLabel(const QString& name, const QString& text, QWidget* parent, const QRect& geometry)
@@ -32,6 +95,41 @@ CommandLabel* CommandLabel::button(
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Raised);
     return label;
+}
+
+void CommandLabel::trigger(Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+{
+    if (!isEnabled())
+        return;
+    emit released(button, modifiers);
+    if (button == Qt::LeftButton)
+        emit clicked();
+}
+
+void CommandLabel::focusInEvent(QFocusEvent* event)
+{
+    m_tabbedTo = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QLabel::focusInEvent(event);
+}
+
+void CommandLabel::focusOutEvent(QFocusEvent* event)
+{
+    m_tabbedTo = false;
+    QLabel::focusOutEvent(event);
+}
+
+void CommandLabel::keyPressEvent(QKeyEvent* event)
+{
+    if (!m_tabbedTo) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    if (const std::optional<KeyClick> click = KeyClick::of(*event, true)) {
+        if (click->button != Qt::NoButton)
+            trigger(click->button, click->modifiers);
+        return;
+    }
+    QLabel::keyPressEvent(event);
 }
 
 void CommandLabel::mousePressEvent(QMouseEvent* event)
@@ -79,4 +177,16 @@ void CommandLabel::underline(bool on)
     QFont underlined = font();
     underlined.setUnderline(on);
     setFont(underlined);
+}
+
+void CommandLabel::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus() || !m_tabbedTo)
+        return;
+    QPainter painter(this);
+    QPen pen(palette().color(foregroundRole()));
+    pen.setStyle(Qt::DotLine);
+    painter.setPen(pen);
+    painter.drawRect(rect().adjusted(1, 1, -2, -2));
 }
