@@ -67,6 +67,7 @@ int main(int argc, char** argv)
     services.windowSwitcher = &platform.windowSwitcher();
     services.textInserter = &platform.textInserter();
     TrellinApp trellin(platform.clipboard(), services);
+    platform.setInsertRules([&trellin] { return InsertRules::fromSettings(trellin.context().settings()); });
     if (!trellin.start())
         return 1;
     const int status = QApplication::exec();

@@ -43,6 +43,15 @@ constexpr std::array<Settings::Entry, Settings::kKeyCount> kEntries {{
     {Key::SearchHistory8, "Search", "8", "", Kind::Text},
     {Key::SearchLeft, "Settings", "FmSearchLeft", "", Kind::Edge},
     {Key::SearchTop, "Settings", "FmSearchTop", "", Kind::Edge},
+    {Key::InsertDefault, "Insert", "Default", "type", Kind::Text},
+    {Key::InsertTyped, "Insert", "Typed", "", Kind::Text},
+    {Key::InsertCtrlV, "Insert", "CtrlV",
+        "virt-viewer, remote-viewer, *remmina*, *rdp*, rdesktop, VirtualBox*, *vnc*", Kind::Text},
+    {Key::InsertShiftInsert, "Insert", "ShiftInsert", "xterm, urxvt, rxvt*", Kind::Text},
+    {Key::InsertCtrlShiftV, "Insert", "CtrlShiftV",
+        "gnome-terminal*, konsole, xfce4-terminal, mate-terminal, lxterminal, terminator, tilix, kitty, "
+        "alacritty",
+        Kind::Text},
 }};
 
 // Every key has its entry at its own index, so entry() is a plain index and a key added to the
