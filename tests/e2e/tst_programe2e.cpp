@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScopeGuard>
 
 // The real program in a real X session: a real mouse click copies a stored text to the
 // clipboard, where another program (xclip) reads it; a right click stores what xclip put there,
@@ -333,8 +334,17 @@ private slots:
     void undoClearBringsTheBoxBack()
     {
         const QString texts = m_data + QStringLiteral("MoxenoTrellin1.txt");
+        const QString macros = m_data + QStringLiteral("MoxenoTrellinMacros1.txt");
         const QByteArray before = TestFiles::read(texts);
+        const QByteArray macrosBefore = TestFiles::read(macros);
         QVERIFY(before.contains("Hello from box one"));
+        // The later tests find box 1 as it was, also when this one fails.
+        const auto putBack = qScopeGuard([&] {
+            (void)TestFiles::write(texts, before);
+            (void)TestFiles::write(macros, macrosBefore);
+            QFile::remove(m_data + QStringLiteral("MoxenoTrellin1.bak"));
+            QFile::remove(m_data + QStringLiteral("MoxenoTrellinMacros1.bak"));
+        });
         activate(m_window);
         click(5040 + 4060 + 400, 480 + 90 + 127, 1); // Clear box
         QString box;
