@@ -2,6 +2,7 @@
 
 #include "core/Clipboard.h"
 #include "platform/GlobalShortcuts.h"
+#include "platform/InsertRules.h"
 #include "platform/KeySender.h"
 #include "platform/KeyboardLocks.h"
 #include "platform/TextInserter.h"
@@ -9,7 +10,12 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
+
+class ChoosingInserter;
+class PasteSender;
+class X11WindowTracker;
 
 // The platform services the program passes around: built once at start, on X11 when an X
 // display can be reached from a program running on it (or with no windows at all, as the
@@ -34,7 +40,9 @@ public:
     // Types into this program's own focused widget ({F1}, {END}, +{END}).
     KeySender& ownKeySender() { return *m_ownKeySender; }
     // Puts a literal text into whichever window has the keyboard focus, typed or pasted.
-    TextInserter& textInserter() { return *m_textInserter; }
+    TextInserter& textInserter();
+    // Where the inserter reads its rules (the settings of the run); until set, it types.
+    void setInsertRules(std::function<InsertRules()> rules);
     WindowSwitcher& windowSwitcher() { return *m_windowSwitcher; }
     KeyboardLocks& keyboardLocks() { return *m_keyboardLocks; }
     // Key combinations that reach the program from every window.
@@ -48,7 +56,9 @@ public:
 private:
     std::unique_ptr<KeySender> m_keySender;
     std::unique_ptr<KeySender> m_ownKeySender;
-    std::unique_ptr<TextInserter> m_textInserter;
+    std::unique_ptr<TextInserter> m_typingInserter;
+    std::unique_ptr<PasteSender> m_paster;
+    std::unique_ptr<ChoosingInserter> m_textInserter;
     std::unique_ptr<WindowSwitcher> m_windowSwitcher;
     std::unique_ptr<KeyboardLocks> m_keyboardLocks;
     std::unique_ptr<GlobalShortcuts> m_globalShortcuts;

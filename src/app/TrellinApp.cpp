@@ -42,10 +42,11 @@ bool TrellinApp::start()
 
     m_window = std::make_unique<MainWindow>(m_context, m_store, m_boxes, m_actions, m_clipboard, m_help);
     m_window->setMacros(&m_macros, &m_macroActions);
-    m_window->setCalculatorSender(m_platform.keySender, m_platform.windowSwitcher);
+    m_window->setCalculatorSender(m_platform.textInserter, m_platform.windowSwitcher);
     if (m_platform.keySender && m_platform.windowSwitcher) {
         m_player = std::make_unique<MacroPlayer>(m_context, m_macros, *m_platform.keySender,
             *m_platform.windowSwitcher, m_window.get(), m_formats);
+        m_player->setInserter(m_platform.textInserter);
         m_window->setMacroPlayer(m_player.get());
     }
     m_prompter.setParentWindow(m_window.get());

@@ -96,6 +96,7 @@ int main(int argc, char** argv)
     services.textInserter = &platform.textInserter();
     services.shortcuts = &platform.globalShortcuts();
     TrellinApp trellin(platform.clipboard(), services);
+    platform.setInsertRules([&trellin] { return InsertRules::fromSettings(trellin.context().settings()); });
     if (!trellin.start())
         return 1;
     running = &trellin;

@@ -7,11 +7,14 @@
 #include "core/DataFiles.h"
 #include "core/FolderLock.h"
 #include "core/Prompter.h"
+#include "core/RecordFile.h"
 #include "core/SafeRename.h"
 #include "core/StatusLog.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 BoxManager::BoxManager(DataContext& context, BoxStore& store, Clipboard& clipboard)
     : m_context(context)
@@ -83,6 +86,135 @@ Result<> BoxManager::clearBox(int box, bool texts, bool macros)
     }
     if (texts || macros)
         m_context.log().logStatus(QStringLiteral("Box '%1' cleared successfully.").arg(caption(box)));
+    return Result<>::success();
+}
+
+namespace {
+
+// The records a file holds; 0 for a missing or unreadable file.
+int recordCount(const QString& file)
+{
+    const Result<RecordFile::Parsed> parsed = RecordFile::readFile(file);
+    if (!parsed)
+        return 0;
+    return int(
+        std::count_if(parsed->shown.begin() + 1, parsed->shown.end(), [](qsizetype b) { return b >= 0; }));
+}
+
+QString counted(int count, const QString& one, const QString& many)
+{
+    return count == 1 ? QStringLiteral("1 ") + one : QStringLiteral("%1 ").arg(count) + many;
+}
+
+} // namespace
+
+BoxManager::Backup BoxManager::backup(int box) const
+{
+    const QString folder = m_context.dataFolder();
+    Backup b;
+    b.texts = QFileInfo::exists(DataFiles::boxBackup(folder, box));
+    b.macros = QFileInfo::exists(DataFiles::macroBackup(folder, box));
+    if (b.texts) {
+        b.currentTexts = recordCount(DataFiles::boxFile(folder, box));
+        b.backupTexts = recordCount(DataFiles::boxBackup(folder, box));
+    }
+    if (b.macros) {
+        b.currentMacros = recordCount(DataFiles::macroFile(folder, box));
+        b.backupMacros = recordCount(DataFiles::macroBackup(folder, box));
+    }
+    return b;
+}
+
+bool BoxManager::hasBackup(int box) const
+{
+    const QString folder = m_context.dataFolder();
+    return QFileInfo::exists(DataFiles::boxBackup(folder, box))
+        || QFileInfo::exists(DataFiles::macroBackup(folder, box));
+}
+
+bool BoxManager::askAndRestoreBox(int box)
+{
+    const Backup b = backup(box);
+    Prompter& ask = m_context.prompter();
+    if (!b.exists()) {
+        ask.tell(QStringLiteral("Box %1: %2 has no backup to restore.").arg(box).arg(caption(box)),
+            PromptIcon::Information);
+        return false;
+    }
+    QStringList swaps;
+    if (b.texts)
+        swaps << QStringLiteral("the %1 now in the box with the %2 of the backup")
+                     .arg(counted(b.currentTexts, QStringLiteral("text"), QStringLiteral("texts")),
+                         counted(b.backupTexts, QStringLiteral("text"), QStringLiteral("texts")));
+    if (b.macros)
+        swaps << QStringLiteral("the %1 now in the box with the %2 of the backup")
+                     .arg(counted(b.currentMacros, QStringLiteral("macro"), QStringLiteral("macros")),
+                         counted(b.backupMacros, QStringLiteral("macro"), QStringLiteral("macros")));
+    if (!ask.askYesNo(QStringLiteral("Undo the clear of box %1: %2?\n\nThis replaces %3. What it replaces "
+                                     "becomes the backup, so Undo clear again brings it back.")
+                          .arg(box)
+                          .arg(caption(box), swaps.join(QStringLiteral(", and "))),
+            PromptIcon::Question))
+        return false;
+    const Result<> restored = restoreBox(box);
+    if (!restored)
+        ask.tell(QStringLiteral("Box %1 could not be restored:\n%2\n\nEvery file is back in its place.")
+                     .arg(box)
+                     .arg(restored.error()),
+            PromptIcon::Critical);
+    return restored.ok();
+}
+
+Result<> BoxManager::restoreBox(int box)
+{
+    const QString folder = m_context.dataFolder();
+    FolderLock lock(folder);
+    QString error = lock.errorString();
+    bool ok = lock.isLocked();
+    // A leftover of an interrupted move there makes the swap fail: renames never replace.
+    const QString temporary = DataFiles::boxFile(folder, 0);
+    struct Pair
+    {
+        QString current, backup;
+    };
+    QList<Pair> pairs;
+    if (QFileInfo::exists(DataFiles::boxBackup(folder, box)))
+        pairs.append({DataFiles::boxFile(folder, box), DataFiles::boxBackup(folder, box)});
+    if (QFileInfo::exists(DataFiles::macroBackup(folder, box)))
+        pairs.append({DataFiles::macroFile(folder, box), DataFiles::macroBackup(folder, box)});
+    if (ok && pairs.isEmpty()) {
+        error = QStringLiteral("box %1 has no backup").arg(box);
+        ok = false;
+    }
+    QList<bool> created; // an empty file was made for the pair's cleared file
+    qsizetype swapped = 0;
+    for (; ok && swapped < pairs.size(); ++swapped) {
+        const Pair& pair = pairs.at(swapped);
+        // An empty file stands for the cleared one, so that the backup exists after the swap
+        // and a second restore brings the cleared state back.
+        QFile empty(pair.current);
+        created.append(
+            !QFileInfo::exists(pair.current) && empty.open(QIODevice::WriteOnly | QIODevice::NewOnly));
+        empty.close();
+        ok = swapFiles(pair.current, pair.backup, temporary, &error, m_rename, m_exchange);
+        if (!ok && created.last())
+            QFile::remove(pair.current);
+        if (!ok)
+            break;
+    }
+    if (!ok) {
+        // Swap back what was swapped: every file goes back in its place.
+        for (qsizetype i = 0; i < swapped; ++i) {
+            swapFiles(pairs.at(i).current, pairs.at(i).backup, temporary, nullptr);
+            if (created.at(i))
+                QFile::remove(pairs.at(i).current);
+        }
+        m_context.log().logStatus(QStringLiteral("Box '%1' not restored: %2").arg(caption(box), error));
+        return Result<>::failure(error);
+    }
+    if (box == m_store.loadedBox())
+        (void)m_store.loadBox(box);
+    m_context.log().logStatus(QStringLiteral("Box '%1' restored from its backup.").arg(caption(box)));
     return Result<>::success();
 }
 

@@ -34,6 +34,27 @@ public:
     // at a file step that fails; the failure says which step it was, and is logged.
     Result<> clearBox(int box, bool texts, bool macros);
 
+    // What a restore of a box would swap: the texts and the macros whose backup exists, with the
+    // number of records now and in the backup.
+    struct Backup
+    {
+        bool texts = false;
+        bool macros = false;
+        int currentTexts = 0, backupTexts = 0;
+        int currentMacros = 0, backupMacros = 0;
+        bool exists() const { return texts || macros; }
+    };
+    Backup backup(int box) const;
+    bool hasBackup(int box) const;
+    // Names what a restore replaces and asks; restores when the user agrees. Returns whether
+    // the box was restored.
+    bool askAndRestoreBox(int box);
+    // Swaps the current files of a box with their backups, the texts and the macros whose backup
+    // exists, so that a second restore undoes the first. A cleared file (none left) is restored
+    // over an empty one, which then is the backup. When a step fails, every file is back in its
+    // place and the failure says why.
+    Result<> restoreBox(int box);
+
     // Swaps the box with its neighbour (files and names). Returns the box's new number. Fails
     // when it cannot move (box 1 left, box 99 right) or a file step failed; then every file is
     // back in its place, and the status log says which step failed.
@@ -66,9 +87,17 @@ public:
     using Rename = std::function<SafeRename::Result(const QString&, const QString&, QString*)>;
     static bool swapFiles(const QString& a, const QString& b, const QString& temporary, QString* error,
         const Rename& rename = SafeRename::rename, const Rename& exchange = SafeRename::exchange);
+    // Replaces the file steps of restoreBox(), so that a test can make any of them fail.
+    void setRenameSteps(Rename rename, Rename exchange)
+    {
+        m_rename = std::move(rename);
+        m_exchange = std::move(exchange);
+    }
 
 private:
     DataContext& m_context;
     BoxStore& m_store;
     Clipboard& m_clipboard;
+    Rename m_rename = SafeRename::rename;
+    Rename m_exchange = SafeRename::exchange;
 };

@@ -138,6 +138,13 @@ const QList<TrellinCtl::Row>& TrellinCtl::table()
              false, true, QStringLiteral("clear texts and/or macros (both when neither is given)"),
              QStringLiteral("The previous files are kept as backups, as the window's Clear box does.")},
             &TrellinCtl::clear},
+        {{QStringLiteral("restore"), S {"BOX"}, 0, {}, false, true,
+             QStringLiteral("swap a box's texts and macros with their backups (undoes a clear)"),
+             QStringLiteral(
+                 "Only what has a backup is swapped. What the restore replaces becomes the backup, so "
+                 "a second restore undoes the first. When a step fails, every file is back in its "
+                 "place.")},
+            &TrellinCtl::restore},
         {{QStringLiteral("macro list"), S {"BOX"}, 0, {}, false, true,
              QStringLiteral("the 99 macro names of a box: number, tab, name"), {}},
             &TrellinCtl::macroList},
@@ -665,6 +672,19 @@ int TrellinCtl::clear(Call& call)
     if (!cleared)
         return fail(cleared.error());
     print(QStringLiteral("Box '%1' cleared successfully.\n").arg(manager.caption(box)));
+    return Success;
+}
+
+int TrellinCtl::restore(Call& call)
+{
+    const int box = call.number(0);
+    BoxStore store(*call.context);
+    NoClipboard clipboard;
+    BoxManager manager(*call.context, store, clipboard);
+    const Result<> restored = manager.restoreBox(box);
+    if (!restored)
+        return fail(restored.error());
+    print(QStringLiteral("Box '%1' restored from its backup.\n").arg(manager.caption(box)));
     return Success;
 }
 

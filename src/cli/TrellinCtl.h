@@ -73,6 +73,7 @@ private:
     int rename(Call& call);
     int move(Call& call);
     int clear(Call& call);
+    int restore(Call& call);
     int macroList(Call& call);
     int macroGet(Call& call);
     int macroSet(Call& call);

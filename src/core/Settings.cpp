@@ -54,6 +54,15 @@ constexpr std::array<Settings::Entry, Settings::kKeyCount> kEntries {{
     {Key::ShortcutMacro8, "Shortcuts", "Macro8", "", Kind::Text},
     {Key::ShortcutMacro9, "Shortcuts", "Macro9", "", Kind::Text},
     {Key::ShortcutMacro10, "Shortcuts", "Macro10", "", Kind::Text},
+    {Key::InsertDefault, "Insert", "Default", "type", Kind::Text},
+    {Key::InsertTyped, "Insert", "Typed", "", Kind::Text},
+    {Key::InsertCtrlV, "Insert", "CtrlV",
+        "virt-viewer, remote-viewer, *remmina*, *rdp*, rdesktop, VirtualBox*, *vnc*", Kind::Text},
+    {Key::InsertShiftInsert, "Insert", "ShiftInsert", "xterm, urxvt, rxvt*", Kind::Text},
+    {Key::InsertCtrlShiftV, "Insert", "CtrlShiftV",
+        "gnome-terminal*, konsole, xfce4-terminal, mate-terminal, lxterminal, terminator, tilix, kitty, "
+        "alacritty",
+        Kind::Text},
 }};
 
 // Every key has its entry at its own index, so entry() is a plain index and a key added to the

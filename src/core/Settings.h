@@ -61,6 +61,11 @@ public:
         ShortcutMacro8,
         ShortcutMacro9,
         ShortcutMacro10,
+        InsertDefault, // how a text goes into a window no rule names: "type" or "paste"
+        InsertTyped, // window classes always typed into, separated by commas
+        InsertCtrlV, // window classes pasted into with Ctrl+V
+        InsertShiftInsert, // ... with Shift+Insert
+        InsertCtrlShiftV, // ... with Ctrl+Shift+V
         KeyCount // not a key: the number of keys, so the table's size follows the enum
     };
     Q_ENUM(Key)

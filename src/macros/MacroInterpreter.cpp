@@ -193,6 +193,16 @@ Playback::Step Playback::interpret(const QString& token)
         return answered(m_host.messageStep(*message));
     if (const auto question = argument(token, u"{GET "))
         return ask(*question);
+    if (const auto way = argument(token, u"{INSERT ")) {
+        const QString word = way->trimmed().toUpper();
+        if (word != u"TYPE" && word != u"PASTE" && word != u"AUTO")
+            return error(
+                QStringLiteral("'{INSERT %1}' names no way to insert: TYPE, PASTE or AUTO").arg(*way));
+        m_host.setInsertChoice(word == u"TYPE" ? InsertChoice::Type
+                : word == u"PASTE"             ? InsertChoice::Paste
+                                               : InsertChoice::Rules);
+        return {};
+    }
     if (token.isEmpty() || argument(token, u"{'"))
         return {};
     return typeInPieces(token);

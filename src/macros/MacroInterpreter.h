@@ -26,6 +26,8 @@ struct MacroOutcome
 //   {CNT start,step} {CNT start} {CNT}   sets the counter; types the next counter value
 //   {DATE} {DATE format} {TIME} {TIME format}
 //   {WAIT seconds}   {MSG text}   {GET prompt~default}   {'comment}
+//   {INSERT TYPE} {INSERT PASTE} {INSERT AUTO}   how plain text goes in from here on: typed,
+//                       pasted, or as the rules choose for the window
 // Line breaks in the macro text are dropped. Text from outside (a date, a counter value, an
 // answer) is typed unescaped, so notation characters in it act as keys.
 //

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "platform/TextInserter.h"
 
 #include <QString>
 
@@ -30,4 +31,7 @@ public:
     virtual StepAnswer messageStep(const QString& text) = 0;
     // Asks for a text with defaultText filled in. On Continue the host has typed the answer.
     virtual StepAnswer inputStep(const QString& prompt, const QString& defaultText) = 0;
+    // How the plain text of the rest of the playback goes in ({INSERT TYPE}, {INSERT PASTE},
+    // {INSERT AUTO}); a host that only types ignores it.
+    virtual void setInsertChoice(InsertChoice choice) { (void)choice; }
 };

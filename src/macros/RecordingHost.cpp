@@ -39,3 +39,9 @@ StepAnswer RecordingHost::inputStep(const QString& prompt, const QString& defaul
     calls.append(QStringLiteral("SendKeystrokes\t") + *answer);
     return StepAnswer::Continue;
 }
+
+void RecordingHost::setInsertChoice(InsertChoice choice)
+{
+    static const char* const names[] = {"Rules", "Type", "Paste"};
+    calls.append(QStringLiteral("InsertChoice\t") + QLatin1String(names[int(choice)]));
+}

@@ -8,8 +8,9 @@
 
 // A playback host that types nothing and remembers every call as one line in calls():
 // "SendKeystrokes\t<piece>", "PaceStep", "WaitMilliseconds\t<ms>", "MessageStep\t<text>",
-// "InputStep\t<prompt>\t<default>". It reads every piece as the real key sender does and fails
-// where that one would, with the same reason. Steps answer Continue unless told otherwise.
+// "InputStep\t<prompt>\t<default>", "InsertChoice\t<Rules|Type|Paste>". It reads every piece as the real key
+// sender does and fails where that one would, with the same reason. Steps answer Continue unless told
+// otherwise.
 class RecordingHost : public PlaybackHost
 {
 public:
@@ -18,6 +19,7 @@ public:
     void waitMilliseconds(int milliseconds) override;
     StepAnswer messageStep(const QString& text) override;
     StepAnswer inputStep(const QString& prompt, const QString& defaultText) override;
+    void setInsertChoice(InsertChoice choice) override;
 
     QStringList calls;
     // What the user types at every input step, recorded as sent keys; without it an input

@@ -12,6 +12,7 @@ public:
         : m_keys(keys)
     { }
 
+    using TextInserter::insertText;
     Result<> insertText(const QString& text) override;
 
 private:

@@ -15,6 +15,12 @@ private:
     std::unique_ptr<Fixture> f;
 
     QString file(const QString& name) const { return f->folder() + name; }
+    static QByteArray body(const QString& path)
+    {
+        QByteArray content = TestFiles::read(path).mid(5);
+        content.chop(2);
+        return content;
+    }
     // The box and macro files and backups: "4.bak=first" for MoxenoTrellin4.bak holding "first".
     QStringList files() const
     {
@@ -22,7 +28,7 @@ private:
         for (QString name : QDir(f->folder()).entryList({"MoxenoTrellin*"}, QDir::Files)) {
             if (name != u"MoxenoTrellinNames.txt")
                 found << name.mid(13).remove(QLatin1String(".txt")) + u'='
-                        + QString::fromLatin1(TestFiles::read(file(name)).mid(5).chopped(2));
+                        + QString::fromLatin1(body(file(name)));
         }
         return found;
     }
@@ -46,6 +52,60 @@ private slots:
         QVERIFY(!f->actions.clearBox(5, true, true).ok());
         QCOMPARE(files(), (QStringList {"5=text", "Macros5=macro"}));
         QVERIFY2(f->lastMessage().startsWith(u"Box 'Box 5' not cleared: "), qPrintable(f->lastMessage()));
+    }
+
+    // Undo clear swaps the backups in and the current files out, so a second restore brings the
+    // cleared state back; a step that fails (the second swap, or a rename of a swap made step by
+    // step where files cannot be exchanged in one) leaves every file as the clear left it.
+    void restoreSwapsBackAndForth_data()
+    {
+        QTest::addColumn<bool>("exchange");
+        QTest::addColumn<int>("failing"); // the rename step that fails; 0 for none
+        QTest::newRow("exchanged in one step") << true << 0;
+        QTest::newRow("step by step") << false << 0;
+        QTest::newRow("texts fail") << false << 2;
+        QTest::newRow("macros fail, texts go back") << false << 6;
+    }
+    void restoreSwapsBackAndForth()
+    {
+        QFETCH(bool, exchange);
+        QFETCH(int, failing);
+        QVERIFY(TestFiles::write(file("MoxenoTrellin4.txt"), "01!\xAC:text\r\n"));
+        QVERIFY(TestFiles::write(file("MoxenoTrellinMacros4.txt"), "01!\xAC:macro\r\n"));
+        QVERIFY(!f->actions.restoreBox(4).ok()); // no backup yet
+        QVERIFY(f->actions.clearBox(4, true, true).ok());
+        const QStringList cleared = files();
+        int step = 0;
+        f->actions.setRenameSteps(
+            [&](const QString& from, const QString& to, QString* error) {
+                return ++step == failing ? SafeRename::Result::Failed : SafeRename::rename(from, to, error);
+            },
+            exchange ? BoxManager::Rename(SafeRename::exchange)
+                     : [](const QString&, const QString&, QString*) { return SafeRename::Result::Failed; });
+        if (!failing) {
+            // The confirmation names what is replaced; No changes nothing.
+            f->prompter.answerYesNo(false);
+            QVERIFY(!f->actions.askAndRestoreBox(4));
+            QCOMPARE(f->prompter.asked.value(0),
+                QStringLiteral(
+                    "Undo the clear of box 4: Box 4?\n\nThis replaces the 0 texts now in the box with the "
+                    "1 text of the backup, and the 0 macros now in the box with the 1 macro of the "
+                    "backup. What it replaces becomes the backup, so Undo clear again brings it back."));
+            QCOMPARE(files(), cleared);
+        }
+        const Result<> restored = f->actions.restoreBox(4);
+        if (failing) {
+            QVERIFY(!restored.ok());
+            QCOMPARE(files(), cleared);
+            QVERIFY2(
+                f->lastMessage().startsWith(u"Box 'Box 4' not restored: "), qPrintable(f->lastMessage()));
+            return;
+        }
+        QVERIFY2(restored.ok(), qPrintable(restored.error()));
+        QCOMPARE(files(), (QStringList {"4.bak=", "4=text", "Macros4.bak=", "Macros4=macro"}));
+        QCOMPARE(f->lastMessage(), QStringLiteral("Box 'Box 4' restored from its backup."));
+        QVERIFY(f->actions.restoreBox(4).ok());
+        QCOMPARE(files(), (QStringList {"4.bak=text", "4=", "Macros4.bak=macro", "Macros4="}));
     }
 
     // Box 3 moves right; a move that fails leaves every file as it was, and logs why.

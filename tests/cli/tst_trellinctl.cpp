@@ -159,6 +159,12 @@ private slots:
         QCOMPARE(
             ctl({"clear", "4", "--texts"}).out, QByteArray("Box 'Fifteen chars!!' cleared successfully.\n"));
         QCOMPARE(ctl({"list", "4"}).out, QByteArray());
+        QCOMPARE(ctl({"restore", "4"}).out, QByteArray("Box 'Fifteen chars!!' restored from its backup.\n"));
+        QCOMPARE(ctl({"get", "4", "40"}).out, QByteArray("forty"));
+        QCOMPARE(ctl({"restore", "4"}).code, 0);
+        QCOMPARE(ctl({"list", "4"}).out, QByteArray());
+        const Result none = ctl({"restore", "5"});
+        QVERIFY(none.code == 1 && none.err.contains("box 5 has no backup"));
     }
 
     void usageAndKeys()

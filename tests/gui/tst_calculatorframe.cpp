@@ -8,6 +8,7 @@
 #include "core/StatusLog.h"
 #include "gui/calc/CalculatorFrame.h"
 #include "gui/dialogs/GuiPrompter.h"
+#include "macros/TypingInserter.h"
 #include "platform/RecordingPlatform.h"
 
 #include <QComboBox>
@@ -25,7 +26,7 @@ struct Panel
         for (const auto& [key, value] : stored)
             (void)settings.setText(key, value);
         frame = std::make_unique<CalculatorFrame>(context, platform);
-        frame->setSender(&platform, &platform);
+        frame->setSender(&inserter, &platform);
         frame->resize(320, 300);
         frame->show();
         frame->activateWindow();
@@ -131,6 +132,7 @@ struct Panel
     SettingsStore store {dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
     Settings settings {store};
     RecordingPlatform platform;
+    TypingInserter inserter {platform};
     StatusLog log;
     GuiPrompter prompter {settings, platform};
     DataContext context {settings, log, prompter};

@@ -202,6 +202,32 @@ private slots:
         QCOMPARE(f->stored(Settings::Key::ShortcutMacro1), QStringLiteral("Meta+F5"));
     }
 
+    // The insert rules show what is stored (the defaults at first); Save stores only what the
+    // user changed, and Reset defaults brings the default lists back.
+    void insertRulesAreStoredWhenChanged()
+    {
+        const QByteArray ini = TestFiles::read(f->settingsStore.iniPath());
+        throughAdvanced([](QDialog& advanced) {
+            QVERIFY(in<QLineEdit>(advanced, "TextInsertShiftInsert")->text().startsWith(u"xterm"));
+            in<QComboBox>(advanced, "ComboInsertDefault")->setCurrentIndex(1);
+            in<QLineEdit>(advanced, "TextInsertTyped")->setText(QStringLiteral("emacs, my*term "));
+            in<QLineEdit>(advanced, "TextInsertShiftInsert")->setText(QString(300, u'x'));
+            click(advanced, "LabelClose");
+        });
+        QCOMPARE(f->stored(Settings::Key::InsertDefault), QStringLiteral("paste"));
+        QCOMPARE(f->stored(Settings::Key::InsertTyped), QStringLiteral("emacs, my*term"));
+        QCOMPARE(f->stored(Settings::Key::InsertShiftInsert), QString(254, u'x'));
+        QVERIFY(!TestFiles::read(f->settingsStore.iniPath()).mid(ini.size()).contains("CtrlV"));
+        throughAdvanced([](QDialog& advanced) {
+            QCOMPARE(in<QComboBox>(advanced, "ComboInsertDefault")->currentIndex(), 1);
+            click(advanced, "LabelResetDefaults");
+            click(advanced, "LabelClose");
+        });
+        QCOMPARE(f->stored(Settings::Key::InsertShiftInsert),
+            QLatin1String(Settings::entry(Settings::Key::InsertShiftInsert).defaultValue));
+        QCOMPARE(f->stored(Settings::Key::InsertDefault), QStringLiteral("type"));
+    }
+
     // Reset defaults and a chosen folder followed by Cancel store and move nothing. The chosen
     // folder gets one trailing separator; cancelling the browser keeps the shown one. Help opens
     // the help window.

@@ -1,5 +1,7 @@
 #include "TestEnvironment.h"
 #include "macros/KeystrokeNotation.h"
+#include "macros/TypeNotation.h"
+#include "platform/RecordingPlatform.h"
 
 class TestKeystrokeNotation : public QObject
 {
@@ -68,6 +70,48 @@ private slots:
         for (const KeyAction& action : result.actions)
             typed.append(action.kind == KeyAction::Kind::Character ? action.character : 0);
         QCOMPARE(typed, text.toUcs4());
+    }
+
+    // A macro's notation through an inserter: runs of plain characters go in whole (typed or
+    // pasted, as the inserter chooses), keys and modified characters are typed between them.
+    void insertsPlainRunsWhole_data()
+    {
+        QTest::addColumn<QString>("notation");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("text alone") << "Dear Sir,"
+                                    << "insert Dear Sir,";
+        QTest::newRow("keys between") << "ab{TAB}c~"
+                                      << "insert ab|keys key TAB|insert c|keys key ENTER";
+        QTest::newRow("modified characters are typed")
+            << "x+ab^(cd)e"
+            << "insert x|keys down SHIFT|keys char 'a'|keys up SHIFT|insert b|keys down CTRL|"
+               "keys char 'c'|keys char 'd'|keys up CTRL|insert e";
+        QTest::newRow("braced characters are plain") << "1{+}2"
+                                                     << "insert 1+2";
+        QTest::newRow("unreadable, nothing goes in") << "ab{NOPE}"
+                                                     << "";
+    }
+    void insertsPlainRunsWhole()
+    {
+        QFETCH(QString, notation);
+        struct Inserter : TextInserter
+        {
+            QStringList& calls;
+            explicit Inserter(QStringList& c)
+                : calls(c)
+            { }
+            using TextInserter::insertText;
+            Result<> insertText(const QString& text) override
+            {
+                calls.append(QStringLiteral("insert ") + text);
+                return Result<>::success();
+            }
+        };
+        RecordingPlatform keys;
+        Inserter inserter(keys.calls);
+        const Result<> inserted = insertNotation(keys, inserter, notation, InsertChoice::Rules);
+        QCOMPARE(inserted.ok(), !keys.calls.isEmpty());
+        QTEST(keys.calls.join(u'|'), "expected");
     }
 };
 

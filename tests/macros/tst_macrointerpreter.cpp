@@ -113,6 +113,12 @@ private slots:
             host(0, false, "Jones"));
         row("input cancelled, default after the first tilde", "{GET Name~b~c}a", "pace | input Name~b~c",
             "aborted", host(0, true));
+
+        row("insert choices, in any case", "{INSERT paste}ab{insert TYPE}c{INSERT AUTO}",
+            "pace | insert Paste | " + typed({"ab"}) + " | insert Type | " + typed({"c"})
+                + " | insert Rules | pace");
+        row("insert choice unknown", "a{INSERT CLIPBOARD}b", "pace | " + typed({"a"}),
+            "'{INSERT CLIPBOARD}' names no way to insert: TYPE, PASTE or AUTO");
     }
     void plays()
     {
@@ -122,7 +128,8 @@ private slots:
         const MacroOutcome outcome = MacroInterpreter::run(text, host, formats);
 
         static const QHash<QString, QString> shortNames {{"SendKeystrokes", "keys"}, {"PaceStep", "pace"},
-            {"WaitMilliseconds", "wait"}, {"MessageStep", "message"}, {"InputStep", "input"}};
+            {"WaitMilliseconds", "wait"}, {"MessageStep", "message"}, {"InputStep", "input"},
+            {"InsertChoice", "insert"}};
         QStringList calls;
         for (const QString& line : std::as_const(host.calls)) {
             QStringList fields = line.split('\t');

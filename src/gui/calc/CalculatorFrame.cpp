@@ -9,8 +9,7 @@
 #include "gui/widgets/LabelRow.h"
 #include "gui/widgets/MessageBox.h"
 #include "gui/widgets/ScreenTwips.h"
-#include "macros/TypeNotation.h"
-#include "platform/KeySender.h"
+#include "platform/TextInserter.h"
 #include "platform/WindowSwitcher.h"
 
 #include <QApplication>
@@ -251,9 +250,9 @@ void CalculatorFrame::buildMemory(int index)
     m_hints->add(clearMemory, hintText(QStringLiteral("Clear memory.")));
 }
 
-void CalculatorFrame::setSender(KeySender* keys, WindowSwitcher* windows)
+void CalculatorFrame::setSender(TextInserter* inserter, WindowSwitcher* windows)
 {
-    m_keys = keys;
+    m_inserter = inserter;
     m_windows = windows;
 }
 
@@ -333,13 +332,14 @@ void CalculatorFrame::deleteEntryAsked()
 
 void CalculatorFrame::send()
 {
-    if (!m_keys || !m_windows)
+    if (!m_inserter || !m_windows)
         return;
     const QString text = m_display->text();
     if (!m_windows->switchToLastWindow())
         return sendFailed(QStringLiteral("there is no window to switch back to"));
     QThread::yieldCurrentThread();
-    if (const Result<> typed = typeNotation(*m_keys, text, true); !typed)
+    // The display's text literally: a "+" or "%" in it is a character, not a modifier.
+    if (const Result<> typed = m_inserter->insertText(text); !typed)
         sendFailed(typed.error());
 }
 

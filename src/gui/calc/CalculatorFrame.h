@@ -12,7 +12,7 @@ class Clipboard;
 class CommandLabel;
 class DataContext;
 class HintFilter;
-class KeySender;
+class TextInserter;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -29,7 +29,7 @@ public:
     CalculatorFrame(DataContext& context, Clipboard& clipboard, QWidget* parent = nullptr);
 
     // Where Send types the display; without both Send does nothing.
-    void setSender(KeySender* keys, WindowSwitcher* windows);
+    void setSender(TextInserter* inserter, WindowSwitcher* windows);
 
     Calculator& calculator() { return m_calculator; }
     // Takes the decimal places from the settings again, as another program may have changed
@@ -69,7 +69,7 @@ private:
     DataContext& m_context;
     Clipboard& m_clipboard;
     HintFilter* m_hints;
-    KeySender* m_keys = nullptr;
+    TextInserter* m_inserter = nullptr;
     WindowSwitcher* m_windows = nullptr;
     Calculator m_calculator;
     bool m_showing = false;

@@ -125,6 +125,7 @@ MacroPlayer::Status MacroPlayer::run(const QString& text, const QString& name)
     const double delay = m_context.settings().number(Settings::Key::MacroDelay);
     m_delayMs = int(std::lround(std::clamp(delay, 0.0, kMaxDelaySeconds) * 1000));
 
+    m_choice = InsertChoice::Rules; // each macro starts with the rules; {INSERT ...} changes it
     const MacroOutcome outcome = MacroInterpreter::run(text, *this, m_formats);
     if (m_failure.isEmpty() && outcome.kind == MacroOutcome::Kind::Error)
         m_failure = outcome.reason;
@@ -220,6 +221,8 @@ bool MacroPlayer::switchToLast()
 
 Result<> MacroPlayer::sendKeystrokes(const QString& piece)
 {
+    if (m_inserter)
+        return insertNotation(m_keys, *m_inserter, piece, m_choice);
     return typeNotation(m_keys, piece, true);
 }
 

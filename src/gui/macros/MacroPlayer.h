@@ -15,6 +15,7 @@ class MacroProgressWindow;
 class MacroSource;
 class MacroStepDialog;
 class QWidget;
+class TextInserter;
 class WindowSwitcher;
 
 // Plays a stored macro into the window the user left last: asks first (when the settings say
@@ -42,12 +43,15 @@ public:
     // How long a window of this program may take to become active before a switch away from
     // it is given up, in milliseconds.
     void setActivationTimeoutMs(int milliseconds) { m_activationTimeoutMs = milliseconds; }
+    // Plain text goes in through the inserter (typed or pasted); without one it is typed.
+    void setInserter(TextInserter* inserter) { m_inserter = inserter; }
 
     Result<> sendKeystrokes(const QString& piece) override;
     StepAnswer paceStep() override;
     void waitMilliseconds(int milliseconds) override;
     StepAnswer messageStep(const QString& text) override;
     StepAnswer inputStep(const QString& prompt, const QString& defaultText) override;
+    void setInsertChoice(InsertChoice choice) override { m_choice = choice; }
 
     static constexpr int kSwitchPauseMs = 90;
 
@@ -80,6 +84,8 @@ private:
     WindowSwitcher& m_windows;
     QPointer<QWidget> m_mainWindow;
     MacroFormats& m_formats;
+    TextInserter* m_inserter = nullptr;
+    InsertChoice m_choice = InsertChoice::Rules;
     // Generous for a loaded machine: the wait ends as soon as the window is active.
     int m_activationTimeoutMs = 10000;
 

@@ -106,6 +106,7 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     connect(m_viewer, &ViewerFrame::titleChanged, m_macroFrame, &MacroFrame::setViewerTitle);
     connect(m_boxTabs, &BoxTabsFrame::boxChosen, this, &MainWindow::selectBox);
     connect(m_viewer, &ViewerFrame::clearBoxRequested, this, &MainWindow::clearBox);
+    connect(m_viewer, &ViewerFrame::undoClearRequested, this, &MainWindow::undoClear);
     connect(m_viewer, &ViewerFrame::moveBoxRequested, this, &MainWindow::moveBox);
     connect(m_viewer, &ViewerFrame::renameBoxRequested, this, &MainWindow::renameBox);
     connect(m_viewer, &ViewerFrame::searchAllRequested, this, [this] { openSearch(true, true); });
@@ -134,9 +135,9 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::setCalculatorSender(KeySender* keys, WindowSwitcher* windows)
+void MainWindow::setCalculatorSender(TextInserter* inserter, WindowSwitcher* windows)
 {
-    m_calculatorFrame->setSender(keys, windows);
+    m_calculatorFrame->setSender(inserter, windows);
 }
 
 void MainWindow::setMacros(const MacroSource* macros, MacroActions* actions)
@@ -182,6 +183,7 @@ void MainWindow::selectBox(int box)
         return;
     m_boxTabs->showBox(box);
     m_viewer->setBoxCaption(boxCaption(box));
+    m_viewer->setUndoClearShown(m_boxes.hasBackup(box));
     (void)m_store.loadBox(box);
     m_macroFrame->loadMacroList(box);
     followFiles();
@@ -315,6 +317,15 @@ void MainWindow::clearBox()
     const int box = selectedBox();
     if (m_boxes.askAndClearBox(box))
         m_macroFrame->loadMacroList(box);
+    m_viewer->setUndoClearShown(m_boxes.hasBackup(box));
+}
+
+void MainWindow::undoClear()
+{
+    const int box = selectedBox();
+    if (m_boxes.askAndRestoreBox(box))
+        m_macroFrame->loadMacroList(box);
+    m_viewer->setUndoClearShown(m_boxes.hasBackup(box));
 }
 
 void MainWindow::moveBox(BoxManager::Direction way)

@@ -16,6 +16,7 @@ class DataContext;
 class FileWatch;
 class HelpWindow;
 class KeySender;
+class TextInserter;
 class MacroActions;
 class MacroFrame;
 class MacroPlayer;
@@ -48,7 +49,7 @@ public:
     // Plays the macros Play asks for; without a player Play does nothing.
     void setMacroPlayer(MacroPlayer* player) { m_player = player; }
     // Where the calculator's Send types; without both Send does nothing.
-    void setCalculatorSender(KeySender* keys, WindowSwitcher* windows);
+    void setCalculatorSender(TextInserter* inserter, WindowSwitcher* windows);
     // The colour picker and folder browser of the options dialogs; the desktop's by default.
     void setOptionsPickers(OptionsPickers& pickers) { m_pickers = &pickers; }
     // Opens the search dialog modally with the stores it starts with ticked.
@@ -97,6 +98,7 @@ protected:
 private:
     void showAbout();
     void clearBox();
+    void undoClear();
     void moveBox(BoxManager::Direction way);
     void renameBox();
     void captionsChanged();

@@ -67,6 +67,14 @@ void ViewerFrame::buildBoxCommands()
     LabelRow::fit({searchAll, moveLeft, moveRight, rename, clear}, 0, tw.px(4860),
         QFontInfo(clipboardRow->font()).pixelSize());
     connect(clear, &CommandLabel::clicked, this, &ViewerFrame::clearBoxRequested);
+    // At the end of the row while the box has a backup; the row then shares its width with it.
+    auto* undoClear = new CommandLabel(QStringLiteral("LabelUndoClear"), QStringLiteral("Undo clear"), this,
+        tw.rect(4060, kFirstRow, 800, 255));
+    undoClear->hide();
+    m_undoClear = undoClear;
+    m_boxRow = {searchAll, moveLeft, moveRight, rename, clear};
+    m_rowPixelSize = QFontInfo(clipboardRow->font()).pixelSize();
+    connect(undoClear, &CommandLabel::clicked, this, &ViewerFrame::undoClearRequested);
     connect(moveRight, &CommandLabel::clicked, this,
         [this] { emit moveBoxRequested(BoxManager::Direction::Right); });
     connect(moveLeft, &CommandLabel::clicked, this,
@@ -81,12 +89,25 @@ void ViewerFrame::buildBoxCommands()
     hints->add(this, [this] { emit statusText(QStringLiteral("Ready")); });
     hints->add(searchAll, [this] { emit statusText(QStringLiteral("Search text and macros.")); });
     hints->add(clear, boxHint(QStringLiteral("Clear all text and/or macros in box '"), QStringLiteral("'.")));
+    hints->add(undoClear,
+        boxHint(QStringLiteral("Swap box '"), QStringLiteral("' with the backup its last clear kept.")));
     hints->add(rename, boxHint(QStringLiteral("Rename box '"), QStringLiteral("'.")));
     hints->add(moveRight, boxHint(QStringLiteral("Move box '"), QStringLiteral("' one place to the right.")));
     hints->add(moveLeft, boxHint(QStringLiteral("Move box '"), QStringLiteral("' one place to the left.")));
     hints->add(m_view->viewport(), [this] {
         emit statusText(QStringLiteral("Double-click to copy the contents straight to the clipboard."));
     });
+}
+
+void ViewerFrame::setUndoClearShown(bool shown)
+{
+    if (shown == m_undoClear->isVisible())
+        return;
+    QList<QLabel*> row = m_boxRow;
+    if (shown)
+        row.append(m_undoClear);
+    LabelRow::fit(row, 0, ScreenTwips(this).px(4860), m_rowPixelSize);
+    m_undoClear->setVisible(shown);
 }
 
 void ViewerFrame::buildClipboardCommands()

@@ -6,6 +6,7 @@
 
 class Clipboard;
 class ClipboardViewer;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -26,11 +27,14 @@ public:
 
     // The caption of the box on show, for the hints of the box commands.
     void setBoxCaption(const QString& caption) { m_boxCaption = caption; }
+    // Shows "Undo clear" while the box on show has a backup.
+    void setUndoClearShown(bool shown);
 
 signals:
     void statusText(const QString& text);
     void titleChanged(const QString& title);
     void clearBoxRequested();
+    void undoClearRequested();
     void moveBoxRequested(BoxManager::Direction direction);
     void renameBoxRequested();
     void searchAllRequested();
@@ -52,4 +56,7 @@ private:
     ClipboardViewer* m_clipboardViewer = nullptr;
     QLineEdit* m_title;
     QPlainTextEdit* m_view;
+    QLabel* m_undoClear = nullptr;
+    QList<QLabel*> m_boxRow; // the box commands, fitted into the first row
+    int m_rowPixelSize = 0;
 };

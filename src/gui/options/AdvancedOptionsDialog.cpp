@@ -2,6 +2,7 @@
 
 #include "boxes/DataFolderMove.h"
 #include "core/DataContext.h"
+#include "core/IniFile.h"
 #include "core/LeadingNumber.h"
 #include "core/Prompter.h"
 #include "core/SessionAutostart.h"
@@ -13,6 +14,7 @@
 #include "gui/widgets/ScreenTwips.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
@@ -75,7 +77,9 @@ AdvancedOptionsDialog::AdvancedOptionsDialog(DataContext& context, OptionsPicker
     browse->setAutoDefault(false);
     connect(browse, &QPushButton::clicked, this, &AdvancedOptionsDialog::chooseFolder);
 
-    const int row = 2310;
+    buildInsertRules(2280);
+
+    const int row = 4050;
     CommandLabel* reset = CommandLabel::button(QStringLiteral("LabelResetDefaults"),
         QStringLiteral("Reset defaults"), this, tw.rect(120, row, 1500, 300));
     CommandLabel* help = CommandLabel::button(
@@ -93,6 +97,58 @@ AdvancedOptionsDialog::AdvancedOptionsDialog(DataContext& context, OptionsPicker
     connect(saveLabel, &CommandLabel::released, this, &AdvancedOptionsDialog::save);
 
     setFixedSize(tw.px(kClientWidth), tw.px(kClientHeight));
+}
+
+namespace {
+
+struct InsertList
+{
+    Key key;
+    const char* name;
+    const char* caption;
+};
+constexpr InsertList kInsertLists[] = {
+    {Key::InsertTyped, "TextInsertTyped", "Always type into"},
+    {Key::InsertCtrlV, "TextInsertCtrlV", "Paste with Ctrl+V into"},
+    {Key::InsertShiftInsert, "TextInsertShiftInsert", "Paste with Shift+Insert into"},
+    {Key::InsertCtrlShiftV, "TextInsertCtrlShiftV", "Paste with Ctrl+Shift+V into"},
+};
+
+} // namespace
+
+void AdvancedOptionsDialog::buildInsertRules(int top)
+{
+    const ScreenTwips tw(this);
+    const Settings& settings = m_context.settings();
+    auto* heading = new QLabel(
+        QStringLiteral(
+            "Texts go into other windows (window classes, separated by commas; * for any characters):"),
+        this);
+    heading->setObjectName(QStringLiteral("LabelInsertRules"));
+    heading->setWordWrap(true);
+    heading->setGeometry(tw.rect(120, top, 6240, 450));
+    auto* defaultLabel = new QLabel(QStringLiteral("Any other window"), this);
+    defaultLabel->setGeometry(tw.rect(120, top + 540, 2400, 240));
+    m_insertDefault = new QComboBox(this);
+    m_insertDefault->setObjectName(QStringLiteral("ComboInsertDefault"));
+    m_insertDefault->addItem(QStringLiteral("Type"), QStringLiteral("type"));
+    m_insertDefault->addItem(QStringLiteral("Paste with Ctrl+V"), QStringLiteral("paste"));
+    m_insertDefault->setCurrentIndex(
+        settings.text(Key::InsertDefault).trimmed().compare(u"paste", Qt::CaseInsensitive) == 0 ? 1 : 0);
+    m_insertDefault->setGeometry(tw.rect(2640, top + 510, 3720, 300));
+    int y = top + 900;
+    for (const InsertList& list : kInsertLists) {
+        auto* label = new QLabel(QLatin1String(list.caption), this);
+        label->setGeometry(tw.rect(120, y + 30, 2400, 240));
+        auto* edit = new QLineEdit(settings.text(list.key), this);
+        edit->setObjectName(QLatin1String(list.name));
+        // What the settings file cannot hold is not accepted, rather than cut when stored.
+        edit->setMaxLength(IniFile::kMaxValueLength);
+        edit->setGeometry(tw.rect(2640, y, 3720, 300));
+        label->setBuddy(edit);
+        m_insertLists.append({edit, int(list.key)});
+        y += 360;
+    }
 }
 
 QString AdvancedOptionsDialog::checkedDelay(const QString& typed)
@@ -124,6 +180,9 @@ void AdvancedOptionsDialog::resetDefaults()
     m_delay->setText(kDefaultDelay);
     m_promptBefore->setChecked(true);
     m_informAfter->setChecked(true);
+    m_insertDefault->setCurrentIndex(0);
+    for (const auto& [edit, key] : std::as_const(m_insertLists))
+        edit->setText(QLatin1String(Settings::entry(Key(key)).defaultValue));
 }
 
 void AdvancedOptionsDialog::save()
@@ -135,6 +194,17 @@ void AdvancedOptionsDialog::save()
              settings.setFlag(Key::MacroPromptBefore, m_promptBefore->isChecked()),
              settings.setFlag(Key::MacroInformAfter, m_informAfter->isChecked())}) {
         if (!stored)
+            failures.append(stored.error());
+    }
+    // The insert rules are stored only where they differ from what is stored, so that the
+    // defaults stay defaults (and follow a later version's list).
+    QList<std::pair<Key, QString>> rules {{Key::InsertDefault, m_insertDefault->currentData().toString()}};
+    for (const auto& [edit, key] : std::as_const(m_insertLists))
+        rules.append({Key(key), edit->text().trimmed()});
+    for (const auto& [key, value] : rules) {
+        if (value.compare(settings.text(key).trimmed(), Qt::CaseInsensitive) == 0)
+            continue;
+        if (const Result<> stored = settings.setText(key, value); !stored)
             failures.append(stored.error());
     }
     Prompter& prompter = m_context.prompter();

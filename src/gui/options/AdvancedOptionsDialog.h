@@ -5,11 +5,13 @@
 class DataContext;
 class OptionsPickers;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 
 // "Moxeno Trellin - advanced options": the macro playback delay, the questions before and
-// after a macro, starting with the desktop session, and the data folder. Nothing is stored
+// after a macro, starting with the desktop session, the data folder, and how texts go into
+// other windows (typed or pasted, by window class). Nothing is stored
 // before Save; Save stores the options, writes or removes the autostart entry and, when another
 // folder was chosen, moves the data files there.
 class AdvancedOptionsDialog : public QDialog
@@ -25,7 +27,7 @@ public:
     static QString folderBrowserTitle() { return QStringLiteral("Select a folder ..."); }
 
     static constexpr int kClientWidth = 6480;
-    static constexpr int kClientHeight = 2790;
+    static constexpr int kClientHeight = 4530;
 
 signals:
     void helpRequested();
@@ -35,6 +37,7 @@ private:
     void chooseFolder();
     void resetDefaults();
     void save();
+    void buildInsertRules(int top);
 
     DataContext& m_context;
     OptionsPickers& m_pickers;
@@ -43,4 +46,7 @@ private:
     QCheckBox* m_informAfter;
     QCheckBox* m_startWithSession;
     QLabel* m_dataPath;
+    QComboBox* m_insertDefault;
+    // The class lists of the insert rules, each with its setting.
+    QList<std::pair<QLineEdit*, int>> m_insertLists;
 };

@@ -253,6 +253,12 @@ unsigned long X11WindowTracker::activeWindow()
     return readActiveWindow();
 }
 
+QList<QByteArray> X11WindowTracker::activeWindowClass()
+{
+    const unsigned long window = activeWindow();
+    return window ? windowClass(window).split('\0') : QList<QByteArray>();
+}
+
 unsigned long X11WindowTracker::lastWindowTarget()
 {
     if (!m_connection.isOpen())

@@ -41,6 +41,8 @@ public:
     unsigned long lastWindowTarget();
     unsigned long pastProgressTarget();
     QList<unsigned long> history();
+    // The WM_CLASS names (instance, class) of the active window; none without one.
+    QList<QByteArray> activeWindowClass();
 
     // Reads the events that arrived since; the socket notifier does it when the event loop runs.
     void catchUp();
