@@ -19,6 +19,14 @@ public:
     virtual Result<QStringList> readMacroNames(int box) const = 0;
     // "" when the macro is missing.
     virtual Result<QString> readMacroBody(int number, int box) const = 0;
+    // The list's entries and the body of macro number (none for 0) from one read of the box's
+    // macro file: what showing a box needs.
+    struct Listing
+    {
+        QStringList names;
+        QString body;
+    };
+    virtual Result<Listing> readMacroListing(int box, int number) const = 0;
     // 1 = last, 2 = previous.
     virtual QString deletedMacro(int level) const = 0;
 };

@@ -52,15 +52,23 @@ Result<QString> MacroStore::readMacroName(int number, int box) const
 
 Result<QStringList> MacroStore::readMacroNames(int box) const
 {
+    const Result<Listing> listing = readMacroListing(box, 0);
+    return listing ? Result<QStringList>(listing->names) : Result<QStringList>::failure(listing.error());
+}
+
+Result<MacroSource::Listing> MacroStore::readMacroListing(int box, int number) const
+{
     const Result<RecordFile::Parsed> parsed = RecordFile::readFile(macroFile(box));
     if (!parsed)
-        return Result<QStringList>::failure(parsed.error());
-    QStringList names;
-    for (int number = 1; number <= kMacroCount; ++number) {
-        const QString name = nameOf(parsed->text(number), number);
-        names.append(name.isEmpty() ? defaultName(number) : name);
+        return Result<Listing>::failure(parsed.error());
+    Listing listing;
+    for (int n = 1; n <= kMacroCount; ++n) {
+        const QString name = nameOf(parsed->text(n), n);
+        listing.names.append(name.isEmpty() ? defaultName(n) : name);
     }
-    return names;
+    if (number >= 1 && number <= kMacroCount)
+        listing.body = bodyOf(parsed->text(number));
+    return listing;
 }
 
 QString MacroStore::deletedMacro(int level) const

@@ -39,6 +39,7 @@ public:
     Result<QString> readMacroName(int number, int box) const;
     // The 99 names of the macro list; a missing or nameless macro shows as "Macro n".
     Result<QStringList> readMacroNames(int box) const override;
+    Result<Listing> readMacroListing(int box, int number) const override;
 
     QString deletedMacro(int level) const override;
     // Replaces an undo entry (1 = last, 2 = previous), as emptying one from the list does.

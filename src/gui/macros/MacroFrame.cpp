@@ -175,13 +175,17 @@ void MacroFrame::fillList(int box, int index, bool view)
 {
     m_box = box;
     QStringList names;
+    QString body;
     const QString wasError = std::exchange(m_readError, QString());
     if (m_macros) {
-        const Result<QStringList> read = m_macros->readMacroNames(box);
-        if (read)
-            names = *read;
-        else
+        // One read of the macro file gives the list and, to view it, the selected macro's body.
+        const Result<MacroSource::Listing> read = m_macros->readMacroListing(box, view ? index + 1 : 0);
+        if (read) {
+            names = read->names;
+            body = read->body;
+        } else {
             m_readError = read.error();
+        }
     }
     // Said once while the same reason keeps the file unreadable.
     if (!m_readError.isEmpty() && m_readError != wasError)
@@ -195,7 +199,7 @@ void MacroFrame::fillList(int box, int index, bool view)
         m_list->setCurrentIndex(index);
     }
     if (view)
-        viewSelectedMacro();
+        showSelectedMacro(m_readError.isEmpty() ? body : unreadableText());
 }
 
 void MacroFrame::editMacro()
@@ -274,7 +278,12 @@ QString MacroFrame::unreadableText() const
 
 void MacroFrame::viewSelectedMacro()
 {
-    m_shownBody = m_readError.isEmpty() ? macroBody(selectedMacro()) : unreadableText();
+    showSelectedMacro(m_readError.isEmpty() ? macroBody(selectedMacro()) : unreadableText());
+}
+
+void MacroFrame::showSelectedMacro(const QString& body)
+{
+    m_shownBody = body;
     emit viewerShows(selectedTitle(), m_shownBody);
 }
 

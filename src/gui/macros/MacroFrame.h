@@ -63,6 +63,7 @@ private:
     void undoReleased(int level, Qt::MouseButton button);
     void showUndo(int level);
     void viewSelectedMacro();
+    void showSelectedMacro(const QString& body);
     void hoverFrame();
     QString selectedTitle() const;
     // The body of a macro, or why it cannot be read.
