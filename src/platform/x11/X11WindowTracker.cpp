@@ -2,6 +2,7 @@
 
 #include "platform/x11/X11Logging.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDeadlineTimer>
 #include <QSocketNotifier>
 #include <QThread>
@@ -58,6 +59,16 @@ X11WindowTracker::X11WindowTracker(const QByteArray& displayName)
     noteActive(readActiveWindow());
     m_notifier = std::make_unique<QSocketNotifier>(XConnectionNumber(display), QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { catchUp(); });
+    // Any request with a reply also moves the events that came with it into Xlib's queue, where
+    // the socket notifier no longer sees them. Left there until the next event, a window that
+    // was active only meanwhile would be missed, as the property holds only the newest value:
+    // they are taken in before the event loop sleeps.
+    if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, m_notifier.get(), [this] {
+            if (XEventsQueued(m_connection.display(), QueuedAlready) > 0)
+                catchUp();
+        });
+    }
 }
 
 X11WindowTracker::~X11WindowTracker() = default;
