@@ -172,7 +172,11 @@ class TestProgramE2E : public QObject
             QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--name", "^Moxeno Trellin$"})
                        .split(u'\n', Qt::SkipEmptyParts)
                        .value(0);
-        QVERIFY2(!m_window.isEmpty(), "the main window did not appear");
+        QVERIFY2(!m_window.isEmpty(),
+            m_program.state() == QProcess::Running
+                ? "the main window did not appear"
+                : qPrintable(QStringLiteral("the program ended at start with exit code %1")
+                                 .arg(m_program.exitCode())));
         // A click is sure to reach the window once the window manager has taken it in and
         // made it the active window.
         QTRY_COMPARE_WITH_TIMEOUT(
