@@ -1,6 +1,4 @@
 #include "DomainFixture.h"
-#include "TestEnvironment.h"
-#include "TestFiles.h"
 #include "boxes/BoxStore.h"
 
 #include <QSignalSpy>

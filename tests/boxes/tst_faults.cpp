@@ -1,7 +1,5 @@
 #include "ActionsFixture.h"
 #include "DiskFaults.h"
-#include "TestEnvironment.h"
-#include "TestFiles.h"
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
 #include "boxes/NamesFile.h"

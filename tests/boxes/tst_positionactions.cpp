@@ -1,5 +1,4 @@
 #include "ActionsFixture.h"
-#include "TestEnvironment.h"
 #include "boxes/PositionActions.h"
 
 // What the mouse operations do when the clipboard or the box file lets them down.

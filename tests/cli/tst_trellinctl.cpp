@@ -1,6 +1,4 @@
 #include "DomainFixture.h"
-#include "TestEnvironment.h"
-#include "TestFiles.h"
 #include "boxes/BoxStore.h"
 #include "core/DataFiles.h"
 #include "macros/MacroStore.h"

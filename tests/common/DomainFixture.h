@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ScriptedPrompter.h"
+#include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "core/DataContext.h"
 #include "core/Result.h"
 #include "core/Settings.h"

@@ -1,7 +1,8 @@
-#include "DiskFaults.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "core/FolderLock.h"
+#include "core/IniFile.h"
+#include "core/RecordFile.h"
 #include "core/SafeRename.h"
 #include "core/TextFile.h"
 
@@ -54,20 +55,22 @@ private slots:
         QVERIFY(!QFileInfo::exists(TextFile::temporaryPath(file)));
     }
 
-    // A write cut short (here by a file size limit) is reported and replaces nothing.
-    void writeCutShortReplacesNothing()
+    // A socket cannot be read but could be renamed over, so only the read check keeps it.
+    void unreadableFileIsNeverRewritten_data()
     {
-        const QString file = path("cut");
-        QVERIFY(TestFiles::write(file, "old content"));
-        Result<> result;
-        {
-            DiskFaults::FileSizeLimit limit(4);
-            result = TextFile::writeAtomically(file, QByteArray(100, 'x'));
-        }
-        QVERIFY(!result.ok());
-        QVERIFY2(result.error().contains(TextFile::temporaryPath(file)), qPrintable(result.error()));
-        QCOMPARE(TestFiles::read(file), QByteArray("old content"));
-        QVERIFY(!QFileInfo::exists(TextFile::temporaryPath(file)));
+        QTest::addColumn<bool>("records");
+        QTest::newRow("record file") << true;
+        QTest::newRow("settings file") << false;
+    }
+    void unreadableFileIsNeverRewritten()
+    {
+        QFETCH(bool, records);
+        const QString file = path(QTest::currentDataTag());
+        QVERIFY2(TestFiles::makeSocket(file), qPrintable(file));
+        const Result<> written = records ? RecordFile::writeRecord(file, 1, QStringLiteral("x"))
+                                         : IniFile::write(file, "Settings", "BoxNo", QStringLiteral("1"));
+        QVERIFY2(!written && written.error().contains(file), qPrintable(written.error()));
+        QVERIFY(QFileInfo::exists(file) && !QFileInfo(file).isFile()); // the socket, not replaced
     }
 
     // Both rewrites sync the temporary to disk while it still has its temporary name, that is

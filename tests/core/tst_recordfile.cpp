@@ -1,6 +1,4 @@
 #include "DomainFixture.h"
-#include "TestEnvironment.h"
-#include "TestFiles.h"
 #include "core/RecordFile.h"
 
 class TestRecordFile : public QObject
@@ -110,15 +108,6 @@ private slots:
         QCOMPARE(RecordFile::cutToLimit(text), QString(9998, u'a'));
         QVERIFY(
             RecordFile::longTextQuestion(text).contains(QStringLiteral(":\n\n\U0001F600b\n\n(3 characters")));
-    }
-
-    // A socket cannot be read but could be renamed over, so only the read check keeps it.
-    void unreadableFileIsNeverRewritten()
-    {
-        QVERIFY2(TestFiles::makeSocket(m_file), qPrintable(m_file));
-        const Result<> result = RecordFile::writeRecord(m_file, 1, QStringLiteral("x"));
-        QVERIFY2(!result && result.error().contains(m_file), qPrintable(result.error()));
-        QVERIFY(QFileInfo::exists(m_file) && !QFileInfo(m_file).isFile()); // the socket, not replaced
     }
 
     // 8 MB of one record's continuation lines reads and rewrites; a file over the 8 MiB bound of

@@ -92,15 +92,6 @@ private slots:
         }
     }
 
-    // A socket cannot be read but could be renamed over, so only the read check keeps it.
-    void unreadableFileIsNeverRewritten()
-    {
-        QVERIFY2(TestFiles::makeSocket(m_path), qPrintable(m_path));
-        const Result<> written = IniFile::write(m_path, "Settings", "BoxNo", "1");
-        QVERIFY2(!written && written.error().contains(m_path), qPrintable(written.error()));
-        QVERIFY(QFileInfo::exists(m_path) && !QFileInfo(m_path).isFile()); // the socket, not replaced
-    }
-
     // A window edge must leave the title bar on the screens (19200 twips wide here, starting at
     // 0): beyond either end, or no number, gives 36, or the caller's own value past the far end.
     // A clip colour of 0 means none, one beyond 0xFFFFFF the default. Every write is announced.

@@ -28,33 +28,31 @@ class TestProgramE2E : public QObject
         return process.waitForFinished(kSlowMachineMs) ? QString::fromUtf8(process.readAllStandardOutput())
                                                        : QString();
     }
+    static QString xdotool(const QStringList& arguments)
+    {
+        return run(QStringLiteral("xdotool"), arguments).trimmed();
+    }
     static QString clipboard() { return run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}); }
     // Clicks a point given in a window's twips (15 to a pixel at 96 DPI).
     static void clickIn(const QString& window, int xTwips, int yTwips, int button = 1)
     {
-        run(QStringLiteral("xdotool"),
-            {"mousemove", "--window", window, QString::number(xTwips / 15), QString::number(yTwips / 15),
-                "click", QString::number(button)});
+        xdotool({"mousemove", "--window", window, QString::number(xTwips / 15), QString::number(yTwips / 15),
+            "click", QString::number(button)});
     }
-    // Clicks a point in the main window.
     void click(int xTwips, int yTwips, int button) { clickIn(m_window, xTwips, yTwips, button); }
-    // The visible window with that title; with wait, until it shows.
-    static QString waitForWindow(const QString& title, bool wait = true)
+    // The first visible window with that title; with wait, once it shows.
+    static QString findWindow(const QString& title, bool wait = true)
     {
-        QStringList search {"search", "--onlyvisible", "--name", title};
-        if (wait)
-            search.insert(1, QStringLiteral("--sync"));
-        return run(QStringLiteral("xdotool"), search).split(u'\n', Qt::SkipEmptyParts).value(0);
+        return xdotool(wait ? QStringList {"search", "--sync", "--onlyvisible", "--name", title}
+                            : QStringList {"search", "--onlyvisible", "--name", title})
+            .section(u'\n', 0, 0);
     }
-    static QString activeWindow() { return run(QStringLiteral("xdotool"), {"getactivewindow"}).trimmed(); }
-    static QString activeWindowName()
-    {
-        return run(QStringLiteral("xdotool"), {"getactivewindow", "getwindowname"}).trimmed();
-    }
+    static QString activeWindow() { return xdotool({"getactivewindow"}); }
+    static QString activeWindowName() { return xdotool({"getactivewindow", "getwindowname"}); }
     // The progress window exists from Play until the playback has switched back to the target.
     static bool progressWindowExists()
     {
-        return !run(QStringLiteral("xdotool"), {"search", "--name", "^Moxeno Trellin Macros$"}).isEmpty();
+        return !xdotool({"search", "--name", "^Moxeno Trellin Macros$"}).isEmpty();
     }
     // Once the step dialog is the active window: types keys into it, then leaves it by Enter or
     // a click on Continue, Miss or Abort.
@@ -63,17 +61,13 @@ class TestProgramE2E : public QObject
         QTRY_COMPARE_WITH_TIMEOUT(
             activeWindowName(), QStringLiteral("Moxeno Trellin - macro playing ..."), kSlowMachineMs);
         if (!keys.isEmpty())
-            run(QStringLiteral("xdotool"), {"type", "--delay", "20", keys});
-        if (answer == QStringLiteral("Enter")) {
-            run(QStringLiteral("xdotool"), {"key", "Return"});
-            return;
-        }
+            xdotool({"type", "--delay", "20", keys});
+        if (answer == QStringLiteral("Enter"))
+            return (void)xdotool({"key", "Return"});
         const int x = answer == QStringLiteral("Continue") ? 4680
             : answer == QStringLiteral("Miss")             ? 2400
                                                            : 120;
-        run(QStringLiteral("xdotool"),
-            {"mousemove", "--window", activeWindow(), QString::number((x + 600) / 15),
-                QString::number(1950 / 15), "click", "1"});
+        clickIn(activeWindow(), x + 600, 1950);
     }
     // The active window when it is a message box over our window, else nothing. The name is
     // read of that same window: while one box closes and the next shows, no window or another
@@ -82,20 +76,13 @@ class TestProgramE2E : public QObject
     {
         const QString id = activeWindow();
         return !id.isEmpty() && id != m_window
-                && run(QStringLiteral("xdotool"), {"getwindowname", id}).trimmed()
-                    == QStringLiteral("Moxeno Trellin")
+                && xdotool({"getwindowname", id}) == QStringLiteral("Moxeno Trellin")
             ? id
             : QString();
     }
-    // The aborted report is a message box over our window; Enter closes it.
-    void dismissReport()
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(!activeBox().isEmpty(), kSlowMachineMs);
-        run(QStringLiteral("xdotool"), {"key", "Return"});
-    }
     // Presses Enter in the next message box over the main window (Yes is its default button),
     // one other than previous; returns its window, or nothing when none showed.
-    QString answerBox(const QString& previous)
+    QString answerBox(const QString& previous = QString())
     {
         QString shown;
         if (!QTest::qWaitFor(
@@ -105,35 +92,35 @@ class TestProgramE2E : public QObject
                 },
                 kSlowMachineMs))
             return QString();
-        run(QStringLiteral("xdotool"), {"key", "Return"});
+        xdotool({"key", "Return"});
         return shown;
     }
     // The playback has ended with the focus on the target, which holds exactly the text typed.
-    // The progress window lives from Play to the end: called once the target shows text typed by
-    // the playback, the playback is sure to have begun.
+    // Called once the target shows text typed by the playback, which is sure to have begun then.
     static void checkEnd(TargetProcess& target, const QString& expected)
     {
         QTRY_VERIFY_WITH_TIMEOUT(!progressWindowExists(), kSlowMachineMs);
         QCOMPARE(activeWindow(), QString::number(target.window()));
         QCOMPARE(target.text(), expected);
-        QVERIFY(mainWindowShown());
-    }
-    static bool mainWindowShown()
-    {
-        return !run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", "^Moxeno Trellin$"})
-                    .isEmpty();
+        QVERIFY(!findWindow(QStringLiteral("^Moxeno Trellin$"), false).isEmpty());
     }
     // The user types in a window before going to another one.
     static bool workIn(TargetProcess& target)
     {
-        run(QStringLiteral("xdotool"), {"type", "w"});
+        xdotool({"type", "w"});
         return target.waitForText(QStringLiteral("w")) == QStringLiteral("w") && target.clear();
     }
-    void activate(const QString& window)
+    static void activate(const QString& window)
     {
-        run(QStringLiteral("xdotool"), {"windowactivate", "--sync", window});
-        QTRY_COMPARE_WITH_TIMEOUT(
-            run(QStringLiteral("xdotool"), {"getactivewindow"}).trimmed(), window, kSlowMachineMs);
+        xdotool({"windowactivate", "--sync", window});
+        QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), window, kSlowMachineMs);
+    }
+    // A target the user worked in, then the main window active again.
+    bool startTarget(TargetProcess& target)
+    {
+        const bool started = target.start(QStringLiteral("Target")) && workIn(target);
+        activate(m_window);
+        return started;
     }
     static std::pair<int, QByteArray> moveDataFolder()
     {
@@ -168,19 +155,14 @@ class TestProgramE2E : public QObject
         m_program.setProcessEnvironment(environment);
         m_program.start(QStringLiteral(TRELLIN_PROGRAM), {});
         QVERIFY(m_program.waitForStarted());
-        m_window = run(
-            QStringLiteral("xdotool"), {"search", "--sync", "--onlyvisible", "--name", "^Moxeno Trellin$"})
-                       .split(u'\n', Qt::SkipEmptyParts)
-                       .value(0);
+        m_window = findWindow(QStringLiteral("^Moxeno Trellin$"));
         QVERIFY2(!m_window.isEmpty(),
             m_program.state() == QProcess::Running
                 ? "the main window did not appear"
                 : qPrintable(QStringLiteral("the program ended at start with exit code %1")
                                  .arg(m_program.exitCode())));
-        // A click is sure to reach the window once the window manager has taken it in and
-        // made it the active window.
-        QTRY_COMPARE_WITH_TIMEOUT(
-            run(QStringLiteral("xdotool"), {"getactivewindow"}).trimmed(), m_window, kSlowMachineMs);
+        // A click is sure to reach the window once the window manager has made it active.
+        QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), m_window, kSlowMachineMs);
     }
 
     // Runs trellinctl with a text on its standard input; true when it succeeded.
@@ -199,15 +181,14 @@ class TestProgramE2E : public QObject
             ->grabWindow(m_window.toULongLong(), xTwips / 15 - size / 2, yTwips / 15 - size / 2, size, size)
             .toImage();
     }
+    // Puts a text on the clipboard through xclip; printf reads "\\n" in it as a line feed.
     static void setClipboard(const QString& text)
     {
         run(QStringLiteral("sh"), {"-c", "printf '" + text + "' | xclip -i -selection clipboard"});
-        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), text, kSlowMachineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            clipboard(), QString(text).replace(QStringLiteral("\\n"), QStringLiteral("\n")), kSlowMachineMs);
     }
-    static void keys(const QStringList& names)
-    {
-        run(QStringLiteral("xdotool"), QStringList {"key", "--delay", "50"} + names);
-    }
+    static void keys(const QStringList& names) { xdotool(QStringList {"key", "--delay", "50"} + names); }
 
 private slots:
     void initTestCase()
@@ -292,8 +273,7 @@ private slots:
 
         // Two lines with LF, as programs here put them; stored with CR LF like every text.
         const QString other = QStringLiteral("From another program: \u00DF \u20AC \u65E5\u672C");
-        run(QStringLiteral("sh"), {"-c", "printf '" + other + "\\nline 2' | xclip -i -selection clipboard"});
-        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), other + "\nline 2", kSlowMachineMs);
+        setClipboard(other + "\\nline 2");
 
         click(kPosition2X, kPositionY, 3);
         QTRY_VERIFY_WITH_TIMEOUT(TestFiles::read(m_data + QStringLiteral("MoxenoTrellin1.txt"))
@@ -307,9 +287,7 @@ private slots:
     {
         TargetProcess other;
         TargetProcess target;
-        QVERIFY(other.start(QStringLiteral("Other")) && workIn(other));
-        QVERIFY(target.start(QStringLiteral("Target")) && workIn(target));
-        activate(m_window);
+        QVERIFY(other.start(QStringLiteral("Other")) && workIn(other) && startTarget(target));
         selectMacro(1);
         click(kPlayX, kPlayY, 1);
         const QString expected = QStringLiteral("ab\tc\n1,2,%1").arg(QDate::currentDate().year());
@@ -323,10 +301,9 @@ private slots:
     void calculatorSendsItsDisplay()
     {
         TargetProcess target;
-        QVERIFY(target.start(QStringLiteral("Target")) && workIn(target));
-        activate(m_window);
+        QVERIFY(startTarget(target));
         click(kDisplayX, kDisplayY, 1);
-        run(QStringLiteral("xdotool"), {"type", "--delay", "20", "1200*3/8="});
+        xdotool({"type", "--delay", "20", "1200*3/8="});
         click(kSendX, kSendY, 1);
         QCOMPARE(target.waitForText(QStringLiteral("450.")), QStringLiteral("450."));
     }
@@ -340,27 +317,17 @@ private slots:
         QTest::addColumn<QString>("answer"); // how the step dialog is left; empty: no dialog
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("aborted");
-        QTest::newRow("message, Enter") << 3 << ""
-                                        << "Enter"
-                                        << "XY" << false;
-        QTest::newRow("message, Abort") << 3 << ""
-                                        << "Abort"
-                                        << "X" << true;
-        QTest::newRow("input, Continue") << 4 << "by"
-                                         << "Continue"
-                                         << "[Bobby]" << false;
-        QTest::newRow("input, Miss") << 4 << "by"
-                                     << "Miss"
-                                     << "[]" << false;
-        QTest::newRow("input, Abort") << 4 << "by"
-                                      << "Abort"
-                                      << "[" << true;
-        QTest::newRow("input first, Enter") << 5 << ""
-                                            << "Enter"
-                                            << "Ann!" << false;
-        QTest::newRow("wait") << 6 << ""
-                              << ""
-                              << "ab" << false;
+        const auto row = [](const char* name, int macro, const char* keys, const char* answer,
+                             const char* expected, bool aborted) {
+            QTest::newRow(name) << macro << QString(keys) << QString(answer) << QString(expected) << aborted;
+        };
+        row("message, Enter", 3, "", "Enter", "XY", false);
+        row("message, Abort", 3, "", "Abort", "X", true);
+        row("input, Continue", 4, "by", "Continue", "[Bobby]", false);
+        row("input, Miss", 4, "by", "Miss", "[]", false);
+        row("input, Abort", 4, "by", "Abort", "[", true);
+        row("input first, Enter", 5, "", "Enter", "Ann!", false);
+        row("wait", 6, "", "", "ab", false);
     }
 
     void stepsThatLeaveTheTargetReturnToIt()
@@ -371,8 +338,7 @@ private slots:
         QFETCH(QString, expected);
         QFETCH(bool, aborted);
         TargetProcess target;
-        QVERIFY(target.start(QStringLiteral("Target")) && workIn(target));
-        activate(m_window);
+        QVERIFY(startTarget(target));
         selectMacro(macro);
         click(kPlayX, kPlayY, 1);
         if (!answer.isEmpty()) {
@@ -381,7 +347,7 @@ private slots:
                 return;
         }
         if (aborted)
-            dismissReport();
+            QVERIFY2(!answerBox().isEmpty(), "the aborted report did not show");
         QCOMPARE(target.waitForText(expected), expected);
         checkEnd(target, expected);
     }
@@ -391,22 +357,14 @@ private slots:
     void cancelStopsTypingAndBringsTheWindowBack()
     {
         TargetProcess target;
-        QVERIFY(target.start(QStringLiteral("Target")) && workIn(target));
-        activate(m_window);
+        QVERIFY(startTarget(target));
         selectMacro(2);
         click(kPlayX, kPlayY, 1);
         QVERIFY(QTest::qWaitFor([&] { return target.text().size() >= 16; }, kSlowMachineMs));
-        const QString progress
-            = run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", "^Moxeno Trellin Macros$"})
-                  .split(u'\n', Qt::SkipEmptyParts)
-                  .value(0);
+        const QString progress = findWindow(QStringLiteral("^Moxeno Trellin Macros$"), false);
         QVERIFY2(!progress.isEmpty(), "the progress window is not shown");
-        run(QStringLiteral("xdotool"),
-            {"mousemove", "--window", progress, QString::number(2040 / 15), QString::number(727 / 15),
-                "click", "1"});
-        dismissReport();
-        if (QTest::currentTestFailed())
-            return;
+        clickIn(progress, 2040, 727);
+        QVERIFY2(!answerBox().isEmpty(), "the aborted report did not show");
         QTRY_VERIFY_WITH_TIMEOUT(!progressWindowExists(), kSlowMachineMs);
         const QString typed = target.text();
         QVERIFY2(typed.size() < 4000 && typed == QString(typed.size(), u'x'), qPrintable(typed));
@@ -441,7 +399,7 @@ private slots:
         for (const QByteArray& expected : {before, QByteArray()}) {
             activate(m_window);
             click(5040 + 4860 - 350, 480 + 90 + 127, 1); // Undo clear, last in the row
-            QVERIFY2(!answerBox(QString()).isEmpty(), "the confirmation of Undo clear did not show");
+            QVERIFY2(!answerBox().isEmpty(), "the confirmation of Undo clear did not show");
             QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(texts), expected, kSlowMachineMs);
         }
         QCOMPARE(TestFiles::read(m_data + QStringLiteral("MoxenoTrellin1.bak")), before);
@@ -476,19 +434,19 @@ private slots:
             activate(m_window);
             // The menu's list, then its third item.
             click(9240 + 900, 9120 + 165, 1);
-            run(QStringLiteral("xdotool"), {"key", "--delay", "50", "Home", "Down", "Down", "Return"});
-            const QString about = waitForWindow(QStringLiteral("^About...$"));
+            keys({"Home", "Down", "Down", "Return"});
+            const QString about = findWindow(QStringLiteral("^About...$"));
             QVERIFY2(!about.isEmpty(), "About... did not open");
             // "Advanced" in the Options frame, at 120/1380 twips.
             clickIn(about, 120 + 120 + 600, 1380 + 1200 + 150);
-            const QString advanced = waitForWindow(QStringLiteral("^Moxeno Trellin - advanced options$"));
+            const QString advanced = findWindow(QStringLiteral("^Moxeno Trellin - advanced options$"));
             QVERIFY2(!advanced.isEmpty(), "the advanced options did not open");
             clickIn(advanced, 120 + 150, 1140 + 142); // the tick box
             clickIn(advanced, 5220 + 570, 4050 + 150); // Save
             QTRY_COMPARE_WITH_TIMEOUT(QFileInfo::exists(entry), enable, kSlowMachineMs);
             clickIn(about, 4680 + 600, 3240 + 150); // Close
             QTRY_VERIFY_WITH_TIMEOUT(
-                waitForWindow(QStringLiteral("^About...$"), false).isEmpty(), kSlowMachineMs);
+                findWindow(QStringLiteral("^About...$"), false).isEmpty(), kSlowMachineMs);
             if (enable)
                 QVERIFY(TestFiles::read(entry).contains("\nExec=\"" + QByteArray(TRELLIN_PROGRAM) + "\"\n"));
         }

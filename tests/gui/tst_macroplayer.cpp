@@ -1,15 +1,7 @@
-#include "DialogScript.h"
 #include "GuiTestMain.h"
-#include "TestFiles.h"
-#include "core/DataContext.h"
-#include "core/Settings.h"
-#include "core/SettingsStore.h"
-#include "core/StatusLog.h"
-#include "gui/dialogs/GuiPrompter.h"
+#include "MainWindowFixture.h"
 #include "gui/macros/MacroPlayer.h"
 #include "macros/ClockFormats.h"
-#include "macros/MacroStore.h"
-#include "platform/RecordingPlatform.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -109,50 +101,36 @@ void TestMacroPlayer::play()
     QFETCH(QStringList, calls);
     QFETCH(QString, logged);
 
-    QTemporaryDir dir;
-    QDir().mkpath(dir.filePath(QStringLiteral("data")));
-    SettingsStore store {dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
-    Settings values {store};
-    StatusLog log;
+    MainWindowFixture f;
+    QVERIFY(f.show());
+    QVERIFY(f.macros.saveMacro(QStringLiteral("Greeting>") + body, 1, 1));
+    QVERIFY(f.settings.setText(Settings::Key::MacroPromptBefore, settings.left(1)));
+    QVERIFY(f.settings.setText(Settings::Key::MacroInformAfter, settings.mid(1)));
+    QVERIFY(f.settings.setText(Settings::Key::MacroDelay, QStringLiteral("0")));
+    const QRect geometry = f.window.geometry();
     CancellingPlatform platform;
-    GuiPrompter prompter {values, platform};
-    DataContext context {values, log, prompter};
-    context.setDataFolder(dir.filePath(QStringLiteral("data")));
-    MacroStore macros(context);
-    QVERIFY(macros.saveMacro(QStringLiteral("Greeting>") + body, 1, 1));
-    QVERIFY(values.setText(Settings::Key::MacroPromptBefore, settings.left(1)));
-    QVERIFY(values.setText(Settings::Key::MacroInformAfter, settings.mid(1)));
-    QVERIFY(values.setText(Settings::Key::MacroDelay, QStringLiteral("0")));
-
-    DialogScript dialogs;
-    QWidget mainWindow;
-    mainWindow.resize(300, 200);
-    mainWindow.show();
-    QVERIFY(QTest::qWaitForWindowActive(&mainWindow));
-    const QRect geometry = mainWindow.geometry();
-    prompter.setParentWindow(&mainWindow);
     ClockFormats formats;
-    MacroPlayer player {context, macros, platform, platform, &mainWindow, formats};
+    MacroPlayer player {f.context, f.macros, platform, platform, &f.window, formats};
 
     for (const QString& answer : answers) {
         if (answer == u"Cancel") {
             platform.cancel = true;
         } else if (answer == u"Yes" || answer == u"No") {
-            dialogs.expect([answer, &dialogs](QDialog& dialog) {
-                QCOMPARE(dialogs.seen.last(), QStringLiteral("Moxeno Trellin|Play macro Greeting?"));
+            f.dialogs.expect([answer, &f](QDialog& dialog) {
+                QCOMPARE(f.dialogs.seen.last(), QStringLiteral("Moxeno Trellin|Play macro Greeting?"));
                 DialogScript::messageButton(answer == u"Yes" ? QMessageBox::Yes : QMessageBox::No)(dialog);
             });
         } else if (answer == u"OK") {
             // The report comes after the main window is back and the progress window gone.
-            dialogs.expect([&mainWindow, &logged, geometry](QDialog& dialog) {
-                QVERIFY(mainWindow.isVisible());
-                QCOMPARE(mainWindow.geometry(), geometry);
+            f.dialogs.expect([&f, &logged, geometry](QDialog& dialog) {
+                QVERIFY(f.window.isVisible());
+                QCOMPARE(f.window.geometry(), geometry);
                 QVERIFY(!visibleProgressWindow());
                 QCOMPARE(static_cast<QMessageBox&>(dialog).text(), logged + u'.');
                 DialogScript::messageButton(QMessageBox::Ok)(dialog);
             });
         } else {
-            dialogs.expect([answer](QDialog& dialog) {
+            f.dialogs.expect([answer](QDialog& dialog) {
                 QCOMPARE(dialog.objectName(), QStringLiteral("Form3"));
                 auto* text = dialog.findChild<QLineEdit*>(QStringLiteral("Text1"));
                 if (answer == u"Continue Jones") {
@@ -166,17 +144,17 @@ void TestMacroPlayer::play()
             });
         }
     }
-    const qsizetype logBefore = log.entries().size();
+    const qsizetype logBefore = f.log.entries().size();
     QCOMPARE(
         player.play(1, 1, QStringLiteral("Greeting"), QStringLiteral("Box 1")), answers.value(0) != u"No");
 
-    QVERIFY(dialogs.usedUp());
+    QVERIFY(f.dialogs.usedUp());
     QCOMPARE(platform.calls, calls);
     if (logged.isEmpty())
-        QCOMPARE(log.entries().size(), logBefore);
+        QCOMPARE(f.log.entries().size(), logBefore);
     else
-        QCOMPARE(log.latest().mid(10), logged);
-    QVERIFY(mainWindow.isVisible());
+        QCOMPARE(f.lastMessage(), logged);
+    QVERIFY(f.window.isVisible());
     QVERIFY(!visibleProgressWindow());
 }
 

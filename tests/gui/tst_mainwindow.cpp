@@ -1,6 +1,5 @@
 #include "GuiTestMain.h"
 #include "MainWindowFixture.h"
-#include "TestFiles.h"
 #include "core/DataFiles.h"
 #include "gui/boxes/PositionButton.h"
 #include "gui/boxes/PositionButtonsFrame.h"
@@ -105,12 +104,7 @@ private slots:
             && f->help.browser()->toPlainText().contains("Manual not found"));
         // Larger than this test's screen: it is made to fit, on the main window's screen.
         QCOMPARE(f->help.browser()->screen(), f->window.screen());
-        QVERIFY2(f->window.screen()->availableGeometry().contains(f->help.browser()->frameGeometry()),
-            qPrintable(QStringLiteral("%1,%2 %3x%4")
-                           .arg(f->help.browser()->frameGeometry().x())
-                           .arg(f->help.browser()->frameGeometry().y())
-                           .arg(f->help.browser()->frameGeometry().width())
-                           .arg(f->help.browser()->frameGeometry().height())));
+        QVERIFY(f->window.screen()->availableGeometry().contains(f->help.browser()->frameGeometry()));
         QCOMPARE(f->dialogs.seen, QStringList {"About...|"});
         click("picIcon");
         QCOMPARE(m_opened, (QList<QUrl> {MakerPage::address(), MakerPage::address()}));
@@ -230,46 +224,31 @@ private slots:
             readText(f->store.readPosition(3, 1)) + readText(f->store.readPosition(8, 1)), "theirspasted");
     }
 
-    // What a screen reader sees of a window: every command label and position button in its
-    // accessibility tree is a focusable button with a name and a press action. Returns the
-    // commands that are missing or wrong, with what is wrong.
+    // What a screen reader must find of every command label and position button: a focusable
+    // button in the accessibility tree, with a name and a press action. Returns the others.
     static QStringList accessibilityFaults(QWidget* window)
     {
         QSet<QObject*> inTree;
         std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
             for (int i = 0; node && i < node->childCount(); ++i) {
-                QAccessibleInterface* child = node->child(i);
-                if (child && child->object())
-                    inTree.insert(child->object());
-                walk(child);
+                inTree.insert(node->child(i) ? node->child(i)->object() : nullptr);
+                walk(node->child(i));
             }
         };
         walk(QAccessible::queryAccessibleInterface(window));
         QStringList faults;
-        QList<QWidget*> commands;
-        for (QWidget* w : window->findChildren<QWidget*>())
-            if (qobject_cast<CommandLabel*>(w) || qobject_cast<PositionButton*>(w))
-                commands << w;
-        for (QWidget* command : std::as_const(commands)) {
-            QAccessibleInterface* node = QAccessible::queryAccessibleInterface(command);
-            const QString name = node ? node->text(QAccessible::Name) : QString();
-            QStringList wrong;
-            if (!inTree.contains(command))
-                wrong << "not in the tree";
-            if (name.isEmpty())
-                wrong << "no name";
-            if (!node || node->role() != QAccessible::Button)
-                wrong << "no button";
-            if (!node || !node->actionInterface()
-                || !node->actionInterface()->actionNames().contains(
-                    QAccessibleActionInterface::pressAction()))
-                wrong << "no press";
-            if (!node || !node->state().focusable)
-                wrong << "not focusable";
-            if (!wrong.isEmpty())
-                faults << command->objectName() + ": " + wrong.join(", ");
+        int commands = 0;
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            if (!qobject_cast<CommandLabel*>(w) && !qobject_cast<PositionButton*>(w))
+                continue;
+            ++commands;
+            QAccessibleInterface* node = QAccessible::queryAccessibleInterface(w);
+            if (!node || !inTree.contains(w) || node->text(QAccessible::Name).isEmpty()
+                || node->role() != QAccessible::Button || !node->state().focusable || !node->actionInterface()
+                || !node->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()))
+                faults << w->objectName();
         }
-        return commands.isEmpty() ? QStringList {"no commands"} : faults;
+        return commands ? faults : QStringList {"no commands"};
     }
 
     // The main window and each dialog it opens, through the accessibility tree.

@@ -1,6 +1,5 @@
 #include "GuiTestMain.h"
 #include "MainWindowFixture.h"
-#include "TestFiles.h"
 #include "core/SessionAutostart.h"
 #include "gui/boxes/PositionButton.h"
 #include "gui/boxes/PositionButtonsFrame.h"
@@ -273,16 +272,19 @@ private slots:
         const QByteArray hidden = "[Desktop Entry]\nType=Application\nExec=x\nHidden=true\n";
         const QByteArray gnomeOff = "[Desktop Entry]\nExec=x\nX-GNOME-Autostart-enabled=false\n";
         const QByteArray theirs = "[Desktop Entry]\nExec=old\n[Desktop Action x]\nHidden=true\n";
-        QTest::newRow("none, ticked, saved")
-            << QByteArray("-") << false << true << "LabelClose" << true << "";
-        QTest::newRow("none, ticked, cancelled")
-            << QByteArray("-") << false << true << "LabelCancel" << false << "";
-        QTest::newRow("written elsewhere, cleared") << theirs << true << false << "LabelClose" << false << "";
-        QTest::newRow("hidden, left") << hidden << false << false << "LabelClose" << false << "";
-        QTest::newRow("hidden, ticked") << hidden << false << true << "LabelClose" << true << "";
-        QTest::newRow("off in GNOME") << gnomeOff << false << false << "LabelClose" << false << "";
-        QTest::newRow("no folder") << QByteArray("!") << false << true << "LabelClose" << false
-                                   << "could not be changed:\ncould not create the folder";
+        const auto row = [](const char* name, const QByteArray& before, bool shown, bool ticked,
+                             const char* close, bool enabledAfter, const char* told = "") {
+            QTest::newRow(name) << before << shown << ticked << QString(close) << enabledAfter
+                                << QString(told);
+        };
+        row("none, ticked, saved", "-", false, true, "LabelClose", true);
+        row("none, ticked, cancelled", "-", false, true, "LabelCancel", false);
+        row("written elsewhere, cleared", theirs, true, false, "LabelClose", false);
+        row("hidden, left", hidden, false, false, "LabelClose", false);
+        row("hidden, ticked", hidden, false, true, "LabelClose", true);
+        row("off in GNOME", gnomeOff, false, false, "LabelClose", false);
+        row("no folder", "!", false, true, "LabelClose", false,
+            "could not be changed:\ncould not create the folder");
     }
     void startWithSession()
     {

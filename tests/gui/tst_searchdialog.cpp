@@ -1,7 +1,6 @@
 #include "GuiTestMain.h"
 #include "MainWindowFixture.h"
 #include "StepTable.h"
-#include "TestFiles.h"
 #include "core/DataFiles.h"
 #include "gui/search/SearchDialog.h"
 

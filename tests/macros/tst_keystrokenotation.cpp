@@ -78,18 +78,16 @@ private slots:
     {
         QTest::addColumn<QString>("notation");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("text alone") << "Dear Sir,"
-                                    << "insert Dear Sir,";
-        QTest::newRow("keys between") << "ab{TAB}c~"
-                                      << "insert ab|keys key TAB|insert c|keys key ENTER";
-        QTest::newRow("modified characters are typed")
-            << "x+ab^(cd)e"
-            << "insert x|keys down SHIFT|keys char 'a'|keys up SHIFT|insert b|keys down CTRL|"
-               "keys char 'c'|keys char 'd'|keys up CTRL|insert e";
-        QTest::newRow("braced characters are plain") << "1{+}2"
-                                                     << "insert 1+2";
-        QTest::newRow("unreadable, nothing goes in") << "ab{NOPE}"
-                                                     << "";
+        const auto row = [](const char* name, const char* notation, const char* expected) {
+            QTest::newRow(name) << QString(notation) << QString(expected);
+        };
+        row("text alone", "Dear Sir,", "insert Dear Sir,");
+        row("keys between", "ab{TAB}c~", "insert ab|keys key TAB|insert c|keys key ENTER");
+        row("modified characters are typed", "x+ab^(cd)e",
+            "insert x|keys down SHIFT|keys char 'a'|keys up SHIFT|insert b|keys down CTRL|"
+            "keys char 'c'|keys char 'd'|keys up CTRL|insert e");
+        row("braced characters are plain", "1{+}2", "insert 1+2");
+        row("unreadable, nothing goes in", "ab{NOPE}", "");
     }
     void insertsPlainRunsWhole()
     {

@@ -1,6 +1,4 @@
 #include "ActionsFixture.h"
-#include "TestEnvironment.h"
-#include "TestFiles.h"
 #include "core/RecordFile.h"
 #include "macros/MacroActions.h"
 
@@ -78,14 +76,13 @@ private slots:
         QTest::addColumn<QString>("clipboard"); // none: a left click
         QTest::addColumn<QString>("question");
         QTest::addColumn<QString>("result");
-        QTest::newRow("delete") << QByteArray("N>body") << QString() << "Clear position 05?"
-                                << "";
-        QTest::newRow("empty clipboard keeps the name") << QByteArray("N>body") << ""
-                                                        << "Overwrite position 05?"
-                                                        << "N>";
-        QTest::newRow("record without a name gets the default") << QByteArray("body") << "clip"
-                                                                << "Overwrite position 05?"
-                                                                << "Macro 5>clip";
+        const QString overwrite = QStringLiteral("Overwrite position 05?");
+        QTest::newRow("delete") << QByteArray("N>body") << QString() << QString("Clear position 05?")
+                                << QString();
+        QTest::newRow("empty clipboard keeps the name")
+            << QByteArray("N>body") << QString("") << overwrite << "N>";
+        QTest::newRow("record without a name gets the default")
+            << QByteArray("body") << QString("clip") << overwrite << "Macro 5>clip";
     }
     void clear()
     {

@@ -88,7 +88,6 @@ private slots:
             "'{' at character 10 is never closed within the repeated text");
 
         row("counter before a start types 0", "{CNT}{CNT}", "pace | pace | keys 0 | pace | keys 0 | pace");
-        row("counter start in any case", "{cnt 5}{cnt}", "pace | pace | keys 5 | pace");
         row("counter with a step", "{CNT 10,5}{CNT}{CNT}", "pace | pace | keys 10 | pace | keys 15 | pace");
         row("counter across repeats", "{CNT 1}{RPT 3}{CNT}~{RPT}",
             "pace | pace | keys 1 | " + typed({"~"}) + " | pace | keys 2 | " + typed({"~"})

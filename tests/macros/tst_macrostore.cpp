@@ -1,6 +1,4 @@
 #include "DomainFixture.h"
-#include "TestEnvironment.h"
-#include "TestFiles.h"
 #include "macros/MacroStore.h"
 
 using enum MacroSaveOutcome;

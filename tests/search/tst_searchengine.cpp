@@ -1,6 +1,4 @@
 #include "DomainFixture.h"
-#include "TestEnvironment.h"
-#include "TestFiles.h"
 #include "core/DataFiles.h"
 #include "core/RecordFile.h"
 #include "core/TextCodec.h"
