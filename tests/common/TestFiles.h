@@ -28,6 +28,12 @@ inline QByteArray read(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Record file bytes with "|" standing for the record marker in Windows-1252.
+inline QByteArray marked(QByteArray text)
+{
+    return text.replace('|', "!\xAC:");
+}
+
 // Leaves a bound Unix domain socket at path: it exists and cannot be opened, even by root, yet a
 // rename could replace it. False when that fails, e.g. for a path too long for a socket address.
 inline bool makeSocket(const QString& path)

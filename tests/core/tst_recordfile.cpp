@@ -9,7 +9,6 @@ private:
     std::unique_ptr<DomainFixture> m_fx;
     QString m_file;
     static inline const QByteArray M {"!\xAC:"}; // the record marker in Windows-1252
-    static QByteArray marked(const char* text) { return QByteArray(text).replace('|', M); }
 
     void put(const QByteArray& content) { QVERIFY(TestFiles::write(m_file, content)); }
     QByteArray bytes() const { return TestFiles::read(m_file); }
@@ -40,7 +39,7 @@ private slots:
         QTest::addColumn<QString>("readBack");
         const auto row = [](const char* name, const char* before, int key, const QString& text,
                              const char* after, const char* readBack = nullptr) {
-            QTest::newRow(name) << marked(before) << key << text << marked(after)
+            QTest::newRow(name) << TestFiles::marked(before) << key << text << TestFiles::marked(after)
                                 << (readBack                ? QString::fromUtf8(readBack)
                                            : text.isEmpty() ? "default"
                                                             : text);
@@ -87,7 +86,7 @@ private slots:
     void readsRecords()
     {
         QCOMPARE(read(1), "default"); // no file
-        put(marked("17|x\r\n04|\r\n06|a\r\n06|b\r\n"));
+        put(TestFiles::marked("17|x\r\n04|\r\n06|a\r\n06|b\r\n"));
         QCOMPARE(read(7) + '/' + read(4) + '/' + read(6), "default/default/a");
     }
 

@@ -14,14 +14,19 @@
 // Answers the real dialogs the program opens, in the order a test expects them. It watches
 // every widget's events for a dialog window being shown, so no form needs to report its
 // dialogs. A dialog nobody expected fails the running test and is closed (read as No or
-// cancel), so a test never hangs on a modal window.
+// cancel), so a test never hangs on a modal window; an expected one that never opened fails it
+// when the script goes.
 class DialogScript : public QObject
 {
 public:
     using Answer = std::function<void(QDialog& dialog)>;
 
     DialogScript() { qApp->installEventFilter(this); }
-    ~DialogScript() override { qApp->removeEventFilter(this); }
+    ~DialogScript() override
+    {
+        qApp->removeEventFilter(this);
+        QVERIFY2(m_answers.isEmpty(), "an expected dialog did not open");
+    }
 
     void expect(Answer answer) { m_answers.append(std::move(answer)); }
     bool usedUp() const { return m_answers.isEmpty(); }

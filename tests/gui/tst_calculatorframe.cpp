@@ -180,7 +180,7 @@ private slots:
             {'K', "", "said", said},
             // A change of the display re-enables Enter.
             {'m', "Ok", "", ""}, {'e', "1", "count", "0"}});
-        QVERIFY(p.script.usedUp() && p.script.seen.size() == 2);
+        QCOMPARE(p.script.seen.size(), 2);
     }
 
     void deleteAtTheEndEndsConstantMode()
@@ -252,7 +252,7 @@ private slots:
             {'p', "3", "told log logged places",
                 "Moxeno Trellin|The number of decimal places could not be stored|"
                 "The number of decimal places could not be stored|3|3/11"}});
-        QVERIFY(p.script.usedUp() && p.script.seen.size() == 1);
+        QCOMPARE(p.script.seen.size(), 1);
     }
 
     void clipboardAndSend()

@@ -65,7 +65,6 @@ private slots:
             dialog.close();
         });
         QVERIFY(!f->dialog.edit({"Moxeno Trellin - edit text", "text", false, {}, 0}).saved);
-        QVERIFY(dialogs.usedUp());
         QCOMPARE(f->settingsStore.readValue("Settings", "FmEditMacrosLeft", ""), QStringLiteral("450"));
         QCOMPARE(f->settingsStore.readValue("Settings", "FmEditMacrosTop", ""), QStringLiteral("600"));
     }

@@ -79,12 +79,7 @@ class TestSearchDialog : public QObject
 
 private slots:
     void init() { QVERIFY((f = std::make_unique<SearchFixture>())->show()); }
-    void cleanup()
-    {
-        d.reset();
-        QVERIFY(f->dialogs.usedUp());
-        f.reset();
-    }
+    void cleanup() { d.reset(), f.reset(); }
 
     // Each of the three commands opens the dialog fresh, with its stores ticked, the box on show
     // chosen and the history in the list; closing it stores where it stood.

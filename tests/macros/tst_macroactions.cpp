@@ -14,14 +14,12 @@ private:
     using Fixture = ActionsFixture<MacroStore, MacroActions>;
     std::unique_ptr<Fixture> f;
 
-    // "|" stands for the record marker.
-    static QByteArray marked(const QByteArray& text) { return QByteArray(text).replace('|', "!\xAC:"); }
     QString file() const { return f->store.macroFile(1); }
     QString record() const { return readText(RecordFile::readRecord(file(), 5)); }
     void store(const QByteArray& stored)
     {
         if (!stored.isEmpty())
-            QVERIFY(TestFiles::write(file(), marked("05|" + stored + "\r\n")));
+            QVERIFY(TestFiles::write(file(), TestFiles::marked("05|" + stored + "\r\n")));
     }
 
 private slots:
@@ -101,7 +99,7 @@ private slots:
     // Undo entry 2 holds the older of two deleted bodies; emptying entry 1 leaves entry 2.
     void undoEntries()
     {
-        QVERIFY(TestFiles::write(file(), marked("01|a>first\r\n02|b>second\r\n")));
+        QVERIFY(TestFiles::write(file(), TestFiles::marked("01|a>first\r\n02|b>second\r\n")));
         f->context.setWarnOverwrite(false);
         QVERIFY(f->actions.remove(1, 1) && f->actions.remove(1, 2));
         QVERIFY(f->actions.copyDeleted(2));
@@ -139,12 +137,12 @@ private slots:
         QFETCH(int, moved);
         QFETCH(QByteArray, after);
         if (!before.isEmpty())
-            QVERIFY(TestFiles::write(file(), marked(before)));
+            QVERIFY(TestFiles::write(file(), TestFiles::marked(before)));
         f->store.setDeletedMacro(1, QStringLiteral("kept"));
         const Result<std::optional<int>> result = f->actions.move(1, number, direction);
         QVERIFY(result);
         QCOMPARE(result->value_or(0), moved);
-        QCOMPARE(TestFiles::read(file()), marked(after));
+        QCOMPARE(TestFiles::read(file()), TestFiles::marked(after));
         QCOMPARE(QFileInfo::exists(file()), !after.isEmpty());
         QCOMPARE(f->log.latest() + f->store.deletedMacro(1), "kept");
     }
@@ -152,13 +150,13 @@ private slots:
     // A rewrite that fails is told, and the file keeps the old numbers.
     void moveThatFailsChangesNothing()
     {
-        QVERIFY(TestFiles::write(file(), marked("03|a>x\r\n")));
+        QVERIFY(TestFiles::write(file(), TestFiles::marked("03|a>x\r\n")));
         QVERIFY(QDir().mkpath(file() + QStringLiteral("_/blocked")));
         f->prompter.acknowledge();
         QVERIFY(!f->actions.move(1, 3, Direction::Down));
         QVERIFY2(f->prompter.asked.value(0).startsWith("Macro 3 of box 1 could not be moved:"),
             qPrintable(f->prompter.asked.value(0)));
-        QCOMPARE(TestFiles::read(file()), marked("03|a>x\r\n"));
+        QCOMPARE(TestFiles::read(file()), TestFiles::marked("03|a>x\r\n"));
     }
 };
 

@@ -17,8 +17,6 @@ private:
     std::unique_ptr<Fixture> f;
     static constexpr int kBox = 2;
 
-    // "|" stands for the record marker.
-    static QByteArray marked(const QByteArray& text) { return QByteArray(text).replace('|', "!\xAC:"); }
     QString file() const { return f->store.macroFile(kBox); }
     Outcome save(const QString& record, int number = 5)
     {
@@ -54,7 +52,7 @@ private slots:
         QTest::addColumn<QStringList>("named");
         const auto row = [](const char* what, const char* content, const char* body, const char* name,
                              QStringList named) {
-            QTest::newRow(what) << marked(content) << QString(body) << QString(name)
+            QTest::newRow(what) << TestFiles::marked(content) << QString(body) << QString(name)
                                 << QStringList {"99"} + named;
         };
         row("the body keeps every '>' after the first", "05|Shopping>milk>eggs\r\n", "milk>eggs", "Shopping",
@@ -89,8 +87,8 @@ private slots:
         const auto row
             = [](const char* what, const QByteArray& before, const char* answers, const QString& record,
                   MacroSaveOutcome outcome, const QByteArray& after, const char* logged) {
-                  QTest::newRow(what) << marked(before) << QString(answers) << record << Outcome(outcome)
-                                      << marked(after) << QString(logged);
+                  QTest::newRow(what) << TestFiles::marked(before) << QString(answers) << record
+                                      << Outcome(outcome) << TestFiles::marked(after) << QString(logged);
               };
         const QByteArray ab = "05|A>a\r\n";
         const QString tooLong = QStringLiteral("L>") + QString(9997, u'x') + u'!';
@@ -134,7 +132,7 @@ private slots:
     // answer. Every write shifts the undo, an empty body of a new macro too.
     void confirmationAndUndo()
     {
-        QVERIFY(TestFiles::write(file(), marked("05|A>old\r\n")));
+        QVERIFY(TestFiles::write(file(), TestFiles::marked("05|A>old\r\n")));
         f->prompter.answerOverwrite(true, true);
         QCOMPARE(save(QStringLiteral("B>new>er")), Saved);
         const auto shown = [this] {
