@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QString>
 
+#include <functional>
+
 // The data sets of the benchmarks, written the way the program stores them: Windows-1252, CR LF,
 // one record per key "NN!¬:" followed by its text, wrapped in lines of about 70 characters.
 namespace BenchData {
@@ -13,10 +15,12 @@ namespace BenchData {
 // A text of exactly length characters; seed makes each text differ.
 inline QByteArray text(int length, int seed)
 {
-    static const char* const words[] = {"order", "Invoice", "customer", "Regards", "delivery", "caf\xE9",
-        "Stra\xDF"
-        "e",
-        "meeting", "Thursday", "street", "number", "\x80 12,50"};
+    // "quartz" and "owl" make near misses for the search benchmark's needle.
+    static const char* const words[]
+        = {"order", "Invoice", "customer", "Regards", "delivery", "quartz", "owl", "caf\xE9",
+            "Stra\xDF"
+            "e",
+            "meeting", "Thursday", "street", "number", "\x80 12,50"};
     QByteArray out;
     out.reserve(length + 16);
     qsizetype lineStart = 0;
@@ -35,8 +39,12 @@ inline QByteArray text(int length, int seed)
     return out;
 }
 
+// Chooses a word to put into a record near its end (an empty one for none): for the box or
+// macro file of a box, and the record's key.
+using Plant = std::function<QByteArray(bool macros, int box, int key)>;
+
 // A record file of 99 records of textLength characters; macro records start with their name.
-inline QByteArray recordFile(int textLength, bool macros, int box)
+inline QByteArray recordFile(int textLength, bool macros, int box, const Plant& plant = {})
 {
     QByteArray content;
     for (int key = 1; key <= DataFiles::kPositionCount; ++key) {
@@ -44,6 +52,8 @@ inline QByteArray recordFile(int textLength, bool macros, int box)
         QByteArray body = text(textLength, box * 100 + key);
         if (macros)
             body = ("Macro " + keyText + ">" + body).left(textLength);
+        if (const QByteArray word = plant ? plant(macros, box, key) : QByteArray(); !word.isEmpty())
+            body.replace(body.size() - word.size() - 5, word.size(), word);
         content += keyText + "!\xAC:" + body + "\r\n";
     }
     return content;
@@ -57,12 +67,12 @@ inline bool write(const QString& path, const QByteArray& bytes)
 
 // 99 boxes of 99 texts of textLength characters, and with macros 99 macros of as many characters
 // in every box. folder ends with "/".
-inline bool writeDataSet(const QString& folder, int textLength, bool macros)
+inline bool writeDataSet(const QString& folder, int textLength, bool macros, const Plant& plant = {})
 {
     for (int box = 1; box <= DataFiles::kBoxCount; ++box) {
-        if (!write(DataFiles::boxFile(folder, box), recordFile(textLength, false, box)))
+        if (!write(DataFiles::boxFile(folder, box), recordFile(textLength, false, box, plant)))
             return false;
-        if (macros && !write(DataFiles::macroFile(folder, box), recordFile(textLength, true, box)))
+        if (macros && !write(DataFiles::macroFile(folder, box), recordFile(textLength, true, box, plant)))
             return false;
     }
     return true;

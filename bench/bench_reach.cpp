@@ -23,7 +23,7 @@ constexpr double kGoalMs = 100;
 
 qint64 nowNs()
 {
-    return std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
+    return std::chrono::system_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
 }
 
 QString run(const QString& program, const QStringList& arguments)

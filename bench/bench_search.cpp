@@ -6,7 +6,7 @@
 // that the search lists 19,602 hits. Then the window's Find next: one press after another
 // through the hits, and the press that has to look through every file to find the last macro.
 // Prints BENCHROW lines; the data and the home folder live in temporary folders.
-#include "core/DataFiles.h"
+#include "BenchData.h"
 #include "core/TextCodec.h"
 #include "search/SearchEngine.h"
 
@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -42,64 +41,6 @@ double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-// A record's text of exactly kTextLength characters: words in lines of about 70 characters.
-QByteArray filler(QRandomGenerator& random)
-{
-    static const char* const words[] = {"the", "order", "Invoice", "customer", "Regards", "delivery",
-        "quartz", "owl", "42", "number", "street", "caf\xE9", "\xC9t\xE9",
-        "Stra\xDF"
-        "e",
-        "meeting", "Thursday"};
-    QByteArray text;
-    qsizetype lineStart = 0;
-    while (text.size() < kTextLength) {
-        text += words[random.bounded(int(std::size(words)))];
-        if (text.size() - lineStart > 70) {
-            text += "\r\n";
-            lineStart = text.size();
-        } else {
-            text += ' ';
-        }
-    }
-    text.truncate(kTextLength);
-    if (text.endsWith('\r'))
-        text[text.size() - 1] = '.';
-    return text;
-}
-
-// A full record file; `plant` puts a word into the records it chooses, near their end.
-QByteArray recordFile(QRandomGenerator& random, bool macros, const std::function<QByteArray(int key)>& plant)
-{
-    QByteArray content;
-    for (int key = 1; key <= 99; ++key) {
-        QByteArray text = filler(random);
-        if (macros)
-            text.replace(0, 10, "Macro " + QByteArray::number(key).rightJustified(2, '0') + "> ");
-        const QByteArray word = plant(key);
-        if (!word.isEmpty())
-            text.replace(text.size() - word.size() - 5, word.size(), word);
-        content += QByteArray::number(key).rightJustified(2, '0') + "!\xAC:" + text + "\r\n";
-    }
-    return content;
-}
-
-bool writeDataSet(
-    const QString& folder, const std::function<QByteArray(bool macros, int box, int key)>& plant)
-{
-    QRandomGenerator random(7);
-    QDir().mkpath(folder);
-    for (int box = 1; box <= DataFiles::kBoxCount; ++box) {
-        for (const bool macros : {false, true}) {
-            QFile file(macros ? DataFiles::macroFile(folder, box) : DataFiles::boxFile(folder, box));
-            if (!file.open(QIODevice::WriteOnly) || file.write(recordFile(random, macros, [&](int key) {
-                    return plant(macros, box, key);
-                })) < 0)
-                return false;
-        }
-    }
-    return true;
 }
 
 struct Process
@@ -174,9 +115,12 @@ int main(int argc, char** argv)
     const QString oneHit = dir.path() + QStringLiteral("/one-hit/");
     const QString manyHits = dir.path() + QStringLiteral("/many-hits/");
     const QByteArray manyBytes = TextCodec::toWindows1252(kManyNeedle);
-    const bool written = writeDataSet(oneHit, [](bool macros, int box, int key) {
-        return macros && box == 99 && key == 99 ? kNeedle.toLower() : QByteArray();
-    }) && writeDataSet(manyHits, [&](bool, int, int) { return manyBytes; });
+    const bool written = QDir().mkpath(oneHit) && QDir().mkpath(manyHits)
+        && BenchData::writeDataSet(oneHit, kTextLength, true,
+            [](bool macros, int box, int key) {
+                return macros && box == 99 && key == 99 ? kNeedle.toLower() : QByteArray();
+            })
+        && BenchData::writeDataSet(manyHits, kTextLength, true, [&](bool, int, int) { return manyBytes; });
     QFile pattern(dir.path() + QStringLiteral("/pattern"));
     if (!written || !pattern.open(QIODevice::WriteOnly) || pattern.write(manyBytes + '\n') < 0) {
         std::fprintf(stderr, "bench_search: could not write the data sets\n");

@@ -6,6 +6,7 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <QtCore/qtestsupport_core.h>
 
 // Drives a TypingTarget window in its own process: a window of another program, as far as the
@@ -13,13 +14,27 @@
 class TargetProcess
 {
 public:
+    enum class Toolkit
+    {
+        Qt,
+        Tk
+    };
+
     ~TargetProcess() { stop(); }
 
-    // Starts the target and waits until its window is active. False on timeout.
-    bool start(const QString& title)
+    // Starts the target and waits until its window is active. False on timeout. The Tk target
+    // is a text window that, unlike Qt's, does not answer _NET_WM_PING; it reports no keys.
+    bool start(const QString& title, Toolkit toolkit = Toolkit::Qt)
     {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral(TRELLIN_TYPING_TARGET), {title});
+        if (toolkit == Toolkit::Tk) {
+            if (!m_script.open() || m_script.write(kTkTarget) != qint64(sizeof kTkTarget) - 1
+                || !m_script.flush())
+                return false;
+            m_process.start(QStringLiteral("wish"), {m_script.fileName(), title});
+        } else {
+            m_process.start(QStringLiteral(TRELLIN_TYPING_TARGET), {title});
+        }
         const QByteArray line = readLine();
         m_window = line.startsWith("ready ") ? line.mid(6).toULongLong() : 0;
         return m_window != 0;
@@ -35,7 +50,7 @@ public:
 
     unsigned long window() const { return m_window; }
 
-    // The target's text, and when it last changed (steady clock, nanoseconds).
+    // The target's text, and when it last changed (wall clock, nanoseconds).
     QString text(qint64* lastChangeNs = nullptr) { return state(2, lastChangeNs); }
     // The non-modifier keys it received, as Qt names them ("Ctrl+A", "F5").
     QStringList keys() { return state(3).split(u' ', Qt::SkipEmptyParts); }
@@ -61,6 +76,45 @@ public:
     }
 
 private:
+    // TypingTarget's protocol in Tcl; the text's last change in wall-clock nanoseconds.
+    static constexpr char kTkTarget[] = R"tcl(
+wm title . [lindex $argv 0]
+text .text -width 80 -height 25
+pack .text -fill both -expand 1
+set lastChange 0
+bind .text <<Modified>> {
+    if {[.text edit modified]} {
+        set lastChange [expr {[clock microseconds] * 1000}]
+        .text edit modified 0
+    }
+}
+proc announce {} {
+    if {[focus] ne ".text"} {
+        focus -force .text
+        after 200 announce
+        return
+    }
+    puts "ready [expr {[winfo id .]}]"
+}
+proc command {} {
+    if {[gets stdin line] < 0} {
+        if {[eof stdin]} { exit }
+        return
+    }
+    if {$line eq "state"} {
+        set text [binary encode base64 [encoding convertto utf-8 [.text get 1.0 end-1c]]]
+        puts "state $::lastChange $text "
+    } elseif {$line eq "clear"} {
+        .text delete 1.0 end
+        puts ok
+    }
+}
+fconfigure stdin -blocking 0
+fconfigure stdout -buffering line
+fileevent stdin readable command
+after 200 announce
+)tcl";
+
     // A field of the reply "state <ns of the last change> <base64 text> <base64 keys>".
     QString state(int field, qint64* lastChangeNs = nullptr)
     {
@@ -79,5 +133,6 @@ private:
     }
 
     QProcess m_process;
+    QTemporaryFile m_script;
     unsigned long m_window = 0;
 };

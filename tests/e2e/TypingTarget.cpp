@@ -1,6 +1,6 @@
 // A window that receives typed keys, for the end-to-end tests and the typing benchmark. It
 // announces "ready <window id>" once active, then answers each line on standard input until its
-// end: "state" with "state <steady-clock ns of the last change> <base64 of the UTF-8 text> <base64
+// end: "state" with "state <wall-clock ns of the last change> <base64 of the UTF-8 text> <base64
 // of the non-modifier key presses, e.g. 'Ctrl+A F5'>", "clear" with "ok" once both are empty.
 #include <QApplication>
 #include <QFile>
@@ -17,7 +17,7 @@ public:
     TypingTarget()
     {
         connect(this, &QPlainTextEdit::textChanged, this, [this] {
-            m_lastChange = std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
+            m_lastChange = std::chrono::system_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
         });
         // Unbuffered, so every line waiting in the pipe wakes the notifier.
         m_input.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered);

@@ -6,6 +6,8 @@
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11KeyboardLocks.h"
 
+#include <QScopeGuard>
+
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -132,11 +134,11 @@ private slots:
     {
         m_sender.releaseSpareKeycodes();
         QVERIFY(typeNotation(m_sender, QStringLiteral("日本"), true).ok());
-        QCOMPARE(m_sender.boundSpareKeycodes(), 2);
+        QCOMPARE(m_sender.boundCharacters(), 2);
         QCOMPARE(keycodesFor(display(), kIdeograph), 1);
 
         QCOMPARE(m_target.waitForText(QStringLiteral("日本")), QStringLiteral("日本"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_sender.boundSpareKeycodes(), 0, kSlowMachineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_sender.boundCharacters(), 0, kSlowMachineMs);
         QCOMPARE(keycodesFor(display(), kIdeograph), 0);
 
         QVERIFY(m_target.clear());
@@ -158,9 +160,9 @@ private slots:
         QCOMPARE(m_target.waitForText(QStringLiteral("h\t7\n")), QStringLiteral("h\t7\n"));
     }
 
-    // Without the ping only a pause protects a re-used keycode, and a loaded machine can keep the
+    // Without the ping only a pause protects a re-used slot, and a loaded machine can keep the
     // receiver behind for hundreds of milliseconds: two re-uses with a wide pause.
-    void moreDistinctCharactersThanSpareKeycodes()
+    void moreDistinctCharactersThanSlots()
     {
         for (const auto& [ping, extra] : {std::pair {true, 15}, {false, 2}}) {
             QVERIFY(m_target.clear());
@@ -170,7 +172,7 @@ private slots:
             m_sender.setOptions(options);
             m_sender.releaseSpareKeycodes();
             QString text;
-            for (int i = 0; i < keycodesFor(display(), NoSymbol) + extra; ++i)
+            for (int i = 0; i < keycodesFor(display(), NoSymbol) * 8 + extra; ++i)
                 text += QChar(0x4e00 + 3 * i);
             text += text.left(5); // typed again after their keycodes were re-used
             QCOMPARE(typeNotation(m_sender, text, true).error(), QString());
@@ -187,6 +189,47 @@ private slots:
             const auto state = m_locks.state();
             QVERIFY(state && state->numLock && !state->capsLock && !state->scrollLock);
         }
+    }
+
+    // A layout without Latin letters, into a window that cannot be pinged: more characters
+    // are missing than the first group of the spare keycodes holds, so the others are used,
+    // and the layout has one group again once they are released. The layout change wipes the
+    // characters still bound from before.
+    void anyLayoutIntoAWindowWithoutPing()
+    {
+        X11KeySender::Options options = X11KeySender::defaultOptions();
+        options.releaseDelayMs = 3600000;
+        m_sender.setOptions(options);
+        QCOMPARE(typeNotation(m_sender, QStringLiteral("日本"), true).error(), QString());
+        QCOMPARE(m_target.waitForText(QStringLiteral("日本")), QStringLiteral("日本"));
+        QCOMPARE(QProcess::execute(QStringLiteral("setxkbmap"), {"ru"}), 0);
+        const auto restore = qScopeGuard([this] {
+            m_sender.releaseSpareKeycodes();
+            QProcess::execute(QStringLiteral("setxkbmap"), {"us"});
+        });
+        TargetProcess tk;
+        QVERIFY(tk.start(QStringLiteral("Tk target"), TargetProcess::Toolkit::Tk));
+        QCOMPARE(typeNotation(m_sender, QStringLiteral("日本"), true).error(), QString());
+        QCOMPARE(tk.waitForText(QStringLiteral("日本")), QStringLiteral("日本"));
+        QString text;
+        for (int i = 0; i < 6; ++i) {
+            text += "Съешь же ещё этих мягких французских булок, да выпей чаю! ЁЖ №5\n"
+                    "The quick brown fox jumps over the lazy dog; PACK MY BOX WITH FIVE DOZEN JUGS.\n"
+                    "~!@#$%^&*()_+{}|:\"<>? -=[]\\;',./` 0123456789\t"
+                    "café € łódź straße 日本語 Ωμέγα ✓\n";
+        }
+        QCOMPARE(typeNotation(m_sender, KeystrokeNotation::escape(text), true).error(), QString());
+        QCOMPARE(tk.waitForText("日本" + text), "日本" + text);
+
+        m_sender.releaseSpareKeycodes();
+        XkbDescPtr keyboard = XkbGetMap(display(), 0, XkbUseCoreKbd);
+        QVERIFY(keyboard && XkbGetControls(display(), XkbAllControlsMask, keyboard) == Success);
+        QCOMPARE(int(keyboard->ctrls->num_groups), 1);
+        XkbFreeKeyboard(keyboard, 0, True);
+        XkbStateRec state {};
+        XkbGetState(display(), XkbUseCoreKbd, &state);
+        QCOMPARE(int(state.locked_group), 0);
+        QVERIFY(!anyKeyDown(display()));
     }
 };
 

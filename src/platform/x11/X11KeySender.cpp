@@ -9,6 +9,7 @@
 // After every Qt header: Xlib's macros (None, Bool) would break them.
 #include "platform/x11/X11Typist.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -104,7 +105,7 @@ KeySender::Result X11KeySender::sendActions(const QList<KeyAction>& actions, boo
     return result;
 }
 
-int X11KeySender::boundSpareKeycodes() const
+int X11KeySender::boundCharacters() const
 {
     return static_cast<int>(m_bindings.size());
 }
@@ -119,13 +120,58 @@ void X11KeySender::unbindAll()
 {
     if (m_bindings.empty() || !m_connection.isOpen())
         return;
-    Display* display = m_connection.display();
-    for (const Binding& binding : m_bindings) {
-        std::array<KeySym, 2> none {NoSymbol, NoSymbol};
-        XChangeKeyboardMapping(display, binding.keycode, 2, none.data(), 1);
-    }
+    std::vector<unsigned char> keycodes;
+    for (const Binding& binding : m_bindings)
+        keycodes.push_back(binding.keycode);
+    std::sort(keycodes.begin(), keycodes.end());
+    keycodes.erase(std::unique(keycodes.begin(), keycodes.end()), keycodes.end());
     m_bindings.clear();
-    XSync(display, False);
+    writeSpareKeys(keycodes);
+    XSync(m_connection.display(), False);
+}
+
+void X11KeySender::writeSpareKeys(const std::vector<unsigned char>& keycodes)
+{
+    if (keycodes.empty())
+        return;
+    Display* display = m_connection.display();
+    const auto [first, last] = std::minmax_element(keycodes.begin(), keycodes.end());
+    // One request for all the rows, so receivers get one mapping notification: a receiver
+    // using Xlib's XKB support drops the notifications that come in while it refetches the
+    // map for an earlier one, and would keep some rows stale. The request rewrites the rows
+    // in between as the server has them, so nobody may change them meanwhile.
+    XGrabServer(display);
+    XkbDescPtr rows = XkbGetMap(display, XkbKeySymsMask, XkbUseCoreKbd);
+    if (rows) {
+        for (const unsigned char keycode : keycodes) {
+            std::array<KeySym, 8> syms {};
+            int groups = 0;
+            for (const Binding& binding : m_bindings) {
+                if (binding.keycode == keycode) {
+                    syms[static_cast<size_t>(binding.group * 2 + binding.level)] = binding.keysym;
+                    groups = std::max(groups, binding.group + 1);
+                }
+            }
+            // Resized while the row still has its old size: a row without symbols may share
+            // its offset with another key, and would otherwise be written over that key's.
+            KeySym* target = XkbResizeKeySyms(rows, keycode, groups * 2);
+            if (!target)
+                continue;
+            std::copy_n(syms.begin(), groups * 2, target);
+            XkbSymMapRec& row = rows->map->key_sym_map[keycode];
+            // Every group has two levels, the second reached with Shift alone.
+            std::fill(std::begin(row.kt_index), std::end(row.kt_index), XkbTwoLevelIndex);
+            row.group_info = static_cast<unsigned char>(XkbSetNumGroups(0, groups));
+            row.width = groups > 0 ? 2 : 0;
+        }
+        XkbMapChangesRec change {};
+        change.changed = XkbKeySymsMask;
+        change.first_key_sym = *first;
+        change.num_key_syms = static_cast<unsigned char>(*last - *first + 1);
+        XkbChangeMap(display, rows, &change);
+        XkbFreeKeyboard(rows, 0, True);
+    }
+    XUngrabServer(display);
 }
 
 // The top-level window holding the focus, if it answers pings and belongs to another

@@ -11,15 +11,18 @@
 // Types key actions into the focused window of any X11 program with raw XTest events, on its
 // own Xlib connection.
 //
-// A character missing from the keyboard map is typed through a spare keycode (one with no
-// keysyms) bound to it for the time of typing. The receiving program reads the new map only
-// when it handles the mapping notification, so unbinding at once would lose the character:
-// bindings stay for the whole send and are released releaseDelayMs after the last key, or
-// kept for the next send if that comes sooner.
+// A character missing from the keyboard map is typed through a slot of a spare keycode (one
+// with no keysyms): each spare keycode offers four groups of two levels, eight characters,
+// reached by locking the group and holding Shift around the key. The receiving program reads
+// the new map only when it handles the mapping notification, so unbinding at once would lose
+// the character: bindings stay for the whole send and are released releaseDelayMs after the
+// last key, or kept for the next send if that comes sooner.
 //
+// A slot is bound anew only when every slot holds a character, and then all that are not
+// needed next are re-bound at once, after the receiver has handled the keys typed on them.
 // When the receiving window answers the window manager's _NET_WM_PING (Qt and GTK windows
 // do), the answer shows it has handled every key sent before: a send with wait returns only
-// then, and a spare keycode is bound anew only then. Without it, a short pause stands in.
+// then, and re-binding waits for it. Without it, a pause stands in (see X11Typist).
 class X11KeySender : public KeySender
 {
 public:
@@ -50,29 +53,35 @@ public:
     const Options& options() const { return m_options; }
     void setOptions(const Options& options) { m_options = options; }
 
-    // Spare keycodes bound at the moment; they are released by a timer after the last key.
-    int boundSpareKeycodes() const;
+    // Characters and keys bound to spare keycodes at the moment; they are released by a timer
+    // after the last key.
+    int boundCharacters() const;
     // Releases them now. Safe at any time between sends.
     void releaseSpareKeycodes();
 
 private:
     // The typist of one send works on the bindings, the options and the receiver of this sender.
     friend class X11Typist;
+    // Four groups of two levels on every spare keycode.
+    static constexpr int kSlotsPerKeycode = 8;
     struct Binding
     {
         unsigned char keycode;
+        int group; // 0..3
+        int level; // 1 is reached with Shift
         unsigned long keysym;
-        quint64 lastUse;
     };
 
     void unbindAll();
+    // Writes the rows of these spare keycodes as m_bindings has them, in one XKB request: the
+    // core protocol cannot lower the group count again once a row had four groups.
+    void writeSpareKeys(const std::vector<unsigned char>& keycodes);
     bool waitForReceiver();
     unsigned long pingableFocusWindow();
 
     Options m_options;
     X11Connection m_connection;
     std::vector<Binding> m_bindings;
-    quint64 m_useCounter = 0;
     unsigned long m_protocolsAtom = 0;
     unsigned long m_pingAtom = 0;
     unsigned long m_pidAtom = 0;

@@ -7,8 +7,6 @@
 #include <X11/keysym.h>
 #include <xkbcommon/xkbcommon.h>
 
-#include <limits>
-
 namespace {
 
 using Key = KeyAction::Key;
@@ -108,7 +106,9 @@ X11Typist::Result X11Typist::run(bool wait)
         return planned;
     releaseHeldModifiers();
     unlockForTyping();
-    bindAhead();
+    // The first slots are bound before any key goes out, so the receiver refetches the map
+    // at the start rather than between keys.
+    bindUpcoming(0);
     const Result typed = typeActions();
     releaseNotationModifiers();
     restoreLocks();
@@ -149,7 +149,20 @@ void X11Typist::readKeyboardMap()
         m_display, static_cast<KeyCode>(minKeycode), maxKeycode - minKeycode + 1, &perKeycode);
     if (!keysyms)
         return;
-    auto at = [&](int keycode, int column) { return keysyms[(keycode - minKeycode) * perKeycode + column]; };
+    auto at = [&](int keycode, int column) -> KeySym& {
+        return keysyms[(keycode - minKeycode) * perKeycode + column];
+    };
+    // A layout change (setxkbmap, say) replaces the whole map: a keycode that no longer holds
+    // what we bound there is no longer ours.
+    std::vector<int> overwritten;
+    for (const X11KeySender::Binding& binding : m_sender.m_bindings) {
+        const KeySym* row = &at(binding.keycode, 0);
+        if (std::find(row, row + perKeycode, binding.keysym) == row + perKeycode)
+            overwritten.push_back(binding.keycode);
+    }
+    std::erase_if(m_sender.m_bindings, [&](const X11KeySender::Binding& binding) {
+        return std::find(overwritten.begin(), overwritten.end(), binding.keycode) != overwritten.end();
+    });
     // Level 0 everywhere first, so a keysym reachable without Shift is typed without it.
     for (int level = 0; level < std::min(perKeycode, 2); ++level) {
         for (int keycode = minKeycode; keycode <= maxKeycode; ++keycode) {
@@ -269,10 +282,10 @@ void X11Typist::unlockForTyping()
     XkbGetState(m_display, XkbUseCoreKbd, &state);
     m_savedCapsLock = (state.locked_mods & LockMask) != 0;
     m_savedGroup = state.locked_group;
+    m_group = m_savedGroup;
     if (m_savedCapsLock)
         XkbLockModifiers(m_display, XkbUseCoreKbd, LockMask, 0);
-    if (m_savedGroup != 0)
-        XkbLockGroup(m_display, XkbUseCoreKbd, 0);
+    lockGroup(0);
 }
 
 void X11Typist::restoreLocks()
@@ -281,34 +294,7 @@ void X11Typist::restoreLocks()
     const bool capsLock = m_savedCapsLock != (m_capsLockPresses % 2 == 1);
     if (m_savedCapsLock || m_capsLockPresses > 0)
         XkbLockModifiers(m_display, XkbUseCoreKbd, LockMask, capsLock ? LockMask : 0);
-    if (m_savedGroup != 0)
-        XkbLockGroup(m_display, XkbUseCoreKbd, m_savedGroup);
-}
-
-// Binds the first spare keycodes before any key goes out, so the receiver refetches the
-// map at the start rather than between keys.
-void X11Typist::bindAhead()
-{
-    int free = 0;
-    for (KeyCode keycode : m_map.spare) {
-        if (!isBound(keycode))
-            ++free;
-    }
-    std::vector<KeySym> wanted;
-    for (const Stroke& stroke : m_strokes) {
-        if (free == 0)
-            break;
-        if (stroke.bindKeysym == NoSymbol || bindingFor(stroke.bindKeysym) >= 0)
-            continue;
-        if (std::find(wanted.begin(), wanted.end(), stroke.bindKeysym) != wanted.end())
-            continue;
-        wanted.push_back(stroke.bindKeysym);
-        --free;
-    }
-    for (KeySym keysym : wanted)
-        bind(freeSpareKeycode(), keysym);
-    if (!wanted.empty())
-        XSync(m_display, False);
+    lockGroup(m_savedGroup);
 }
 
 X11Typist::Result X11Typist::typeActions()
@@ -331,25 +317,57 @@ X11Typist::Result X11Typist::typeActions()
             break;
         }
         const Stroke& stroke = m_strokes[i];
-        const KeyCode keycode
-            = stroke.keycode != 0 ? stroke.keycode : keycodeForBinding(stroke.bindKeysym, i);
-        tap(keycode, stroke.shift);
+        if (stroke.bindKeysym != NoSymbol) {
+            typeBound(stroke.bindKeysym, i);
+        } else {
+            lockGroup(0);
+            tap(stroke.keycode, stroke.shift);
+        }
         if (m_sender.m_options.paceEvery > 0 && ++keysTyped % m_sender.m_options.paceEvery == 0)
             pause();
     }
     return Result::success();
 }
 
-void X11Typist::tap(KeyCode keycode, bool shift)
+void X11Typist::typeBound(KeySym keysym, qsizetype actionIndex)
 {
-    const bool pressShift = shift && !m_held[static_cast<size_t>(Modifier::Shift)];
+    int index = bindingFor(keysym);
+    if (index < 0) {
+        bindUpcoming(actionIndex);
+        index = bindingFor(keysym);
+    }
+    const X11KeySender::Binding& binding = m_sender.m_bindings[static_cast<size_t>(index)];
+    lockGroup(binding.group);
+    // A slot holds one character at each level, so Shift must be exactly as the level needs,
+    // even while the notation holds it; a named key on both levels takes the notation's Shift.
+    const bool bothLevels = std::count_if(m_sender.m_bindings.begin(), m_sender.m_bindings.end(),
+                                [&](const auto& other) { return other.keysym == keysym; })
+        == 2;
+    tap(binding.keycode, binding.level == 1, !bothLevels);
+}
+
+void X11Typist::tap(KeyCode keycode, bool shift, bool exactShift)
+{
+    const bool held = m_held[static_cast<size_t>(Modifier::Shift)];
+    const bool pressShift = shift && !held;
+    const bool releaseShift = exactShift && !shift && held;
     const KeyCode shiftKeycode = modifierKeycode(Modifier::Shift);
-    if (pressShift)
-        XTestFakeKeyEvent(m_display, shiftKeycode, True, CurrentTime);
+    if (pressShift || releaseShift)
+        XTestFakeKeyEvent(m_display, shiftKeycode, pressShift ? True : False, CurrentTime);
     XTestFakeKeyEvent(m_display, keycode, True, CurrentTime);
     XTestFakeKeyEvent(m_display, keycode, False, CurrentTime);
-    if (pressShift)
-        XTestFakeKeyEvent(m_display, shiftKeycode, False, CurrentTime);
+    if (pressShift || releaseShift)
+        XTestFakeKeyEvent(m_display, shiftKeycode, releaseShift ? True : False, CurrentTime);
+}
+
+// The group travels with each key event, so a key typed after this lock reads its
+// characters from that group, whatever the receiver is doing meanwhile.
+void X11Typist::lockGroup(int group)
+{
+    if (group == m_group)
+        return;
+    XkbLockGroup(m_display, XkbUseCoreKbd, static_cast<unsigned int>(group));
+    m_group = group;
 }
 
 void X11Typist::setModifier(Modifier modifier, bool down)
@@ -383,77 +401,111 @@ int X11Typist::bindingFor(KeySym keysym) const
     return -1;
 }
 
-KeyCode X11Typist::freeSpareKeycode() const
+std::vector<KeySym> X11Typist::upcomingBindings(qsizetype actionIndex) const
 {
-    for (KeyCode keycode : m_map.spare) {
-        if (!isBound(keycode))
-            return keycode;
+    const size_t slotCount = m_map.spare.size() * X11KeySender::kSlotsPerKeycode;
+    std::vector<KeySym> upcoming;
+    size_t taken = 0;
+    for (qsizetype i = actionIndex; i < m_actions.size(); ++i) {
+        const KeySym keysym = m_strokes[static_cast<size_t>(i)].bindKeysym;
+        if (keysym == NoSymbol || std::find(upcoming.begin(), upcoming.end(), keysym) != upcoming.end())
+            continue;
+        taken += isTextKeysym(keysym) ? 1 : 2; // named keys take both levels
+        if (taken > slotCount && !upcoming.empty())
+            break;
+        upcoming.push_back(keysym);
     }
-    return 0;
+    return upcoming;
 }
 
-KeyCode X11Typist::keycodeForBinding(KeySym keysym, qsizetype actionIndex)
+void X11Typist::bindUpcoming(qsizetype actionIndex)
 {
     auto& bindings = m_sender.m_bindings;
-    int index = bindingFor(keysym);
-    if (index < 0) {
-        if (const KeyCode keycode = freeSpareKeycode(); keycode != 0) {
-            bind(keycode, keysym);
-            index = static_cast<int>(bindings.size()) - 1;
-        } else {
-            index = evictionCandidate(actionIndex);
-            // The receiver reads the keyboard map as it is when it handles a mapping
-            // notification, which may come after this rebinding: it must have handled
-            // the keys typed on the old binding first.
-            XSync(m_display, False);
-            if (!m_sender.waitForReceiver())
-                QThread::msleep(static_cast<unsigned long>(
-                    std::max(m_sender.m_options.rebindPauseMs, 0) + 10 * m_mapChangesSincePause));
-            m_mapChangesSincePause = 0;
-            rebind(index, keysym);
+    const std::vector<KeySym> upcoming = upcomingBindings(actionIndex);
+    if (upcoming.empty())
+        return;
+    std::vector<unsigned char> changed;
+    if (bindingFor(upcoming.front()) < 0
+        && bindings.size() >= m_map.spare.size() * X11KeySender::kSlotsPerKeycode)
+        changed = freeSlots(actionIndex);
+    // Free slots in the order they are taken: both levels of one keycode before the next, so
+    // few keycodes change; the first group of every spare keycode before a second group, so
+    // the layout keeps its group count as long as it can.
+    std::vector<X11KeySender::Binding> free;
+    for (int group = 0; group < X11KeySender::kSlotsPerKeycode / 2; ++group) {
+        for (KeyCode keycode : m_map.spare) {
+            for (int level = 0; level < 2; ++level) {
+                const bool taken = std::any_of(bindings.begin(), bindings.end(), [&](const auto& binding) {
+                    return binding.keycode == keycode && binding.group == group && binding.level == level;
+                });
+                if (!taken)
+                    free.push_back({keycode, group, level, NoSymbol});
+            }
         }
     }
-    bindings[static_cast<size_t>(index)].lastUse = ++m_sender.m_useCounter;
-    return bindings[static_cast<size_t>(index)].keycode;
-}
-
-// The binding needed again the latest (or never) in the rest of this send.
-int X11Typist::evictionCandidate(qsizetype actionIndex) const
-{
-    const auto& bindings = m_sender.m_bindings;
-    int best = 0;
-    qsizetype bestNextUse = -1;
-    for (size_t b = 0; b < bindings.size(); ++b) {
-        qsizetype nextUse = std::numeric_limits<qsizetype>::max();
-        for (qsizetype i = actionIndex + 1; i < m_actions.size(); ++i) {
-            if (m_strokes[i].bindKeysym == bindings[b].keysym) {
-                nextUse = i;
+    auto take = [&](size_t index, KeySym keysym) {
+        free[index].keysym = keysym;
+        bindings.push_back(free[index]);
+        if (std::find(changed.begin(), changed.end(), free[index].keycode) == changed.end())
+            changed.push_back(free[index].keycode);
+    };
+    auto pairsWithNext = [&](size_t index) {
+        return free[index].level == 0 && index + 1 < free.size() && free[index + 1].keysym == NoSymbol
+            && free[index + 1].keycode == free[index].keycode && free[index + 1].group == free[index].group;
+    };
+    for (KeySym keysym : upcoming) {
+        if (bindingFor(keysym) >= 0)
+            continue;
+        // A named key goes on both levels of a group where it can, so that Shift held by the
+        // notation still reaches it.
+        const bool bothLevels = !isTextKeysym(keysym);
+        size_t index = free.size();
+        for (size_t i = 0; i < free.size(); ++i) {
+            if (free[i].keysym != NoSymbol)
+                continue;
+            if (index == free.size())
+                index = i;
+            if (!bothLevels || pairsWithNext(i)) {
+                index = i;
                 break;
             }
         }
-        if (nextUse > bestNextUse
-            || (nextUse == bestNextUse
-                && bindings[b].lastUse < bindings[static_cast<size_t>(best)].lastUse)) {
-            best = static_cast<int>(b);
-            bestNextUse = nextUse;
-        }
+        if (index == free.size())
+            break;
+        const bool paired = bothLevels && pairsWithNext(index);
+        take(index, keysym);
+        if (paired)
+            take(index + 1, keysym);
     }
-    return best;
+    if (changed.empty())
+        return;
+    m_sender.writeSpareKeys(changed);
+    m_mapChangesSincePause += static_cast<int>(changed.size());
+    XSync(m_display, False);
 }
 
-void X11Typist::bind(KeyCode keycode, KeySym keysym)
+std::vector<unsigned char> X11Typist::freeSlots(qsizetype actionIndex)
 {
-    std::array<KeySym, 2> both {keysym, keysym};
-    XChangeKeyboardMapping(m_display, keycode, 2, both.data(), 1);
-    m_sender.m_bindings.push_back({keycode, keysym, 0});
-    ++m_mapChangesSincePause;
-}
-
-void X11Typist::rebind(int index, KeySym keysym)
-{
-    X11KeySender::Binding& binding = m_sender.m_bindings[static_cast<size_t>(index)];
-    std::array<KeySym, 2> both {keysym, keysym};
-    XChangeKeyboardMapping(m_display, binding.keycode, 2, both.data(), 1);
-    binding.keysym = keysym;
-    ++m_mapChangesSincePause;
+    // The receiver translates a key event with the keyboard map as it is when it gets to the
+    // event, so it must have handled every key typed on a slot before the slot changes. Only
+    // an answer to a ping shows that: a round trip through the server (XSync, a property)
+    // proves that the server has sent the events, not that the receiver has read them, and a
+    // receiver using Xlib's XKB support refetches the map on the first lookup after the
+    // mapping notification has merely been read. Without the answer a pause stands in; it is
+    // needed only once all slots (eight per spare keycode) are taken, so rarely.
+    XSync(m_display, False);
+    if (!m_sender.waitForReceiver())
+        QThread::msleep(static_cast<unsigned long>(
+            std::max(m_sender.m_options.rebindPauseMs, 0) + 10 * m_mapChangesSincePause));
+    m_mapChangesSincePause = 0;
+    const std::vector<KeySym> upcoming = upcomingBindings(actionIndex);
+    std::vector<unsigned char> freed;
+    std::erase_if(m_sender.m_bindings, [&](const X11KeySender::Binding& binding) {
+        if (std::find(upcoming.begin(), upcoming.end(), binding.keysym) != upcoming.end())
+            return false;
+        if (std::find(freed.begin(), freed.end(), binding.keycode) == freed.end())
+            freed.push_back(binding.keycode);
+        return true;
+    });
+    return freed;
 }

@@ -12,9 +12,9 @@
 #include <vector>
 
 // Types one list of actions for X11KeySender with raw XTest events; lives for one send. It
-// reads the keyboard map, plans a keycode for every action (binding spare keycodes to
-// characters the map lacks, in the sender's bindings), unlocks Caps Lock and the layout group
-// for the time of typing, and types.
+// reads the keyboard map, plans a keycode for every action (binding slots of spare keycodes
+// to characters the map lacks, in the sender's bindings), unlocks Caps Lock and the layout
+// group for the time of typing, and types.
 class X11Typist
 {
 public:
@@ -66,21 +66,22 @@ private:
     // first group's keysyms into other characters.
     void unlockForTyping();
     void restoreLocks();
-    // Binds the first spare keycodes before any key goes out, so the receiver refetches the
-    // map at the start rather than between keys.
-    void bindAhead();
     Result typeActions();
-    void tap(KeyCode keycode, bool shift);
+    void typeBound(KeySym keysym, qsizetype actionIndex);
+    void tap(KeyCode keycode, bool shift, bool exactShift = false);
+    void lockGroup(int group);
     void setModifier(Modifier modifier, bool down);
     void releaseNotationModifiers();
     void pause();
     int bindingFor(KeySym keysym) const;
-    KeyCode freeSpareKeycode() const;
-    KeyCode keycodeForBinding(KeySym keysym, qsizetype actionIndex);
-    // The binding needed again the latest (or never) in the rest of this send.
-    int evictionCandidate(qsizetype actionIndex) const;
-    void bind(KeyCode keycode, KeySym keysym);
-    void rebind(int index, KeySym keysym);
+    // The first characters (as keysyms) still to be typed through slots from actionIndex on,
+    // as many as there are slots, in the order of their first use.
+    std::vector<KeySym> upcomingBindings(qsizetype actionIndex) const;
+    // Binds the characters needed next to free slots, all in one go.
+    void bindUpcoming(qsizetype actionIndex);
+    // Makes room when every slot holds a character: unbinds all that are not needed next,
+    // once the receiver has handled the keys typed on them. Returns the keycodes they were on.
+    std::vector<unsigned char> freeSlots(qsizetype actionIndex);
 
     X11KeySender& m_sender;
     Display* m_display;
@@ -90,6 +91,7 @@ private:
     std::array<bool, 3> m_held {};
     bool m_savedCapsLock = false;
     int m_savedGroup = 0;
+    int m_group = 0; // locked while typing
     int m_capsLockPresses = 0;
     int m_mapChangesSincePause = 0;
 };
