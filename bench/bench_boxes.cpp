@@ -71,6 +71,7 @@ bool writeSyncRename(const QString& path, const QByteArray& bytes)
 
 int main(int argc, char** argv)
 {
+    TrellinApp::keepFreedMemory(); // as main() does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     const QTemporaryDir home;
     for (const char* variable :
@@ -111,13 +112,17 @@ int main(int argc, char** argv)
             return 1;
         }
 
-        const QString text = QString::fromLatin1(BenchData::text(9999, 7 * run + 1));
+        // Numbered, as the generated texts repeat; the euro sign stays the one of the stored texts.
+        const QString text
+            = (QString::number(run) + u' ' + TextCodec::fromWindows1252(BenchData::text(9999, 7 * run + 1)))
+                  .left(9999);
         clock.start();
         const Result<SaveOutcome> saved = trellin.store().savePosition(text, 50, box, true);
         saves.push_back(seconds(clock));
         QFile file(DataFiles::boxFile(folder, box));
         if (!saved || *saved != SaveOutcome::Saved || !file.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "bench_boxes: the save into box %d failed\n", box);
+            std::fprintf(stderr, "bench_boxes: the save into box %d failed: %s\n", box,
+                saved ? qPrintable(QString::number(int(*saved))) : qPrintable(saved.error()));
             return 1;
         }
         const QByteArray bytes = file.readAll();

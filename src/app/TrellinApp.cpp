@@ -11,6 +11,10 @@
 
 #include <QCoreApplication>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 TrellinApp::TrellinApp(Clipboard& clipboard, Platform platform)
     : m_clipboard(clipboard)
     , m_platform(std::move(platform))
@@ -28,6 +32,15 @@ TrellinApp::TrellinApp(Clipboard& clipboard, Platform platform)
 }
 
 TrellinApp::~TrellinApp() = default;
+
+void TrellinApp::keepFreedMemory()
+{
+#if defined(__GLIBC__)
+    // Blocks up to 16 MiB come from the heap, and up to 32 MiB of free heap is kept.
+    mallopt(M_MMAP_THRESHOLD, 16 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
+#endif
+}
 
 bool TrellinApp::start()
 {

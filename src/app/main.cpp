@@ -41,6 +41,7 @@ bool checkX11(const QStringList& arguments)
 
 int main(int argc, char** argv)
 {
+    TrellinApp::keepFreedMemory();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));

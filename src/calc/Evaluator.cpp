@@ -33,18 +33,52 @@ int bracketDepth(const QString& text)
     return deepest;
 }
 
-// Whether the text holds a pair the sign rewriting changes ("--", "+-", "*-", "/-", "E-", "E+").
-// One pass over the characters: cheaper than the six searches that would each find nothing,
-// which every step would otherwise run over the whole text.
-bool hasSignPair(const QString& text)
+// Whether the text holds a pair the sign rewriting changes ("--", "+-", "*-", "/-", "E-", "E+")
+// ending at a position in [from, to). One pass over the characters: cheaper than the six
+// searches that would each find nothing.
+bool hasSignPair(const QString& text, qsizetype from = 1, qsizetype to = -1)
 {
-    for (qsizetype i = 1; i < text.size(); ++i) {
+    const qsizetype end = to < 0 ? text.size() : std::min(to, text.size());
+    for (qsizetype i = std::max<qsizetype>(from, 1); i < end; ++i) {
         const QChar c = text[i];
         const QChar before = text[i - 1];
         if ((c == u'-' && (isOperator(before) || before == u'E')) || (c == u'+' && before == u'E'))
             return true;
     }
     return false;
+}
+
+void rewriteSignPairs(QString& text)
+{
+    text.replace(QLatin1String("--"), QLatin1String("+"))
+        .replace(QLatin1String("+-"), QLatin1String("-"))
+        .replace(QLatin1String("*-"), QLatin1String("*M"))
+        .replace(QLatin1String("/-"), QLatin1String("/M"))
+        .replace(QLatin1String("E-"), QLatin1String("Em"))
+        .replace(QLatin1String("E+"), QLatin1String("Ep"));
+}
+
+// Leftmost index of either character, -1 for none; QString::indexOf scans many characters at once.
+qsizetype firstOf(const QString& text, QChar a, QChar b)
+{
+    const qsizetype i = text.indexOf(a);
+    const qsizetype j = i < 0 ? text.indexOf(b) : QStringView(text).left(i).indexOf(b);
+    return j < 0 ? i : j;
+}
+
+// The operation around the operator at i: its operands reach from the nearest operator on the
+// left (searched down to position lowestLeft) to the nearest one on the right. [start, end).
+std::pair<qsizetype, qsizetype> operationAround(const QString& text, qsizetype i, qsizetype lowestLeft)
+{
+    qsizetype left = i - 1;
+    while (left >= lowestLeft && !isOperator(text[left]))
+        --left;
+    if (left < lowestLeft)
+        left = -1;
+    qsizetype right = i + 1;
+    while (right < text.size() && !isOperator(text[right]))
+        ++right;
+    return {left + 1, right};
 }
 
 QString unmarked(QString text)
@@ -146,40 +180,24 @@ QString Evaluator::reduceAddSub(const QString& text)
     return reduceFirst(text, u'+', u'-', 1);
 }
 
-// Replaces the operation around the first "first" or "second" operator by its value: the
-// operands reach from the nearest operator on the left (searched down to position lowestLeft)
-// to the nearest one on the right.
+// Replaces the operation around the first "first" or "second" operator by its value.
 QString Evaluator::reduceFirst(const QString& text, QChar first, QChar second, qsizetype lowestLeft)
 {
-    qsizetype i = 0;
-    while (i < text.size() && text[i] != first && text[i] != second)
-        ++i;
-    if (i >= text.size())
+    const qsizetype i = firstOf(text, first, second);
+    if (i < 0)
         return text;
-    qsizetype left = i - 1;
-    while (left >= lowestLeft && !isOperator(text[left]))
-        --left;
-    if (left < lowestLeft)
-        left = -1;
-    qsizetype right = i + 1;
-    while (right < text.size() && !isOperator(text[right]))
-        ++right;
-    QString sub = text.mid(left + 1, right - left - 1);
+    const auto [start, end] = operationAround(text, i, lowestLeft);
+    QString sub = text.mid(start, end - start);
     if (!isNumberText(sub))
         sub = reduceStep(sub);
-    return text.left(left + 1) + sub + text.mid(right);
+    return text.left(start) + sub + text.mid(end);
 }
 
 QString Evaluator::reduceStep(const QString& text)
 {
     QString t = text;
     if (hasSignPair(t))
-        t.replace(QLatin1String("--"), QLatin1String("+"))
-            .replace(QLatin1String("+-"), QLatin1String("-"))
-            .replace(QLatin1String("*-"), QLatin1String("*M"))
-            .replace(QLatin1String("/-"), QLatin1String("/M"))
-            .replace(QLatin1String("E-"), QLatin1String("Em"))
-            .replace(QLatin1String("E+"), QLatin1String("Ep"));
+        rewriteSignPairs(t);
     // A leading "+" is a sign ("-(-3)+1" becomes "+3+1"); left in, it would be taken for the
     // operator of an operand without a left side, and the step would never change the text.
     if (t.startsWith(u'+'))
@@ -196,6 +214,58 @@ QString Evaluator::reduceStep(const QString& text)
     if (!t.contains(u'/') && !t.contains(u'*'))
         return reduceAddSub(t);
     return reduceMulDiv(t);
+}
+
+bool Evaluator::reduceInPlace(QString& text, PairWindow& pairs)
+{
+    // Every change below alters the text for good (a sign pair always shortens it or writes
+    // a marker, a leading "+" goes, a leading "-" becomes "A"), so none needs the old text kept
+    // to tell whether the step changed it.
+    bool changed = false;
+    const bool rewrite = pairs.from < pairs.to && hasSignPair(text, pairs.from, pairs.to);
+    if (rewrite) {
+        rewriteSignPairs(text);
+        changed = true;
+    }
+    if (text.startsWith(u'+')) {
+        text.remove(0, 1);
+        changed = true;
+    }
+    if (text.startsWith(u'-')) {
+        text[0] = u'A';
+        changed = true;
+    }
+    int count = 0;
+    for (qsizetype i = 0; i < text.size() && count < 2; ++i) {
+        if (isOperator(text[i]))
+            ++count;
+    }
+    if (count < 2) {
+        // The last operation: its value text (or "") is never the text it came from.
+        text = applyOperation(text);
+        pairs = PairWindow {};
+        return true;
+    }
+    qsizetype lowestLeft = 0;
+    qsizetype i = firstOf(text, u'*', u'/');
+    if (i < 0) {
+        // The first character is the sign of the first operand, never a boundary.
+        lowestLeft = 1;
+        i = firstOf(text, u'+', u'-');
+    }
+    const auto [start, end] = operationAround(text, i, lowestLeft);
+    const qsizetype length = end - start;
+    QString sub = text.mid(start, length);
+    if (!isNumberText(sub))
+        sub = reduceStep(sub);
+    if (QStringView(text).sliced(start, length) != sub) {
+        text.replace(start, length, sub);
+        changed = true;
+    }
+    // A rewrite may leave pairs anywhere ("-+-" gives "--"); otherwise the text had none, and
+    // new ones can only straddle the ends of the splice.
+    pairs = rewrite ? PairWindow {} : PairWindow {start, start + sub.size() + 1};
+    return changed;
 }
 
 QString Evaluator::reduceBracket(const QString& text)
@@ -245,15 +315,14 @@ double Evaluator::evaluateText(QString text)
         if (m_failed)
             return 0;
     }
+    PairWindow pairs;
     while (!isNumberText(text)) {
         if (text.isEmpty())
             return 0;
         ++m_steps;
-        const QString reduced = reduceStep(text);
         // A step that changes nothing would give the same text up to the limit: stop there now.
-        if (reduced == text)
+        if (!reduceInPlace(text, pairs))
             m_steps = kStepLimit + 1;
-        text = reduced;
         if (m_steps > kStepLimit) {
             m_failed = true;
             m_reason = QStringLiteral("more than %1 steps").arg(kStepLimit);

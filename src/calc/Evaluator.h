@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <limits>
+
 // Evaluates an arithmetic expression of digits, ".", "+", "-", "*", "/" and brackets by
 // rewriting its text: the innermost bracket groups are replaced by the text of their value,
 // then one operation per step is evaluated and spliced back as a value text, until the text is
@@ -41,6 +43,17 @@ private:
     // One reduction step: the leftmost "*" or "/" operation (else "+" or "-") replaced by the
     // text of its value. A step that cannot change the text gives it back unchanged.
     static QString reduceStep(const QString& text);
+    // Where sign pairs may be in a text being reduced: the positions of their second
+    // characters, [from, to); elsewhere the text has none.
+    struct PairWindow
+    {
+        qsizetype from = 0;
+        qsizetype to = std::numeric_limits<qsizetype>::max();
+    };
+    // reduceStep() on the whole text, in place: the operation's value is spliced into the text
+    // rather than the text rebuilt, and only the characters around the previous splice are
+    // searched for sign pairs. False when the step could not change the text.
+    static bool reduceInPlace(QString& text, PairWindow& pairs);
     static QString reduceMulDiv(const QString& text);
     static QString reduceAddSub(const QString& text);
     static QString reduceFirst(const QString& text, QChar first, QChar second, qsizetype lowestLeft);

@@ -18,9 +18,9 @@ QString RecordFile::keyText(int key)
     return QStringLiteral("%1").arg(key, 2, 10, QLatin1Char('0'));
 }
 
-int RecordFile::lineKind(const QString& line)
+int RecordFile::lineKind(QStringView line)
 {
-    if (line.size() < 5 || QStringView(line).mid(2, 3) != kMarker)
+    if (line.size() < 5 || line.mid(2, 3) != kMarker)
         return kContinuation;
     const QChar tens = line.at(0);
     const QChar ones = line.at(1);
@@ -33,10 +33,23 @@ int RecordFile::lineKind(const QString& line)
 RecordFile::Parsed RecordFile::parse(const QString& content)
 {
     Parsed parsed;
-    parsed.lines = TextCodec::splitLines(content);
+    parsed.content = content;
     parsed.shown.fill(-1);
+    // The lines as TextCodec::splitLines cuts them (CR or CR LF ends one, a lone LF does not),
+    // kept as places in the content rather than copied out one by one.
+    const QStringView all(content);
+    qsizetype start = 0;
+    while (start < all.size()) {
+        qsizetype end = all.indexOf(QChar(u'\r'), start);
+        if (end < 0)
+            end = all.size();
+        parsed.lines.append({start, end - start});
+        start = end + 1;
+        if (start < all.size() && all[start] == u'\n')
+            ++start;
+    }
     for (qsizetype i = 0; i < parsed.lines.size(); ++i) {
-        const int kind = lineKind(parsed.lines.at(i));
+        const int kind = lineKind(parsed.line(i));
         if (kind == kContinuation && !parsed.blocks.isEmpty()) {
             ++parsed.blocks.last().count;
             continue;
@@ -61,9 +74,14 @@ QString RecordFile::Parsed::text(int key) const
     if (key < 1 || key > kKeyCount || shown[std::size_t(key)] < 0)
         return QString();
     const Block& block = blocks.at(shown[std::size_t(key)]);
-    QString text = lines.at(block.first).mid(5);
-    for (qsizetype i = block.first + 1; i < block.first + block.count; ++i)
-        text += QStringLiteral("\r\n") + lines.at(i);
+    const Line& last = lines.at(block.first + block.count - 1);
+    QString text;
+    text.reserve(last.start + last.length - lines.at(block.first).start);
+    text += line(block.first).mid(5);
+    for (qsizetype i = block.first + 1; i < block.first + block.count; ++i) {
+        text += u"\r\n";
+        text += line(i);
+    }
     return text;
 }
 
@@ -74,7 +92,7 @@ qsizetype RecordFile::Parsed::unshownLines() const
         if (block.key != 0 && !block.hidden)
             continue;
         for (qsizetype i = block.first; i < block.first + block.count; ++i)
-            count += lines.at(i).trimmed().isEmpty() ? 0 : 1;
+            count += line(i).trimmed().isEmpty() ? 0 : 1;
     }
     return count;
 }
@@ -90,10 +108,12 @@ std::array<QString, RecordFile::kKeyCount + 1> RecordFile::records(const QString
 
 Result<RecordFile::Parsed> RecordFile::readFile(const QString& file)
 {
-    const Result<QString> content = TextFile::readForRewrite(file);
-    if (!content)
-        return Result<Parsed>::failure(content.error());
-    return parse(*content);
+    const Result<QByteArray> bytes = TextFile::readBytesForRewrite(file);
+    if (!bytes)
+        return Result<Parsed>::failure(bytes.error());
+    Parsed parsed = parse(TextCodec::decode(*bytes));
+    parsed.bytes = *bytes;
+    return parsed;
 }
 
 Result<QString> RecordFile::readRecord(const QString& file, int key)
@@ -146,25 +166,49 @@ QString RecordFile::cutToLimit(const QString& text)
 
 namespace {
 
-// Takes the lines of a block onto the end of a list.
-void appendBlock(QStringList& out, const RecordFile::Parsed& parsed, const RecordFile::Parsed::Block& block)
+// Takes the lines of a block onto the end of the content, each with CR LF. Lines that end with
+// CR LF in the content already go in one piece with their line ends.
+void appendBlock(QString& out, const RecordFile::Parsed& parsed, const RecordFile::Parsed::Block& block)
 {
-    for (qsizetype i = block.first; i < block.first + block.count; ++i)
-        out.append(parsed.lines.at(i));
+    const QStringView content(parsed.content);
+    qsizetype runStart = -1;
+    qsizetype runEnd = -1;
+    for (qsizetype i = block.first; i < block.first + block.count; ++i) {
+        const RecordFile::Parsed::Line& line = parsed.lines.at(i);
+        const qsizetype end = line.start + line.length;
+        if (content.sliced(end).startsWith(u"\r\n")) {
+            if (runStart < 0)
+                runStart = line.start;
+            runEnd = end + 2;
+            continue;
+        }
+        if (runStart >= 0)
+            out += content.sliced(runStart, runEnd - runStart);
+        runStart = -1;
+        out += parsed.line(i);
+        out += u"\r\n";
+    }
+    if (runStart >= 0)
+        out += content.sliced(runStart, runEnd - runStart);
 }
 
 // Runs a rewrite of a record file under the folder lock: change gets the file's records and
-// returns the new lines, or nothing to leave the file as it is.
-template<typename Change> Result<bool> rewrite(const QString& file, Change change)
+// returns the new content, or nothing to leave the file as it is. The file is read again under
+// the lock, so that what another program wrote meanwhile is kept; when it still holds the bytes
+// of read, their records are used as they are.
+template<typename Change>
+Result<bool> rewrite(const QString& file, const RecordFile::Parsed* read, Change change)
 {
     FolderLock lock(QFileInfo(file).absolutePath());
     if (!lock.isLocked())
         return Result<bool>::failure(lock.errorString());
     // A file that exists but cannot be read is never rewritten; a missing one reads as empty.
-    const Result<RecordFile::Parsed> parsed = RecordFile::readFile(file);
-    if (!parsed)
-        return Result<bool>::failure(parsed.error());
-    const std::optional<QString> content = change(*parsed);
+    const Result<QByteArray> bytes = TextFile::readBytesForRewrite(file);
+    if (!bytes)
+        return Result<bool>::failure(bytes.error());
+    const std::optional<QString> content = read && read->bytes == *bytes
+        ? change(*read)
+        : change(RecordFile::parse(TextCodec::decode(*bytes)));
     if (!content)
         return false;
     // One atomic rewrite: the file holds the old records or the new ones, never neither.
@@ -176,7 +220,7 @@ template<typename Change> Result<bool> rewrite(const QString& file, Change chang
 
 } // namespace
 
-Result<> RecordFile::writeRecord(const QString& file, int key, const QString& text)
+Result<> RecordFile::writeRecord(const QString& file, int key, const QString& text, const Parsed* read)
 {
     if (text.size() > kMaxTextLength)
         return Result<>::failure(
@@ -184,20 +228,20 @@ Result<> RecordFile::writeRecord(const QString& file, int key, const QString& te
     if (key < 1 || key > kKeyCount)
         return Result<>::failure(QStringLiteral("there is no key %1: keys run from 1 to 99").arg(key));
 
-    const Result<bool> written = rewrite(file, [&](const Parsed& parsed) -> std::optional<QString> {
-        QStringList kept;
-        kept.reserve(parsed.lines.size() + 1);
-        QStringList hidden;
+    const Result<bool> written = rewrite(file, read, [&](const Parsed& parsed) -> std::optional<QString> {
+        QString content;
+        content.reserve(parsed.content.size() + text.size() + 16);
         for (const Parsed::Block& block : parsed.blocks) {
             if (block.key != key)
-                appendBlock(kept, parsed, block);
-            else if (block.hidden)
-                appendBlock(hidden, parsed, block);
+                appendBlock(content, parsed, block);
         }
-        QString content = TextCodec::joinLines(kept);
         if (!text.isEmpty())
             content += keyText(key) + kMarker + text + QStringLiteral("\r\n");
-        return content + TextCodec::joinLines(hidden);
+        for (const Parsed::Block& block : parsed.blocks) {
+            if (block.key == key && block.hidden)
+                appendBlock(content, parsed, block);
+        }
+        return content;
     });
     if (!written)
         return Result<>::failure(written.error());
@@ -206,17 +250,23 @@ Result<> RecordFile::writeRecord(const QString& file, int key, const QString& te
 
 Result<bool> RecordFile::exchangeKeys(const QString& file, int key, int other)
 {
-    return rewrite(file, [&](const Parsed& parsed) -> std::optional<QString> {
-        QStringList lines = parsed.lines;
+    return rewrite(file, nullptr, [&](const Parsed& parsed) -> std::optional<QString> {
+        QString content;
+        content.reserve(parsed.content.size() + 16);
         bool changed = false;
         for (const Parsed::Block& block : parsed.blocks) {
             if (block.key == key || block.key == other) {
-                lines[block.first].replace(0, 2, keyText(block.key == key ? other : key));
+                content += keyText(block.key == key ? other : key);
+                content += parsed.line(block.first).mid(2);
+                content += u"\r\n";
+                appendBlock(content, parsed, {block.key, block.first + 1, block.count - 1, block.hidden});
                 changed = true;
+            } else {
+                appendBlock(content, parsed, block);
             }
         }
         if (!changed)
             return std::nullopt;
-        return TextCodec::joinLines(lines);
+        return content;
     });
 }

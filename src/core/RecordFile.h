@@ -33,12 +33,17 @@ QString keyText(int key);
 // kDamagedHeader for a line with the marker but no valid key.
 constexpr int kContinuation = 0;
 constexpr int kDamagedHeader = -1;
-int lineKind(const QString& line);
+int lineKind(QStringView line);
 
 // A record file split into its blocks: each block is one record (a header and its continuation
 // lines) or a run of lines that belong to no record. Every line is in exactly one block.
 struct Parsed
 {
+    struct Line
+    {
+        qsizetype start = 0; // in content
+        qsizetype length = 0; // without its line end
+    };
     struct Block
     {
         int key = 0; // 1..99; 0 for lines of no record
@@ -46,11 +51,17 @@ struct Parsed
         qsizetype count = 0;
         bool hidden = false; // a later record of a key that has one before it
     };
-    QStringList lines;
+    QByteArray bytes; // the file as read (readFile), to tell later whether it still holds them
+    QString content;
+    QList<Line> lines;
     QList<Block> blocks;
     // The block every reader uses for each key (index = key, 0 unused), -1 for none.
     std::array<qsizetype, kKeyCount + 1> shown;
 
+    QStringView line(qsizetype index) const
+    {
+        return QStringView(content).sliced(lines.at(index).start, lines.at(index).length);
+    }
     // The text of the key's shown record (lines joined with CR LF); "" when it has none.
     QString text(int key) const;
     // The lines no reader shows that are not blank: lines of no record and hidden records.
@@ -72,7 +83,9 @@ Result<QString> readRecord(const QString& file, int key);
 // of the file; hidden records of the key follow it there unchanged, so they stay hidden and
 // nothing is lost (after a removal the next of them is the one shown). Every other line stays
 // where it was. An existing file that cannot be read is never rewritten.
-Result<> writeRecord(const QString& file, int key, const QString& text);
+// read is what the caller read of the file: when the file still holds those bytes, their records
+// are used rather than decoded again.
+Result<> writeRecord(const QString& file, int key, const QString& text, const Parsed* read = nullptr);
 // Exchanges two keys in one atomic rewrite, every record of each (hidden ones too), leaving the
 // order of the lines as it is. False, writing nothing, when neither key has a record.
 Result<bool> exchangeKeys(const QString& file, int key, int other);

@@ -12,18 +12,20 @@ Result<RecordSave::Saved> RecordSave::save(
     const auto shown = [&request](const QString& record) {
         return request.shownPart ? request.shownPart(record) : record;
     };
-    const Result<QString> stored = RecordFile::readRecord(request.file, request.key);
-    if (!stored) {
-        log.logStatus(wording.notSaved + QStringLiteral(": ") + stored.error());
-        return Result<Saved>::failure(stored.error());
+    // The file is read once: the rewrite reuses these records when the file has not changed.
+    const Result<RecordFile::Parsed> read = RecordFile::readFile(request.file);
+    if (!read) {
+        log.logStatus(wording.notSaved + QStringLiteral(": ") + read.error());
+        return Result<Saved>::failure(read.error());
     }
+    const QString stored = read->text(request.key);
     const QString text = RecordFile::withFileLineEnds(request.text);
-    if (text == *stored) {
+    if (text == stored) {
         if (!text.isEmpty())
             log.logStatus(wording.alreadySaved);
         return Saved {SaveOutcome::AlreadySaved, QString()};
     }
-    const QString old = shown(*stored);
+    const QString old = shown(stored);
     if (request.confirm && !old.isEmpty() && context.warnOverwrite()) {
         OverwriteRequest question;
         question.storedText = old;
@@ -43,7 +45,8 @@ Result<RecordSave::Saved> RecordSave::save(
         return Saved {SaveOutcome::Declined, QString()};
     }
 
-    const Result<> written = RecordFile::writeRecord(request.file, request.key, RecordFile::cutToLimit(text));
+    const Result<> written
+        = RecordFile::writeRecord(request.file, request.key, RecordFile::cutToLimit(text), &*read);
     if (!written) {
         log.logStatus(wording.notSaved + QStringLiteral(": ") + written.error());
         return Result<Saved>::failure(written.error());

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -105,7 +107,17 @@ QString TextCodec::fromWindows1252(const QByteArray& bytes)
     QString text = QString::fromLatin1(bytes);
     QChar* out = nullptr;
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        // Eight bytes at a time while none of them has its top bit set.
+        std::uint64_t eight = 0;
+        if (i + 8 <= n) {
+            std::memcpy(&eight, in + i, sizeof eight);
+            if ((eight & 0x8080808080808080ULL) == 0) {
+                i += 7;
+                continue;
+            }
+        }
         if (in[i] >= 0x80 && in[i] < 0xA0) {
             if (!out)
                 out = text.data();
@@ -114,6 +126,45 @@ QString TextCodec::fromWindows1252(const QByteArray& bytes)
     }
     return text;
 }
+
+namespace {
+
+// The Windows-1252 bytes of the text; '?' for a character the code page does not have, which
+// clears fits when given.
+QByteArray windows1252Bytes(QStringView text, bool* fits)
+{
+    // Latin-1 is right for every character but those of 80..9F and above FF, which are rare:
+    // Qt converts to it many characters at a time, and only those are looked at again.
+    QByteArray bytes = text.toLatin1();
+    char* out = nullptr;
+    const char16_t* in = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        // Four characters at a time while all of them are ASCII.
+        std::uint64_t four = 0;
+        if (i + 4 <= n) {
+            std::memcpy(&four, in + i, sizeof four);
+            if ((four & 0xFF80FF80FF80FF80ULL) == 0) {
+                i += 3;
+                continue;
+            }
+        }
+        const char16_t c = in[i];
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+            continue;
+        const int b = windows1252Byte(c);
+        if (b < 0 && fits) {
+            *fits = false;
+            return QByteArray();
+        }
+        if (!out)
+            out = bytes.data();
+        out[i] = static_cast<char>(b < 0 ? '?' : b);
+    }
+    return bytes;
+}
+
+} // namespace
 
 bool TextCodec::fitsWindows1252(const QString& text)
 {
@@ -126,13 +177,7 @@ bool TextCodec::fitsWindows1252(const QString& text)
 
 QByteArray TextCodec::toWindows1252(const QString& text)
 {
-    QByteArray bytes(text.size(), Qt::Uninitialized);
-    char* out = bytes.data();
-    for (const QChar c : text) {
-        const int b = windows1252Byte(c.unicode());
-        *out++ = static_cast<char>(b < 0 ? '?' : b);
-    }
-    return bytes;
+    return windows1252Bytes(text, nullptr);
 }
 
 QString TextCodec::decode(const QByteArray& bytes)
@@ -148,10 +193,11 @@ QString TextCodec::decode(const QByteArray& bytes)
 
 QByteArray TextCodec::encode(const QString& text)
 {
-    if (fitsWindows1252(text)) {
+    bool fits = true;
+    QByteArray bytes = windows1252Bytes(text, &fits);
+    if (fits) {
         // Windows-1252 bytes that also make valid UTF-8 ("Ã©" gives C3 A9) would read back as
         // another text; such a text is stored as UTF-8 with the mark too.
-        QByteArray bytes = toWindows1252(text);
         // Such bytes read back as other text exactly when they start with the UTF-8 mark or are
         // well-formed UTF-8 holding a byte of 80 or above.
         if (!bytes.startsWith(kUtf8Bom)

@@ -49,21 +49,36 @@ QString TextFile::describeFailure(const QString& action, const QString& path, in
         .arg(action, path, QString::fromLocal8Bit(std::strerror(errorNumber)));
 }
 
-Result<QString> TextFile::read(const QString& path, qint64 maxBytes)
+Result<QByteArray> TextFile::readBytes(const QString& path, qint64 maxBytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Result<QString>::failure(
+        return Result<QByteArray>::failure(
             QStringLiteral("could not read %1 (%2)").arg(path, file.errorString()));
     if (file.size() > maxBytes)
-        return Result<QString>::failure(QStringLiteral("could not read %1 (it is larger than %2 MiB)")
-                                            .arg(path)
-                                            .arg(maxBytes / (1024 * 1024)));
-    const QByteArray bytes = file.readAll();
+        return Result<QByteArray>::failure(QStringLiteral("could not read %1 (it is larger than %2 MiB)")
+                                               .arg(path)
+                                               .arg(maxBytes / (1024 * 1024)));
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return Result<QString>::failure(
+        return Result<QByteArray>::failure(
             QStringLiteral("could not read %1 (%2)").arg(path, file.errorString()));
-    return TextCodec::decode(bytes);
+    return bytes;
+}
+
+Result<QByteArray> TextFile::readBytesForRewrite(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return QByteArray();
+    return readBytes(path);
+}
+
+Result<QString> TextFile::read(const QString& path, qint64 maxBytes)
+{
+    const Result<QByteArray> bytes = readBytes(path, maxBytes);
+    if (!bytes)
+        return Result<QString>::failure(bytes.error());
+    return TextCodec::decode(*bytes);
 }
 
 Result<QString> TextFile::readForRewrite(const QString& path)

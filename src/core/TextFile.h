@@ -17,6 +17,10 @@ constexpr qint64 kMaxDataFileBytes = 8 * 1024 * 1024;
 // The decoded text of a file (see TextCodec), or why it cannot be read; a file over maxBytes is
 // not read.
 Result<QString> read(const QString& path, qint64 maxBytes = kMaxDataFileBytes);
+// The bytes of a file, or why it cannot be read; a file over maxBytes is not read.
+Result<QByteArray> readBytes(const QString& path, qint64 maxBytes = kMaxDataFileBytes);
+// The bytes, with none for a file that does not exist; fails like readForRewrite.
+Result<QByteArray> readBytesForRewrite(const QString& path);
 // The same, with "" for a file that does not exist. For a read before a rewrite: a file that
 // exists but cannot be read fails, and must never be rewritten, as that would lose what it holds.
 Result<QString> readForRewrite(const QString& path);

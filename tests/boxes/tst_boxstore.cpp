@@ -1,5 +1,6 @@
 #include "DomainFixture.h"
 #include "boxes/BoxStore.h"
+#include "core/RecordFile.h"
 
 #include <QSignalSpy>
 
@@ -64,10 +65,13 @@ private slots:
         f->context.setWarnOverwrite(true);
         QSignalSpy cleared(&f->store, &BoxStore::positionCleared);
         f->prompter.answerOverwrite(true);
+        // What another program stores while the question is open is kept.
+        f->prompter.whileAsking
+            = [this] { (void)RecordFile::writeRecord(f->store.boxFile(1), 9, QStringLiteral("other")); };
         QCOMPARE(save(QString(), 7), Cleared);
         QCOMPARE(cleared.count(), 1);
         QCOMPARE(warnSetting(), QStringLiteral("0"));
-        QCOMPARE(TestFiles::read(f->store.boxFile(1)), QByteArray("08!\xAC:more\r\n"));
+        QCOMPARE(TestFiles::read(f->store.boxFile(1)), QByteArray("08!\xAC:more\r\n09!\xAC:other\r\n"));
     }
 
     // Neither a refused long text nor a failed rewrite changes the stored text or the undo. The

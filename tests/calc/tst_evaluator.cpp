@@ -25,6 +25,7 @@ private slots:
         row("3/-2", -1.5);
         row("5---3", 2);
         row("-2-3*-4", 10);
+        row("2*3-4*-5", 26); // "--" made by a step
         // Brackets.
         row("2-(1-3)", 4);
         row("()", 0);

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QtTest>
 
+#include <functional>
+#include <utility>
 #include <variant>
 
 // Answers the program's questions from a script that a test sets up beforehand. A question
@@ -29,9 +31,14 @@ public:
     // Every edit request in full.
     QList<EditRequest> editRequests;
 
+    // Runs while the next overwrite question is open (another program at work meanwhile).
+    std::function<void()> whileAsking;
+
     OverwriteAnswer confirmOverwrite(const OverwriteRequest& r) override
     {
         overwriteRequests.append(r);
+        if (whileAsking)
+            std::exchange(whileAsking, {})();
         return next<OverwriteAnswer>(r.question);
     }
     bool askYesNo(const QString& text, PromptIcon icon) override
