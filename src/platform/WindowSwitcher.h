@@ -16,6 +16,10 @@ public:
     // program is asynchronous: wait until it is active before switching away from it.
     virtual bool switchToLastWindow() = 0;
 
+    // Takes in the window active now, before a window of this program takes its place: a
+    // program kept busy may not yet have seen it become active, and could then no longer tell.
+    virtual void noteActiveWindow() { }
+
     // Activates the window the user left before one of this program's windows became active
     // (for playback: the window the user worked in before clicking Play).
     virtual bool switchPastProgressWindow() = 0;

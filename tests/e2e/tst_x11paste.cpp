@@ -10,9 +10,94 @@
 #include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
 
 #include <X11/Xlib.h>
+
+// Sends no keys: calls onSend, once, where the paste keys would go out.
+class HookKeys final : public KeySender
+{
+public:
+    Result sendActions(const QList<KeyAction>&, bool) override
+    {
+        ++sends;
+        if (const std::function<void()> hook = std::exchange(onSend, nullptr))
+            hook();
+        return Result::success();
+    }
+    std::function<void()> onSend;
+    int sends = 0;
+};
+
+// A client of its own that plays the window getting the paste keys, read by this process's
+// event loop (which the paster keeps going while it waits): reads each step's selection once
+// the answer to the step before came, as a target asking again does, or takes the selection,
+// as a copy made meanwhile does. It never answers requests for a selection it owns.
+class Requestor
+{
+public:
+    Requestor()
+        : m_display(XOpenDisplay(nullptr))
+        , m_window(XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 1, 1, 0, 0, 0))
+        , m_notifier(ConnectionNumber(m_display), QSocketNotifier::Read)
+    {
+        QObject::connect(&m_notifier, &QSocketNotifier::activated, &m_notifier, [this] { readEvents(); });
+    }
+    ~Requestor() { XCloseDisplay(m_display); }
+
+    unsigned long window() const { return m_window; }
+    unsigned long owner(const char* selection) { return XGetSelectionOwner(m_display, atom(selection)); }
+    void take(const char* selection)
+    {
+        XSetSelectionOwner(m_display, atom(selection), m_window, CurrentTime);
+        XSync(m_display, False);
+    }
+    void start(const QStringList& steps)
+    {
+        m_steps = steps;
+        next();
+    }
+    QStringList read;
+
+private:
+    unsigned long atom(const char* name) { return XInternAtom(m_display, name, False); }
+    void next()
+    {
+        if (m_steps.isEmpty())
+            return;
+        const QList<QByteArray> step = m_steps.takeFirst().toLatin1().split(' ');
+        if (step[1] == "take") {
+            take(step[0]);
+            return next();
+        }
+        XConvertSelection(m_display, atom(step[0]), atom(step[1]), atom("_READ"), m_window, CurrentTime);
+        XFlush(m_display);
+    }
+    void readEvents()
+    {
+        while (XPending(m_display)) {
+            XEvent event;
+            XNextEvent(m_display, &event);
+            if (event.type != SelectionNotify)
+                continue;
+            Atom type = None;
+            int format = 0;
+            unsigned long items = 0, after = 0;
+            unsigned char* data = nullptr;
+            XGetWindowProperty(m_display, m_window, atom("_READ"), 0, 1 << 20, True, AnyPropertyType, &type,
+                &format, &items, &after, &data);
+            read.append(QString::fromUtf8(reinterpret_cast<const char*>(data), int(items)));
+            XFree(data);
+            next();
+        }
+    }
+
+    Display* m_display;
+    Window m_window;
+    QSocketNotifier m_notifier;
+    QStringList m_steps;
+};
 
 // Pasting into another program's window, chosen by its window class: a Qt window (Ctrl+V) and
 // an xterm (Shift+Insert, which reads the primary selection). The target gets the text, and
@@ -129,28 +214,87 @@ private slots:
         }
     }
 
-    // An owner that never answers cannot have its content saved: nothing is pasted, and it
-    // still owns the clipboard.
-    void silentOwnerStopsThePaste()
+    // Around the paste, with the target played by a client of this process: another copy made
+    // meanwhile stays; a target asking again just after its read still gets the text; a format
+    // too large to put back, or an owner that never answers, stops the paste before anything is
+    // touched; a second paste started from the events of the first is refused.
+    void guardsAroundThePaste_data()
     {
+        QTest::addColumn<bool>("shiftInsert");
+        QTest::addColumn<QByteArray>("before"); // put on the clipboard by xclip; empty for none
+        QTest::addColumn<bool>("silentOwner"); // the requestor owns the clipboard first, mute
+        QTest::addColumn<QStringList>("steps"); // "SELECTION TARGET" reads, "SELECTION take" owns
+        QTest::addColumn<bool>("pasteAgain"); // a second paste when the paste keys go out
+        QTest::addColumn<int>("largestFormat"); // bytes; 0 for the default
+        QTest::addColumn<int>("reads"); // how many steps read the text; 0: the paste must fail
+        QTest::addColumn<bool>("requestorOwnsAfter"); // else xclip's content is back
+        const QByteArray held = "held before";
+        QTest::newRow("copied meanwhile")
+            << false << held << false << QStringList {"CLIPBOARD UTF8_STRING", "CLIPBOARD take"} << false << 0
+            << 1 << true;
+        QTest::newRow("asked again after the read")
+            << true << held << false
+            << QStringList {"PRIMARY UTF8_STRING", "CLIPBOARD UTF8_STRING",
+                   "CLIPBOARD text/plain;charset=utf-8"}
+            << false << 0 << 3 << false;
+        QTest::newRow("second paste meanwhile")
+            << false << held << false << QStringList {"CLIPBOARD UTF8_STRING"} << true << 0 << 1 << false;
+        QTest::newRow("format too large to put back")
+            << false << QByteArray(3000, 'x') << false << QStringList {"CLIPBOARD UTF8_STRING"} << false
+            << 2000 << 0 << false;
+        QTest::newRow("owner never answers")
+            << false << QByteArray() << true << QStringList {"CLIPBOARD UTF8_STRING"} << false << 0 << 0
+            << true;
+    }
+    void guardsAroundThePaste()
+    {
+        QFETCH(bool, shiftInsert);
+        QFETCH(QByteArray, before);
+        QFETCH(bool, silentOwner);
+        QFETCH(QStringList, steps);
+        QFETCH(bool, pasteAgain);
+        QFETCH(int, largestFormat);
+        QFETCH(int, reads);
+        QFETCH(bool, requestorOwnsAfter);
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs the X session of scripts/x11-session.sh");
-        Display* silent = XOpenDisplay(nullptr);
-        QVERIFY(silent);
-        const Window owner = XCreateSimpleWindow(silent, DefaultRootWindow(silent), 0, 0, 1, 1, 0, 0, 0);
-        XSetSelectionOwner(silent, XInternAtom(silent, "CLIPBOARD", False), owner, CurrentTime);
-        XSync(silent, False);
-        X11KeySender keys;
+        const QString file = m_dir.filePath(QStringLiteral("before"));
+        QVERIFY(TestFiles::write(file, before));
+        Requestor requestor;
+        if (!before.isEmpty()) {
+            QCOMPARE(xclip({"-i", "-selection", "clipboard", file}).first, 0);
+            // xclip's background copy takes the clipboard a little after the first one ends.
+            QTRY_VERIFY_WITH_TIMEOUT(requestor.owner("CLIPBOARD") != None, kSlowMachineMs);
+        }
+        if (silentOwner)
+            requestor.take("CLIPBOARD");
+        HookKeys keys;
         X11Paster paster(keys);
+        paster.setReadTimeoutMs(kSlowMachineMs);
         paster.setOwnerTimeoutMs(300);
-        TargetProcess target;
-        QVERIFY(target.start(QStringLiteral("Paste target")));
-        const Result<> pasted = paster.pasteText(QStringLiteral("never"), InsertMethod::PasteCtrlV);
-        QVERIFY2(
-            !pasted.ok() && pasted.error().startsWith(u"nothing was pasted"), qPrintable(pasted.error()));
-        QCOMPARE(target.text(), QString());
-        QCOMPARE(XGetSelectionOwner(silent, XInternAtom(silent, "CLIPBOARD", False)), owner);
-        XCloseDisplay(silent);
+        if (largestFormat)
+            paster.setLargestFormatBytes(largestFormat);
+        const QString text = QStringLiteral("Pasted \u2713");
+        Result<> second;
+        keys.onSend = [&] {
+            if (pasteAgain)
+                second = paster.pasteText(QStringLiteral("second"), InsertMethod::PasteCtrlV);
+            requestor.start(steps);
+        };
+        const Result<> pasted
+            = paster.pasteText(text, shiftInsert ? InsertMethod::PasteShiftInsert : InsertMethod::PasteCtrlV);
+        QVERIFY2(pasted.ok() == (reads > 0), qPrintable(pasted.error()));
+        QCOMPARE(keys.sends, reads > 0 ? 1 : 0);
+        QTRY_COMPARE_WITH_TIMEOUT(requestor.read.size(), reads, kSlowMachineMs);
+        QCOMPARE(requestor.read, QStringList(reads, text));
+        QVERIFY(!pasteAgain || !second.ok());
+        if (requestorOwnsAfter) {
+            QCOMPARE(requestor.owner("CLIPBOARD"), requestor.window());
+        } else {
+            const auto [status, after] = xclip({"-o", "-selection", "clipboard"});
+            QCOMPARE(status, 0);
+            QCOMPARE(after, before);
+        }
     }
 };
 

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSlider>
@@ -423,6 +424,20 @@ private slots:
         click("LabelMoveBox1");
         QCOMPARE(f->store.loadedBox(), 98);
         QCOMPARE(f->window.boxCaption(98), "Box 99");
+    }
+
+    // Every control of a frame lies between its title's line and its bottom line, however much
+    // room the style gives the title.
+    void controlsInsideTheirFrames()
+    {
+        for (const QGroupBox* frame : f->window.findChildren<QGroupBox*>()) {
+            const QRect inside = frame->contentsRect();
+            for (const QWidget* control : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                const QRect at = control->geometry();
+                QVERIFY2(control->isWindow() || (at.top() >= inside.top() && at.bottom() <= inside.bottom()),
+                    qPrintable(frame->title() + u' ' + control->objectName()));
+            }
+        }
     }
 
     // The texts before, the labels clicked in the dialogs, the dialogs seen, the texts after.

@@ -105,6 +105,9 @@ MacroPlayer::Status MacroPlayer::run(const QString& text, const QString& name)
 {
     m_failure.clear();
     m_mainHidden = false;
+    // Played from a shortcut or trellinctl, the program may not have taken in yet that the
+    // user's window became active; once the progress window is, it could no longer tell.
+    m_windows.noteActiveWindow();
     m_progress = std::make_unique<MacroProgressWindow>(name);
     m_progress->show();
     // A switch asked for before the progress window is active would go one window too far back.

@@ -30,6 +30,7 @@
 #include "gui/widgets/ScreenTwips.h"
 
 #include <QCloseEvent>
+#include <QGroupBox>
 
 namespace {
 
@@ -83,6 +84,8 @@ MainWindow::MainWindow(DataContext& context, BoxStore& store, BoxManager& boxes,
     place(m_calculatorFrame, this, 120, 4560, 4692, 4455);
     m_notepadsFrame = new NotepadsFrame(clipboard, this);
     place(m_notepadsFrame, this, 5040, 4560, 6132, 4452);
+    for (QGroupBox* frame : findChildren<QGroupBox*>())
+        ScreenTwips::keepBelowTitle(frame);
     m_statusBar = new StatusBar(context.log(), this);
     m_files = new FileWatch(this);
     connect(m_files, &FileWatch::changed, this, &MainWindow::fileChanged);

@@ -84,7 +84,7 @@ NotepadsFrame::NotepadsFrame(Clipboard& clipboard, QWidget* parent)
     m_tabs->setGeometry(tw.rect(120, 540, 4140, 300));
     m_tabs->setUsesScrollButtons(false);
     m_tabs->setExpanding(false);
-    m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 1px 0px; min-width: 23px; }"));
+    m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 1px 6px; min-width: 11px; }"));
     hints->add(m_tabs, ready);
     m_pages = new QStackedWidget(this);
     m_pages->setGeometry(tw.rect(120, 840, 4140, 3492));

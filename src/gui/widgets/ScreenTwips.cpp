@@ -2,9 +2,12 @@
 
 #include "core/Twips.h"
 
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+
+#include <algorithm>
 
 ScreenTwips::ScreenTwips(const QWidget* widget)
 {
@@ -43,4 +46,21 @@ QPoint ScreenTwips::point(int left, int top) const
 QPoint ScreenTwips::toTwips(const QPoint& pixels) const
 {
     return QPoint(twips(pixels.x()), twips(pixels.y()));
+}
+
+void ScreenTwips::keepBelowTitle(QGroupBox* box)
+{
+    QList<QWidget*> controls = box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    controls.removeIf([](const QWidget* control) { return control->isWindow(); });
+    if (controls.isEmpty())
+        return;
+    const int top
+        = (*std::min_element(controls.begin(), controls.end(), [](const QWidget* a, const QWidget* b) {
+              return a->y() < b->y();
+          }))->y();
+    const int shift = box->contentsRect().top() - top;
+    if (shift <= 0)
+        return;
+    for (QWidget* control : std::as_const(controls))
+        control->move(control->pos() + QPoint(0, shift));
 }

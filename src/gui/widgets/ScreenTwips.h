@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QSize>
 
+class QGroupBox;
 class QWidget;
 
 // Converts the twips layout to pixels of the screen a window is on, at its logical DPI.
@@ -22,6 +23,11 @@ public:
     QSize screenSize() const { return m_screenTwips; }
     // The area all screens together cover, in twips.
     QRect screensRect() const { return m_screensTwips; }
+
+    // The layout keeps 240 twips at the top of a frame for its title; a style that draws the
+    // title above the frame's line needs more. Moves the box's controls down by what is missing,
+    // so none of the first row sits on the line.
+    static void keepBelowTitle(QGroupBox* box);
 
 private:
     double m_dpi = 96.0;

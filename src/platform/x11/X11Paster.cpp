@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QLocale>
 #include <QSocketNotifier>
 
 #include <X11/Xatom.h>
@@ -23,6 +24,12 @@ constexpr int kSettleLimitMs = 1000;
 qsizetype itemBytes(int format)
 {
     return format == 32 ? qsizetype(sizeof(long)) : format / 8;
+}
+
+// The size of a format on the wire: Xlib hands 32-bit items over as longs.
+qsizetype wireBytes(const QByteArray& data, int format)
+{
+    return data.size() / itemBytes(format) * (format / 8);
 }
 
 // Turns off the socket notifier while a paste reads the connection itself, and guards against a
@@ -74,6 +81,10 @@ X11Paster::X11Paster(KeySender& keys, const QByteArray& displayName)
     m_property = atom("_MOXENO_TRELLIN_PASTE");
     m_clock = atom("_MOXENO_TRELLIN_CLOCK");
     m_atomPair = atom("ATOM_PAIR");
+    // Formats are handed back in one request each: a larger one could not be put back.
+    const long limit
+        = XExtendedMaxRequestSize(display) ? XExtendedMaxRequestSize(display) : XMaxRequestSize(display);
+    m_largestFormatBytes = qsizetype(limit - 100) * 4;
     XFlush(display);
     if (QCoreApplication::instance()) {
         m_notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(display), QSocketNotifier::Read);
@@ -139,13 +150,11 @@ void X11Paster::answer(const XEvent& event)
                 reinterpret_cast<const unsigned char*>(&since), 1);
             reply.property = property;
         } else {
-            const long limit = XExtendedMaxRequestSize(display) ? XExtendedMaxRequestSize(display)
-                                                                : XMaxRequestSize(display);
             for (const Format& format : *held) {
                 if (format.target != request.target)
                     continue;
                 // What does not fit in one request is refused rather than sent cut short.
-                if (format.data.size() / itemBytes(format.format) * (format.format / 8) > (limit - 100) * 4) {
+                if (wireBytes(format.data, format.format) > m_largestFormatBytes) {
                     qCWarning(lcPaste)
                         << "a clipboard format is too large to hand over:" << format.data.size() << "bytes";
                     break;
@@ -260,6 +269,9 @@ std::optional<X11Paster::Format> X11Paster::convert(unsigned long selection, uns
         if (data->isEmpty())
             return format;
         format.data += *data;
+        // Too large to be put back: the caller refuses it, so reading on would only fill memory.
+        if (wireBytes(format.data, format.format) > m_largestFormatBytes)
+            return format;
     }
 }
 
@@ -290,7 +302,13 @@ Result<std::optional<X11Paster::Content>> X11Paster::save(unsigned long selectio
         // Requests that act instead of handing over data.
         if (targetName == "DELETE" || targetName == "SAVE_TARGETS" || targetName.startsWith("INSERT_"))
             continue;
-        if (std::optional<Format> format = convert(selection, target))
+        std::optional<Format> format = convert(selection, target);
+        if (format && wireBytes(format->data, format->format) > m_largestFormatBytes)
+            return Saved::failure(QStringLiteral(
+                "the clipboard's %1 data is larger than the %2 that can be put back afterwards")
+                                      .arg(QString::fromLatin1(targetName),
+                                          QLocale::c().formattedDataSize(m_largestFormatBytes)));
+        if (format)
             content.append(*format);
         else
             return Saved::failure(

@@ -34,6 +34,9 @@ public:
     // is put back all the same), and for another program to hand over one format.
     void setReadTimeoutMs(int milliseconds) { m_readTimeoutMs = milliseconds; }
     void setOwnerTimeoutMs(int milliseconds) { m_ownerTimeoutMs = milliseconds; }
+    // The largest format that is saved: a larger one stops the paste before anything is
+    // touched, as it could not be handed back whole. By default what one X request carries.
+    void setLargestFormatBytes(qsizetype bytes) { m_largestFormatBytes = bytes; }
 
 private:
     struct Format
@@ -80,4 +83,5 @@ private:
     QList<unsigned long> m_taken;
     int m_readTimeoutMs = 3000;
     int m_ownerTimeoutMs = 2000;
+    qsizetype m_largestFormatBytes = 0;
 };

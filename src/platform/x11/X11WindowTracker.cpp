@@ -290,6 +290,14 @@ unsigned long X11WindowTracker::pastProgressTarget()
     return pastProgressCandidate(current);
 }
 
+void X11WindowTracker::noteActiveWindow()
+{
+    if (!m_connection.isOpen())
+        return;
+    catchUp();
+    noteActive(currentWindow());
+}
+
 QList<unsigned long> X11WindowTracker::history()
 {
     catchUp();

@@ -30,6 +30,7 @@ public:
 
     bool switchToLastWindow() override;
     bool switchPastProgressWindow() override;
+    void noteActiveWindow() override;
     bool activateOwnWindow(quintptr window) override;
 
     bool isAvailable() const;
