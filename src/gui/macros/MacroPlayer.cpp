@@ -106,13 +106,17 @@ MacroPlayer::Status MacroPlayer::run(const QString& text, const QString& name)
     m_failure.clear();
     m_mainHidden = false;
     m_progress = std::make_unique<MacroProgressWindow>(name);
+    // Started from another program's window (a global shortcut, trellinctl, the quick pick):
+    // that window is the target and keeps the focus, so there is nothing to switch or wait for.
+    const bool targetActive = QApplication::activeWindow() == nullptr;
+    m_progress->setAttribute(Qt::WA_ShowWithoutActivating, targetActive);
     m_progress->show();
     // A switch asked for before the progress window is active would go one window too far back.
-    if (!activate(m_progress.get())) {
+    if (!targetActive && !activate(m_progress.get())) {
         m_failure = QStringLiteral("the progress window did not become active");
         return Status::Error;
     }
-    if (!m_windows.switchPastProgressWindow()) {
+    if (!targetActive && !m_windows.switchPastProgressWindow()) {
         m_failure = QStringLiteral("the window left last could not be activated");
         return Status::Error;
     }
@@ -121,7 +125,8 @@ MacroPlayer::Status MacroPlayer::run(const QString& text, const QString& name)
         m_mainWindow->hide();
         m_mainHidden = true;
     }
-    sleepMs(kSwitchPauseMs);
+    if (!targetActive)
+        sleepMs(kSwitchPauseMs);
     const double delay = m_context.settings().number(Settings::Key::MacroDelay);
     m_delayMs = int(std::lround(std::clamp(delay, 0.0, kMaxDelaySeconds) * 1000));
 
