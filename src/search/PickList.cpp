@@ -54,7 +54,16 @@ void PickList::startNext()
             return startNext();
         m_pending = false;
         emit listed(rows);
+        if (const auto action = std::exchange(m_afterListed, nullptr))
+            action();
     });
+}
+
+void PickList::afterListed(std::function<void()> action)
+{
+    m_afterListed = std::move(action);
+    if (!m_pending && m_afterListed)
+        std::exchange(m_afterListed, nullptr)();
 }
 
 QString PickList::label(const SearchHit& hit, bool withBox)

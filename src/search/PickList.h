@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 // The rows of the quick pick. Without a filter: the occupied positions and macros of one box.
@@ -39,6 +40,10 @@ public:
     void request(const QString& dataFolder, const QString& filter, int box);
     // A request has not been answered yet.
     bool isPending() const { return m_pending; }
+    // Runs action once the rows of the newest filter asked for have been handed on (at once
+    // when none is awaited): Enter pressed right after typing chooses from the rows of what was
+    // typed. A later call replaces the action; an empty one drops it.
+    void afterListed(std::function<void()> action);
 
     // A row as the list shows it: "12  first line" or "M 3  name", after "Box 5  " when the
     // rows come from every box.
@@ -58,6 +63,7 @@ private:
     };
     // The job waiting for the running one to finish.
     std::unique_ptr<Job> m_next;
+    std::function<void()> m_afterListed;
     bool m_running = false;
     bool m_pending = false;
 };

@@ -50,7 +50,7 @@ QuickPick::QuickPick(DataContext& context, QWidget* parent)
 bool QuickPick::open(int box)
 {
     m_box = box;
-    m_chooseWhenListed.reset();
+    m_rows.afterListed({});
     {
         const QSignalBlocker quiet(m_filter);
         m_filter->clear();
@@ -99,18 +99,17 @@ void QuickPick::showRows(const PickList::Rows& rows)
         notes.append(SearchTexts::unreadableFiles(rows.unreadable));
     m_note->setText(notes.join(u'\n'));
     m_note->setVisible(!notes.isEmpty());
-    if (const std::optional<bool> copyOnly = std::exchange(m_chooseWhenListed, std::nullopt))
-        choose(*copyOnly);
 }
 
 void QuickPick::choose(bool copyOnly)
 {
+    m_rows.afterListed([this, copyOnly] { chooseNow(copyOnly); });
+}
+
+void QuickPick::chooseNow(bool copyOnly)
+{
     if (!isVisible())
         return;
-    if (m_rows.isPending()) {
-        m_chooseWhenListed = copyOnly;
-        return;
-    }
     const int row = m_list->currentRow();
     if (row < 0 || row >= m_hits.size())
         return;

@@ -4,8 +4,6 @@
 
 #include <QFrame>
 
-#include <optional>
-
 class DataContext;
 class QLabel;
 class QLineEdit;
@@ -38,7 +36,9 @@ protected:
 
 private:
     void showRows(const PickList::Rows& rows);
+    // Chooses the current row once the rows of the filter typed have come.
     void choose(bool copyOnly);
+    void chooseNow(bool copyOnly);
 
     DataContext& m_context;
     QLineEdit* m_filter;
@@ -47,6 +47,4 @@ private:
     PickList m_rows;
     QList<SearchHit> m_hits;
     int m_box = 0;
-    // Enter pressed before the rows of the filter typed had come: chosen once they come.
-    std::optional<bool> m_chooseWhenListed;
 };
