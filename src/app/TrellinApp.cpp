@@ -205,7 +205,9 @@ InstanceChannel::Reply TrellinApp::playMacro(int box, int number)
         return failed(QStringLiteral("macro %1 of box %2 is empty").arg(number).arg(box));
     const Result<QStringList> names = m_macros.readMacroNames(box);
     const QString name = names ? names->value(number - 1) : QString();
-    if (!m_player->play(box, number, name, m_window->boxCaption(box)))
+    // Asked from another program's window, that window is the target and has the focus.
+    if (!m_player->play(
+            box, number, name, m_window->boxCaption(box), QApplication::activeWindow() == nullptr))
         return failed(QStringLiteral("playing macro %1 was declined").arg(name));
     if (!m_player->lastFailure().isEmpty())
         return failed(

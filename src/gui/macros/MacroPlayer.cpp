@@ -49,7 +49,7 @@ MacroPlayer::MacroPlayer(DataContext& context, const MacroSource& macros, KeySen
 
 MacroPlayer::~MacroPlayer() = default;
 
-bool MacroPlayer::play(int box, int number, const QString& name, const QString& boxCaption)
+bool MacroPlayer::play(int box, int number, const QString& name, const QString& boxCaption, bool targetActive)
 {
     // Events are processed while a macro plays; a second Play meanwhile is ignored.
     if (m_playing)
@@ -77,7 +77,7 @@ bool MacroPlayer::play(int box, int number, const QString& name, const QString& 
     m_playing = true;
     Status status = Status::Error;
     try {
-        status = run(text, name);
+        status = run(text, name, targetActive);
     } catch (const std::exception&) {
         status = Status::Error;
     }
@@ -101,14 +101,12 @@ bool MacroPlayer::play(int box, int number, const QString& name, const QString& 
     return true;
 }
 
-MacroPlayer::Status MacroPlayer::run(const QString& text, const QString& name)
+MacroPlayer::Status MacroPlayer::run(const QString& text, const QString& name, bool targetActive)
 {
     m_failure.clear();
     m_mainHidden = false;
     m_progress = std::make_unique<MacroProgressWindow>(name);
-    // Started from another program's window (a global shortcut, trellinctl, the quick pick):
-    // that window is the target and keeps the focus, so there is nothing to switch or wait for.
-    const bool targetActive = QApplication::activeWindow() == nullptr;
+    // The target keeps the focus: there is nothing to switch or wait for.
     m_progress->setAttribute(Qt::WA_ShowWithoutActivating, targetActive);
     m_progress->show();
     // A switch asked for before the progress window is active would go one window too far back.
