@@ -1,7 +1,9 @@
 // Reaching the running program from another window: the time from pressing a global shortcut to
-// the first key of its macro arriving in the target window, and from `trellinctl show` to the
-// program's window being active. Floors: the same key typed straight into the target, and the
-// window activated by a pager request (xdotool).
+// the first key of its macro arriving in the target window, from the quick pick's shortcut to its
+// popup being shown, and from `trellinctl show` to the program's window being active. Floors:
+// the same key typed straight into the target (for both shortcuts), and the window activated by
+// a pager request (xdotool). The data folder holds 99 full boxes and 99 full macro files.
+#include "BenchData.h"
 #include "TargetProcess.h"
 #include "X11BenchSession.h"
 
@@ -72,10 +74,14 @@ int main(int argc, char** argv)
     // The program runs on a data folder and settings of its own.
     QTemporaryDir home;
     const QString data = home.path() + QStringLiteral("/data/MoxenoTrellin/");
-    if (!writeFile(data + QStringLiteral("MoxenoTrellinMacros1.txt"), "01!\xac:Key>x\r\n")
+    // Macro 1 of the box on show types "x"; its other 98 macros are full.
+    QByteArray macros = BenchData::recordFile(9999, true, 1);
+    macros = "01!\xac:Key>x\r\n" + macros.mid(macros.indexOf("\r\n02!\xac:") + 2);
+    if (!QDir().mkpath(data) || !BenchData::writeDataSet(data, 9999, true)
+        || !writeFile(data + QStringLiteral("MoxenoTrellinMacros1.txt"), macros)
         || !writeFile(home.path() + QStringLiteral("/config/MoxenoTrellin/MoxenoTrellin.ini"),
             "[Settings]\r\nMacroPromptBefore=0\r\nMacroInformAfter=0\r\nMacroDelay=0.001\r\n"
-            "[Shortcuts]\r\nMacro1=Ctrl+Alt+1\r\n"))
+            "[Shortcuts]\r\nMacro1=Ctrl+Alt+1\r\nPick=Ctrl+Alt+P\r\n"))
         return 1;
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
@@ -107,6 +113,29 @@ int main(int argc, char** argv)
         = median([&] { return keyToText(QStringLiteral("ctrl+alt+1"), QStringLiteral("x")); });
     const double key = median([&] { return keyToText(QStringLiteral("y"), QStringLiteral("y")); });
 
+    // From the key press to the popup shown (asked of the server as often as xdotool can: each
+    // ask takes a few milliseconds, which the figure includes), then closed again.
+    const auto waitForPopup = [](bool shown) {
+        const qint64 deadline = nowNs() + qint64(kSlowMachineMs) * 1000000;
+        while (nowNs() < deadline) {
+            if (run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", "quick pick$"}).isEmpty()
+                != shown)
+                return nowNs();
+        }
+        return qint64(-1);
+    };
+    const double pick = median([&] {
+        if (run(QStringLiteral("xdotool"), {"windowactivate", "--sync", targetWindow}) != QString())
+            return -1.0;
+        const qint64 start = nowNs();
+        run(QStringLiteral("xdotool"), {"key", "ctrl+alt+p"});
+        const qint64 shown = waitForPopup(true);
+        run(QStringLiteral("xdotool"), {"key", "Escape"});
+        if (shown < 0 || waitForPopup(false) < 0)
+            return -1.0;
+        return double(shown - start) / 1e6;
+    });
+
     // From trellinctl show started to its end, which waits until the window is active.
     const auto activation = [&](const QString& tool, const QStringList& arguments) -> double {
         run(QStringLiteral("xdotool"), {"windowactivate", "--sync", targetWindow});
@@ -122,11 +151,13 @@ int main(int argc, char** argv)
     });
     program.kill();
     program.waitForFinished();
-    if (shortcut < 0 || key < 0 || show < 0 || pager < 0) {
-        std::fprintf(stderr, "bench_reach: a run did not reach its window\n");
+    if (shortcut < 0 || key < 0 || pick < 0 || show < 0 || pager < 0) {
+        std::fprintf(stderr, "bench_reach: a run did not reach its window (%.0f %.0f %.0f %.0f %.0f)\n",
+            shortcut, key, pick, show, pager);
         return 1;
     }
     row("global shortcut to first key in the target", shortcut, key);
+    row("quick-pick shortcut to popup shown", pick, key);
     row("trellinctl show to window active", show, pager);
     return 0;
 }

@@ -23,6 +23,8 @@ QString ShortcutBinder::purpose(Settings::Key key)
 {
     if (key == Settings::Key::ShortcutShow)
         return QStringLiteral("show the window");
+    if (key == Settings::Key::ShortcutPick)
+        return QStringLiteral("open the quick pick");
     return QStringLiteral("play macro %1").arg(int(key) - int(Settings::Key::ShortcutMacro1) + 1);
 }
 

@@ -2,14 +2,17 @@
 
 #include "app/ShortcutBinder.h"
 #include "boxes/Startup.h"
+#include "core/Clipboard.h"
 #include "gui/macros/MacroPlayer.h"
 #include "gui/main/MainWindow.h"
+#include "gui/pick/QuickPick.h"
 #include "gui/widgets/MessageBox.h"
 #include "macros/MacroInterpreter.h"
 #include "platform/GlobalShortcuts.h"
+#include "platform/TextInserter.h"
 #include "platform/WindowSwitcher.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -98,13 +101,18 @@ void TrellinApp::shortcutPressed(Settings::Key key)
         return;
     }
     const int macro = int(key) - int(Settings::Key::ShortcutMacro1) + 1;
-    if (macro < 1 || macro > 10)
+    if (key != Settings::Key::ShortcutPick && (macro < 1 || macro > 10))
         return;
     // Keys typed while the shortcut's own keys are down would carry its modifiers, and the
-    // grab holds the keyboard until its key goes up.
+    // grab holds the keyboard until its key goes up, so the popup could not take it either.
     if (!m_platform.shortcuts->waitForRelease(kReleaseWaitMs)) {
-        m_log.logStatus(
-            QStringLiteral("Macro %1 not played: the shortcut's keys were held too long").arg(macro));
+        m_log.logStatus(QStringLiteral("Shortcut to %1 not followed: its keys were held too long")
+                            .arg(ShortcutBinder::purpose(key)));
+        return;
+    }
+    if (key == Settings::Key::ShortcutPick) {
+        if (const InstanceChannel::Reply opened = openPick(); opened.status != 0)
+            m_log.logStatus(QStringLiteral("Quick pick not opened: %1").arg(opened.err));
         return;
     }
     const InstanceChannel::Reply played = playMacro(m_window->selectedBox(), macro);
@@ -118,6 +126,7 @@ void TrellinApp::fail(const QString& message)
     if (m_window)
         m_window->setMacroPlayer(nullptr);
     m_shortcuts.reset();
+    m_pick.reset();
     m_player.reset();
     m_window.reset();
     showMessageBox(nullptr, QMessageBox::Critical, QStringLiteral("Moxeno Trellin"),
@@ -154,6 +163,8 @@ InstanceChannel::Reply TrellinApp::answer(const QStringList& words)
         return showWindow() ? InstanceChannel::Reply {}
                             : failed(QStringLiteral("the window manager did not make the window active"));
     }
+    if (command == QLatin1String("pick") && words.size() == 1)
+        return openPick();
     if (command == QLatin1String("play") && words.size() == 3 && first && second)
         return playMacro(first, second);
     if (command == QLatin1String("copy") && words.size() == 3 && first && second) {
@@ -194,10 +205,70 @@ InstanceChannel::Reply TrellinApp::playMacro(int box, int number)
         return failed(QStringLiteral("macro %1 of box %2 is empty").arg(number).arg(box));
     const Result<QStringList> names = m_macros.readMacroNames(box);
     const QString name = names ? names->value(number - 1) : QString();
-    if (!m_player->play(box, number, name, m_window->boxCaption(box)))
+    // Asked from another program's window, that window is the target and has the focus.
+    if (!m_player->play(
+            box, number, name, m_window->boxCaption(box), QApplication::activeWindow() == nullptr))
         return failed(QStringLiteral("playing macro %1 was declined").arg(name));
     if (!m_player->lastFailure().isEmpty())
         return failed(
             QStringLiteral("macro %1 of box %2: %3").arg(number).arg(box).arg(m_player->lastFailure()));
     return {};
+}
+
+InstanceChannel::Reply TrellinApp::openPick()
+{
+    if (m_player && m_player->isPlaying())
+        return failed(QStringLiteral("a macro is playing"));
+    if (!m_pick) {
+        m_pick = std::make_unique<QuickPick>(m_context);
+        QObject::connect(m_pick.get(), &QuickPick::chosen, m_pick.get(),
+            [this](const SearchHit& hit, bool copyOnly) { pickChosen(hit, copyOnly); });
+    }
+    m_pickFromOwnWindow = QApplication::activeWindow() != nullptr;
+    if (!m_pick->open(m_window->selectedBox()))
+        return failed(QStringLiteral("another program holds the keyboard"));
+    return {};
+}
+
+void TrellinApp::pickChosen(const SearchHit& hit, bool copyOnly)
+{
+    const bool macro = hit.kind == SearchHit::Kind::Macro;
+    const QString what = macro ? QStringLiteral("Macro %1 of box %2").arg(hit.number).arg(hit.box)
+                               : QStringLiteral("Box %1, position %2").arg(hit.box).arg(hit.number);
+    QString failure;
+    if (copyOnly) {
+        if (macro) {
+            const Result<QString> body = m_macros.readMacroBody(hit.number, hit.box);
+            failure = !body                       ? body.error()
+                : body->isEmpty()                 ? QStringLiteral("it was emptied meanwhile")
+                : !m_clipboard.replaceText(*body) ? QStringLiteral("the clipboard could not be written")
+                                                  : QString();
+            if (failure.isEmpty())
+                m_log.logStatus(what + QStringLiteral(" copied to clipboard"));
+        } else if (!m_actions.copy(hit.box, hit.number)) {
+            failure = QStringLiteral("it is empty, or the clipboard could not be written");
+        }
+    } else if (macro) {
+        failure = playMacro(hit.box, hit.number).err;
+    } else {
+        const Result<QString> text = m_store.readPosition(hit.number, hit.box);
+        failure = !text                ? text.error()
+            : text->isEmpty()          ? QStringLiteral("it was emptied meanwhile")
+            : !m_platform.textInserter ? QStringLiteral("keys cannot be typed here")
+            // Opened from this program's window: the text goes to the window the user left before.
+            : m_pickFromOwnWindow && m_platform.windowSwitcher
+                && !m_platform.windowSwitcher->switchToLastWindow()
+            ? QStringLiteral("there is no window to switch back to")
+            : m_platform.textInserter->insertText(*text).error();
+    }
+    if (failure.isEmpty())
+        return;
+    const QString message = QStringLiteral("%1 not %2: %3")
+                                .arg(what,
+                                    copyOnly    ? QStringLiteral("copied")
+                                        : macro ? QStringLiteral("played")
+                                                : QStringLiteral("inserted"),
+                                    failure);
+    m_log.logStatus(message);
+    m_prompter.tell(message, PromptIcon::Exclamation);
 }

@@ -25,6 +25,8 @@ class ShortcutBinder;
 class KeySender;
 class MacroPlayer;
 class MainWindow;
+class QuickPick;
+struct SearchHit;
 class TextInserter;
 class WindowSwitcher;
 
@@ -62,13 +64,16 @@ public:
     bool start();
     QString failure() const { return m_failure; }
 
-    // Answers a request that came through the instance socket: "show", "play BOX N",
+    // Answers a request that came through the instance socket: "show", "pick", "play BOX N",
     // "copy BOX POS". The outcome is what trellinctl prints and its exit status.
     InstanceChannel::Reply answer(const QStringList& words);
     // Raises the main window and makes it the active one; false when it did not become active.
     bool showWindow();
     // Plays macro number of box through the player, progress window and all.
     InstanceChannel::Reply playMacro(int box, int number);
+    // Opens the quick pick on the box on show; answered once it is shown, not when a row is
+    // chosen.
+    InstanceChannel::Reply openPick();
 
     // What a global shortcut does.
     void shortcutPressed(Settings::Key key);
@@ -81,6 +86,8 @@ public:
 
 private:
     void fail(const QString& message);
+    // Inserts or plays what the quick pick chose, or puts it on the clipboard.
+    void pickChosen(const SearchHit& hit, bool copyOnly);
     // How long a shortcut's keys may stay down before its macro is given up.
     static constexpr int kReleaseWaitMs = 3000;
 
@@ -101,6 +108,10 @@ private:
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<MacroPlayer> m_player;
     std::unique_ptr<ShortcutBinder> m_shortcuts;
+    std::unique_ptr<QuickPick> m_pick;
+    // The quick pick was opened while a window of this program was active: a chosen text goes
+    // to the window the user left before it.
+    bool m_pickFromOwnWindow = false;
     QString m_failure;
     // Held while the window runs, so that trellinctl does not move the data folder under it.
     std::optional<WindowLock> m_windowLock;

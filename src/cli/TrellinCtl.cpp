@@ -180,6 +180,13 @@ const QList<TrellinCtl::Row>& TrellinCtl::table()
              QStringLiteral("Returns once the window is the active one. Bound to a key in the desktop's "
                             "shortcut settings, this brings the program up from any window.")},
             &TrellinCtl::show},
+        {{QStringLiteral("pick"), {}, 0, {}, false, false,
+             QStringLiteral(
+                 "open the quick pick at the mouse pointer (start Moxeno Trellin when it does not run)"),
+             QStringLiteral("Returns once the popup is shown. Typing filters the texts and macros of every "
+                            "box; Enter inserts the chosen one into the window that was active, Ctrl+Enter "
+                            "only copies it, Escape closes the popup.")},
+            &TrellinCtl::pick},
         {{QStringLiteral("copy"), S {"BOX", "POS"}, 0, {}, false, true,
              QStringLiteral("put the text of a position on the clipboard, as a left click does"),
              QStringLiteral("The running Moxeno Trellin holds the clipboard; without it the command fails, "
@@ -775,7 +782,16 @@ int TrellinCtl::relay(const InstanceChannel::Reply& reply)
 
 int TrellinCtl::show(Call&)
 {
-    const QStringList request {QStringLiteral("show")};
+    return reachOrStart({QStringLiteral("show")});
+}
+
+int TrellinCtl::pick(Call&)
+{
+    return reachOrStart({QStringLiteral("pick")});
+}
+
+int TrellinCtl::reachOrStart(const QStringList& request)
+{
     if (const auto reply = InstanceChannel::send(request))
         return relay(*reply);
     // Not running: started beside trellinctl (or from the PATH), and shown once it answers.

@@ -80,6 +80,7 @@ private:
     int runText(Call& call);
     int play(Call& call);
     int show(Call& call);
+    int pick(Call& call);
     int copy(Call& call);
     int dataFolder(Call& call);
     int options(Call& call);
@@ -89,6 +90,9 @@ private:
     int replace(Call& call);
     int calc(Call& call);
 
+    // Sends the request to the running copy; without one, starts the program and sends it once
+    // the program answers.
+    int reachOrStart(const QStringList& request);
     // Prints what the running copy answered and returns its exit status.
     int relay(const InstanceChannel::Reply& reply);
     // How long show waits for a program it started to answer.

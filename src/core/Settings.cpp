@@ -44,6 +44,7 @@ constexpr std::array<Settings::Entry, Settings::kKeyCount> kEntries {{
     {Key::SearchLeft, "Settings", "FmSearchLeft", "", Kind::Edge},
     {Key::SearchTop, "Settings", "FmSearchTop", "", Kind::Edge},
     {Key::ShortcutShow, "Shortcuts", "Show", "", Kind::Text},
+    {Key::ShortcutPick, "Shortcuts", "Pick", "", Kind::Text},
     {Key::ShortcutMacro1, "Shortcuts", "Macro1", "", Kind::Text},
     {Key::ShortcutMacro2, "Shortcuts", "Macro2", "", Kind::Text},
     {Key::ShortcutMacro3, "Shortcuts", "Macro3", "", Kind::Text},

@@ -51,6 +51,7 @@ public:
         SearchTop,
         // Global shortcuts in Qt's portable text ("Ctrl+Alt+P"); empty: none.
         ShortcutShow, // bring the window to the front
+        ShortcutPick, // open the quick pick
         ShortcutMacro1, // play macro 1 of the box on show; ShortcutMacro1 + 9 plays macro 10
         ShortcutMacro2,
         ShortcutMacro3,

@@ -41,6 +41,59 @@ class TestReachE2E : public QObject
         return xdotool({"search", "--onlyvisible", "--name", "^Moxeno Trellin$"});
     }
 
+    static QString visibleWindow(const char* title)
+    {
+        return xdotool({"search", "--onlyvisible", "--name", title}).section(u'\n', 0, 0);
+    }
+    // Clicks a point of a window, in twips (15 to a pixel) or in pixels.
+    static void click(const QString& window, int x, int y, int twips = 15)
+    {
+        xdotool({"mousemove", "--window", window, QString::number(x / twips), QString::number(y / twips),
+            "click", "1"});
+    }
+    // The menu, "About...", "Advanced", "Shortcuts"; the windows on the way, shortcuts last.
+    void openShortcutsDialog(QStringList& windows)
+    {
+        const QString main = mainWindows();
+        xdotool({"windowactivate", "--sync", main});
+        click(main, 9240 + 900, 9120 + 165);
+        xdotool({"key", "--delay", "50", "Home", "Down", "Down", "Return"});
+        for (const char* title : {"^About...$", "advanced options$", "trellin - shortcuts$"}) {
+            if (windows.size() == 1)
+                click(windows.last(), 120 + 120 + 600, 1380 + 1200 + 150); // Advanced
+            else if (windows.size() == 2)
+                click(windows.last(), 2820 + 550, 4050 + 150); // Shortcuts
+            QString window;
+            QTRY_VERIFY_WITH_TIMEOUT(!(window = visibleWindow(title)).isEmpty(), kSlowMachineMs);
+            // A click reaches a new window only once the window manager has taken it in.
+            QTRY_COMPARE_WITH_TIMEOUT(xdotool({"getactivewindow"}), window, kSlowMachineMs);
+            windows << window;
+        }
+    }
+
+    // Sets the quick pick's shortcut in the shortcuts dialog; takenBy takes the combination
+    // after it was typed into the field, before Save.
+    void setPickShortcut(const char* pressed, const QString& keys, X11GlobalShortcuts* takenBy)
+    {
+        const QString ini = QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini");
+        QStringList windows;
+        openShortcutsDialog(windows);
+        QCOMPARE(windows.size(), 3);
+        click(windows[2], 283, 50, 1); // the field of "Open the quick pick"
+        xdotool({"key", pressed});
+        QVERIFY(!takenBy || takenBy->grab(1, keys));
+        click(windows[2], 220, 358, 1); // Save
+        if (takenBy) {
+            QTRY_COMPARE_WITH_TIMEOUT(mainWindows().count(u'\n'), 1, kSlowMachineMs); // the message
+            xdotool({"key", "Return"});
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow("trellin - shortcuts$").isEmpty(), kSlowMachineMs);
+        QVERIFY(TestFiles::read(ini).contains("Pick=" + keys.toLatin1() + "\r\n"));
+        click(windows[1], 3960 + 570, 4050 + 150); // Cancel
+        click(windows[0], 4680 + 600, 3240 + 150); // Close
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow("^About...$").isEmpty(), kSlowMachineMs);
+    }
+
     // Starts the program and waits until its window is the active one.
     void startProgram()
     {
@@ -59,12 +112,13 @@ private slots:
             QSKIP("needs the X session of scripts/x11-session.sh");
         const QString data = QDir::homePath() + QStringLiteral("/.local/share/MoxenoTrellin/");
         QVERIFY(TestFiles::write(data + QStringLiteral("MoxenoTrellin1.txt"), "01!\xac:Hello\r\n"));
+        QVERIFY(TestFiles::write(data + QStringLiteral("MoxenoTrellin3.txt"), "05!\xac:World peace\r\n"));
         QVERIFY(TestFiles::write(data + QStringLiteral("MoxenoTrellinMacros1.txt"),
             "01!\xac:Greet>hi{TAB}there\r\n02!\xac:Two>second\r\n"));
         QVERIFY(
             TestFiles::write(QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini"),
                 "[Settings]\r\nMacroPromptBefore=0\r\nMacroInformAfter=0\r\nMacroDelay=0.001\r\n"
-                "[Shortcuts]\r\nMacro2=Ctrl+Alt+2\r\n"));
+                "[Shortcuts]\r\nMacro2=Ctrl+Alt+2\r\nPick=Ctrl+Alt+P\r\n"));
         startProgram();
     }
 
@@ -132,6 +186,49 @@ private slots:
         QVERIFY(m_locks.setLocks({false, false, false}));
     }
 
+    // The quick pick, opened over the target by its shortcut or by trellinctl: three letters
+    // find a text of another box; Enter types it into the target, Ctrl+Enter only copies it,
+    // Escape types nothing; each time the target has the keyboard again.
+    void quickPickInsertsIntoTheWindowLeft_data()
+    {
+        QTest::addColumn<QStringList>("opener");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("clipboard");
+        const QStringList shortcut {"xdotool", "key", "ctrl+alt+p"};
+        QTest::newRow("Enter") << shortcut << "Return"
+                               << "World peace"
+                               << "";
+        QTest::newRow("Ctrl+Enter") << QStringList {TRELLINCTL, "pick"} << "ctrl+Return"
+                                    << ""
+                                    << "World peace";
+        QTest::newRow("Escape") << shortcut << "Escape"
+                                << ""
+                                << "";
+    }
+    void quickPickInsertsIntoTheWindowLeft()
+    {
+        QFETCH(QStringList, opener);
+        QFETCH(QString, keys);
+        QFETCH(QString, typed);
+        QFETCH(QString, clipboard);
+        run(QStringLiteral("xclip"), {"-selection", "clipboard", "-i", "/dev/null"});
+        TargetProcess target;
+        QVERIFY(target.start(QStringLiteral("Target")));
+        const Outcome opened = run(opener.first(), opener.mid(1));
+        QVERIFY2(opened.code == 0, qPrintable(opened.err));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !xdotool({"search", "--onlyvisible", "--name", "quick pick$"}).isEmpty(), kSlowMachineMs);
+        xdotool({"type", "wOr"});
+        xdotool({"key", keys});
+        QTRY_VERIFY_WITH_TIMEOUT(
+            xdotool({"search", "--onlyvisible", "--name", "quick pick$"}).isEmpty(), kSlowMachineMs);
+        QCOMPARE(xdotool({"getactivewindow"}), QString::number(target.window()));
+        xdotool({"type", "!"});
+        QCOMPARE(target.waitForText(typed + u'!'), typed + u'!');
+        QCOMPARE(run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}).out, clipboard);
+    }
+
     // A combination another client holds is refused, naming its keys.
     void shortcutHeldByAnotherClientIsReported()
     {
@@ -142,6 +239,23 @@ private slots:
         QVERIFY(!grabbed);
         QCOMPARE(grabbed.error(), QStringLiteral("Ctrl+Alt+F9 is already taken by another program"));
         QVERIFY(ours.grab(2, QStringLiteral("Ctrl+Alt+F10")));
+    }
+
+    // Set in the shortcuts dialog, the quick pick's shortcut is stored and works at once; one
+    // that another client took meanwhile is stored, and a message reports it.
+    void shortcutsDialogStoresGrabsAndReports()
+    {
+        setPickShortcut("ctrl+alt+o", QStringLiteral("Ctrl+Alt+O"), nullptr);
+        if (QTest::currentTestFailed())
+            return;
+        TargetProcess target;
+        QVERIFY(target.start(QStringLiteral("Target")));
+        xdotool({"key", "ctrl+alt+o"});
+        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow("quick pick$").isEmpty(), kSlowMachineMs);
+        xdotool({"key", "Escape"});
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow("quick pick$").isEmpty(), kSlowMachineMs);
+        X11GlobalShortcuts other;
+        setPickShortcut("ctrl+alt+j", QStringLiteral("Ctrl+Alt+J"), &other);
     }
 
     // A crashed copy leaves its socket behind; the next start takes it over and answers there.

@@ -2,6 +2,7 @@
 #include "core/DataFiles.h"
 #include "core/RecordFile.h"
 #include "core/TextCodec.h"
+#include "search/PickList.h"
 #include "search/RecordScan.h"
 #include "search/SearchEngine.h"
 #include "search/SearchHistory.h"
@@ -118,6 +119,44 @@ private slots:
         macros(99, "99|m>\r\n");
         SearchEngine engine(f->folder());
         QCOMPARE(walk(engine, ""), (QStringList {"TEXT 1/2 x", "MACRO 99/99 m>", "ran out"}));
+    }
+
+    // The quick pick: one box's stored items unfiltered; filtered, the hits of every box,
+    // capped but counted; of filters asked for while one is read, only the newest answers, and
+    // a choice made meanwhile waits for its rows.
+    void pickListsOneBoxOrFiltersEveryBox()
+    {
+        box(3, "02|Dear Sir\r\nsecond\r\n07|kind REGARDS\r\n");
+        box(5, "01|regards, Ann\r\n");
+        macros(3, "04|Sign>Regards{ENTER}\r\n");
+        const auto labels = [this](const QString& filter) {
+            QStringList shown;
+            for (const SearchHit& hit : PickList::read(f->folder(), filter, 3).hits)
+                shown << PickList::label(hit, !filter.isEmpty());
+            return shown;
+        };
+        QCOMPARE(labels({}), (QStringList {"2  Dear Sir", "7  kind REGARDS", "M 4  Sign"}));
+        QCOMPARE(labels("rEgArDs"),
+            (QStringList {"Box 3  7  kind REGARDS", "Box 5  1  regards, Ann", "Box 3  M 4  Sign"}));
+        QString full;
+        for (int p = 1; p <= 99; ++p)
+            full += QStringLiteral("%1|x\r\n").arg(p, 2, 10, QChar(u'0'));
+        for (int b = 10; b <= 12; ++b)
+            box(b, full);
+        const PickList::Rows capped = PickList::read(f->folder(), "X", 3);
+        QCOMPARE(capped.hits.size(), PickList::kMaxRows);
+        QCOMPARE(capped.total, 297);
+
+        PickList list;
+        QStringList answered;
+        connect(&list, &PickList::listed, this, [&](const PickList::Rows& rows) {
+            answered << QStringLiteral("%1:%2").arg(rows.filter).arg(rows.total);
+        });
+        for (const char* typed : {"r", "re", "reg", "rega"})
+            list.request(f->folder(), typed, 3);
+        list.afterListed([&] { answered << QStringLiteral("chosen"); });
+        QTRY_VERIFY(!list.isPending());
+        QCOMPARE(answered, (QStringList {"rega:3", "chosen"}));
     }
 
     // Whether a record holding "stored" is found by "needle", ignoring letter case and not.

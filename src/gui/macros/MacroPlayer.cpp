@@ -49,7 +49,7 @@ MacroPlayer::MacroPlayer(DataContext& context, const MacroSource& macros, KeySen
 
 MacroPlayer::~MacroPlayer() = default;
 
-bool MacroPlayer::play(int box, int number, const QString& name, const QString& boxCaption)
+bool MacroPlayer::play(int box, int number, const QString& name, const QString& boxCaption, bool targetActive)
 {
     // Events are processed while a macro plays; a second Play meanwhile is ignored.
     if (m_playing)
@@ -77,7 +77,7 @@ bool MacroPlayer::play(int box, int number, const QString& name, const QString& 
     m_playing = true;
     Status status = Status::Error;
     try {
-        status = run(text, name);
+        status = run(text, name, targetActive);
     } catch (const std::exception&) {
         status = Status::Error;
     }
@@ -101,7 +101,7 @@ bool MacroPlayer::play(int box, int number, const QString& name, const QString& 
     return true;
 }
 
-MacroPlayer::Status MacroPlayer::run(const QString& text, const QString& name)
+MacroPlayer::Status MacroPlayer::run(const QString& text, const QString& name, bool targetActive)
 {
     m_failure.clear();
     m_mainHidden = false;
@@ -109,13 +109,15 @@ MacroPlayer::Status MacroPlayer::run(const QString& text, const QString& name)
     // user's window became active; once the progress window is, it could no longer tell.
     m_windows.noteActiveWindow();
     m_progress = std::make_unique<MacroProgressWindow>(name);
+    // The target keeps the focus: there is nothing to switch or wait for.
+    m_progress->setAttribute(Qt::WA_ShowWithoutActivating, targetActive);
     m_progress->show();
     // A switch asked for before the progress window is active would go one window too far back.
-    if (!activate(m_progress.get())) {
+    if (!targetActive && !activate(m_progress.get())) {
         m_failure = QStringLiteral("the progress window did not become active");
         return Status::Error;
     }
-    if (!m_windows.switchPastProgressWindow()) {
+    if (!targetActive && !m_windows.switchPastProgressWindow()) {
         m_failure = QStringLiteral("the window left last could not be activated");
         return Status::Error;
     }
@@ -124,7 +126,8 @@ MacroPlayer::Status MacroPlayer::run(const QString& text, const QString& name)
         m_mainWindow->hide();
         m_mainHidden = true;
     }
-    sleepMs(kSwitchPauseMs);
+    if (!targetActive)
+        sleepMs(kSwitchPauseMs);
     const double delay = m_context.settings().number(Settings::Key::MacroDelay);
     m_delayMs = int(std::lround(std::clamp(delay, 0.0, kMaxDelaySeconds) * 1000));
 

@@ -32,8 +32,10 @@ public:
 
     // Plays macro number of box; name and boxCaption are as the window shows them. False
     // when the user declined the question (the window then shows "Ready"), true otherwise,
-    // including when the macro is empty and nothing happened.
-    bool play(int box, int number, const QString& name, const QString& boxCaption);
+    // including when the macro is empty and nothing happened. targetActive: the target is the
+    // active window already (a global shortcut, trellinctl, the quick pick over another
+    // program): it keeps the focus, and the progress window shows without taking it.
+    bool play(int box, int number, const QString& name, const QString& boxCaption, bool targetActive = false);
 
     bool isPlaying() const { return m_playing; }
     // Why the last playback did not finish ("aborted by user", or the error); empty when it
@@ -63,7 +65,7 @@ private:
         Aborted
     };
 
-    Status run(const QString& text, const QString& name);
+    Status run(const QString& text, const QString& name, bool targetActive);
     void finish();
     void report(Status status, const QString& name, const QString& boxCaption);
     // Notes the first failure and returns Abort, which ends the interpretation.

@@ -20,6 +20,8 @@ QString label(Key key)
 {
     if (key == Key::ShortcutShow)
         return QStringLiteral("Show the window");
+    if (key == Key::ShortcutPick)
+        return QStringLiteral("Open the quick pick");
     return QStringLiteral("Play macro %1 of the box on show").arg(int(key) - int(Key::ShortcutMacro1) + 1);
 }
 

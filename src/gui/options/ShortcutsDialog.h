@@ -9,7 +9,7 @@ class DataContext;
 class QKeySequenceEdit;
 
 // "Moxeno Trellin - shortcuts": the key combinations that reach the program from every window:
-// show the window, play macros 1 to 10 of the box on show. Save stores
+// show the window, open the quick pick, play macros 1 to 10 of the box on show. Save stores
 // them; the program takes each one at once and says which another program already holds.
 class ShortcutsDialog : public QDialog
 {
