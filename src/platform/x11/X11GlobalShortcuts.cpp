@@ -2,6 +2,7 @@
 
 #include "platform/x11/X11Logging.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDeadlineTimer>
 #include <QThread>
 
@@ -53,6 +54,15 @@ X11GlobalShortcuts::X11GlobalShortcuts(const QByteArray& displayName)
         = std::make_unique<QSocketNotifier>(ConnectionNumber(m_connection.display()), QSocketNotifier::Read);
     QObject::connect(
         m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { readEvents(); });
+    // A request with a reply (a grab's sync, the modifier map read while waiting for a release)
+    // moves the key presses that came meanwhile into Xlib's queue, where the socket notifier no
+    // longer sees them: they are taken in before the event loop sleeps.
+    if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, m_notifier.get(), [this] {
+            if (XEventsQueued(m_connection.display(), QueuedAlready) > 0)
+                readEvents();
+        });
+    }
 }
 
 X11GlobalShortcuts::~X11GlobalShortcuts()
@@ -185,8 +195,10 @@ void X11GlobalShortcuts::readEvents()
             }
         }
         // The handler may keep events going (a macro plays) and grab anew meanwhile.
-        if (id >= 0)
+        if (id >= 0) {
+            qCInfo(lcKeys) << "global shortcut" << id << "pressed";
             pressed(id);
+        }
     }
 }
 
