@@ -442,7 +442,7 @@ private slots:
             const QString advanced = findWindow(QStringLiteral("^Moxeno Trellin - advanced options$"));
             QVERIFY2(!advanced.isEmpty(), "the advanced options did not open");
             clickIn(advanced, 120 + 150, 1140 + 142); // the tick box
-            clickIn(advanced, 5220 + 570, 4050 + 150); // Save
+            clickIn(advanced, 5220 + 570, 4740 + 150); // Save
             QTRY_COMPARE_WITH_TIMEOUT(QFileInfo::exists(entry), enable, kSlowMachineMs);
             clickIn(about, 4680 + 600, 3240 + 150); // Close
             QTRY_VERIFY_WITH_TIMEOUT(

@@ -62,7 +62,7 @@ class TestReachE2E : public QObject
             if (windows.size() == 1)
                 click(windows.last(), 120 + 120 + 600, 1380 + 1200 + 150); // Advanced
             else if (windows.size() == 2)
-                click(windows.last(), 2820 + 550, 4050 + 150); // Shortcuts
+                click(windows.last(), 2820 + 550, 4740 + 150); // Shortcuts
             QString window;
             QTRY_VERIFY_WITH_TIMEOUT(!(window = visibleWindow(title)).isEmpty(), kSlowMachineMs);
             // A click reaches a new window only once the window manager has taken it in.
@@ -89,7 +89,7 @@ class TestReachE2E : public QObject
         }
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindow("trellin - shortcuts$").isEmpty(), kSlowMachineMs);
         QVERIFY(TestFiles::read(ini).contains("Pick=" + keys.toLatin1() + "\r\n"));
-        click(windows[1], 3960 + 570, 4050 + 150); // Cancel
+        click(windows[1], 3960 + 570, 4740 + 150); // Cancel
         click(windows[0], 4680 + 600, 3240 + 150); // Close
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindow("^About...$").isEmpty(), kSlowMachineMs);
     }

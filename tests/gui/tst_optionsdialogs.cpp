@@ -12,6 +12,7 @@
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QKeySequenceEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QSet>
@@ -92,6 +93,32 @@ private:
         for (int position = 1; position <= 99; ++position)
             shown.insert(f->window.positionButtons()->button(position)->grab().toImage().pixel(3, 3));
         return shown.size() == 1 ? QColor(*shown.begin()) : QColor();
+    }
+
+    // What is wrong with the places of a dialog's controls: one outside the dialog, two on top of
+    // each other, a one-line label too narrow for its text.
+    static QStringList layoutFaults(const QWidget& dialog)
+    {
+        QStringList faults;
+        const QList<QWidget*> controls = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            const QWidget* control = controls[i];
+            const QString name = control->objectName() + u'/' + control->property("text").toString();
+            if (control->isWindow() || !control->isVisible())
+                continue;
+            if (!dialog.rect().contains(control->geometry()))
+                faults << name + QStringLiteral(" outside");
+            for (qsizetype j = i + 1; j < controls.size(); ++j) {
+                if (!controls[j]->isWindow() && controls[j]->isVisible()
+                    && control->geometry().intersects(controls[j]->geometry()))
+                    faults << name + QStringLiteral(" on ") + controls[j]->objectName();
+            }
+            const auto* label = qobject_cast<const QLabel*>(control);
+            if (label && !label->wordWrap() && label->pixmap().isNull()
+                && label->fontMetrics().horizontalAdvance(label->text()) > label->contentsRect().width())
+                faults << name + QStringLiteral(" cut");
+        }
+        return faults;
     }
 
 private slots:
@@ -178,6 +205,14 @@ private slots:
 
     // "Shortcuts" in the advanced options: a combination pressed in a field is stored in Qt's
     // portable text, an emptied field stores nothing, an unchanged one stays.
+    void controlsHaveTheirOwnPlace()
+    {
+        QStringList faults;
+        throughAdvanced([&](QDialog& advanced) { faults += layoutFaults(advanced); });
+        throughAbout([&](QDialog& about) { faults += layoutFaults(about); });
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+    }
+
     void shortcutsAreStored()
     {
         QVERIFY(f->settings.setText(Settings::Key::ShortcutShow, QStringLiteral("Ctrl+Alt+S")));

@@ -77,9 +77,8 @@ AdvancedOptionsDialog::AdvancedOptionsDialog(DataContext& context, OptionsPicker
     browse->setAutoDefault(false);
     connect(browse, &QPushButton::clicked, this, &AdvancedOptionsDialog::chooseFolder);
 
-    buildInsertRules(2280);
-
-    const int row = 4050;
+    // The command row stands below the last rule.
+    const int row = buildInsertRules(2280) + 120;
     CommandLabel* reset = CommandLabel::button(QStringLiteral("LabelResetDefaults"),
         QStringLiteral("Reset defaults"), this, tw.rect(120, row, 1500, 300));
     CommandLabel* help = CommandLabel::button(
@@ -116,7 +115,7 @@ constexpr InsertList kInsertLists[] = {
 
 } // namespace
 
-void AdvancedOptionsDialog::buildInsertRules(int top)
+int AdvancedOptionsDialog::buildInsertRules(int top)
 {
     const ScreenTwips tw(this);
     const Settings& settings = m_context.settings();
@@ -128,27 +127,28 @@ void AdvancedOptionsDialog::buildInsertRules(int top)
     heading->setWordWrap(true);
     heading->setGeometry(tw.rect(120, top, 6240, 450));
     auto* defaultLabel = new QLabel(QStringLiteral("Any other window"), this);
-    defaultLabel->setGeometry(tw.rect(120, top + 540, 2400, 240));
+    defaultLabel->setGeometry(tw.rect(120, top + 540, 2640, 240));
     m_insertDefault = new QComboBox(this);
     m_insertDefault->setObjectName(QStringLiteral("ComboInsertDefault"));
     m_insertDefault->addItem(QStringLiteral("Type"), QStringLiteral("type"));
     m_insertDefault->addItem(QStringLiteral("Paste with Ctrl+V"), QStringLiteral("paste"));
     m_insertDefault->setCurrentIndex(
         settings.text(Key::InsertDefault).trimmed().compare(u"paste", Qt::CaseInsensitive) == 0 ? 1 : 0);
-    m_insertDefault->setGeometry(tw.rect(2640, top + 510, 3720, 300));
+    m_insertDefault->setGeometry(tw.rect(2880, top + 510, 3480, 300));
     int y = top + 900;
     for (const InsertList& list : kInsertLists) {
         auto* label = new QLabel(QLatin1String(list.caption), this);
-        label->setGeometry(tw.rect(120, y + 30, 2400, 240));
+        label->setGeometry(tw.rect(120, y + 30, 2640, 240));
         auto* edit = new QLineEdit(settings.text(list.key), this);
         edit->setObjectName(QLatin1String(list.name));
         // What the settings file cannot hold is not accepted, rather than cut when stored.
         edit->setMaxLength(IniFile::kMaxValueLength);
-        edit->setGeometry(tw.rect(2640, y, 3720, 300));
+        edit->setGeometry(tw.rect(2880, y, 3480, 300));
         label->setBuddy(edit);
         m_insertLists.append({edit, int(list.key)});
         y += 360;
     }
+    return y;
 }
 
 QString AdvancedOptionsDialog::checkedDelay(const QString& typed)

@@ -27,7 +27,7 @@ public:
     static QString folderBrowserTitle() { return QStringLiteral("Select a folder ..."); }
 
     static constexpr int kClientWidth = 6480;
-    static constexpr int kClientHeight = 4530;
+    static constexpr int kClientHeight = 5220;
 
 signals:
     void helpRequested();
@@ -37,7 +37,8 @@ private:
     void chooseFolder();
     void resetDefaults();
     void save();
-    void buildInsertRules(int top);
+    // The insert rules from top down; returns where the next row may start.
+    int buildInsertRules(int top);
 
     DataContext& m_context;
     OptionsPickers& m_pickers;
