@@ -206,8 +206,8 @@ InstanceChannel::Reply TrellinApp::playMacro(int box, int number)
     const Result<QStringList> names = m_macros.readMacroNames(box);
     const QString name = names ? names->value(number - 1) : QString();
     // Asked from another program's window, that window is the target and has the focus.
-    if (!m_player->play(
-            box, number, name, m_window->boxCaption(box), QApplication::activeWindow() == nullptr))
+    if (!m_player->play(box, number, name, m_window->boxCaption(box),
+            m_platform.windowSwitcher && m_platform.windowSwitcher->otherProgramActive()))
         return failed(QStringLiteral("playing macro %1 was declined").arg(name));
     if (!m_player->lastFailure().isEmpty())
         return failed(
@@ -224,7 +224,8 @@ InstanceChannel::Reply TrellinApp::openPick()
         QObject::connect(m_pick.get(), &QuickPick::chosen, m_pick.get(),
             [this](const SearchHit& hit, bool copyOnly) { pickChosen(hit, copyOnly); });
     }
-    m_pickFromOwnWindow = QApplication::activeWindow() != nullptr;
+    m_pickFromOwnWindow = m_platform.windowSwitcher ? !m_platform.windowSwitcher->otherProgramActive()
+                                                    : QApplication::activeWindow() != nullptr;
     if (!m_pick->open(m_window->selectedBox()))
         return failed(QStringLiteral("another program holds the keyboard"));
     return {};

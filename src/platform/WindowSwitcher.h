@@ -20,6 +20,11 @@ public:
     // program kept busy may not yet have seen it become active, and could then no longer tell.
     virtual void noteActiveWindow() { }
 
+    // True when the window manager reports another program's window as the active one now.
+    // Qt's own idea of the active window lags behind a switch away from it (it waits for a
+    // moment in case the focus comes back), so it cannot tell this.
+    virtual bool otherProgramActive() { return false; }
+
     // Activates the window the user left before one of this program's windows became active
     // (for playback: the window the user worked in before clicking Play).
     virtual bool switchPastProgressWindow() = 0;

@@ -298,6 +298,12 @@ void X11WindowTracker::noteActiveWindow()
     noteActive(currentWindow());
 }
 
+bool X11WindowTracker::otherProgramActive()
+{
+    const unsigned long window = activeWindow();
+    return window != 0 && !isOwn(window);
+}
+
 QList<unsigned long> X11WindowTracker::history()
 {
     catchUp();

@@ -31,6 +31,7 @@ public:
     bool switchToLastWindow() override;
     bool switchPastProgressWindow() override;
     void noteActiveWindow() override;
+    bool otherProgramActive() override;
     bool activateOwnWindow(quintptr window) override;
 
     bool isAvailable() const;
