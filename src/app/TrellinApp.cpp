@@ -198,13 +198,13 @@ InstanceChannel::Reply TrellinApp::playMacro(int box, int number)
         return failed(QStringLiteral("keys cannot be typed here"));
     if (m_player->isPlaying())
         return failed(QStringLiteral("a macro is playing"));
-    const Result<QString> body = m_macros.readMacroBody(number, box);
-    if (!body)
-        return failed(body.error());
-    if (MacroInterpreter::playedText(*body).isEmpty())
+    // The name and the body from one read of the macro file (a full one holds a megabyte).
+    const Result<MacroSource::Listing> listing = m_macros.readMacroListing(box, number);
+    if (!listing)
+        return failed(listing.error());
+    if (MacroInterpreter::playedText(listing->body).isEmpty())
         return failed(QStringLiteral("macro %1 of box %2 is empty").arg(number).arg(box));
-    const Result<QStringList> names = m_macros.readMacroNames(box);
-    const QString name = names ? names->value(number - 1) : QString();
+    const QString name = listing->names.value(number - 1);
     // Asked from another program's window, that window is the target and has the focus.
     if (!m_player->play(box, number, name, m_window->boxCaption(box),
             m_platform.windowSwitcher && m_platform.windowSwitcher->otherProgramActive()))
