@@ -65,12 +65,15 @@ private:
     void throughAbout(std::function<void(QDialog&)> work)
     {
         f->dialogs.seen.clear();
-        f->dialogs.expect([work](QDialog& about) {
+        auto* menu = f->window.findChild<QComboBox*>(QStringLiteral("ComboMain"));
+        f->dialogs.expect([work, menu](QDialog& about) {
+            const QString shown = menu->currentText();
             work(about);
             click(about, "LabelClose");
+            QCOMPARE(shown, QStringLiteral("Select"));
         });
-        auto* menu = f->window.findChild<QComboBox*>(QStringLiteral("ComboMain"));
-        emit menu->activated(menu->findText(QStringLiteral("About this software")));
+        menu->setCurrentIndex(menu->findText(QStringLiteral("About this software")));
+        emit menu->activated(menu->currentIndex());
         QCOMPARE(f->dialogs.seen.value(0), QStringLiteral("About...|"));
     }
     // Opens the advanced options from "About..."; "work" acts in them and closes them.

@@ -76,6 +76,9 @@ QString StatusBar::status() const
 
 void StatusBar::menuChosen(int index)
 {
+    // Back to "Select" before the chosen window opens: the narrow box would otherwise show the
+    // cut caption of the choice for as long as that (modal) window stays open.
+    m_menu->setCurrentIndex(0);
     switch (index) {
     case 1:
         emit helpRequested();
@@ -89,5 +92,4 @@ void StatusBar::menuChosen(int index)
     default:
         break;
     }
-    m_menu->setCurrentIndex(0);
 }
