@@ -26,6 +26,7 @@
 #include "macros/RecordingHost.h"
 #include "macros/TypeNotation.h"
 #include "notepads/FindReplace.h"
+#include "platform/DetachedClipboard.h"
 #include "platform/KeySender.h"
 #include "remote/InstanceChannel.h"
 #include "search/SearchEngine.h"
@@ -189,8 +190,10 @@ const QList<TrellinCtl::Row>& TrellinCtl::table()
             &TrellinCtl::pick},
         {{QStringLiteral("copy"), S {"BOX", "POS"}, 0, {}, false, true,
              QStringLiteral("put the text of a position on the clipboard, as a left click does"),
-             QStringLiteral("The running Moxeno Trellin holds the clipboard; without it the command fails, "
-                            "as no program would be left to hand the text on.")},
+             QStringLiteral("When Moxeno Trellin runs, it holds the clipboard. Otherwise trellinctl leaves a "
+                            "process of its own in the background that holds the text until another "
+                            "program copies something, and returns once the clipboard is taken, so the "
+                            "text can be pasted at once. Needs an X11 display.")},
             &TrellinCtl::copy},
         {{QStringLiteral("data-folder"), S {"NEW"}, 1, {}, false, true,
              QStringLiteral("the data folder in use; with NEW: move the data files there and use it"),
@@ -820,8 +823,15 @@ int TrellinCtl::copy(Call& call)
         return fail(QStringLiteral("box %1, position %2 is empty").arg(call.args[0], call.args[1]));
     if (const auto reply = InstanceChannel::send({QStringLiteral("copy"), call.args[0], call.args[1]}))
         return relay(*reply);
-    return fail(QStringLiteral("copy needs the running Moxeno Trellin, which holds the clipboard "
-                               "(trellinctl show starts it; trellinctl get prints the text)"));
+    // Without the program, a process of trellinctl's own keeps the text on the clipboard, put
+    // there by the same rule as a left click's (LF line breaks).
+    if (!m_clipboard)
+        return fail(QStringLiteral("the clipboard cannot be reached here"));
+    if (!m_clipboard->replaceText(*text))
+        return fail(QStringLiteral("the clipboard could not be written: ") + m_clipboard->failure());
+    print(
+        QStringLiteral("Box %1, position %2 copied to clipboard\n").arg(call.number(0)).arg(call.number(1)));
+    return Success;
 }
 
 int TrellinCtl::dryRun(const QString& macroText)

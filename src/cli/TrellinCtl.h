@@ -13,6 +13,7 @@
 #include <optional>
 
 class DataContext;
+class DetachedClipboard;
 class KeySender;
 
 // trellinctl, the command-line companion: scripts read and change the boxes through the same
@@ -40,6 +41,8 @@ public:
     // why no keys can be typed here.
     using KeySenderSource = std::function<Result<KeySender*>()>;
     void setKeySender(KeySenderSource sender) { m_keySender = std::move(sender); }
+    // Where "copy" puts the text when the program does not run; none: copy fails then.
+    void setClipboard(DetachedClipboard* clipboard) { m_clipboard = clipboard; }
 
 private:
     // One parsed call: the command's row, its options and its operands.
@@ -126,4 +129,5 @@ private:
     std::optional<QDateTime> m_now;
     std::optional<QString> m_answer;
     KeySenderSource m_keySender;
+    DetachedClipboard* m_clipboard = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "cli/TrellinCtl.h"
+#include "platform/x11/X11ClipboardHolder.h"
 #include "platform/x11/X11KeySender.h"
 
 #include <QCoreApplication>
@@ -24,5 +25,8 @@ int main(int argc, char** argv)
             return Result<KeySender*>::failure(sender->unavailableReason());
         return sender.get();
     });
+    // Costs nothing until a copy is made: the holder process starts then.
+    X11ClipboardHolder clipboard;
+    ctl.setClipboard(&clipboard);
     return ctl.run(app.arguments());
 }

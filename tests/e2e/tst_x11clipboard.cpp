@@ -1,26 +1,126 @@
 #include "GuiTestMain.h"
+#include "TestFiles.h"
 #include "platform/qt/QtClipboard.h"
 
 #include <QProcess>
 
-// The clipboard as another program (xclip) sees it: non-Latin text passes unchanged; line breaks
-// arrive as LF, as programs here expect.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <filesystem>
+#include <memory>
+
+// The clipboard as another program (xclip) sees it, filled by the window's clipboard or by
+// trellinctl without a running program: non-Latin text passes unchanged, line breaks arrive as
+// LF, and a text too large for one piece arrives whole.
 class TestX11Clipboard : public QObject
 {
     Q_OBJECT
     QtClipboard m_clipboard;
 
-private slots:
-    void otherProgramReadsOurText()
+    // xclip's output; it may ask this process for the text, so the event loop keeps running.
+    static QString xclipOut()
     {
-        const QString text = QStringLiteral("héllo € ł 日本\r\nsecond line");
-        QVERIFY(m_clipboard.replaceText(text));
         QProcess xclip;
         xclip.start(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"});
-        // xclip asks this process for the text, so the event loop must keep running meanwhile.
-        QTRY_COMPARE_WITH_TIMEOUT(xclip.state(), QProcess::NotRunning, kSlowMachineMs);
-        QCOMPARE(xclip.exitCode(), 0);
-        QCOMPARE(QString::fromUtf8(xclip.readAllStandardOutput()), QString(text).replace("\r\n", "\n"));
+        if (!QTest::qWaitFor([&] { return xclip.state() == QProcess::NotRunning; }, kSlowMachineMs)
+            || xclip.exitCode() != 0)
+            return QStringLiteral("(xclip failed)");
+        return QString::fromUtf8(xclip.readAllStandardOutput());
+    }
+    // Stores text at box 1, position 1 and runs "trellinctl copy 1 POS"; its exit status.
+    static int ctlCopy(const QString& text, const char* position = "1")
+    {
+        const QString box
+            = QDir::homePath() + QStringLiteral("/.local/share/MoxenoTrellin/MoxenoTrellin1.txt");
+        if (!TestFiles::write(box,
+                "\xEF\xBB\xBF"
+                "01!\xC2\xAC:"
+                    + text.toUtf8() + "\r\n"))
+            return -1;
+        QProcess ctl;
+        ctl.start(QStringLiteral(TRELLINCTL), {"copy", "1", position});
+        if (!ctl.waitForFinished(kSlowMachineMs))
+            return -1;
+        return ctl.exitCode();
+    }
+    static QString mixedText() { return QStringLiteral("héllo € ł 日本\r\nsecond line"); }
+
+private slots:
+    void otherProgramReadsOurText_data()
+    {
+        QTest::addColumn<bool>("trellinctl");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("window") << false << mixedText();
+        QTest::newRow("trellinctl") << true << QStringLiteral("ünï ☃ 𝄞\r\nsecond line");
+        // Over a megabyte, as a box file written by hand can hold.
+        QTest::newRow("trellinctl, in pieces") << true << mixedText().repeated(40000);
+    }
+    void otherProgramReadsOurText()
+    {
+        QFETCH(bool, trellinctl);
+        QFETCH(QString, text);
+        if (trellinctl)
+            QCOMPARE(ctlCopy(text), 0);
+        else
+            QVERIFY(m_clipboard.replaceText(text));
+        QCOMPARE(xclipOut(), text.replace("\r\n", "\n"));
+    }
+
+    // trellinctl's holder keeps none of its caller's files, serves a reader while another one
+    // stalls in the middle of a large text, and ends once another program copies something.
+    void holderEndsWhenAnotherProgramCopies()
+    {
+        QString text = mixedText().repeated(40000);
+        QCOMPARE(ctlCopy(text), 0);
+        const std::unique_ptr<Display, int (*)(Display*)> connection(XOpenDisplay(nullptr), XCloseDisplay);
+        Display* display = connection.get();
+        const auto atom = [display](const char* name) { return XInternAtom(display, name, False); };
+        const Window owner = XGetSelectionOwner(display, atom("CLIPBOARD"));
+        Atom type = None;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display, owner, atom("_NET_WM_PID"), 0, 1, False, XA_CARDINAL, &type, &format,
+            &items, &after, &data);
+        const long pid = data ? *reinterpret_cast<long*>(data) : 0;
+        XFree(data);
+        QVERIFY(pid > 0);
+        const std::filesystem::path fds = "/proc/" + std::to_string(pid) + "/fd";
+        for (const auto& fd : std::filesystem::directory_iterator(fds)) {
+            const std::string target = std::filesystem::read_symlink(fd).string();
+            QVERIFY2(target == "/dev/null" || target.starts_with("socket:"), target.c_str());
+        }
+
+        // Refuses STRING for a text beyond Latin-1 rather than hand out '?'s; takes the first
+        // piece of UTF8_STRING and never asks for the rest.
+        const Window reader = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+        const auto request = [&](Atom target) {
+            XConvertSelection(display, atom("CLIPBOARD"), target, atom("_READ"), reader, CurrentTime);
+            XEvent notify {};
+            const bool answered = QTest::qWaitFor(
+                [&] {
+                    return XPending(display)
+                        && XCheckTypedWindowEvent(display, reader, SelectionNotify, &notify);
+                },
+                kSlowMachineMs);
+            return answered ? notify.xselection.property : Atom(-1);
+        };
+        QCOMPARE(request(XA_STRING), None);
+        QCOMPARE(request(atom("UTF8_STRING")), atom("_READ"));
+        XGetWindowProperty(display, reader, atom("_READ"), 0, 1, False, AnyPropertyType, &type, &format,
+            &items, &after, &data);
+        XFree(data);
+        QCOMPARE(type, atom("INCR"));
+        QCOMPARE(xclipOut(), text.replace("\r\n", "\n"));
+        QCOMPARE(ctlCopy(QString(), "2"), 1); // an empty position takes nothing
+
+        QVERIFY(m_clipboard.replaceText(QStringLiteral("taken")));
+        const auto ended = [pid] {
+            const QByteArray stat = TestFiles::read(QStringLiteral("/proc/%1/stat").arg(pid));
+            return stat.isEmpty() || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(ended(), kSlowMachineMs);
     }
 };
 
