@@ -1,5 +1,7 @@
 #include "platform/x11/X11ClipboardHolder.h"
 
+#include "platform/x11/X11SelectionAnswer.h"
+
 #include <QDeadlineTimer>
 #include <QList>
 
@@ -59,8 +61,6 @@ public:
     {
         const auto atom = [display](const char* name) { return XInternAtom(display, name, False); };
         m_clipboard = atom("CLIPBOARD");
-        m_targets = atom("TARGETS");
-        m_timestamp = atom("TIMESTAMP");
         m_incr = atom("INCR");
         m_utf8 = atom("UTF8_STRING");
         m_text = atom("TEXT");
@@ -124,7 +124,7 @@ private:
     void handle(const XEvent& event)
     {
         if (event.type == SelectionRequest) {
-            answer(event.xselectionrequest);
+            answer(event);
         } else if (event.type == SelectionClear && event.xselectionclear.window == m_window
             && event.xselectionclear.selection == m_clipboard) {
             m_lost = true;
@@ -162,50 +162,30 @@ private:
         return std::nullopt;
     }
 
-    void answer(const XSelectionRequestEvent& request)
+    void answer(const XEvent& event)
     {
-        XSelectionEvent reply {};
-        reply.type = SelectionNotify;
-        reply.display = m_display;
-        reply.requestor = request.requestor;
-        reply.selection = request.selection;
-        reply.target = request.target;
-        reply.time = request.time;
-        reply.property = None;
-        // Clients from before ICCCM 2 name no property: the target stands for it.
-        const Atom property = request.property != None ? request.property : request.target;
+        X11SelectionAnswer answer(m_display, event);
+        const XSelectionRequestEvent& request = event.xselectionrequest;
         const bool ours = !m_lost && request.owner == m_window && request.selection == m_clipboard;
-        if (ours && request.target == m_targets) {
-            QList<long> atoms {
-                long(m_targets), long(m_timestamp), long(m_utf8), long(m_plainUtf8), long(m_text)};
-            if (m_served.latin1)
-                atoms.append(long(XA_STRING));
-            XChangeProperty(m_display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
-                reinterpret_cast<const unsigned char*>(atoms.constData()), int(atoms.size()));
-            reply.property = property;
-        } else if (ours && request.target == m_timestamp) {
-            const long since = long(m_since);
-            XChangeProperty(m_display, request.requestor, property, XA_INTEGER, 32, PropModeReplace,
-                reinterpret_cast<const unsigned char*>(&since), 1);
-            reply.property = property;
-        } else if (const auto text = ours ? textFor(request.target) : std::nullopt) {
-            const auto [type, data] = *text;
-            if (data->size() <= kPieceBytes) {
-                XChangeProperty(m_display, request.requestor, property, type, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(data->constData()), int(data->size()));
-            } else {
-                // Watched before the INCR property is set: the requestor deletes it once read.
-                XSelectInput(m_display, request.requestor, PropertyChangeMask);
-                const long size = long(data->size());
-                XChangeProperty(m_display, request.requestor, property, m_incr, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&size), 1);
-                m_transfers.append(
-                    {request.requestor, property, type, data, 0, QDeadlineTimer(kPieceTimeoutMs)});
+        QList<unsigned long> targets {m_utf8, m_plainUtf8, m_text};
+        if (m_served.latin1)
+            targets.append(XA_STRING);
+        if (ours && !answer.answerTargetsOrTime(targets, m_since)) {
+            if (const auto text = textFor(request.target)) {
+                const auto [type, data] = *text;
+                if (data->size() <= kPieceBytes) {
+                    answer.put(type, 8, data->constData(), int(data->size()));
+                } else {
+                    // Watched before the INCR property is set: the requestor deletes it once read.
+                    XSelectInput(m_display, request.requestor, PropertyChangeMask);
+                    const long size = long(data->size());
+                    answer.put(m_incr, 32, &size, 1);
+                    m_transfers.append({request.requestor, answer.property(), type, data, 0,
+                        QDeadlineTimer(kPieceTimeoutMs)});
+                }
             }
-            reply.property = property;
         }
-        XSendEvent(m_display, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
-        XFlush(m_display);
+        answer.send();
     }
 
     void finish(qsizetype index)
@@ -221,7 +201,7 @@ private:
     const Served& m_served;
     Window m_window = 0;
     Time m_since = CurrentTime;
-    Atom m_clipboard = 0, m_targets = 0, m_timestamp = 0, m_incr = 0, m_utf8 = 0, m_text = 0, m_plainUtf8 = 0;
+    Atom m_clipboard = 0, m_incr = 0, m_utf8 = 0, m_text = 0, m_plainUtf8 = 0;
     QList<Transfer> m_transfers;
     bool m_lost = false;
 };

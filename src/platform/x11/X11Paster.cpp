@@ -2,6 +2,7 @@
 
 #include "platform/KeySender.h"
 #include "platform/x11/X11Logging.h"
+#include "platform/x11/X11SelectionAnswer.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -123,33 +124,14 @@ void X11Paster::handle(const XEvent& event)
 
 void X11Paster::answer(const XEvent& event)
 {
-    Display* display = m_connection.display();
+    X11SelectionAnswer answer(m_connection.display(), event);
     const XSelectionRequestEvent& request = event.xselectionrequest;
-    XSelectionEvent reply {};
-    reply.type = SelectionNotify;
-    reply.display = display;
-    reply.requestor = request.requestor;
-    reply.selection = request.selection;
-    reply.target = request.target;
-    reply.time = request.time;
-    reply.property = None;
-    // Clients from before ICCCM 2 name no property: the target stands for it.
-    const Atom property = request.property != None ? request.property : request.target;
     const auto held = m_held.constFind(request.selection);
     if (request.owner == m_window && held != m_held.constEnd()) {
-        if (request.target == m_targets) {
-            QList<long> atoms {long(m_targets), long(m_timestamp)};
-            for (const Format& format : *held)
-                atoms.append(long(format.target));
-            XChangeProperty(display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
-                reinterpret_cast<const unsigned char*>(atoms.constData()), int(atoms.size()));
-            reply.property = property;
-        } else if (request.target == m_timestamp) {
-            const long since = long(m_since.value(request.selection));
-            XChangeProperty(display, request.requestor, property, XA_INTEGER, 32, PropModeReplace,
-                reinterpret_cast<const unsigned char*>(&since), 1);
-            reply.property = property;
-        } else {
+        QList<unsigned long> targets;
+        for (const Format& format : *held)
+            targets.append(format.target);
+        if (!answer.answerTargetsOrTime(targets, m_since.value(request.selection))) {
             for (const Format& format : *held) {
                 if (format.target != request.target)
                     continue;
@@ -159,18 +141,15 @@ void X11Paster::answer(const XEvent& event)
                         << "a clipboard format is too large to hand over:" << format.data.size() << "bytes";
                     break;
                 }
-                XChangeProperty(display, request.requestor, property, format.type, format.format,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(format.data.constData()),
+                answer.put(format.type, format.format, format.data.constData(),
                     int(format.data.size() / itemBytes(format.format)));
-                reply.property = property;
                 if (m_pasting.contains(request.selection))
                     m_textRead = true;
                 break;
             }
         }
     }
-    XSendEvent(display, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
-    XFlush(display);
+    answer.send();
 }
 
 bool X11Paster::pump(const std::function<bool(const XEvent&)>& until, int timeoutMs)
