@@ -228,8 +228,10 @@ int leaveCallersFiles(int channel)
 {
     const int moved = fcntl(channel, F_DUPFD, 3);
     const int null = open("/dev/null", O_RDWR);
-    for (int fd = 0; fd <= 2; ++fd)
-        dup2(null, fd);
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (null < 0 || dup2(null, fd) < 0)
+            close(fd);
+    }
     if (moved != 3)
         dup2(moved, 3);
     if (close_range(4, ~0U, 0) != 0) {
