@@ -1,6 +1,5 @@
+#include "ChildProcess.h"
 #include "TestEnvironment.h"
-
-#include <QProcess>
 
 // Both programs answer --help and --version anywhere, without a display. Without an X11 session
 // the program says so in one line and ends with status 1, where Qt would abort with a core dump;
@@ -61,14 +60,10 @@ private slots:
             else
                 env.remove(change);
         }
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(program, arguments);
-        QVERIFY(process.waitForFinished(kSlowMachineMs));
-        const QString out = QString::fromUtf8(process.readAllStandardOutput());
-        QCOMPARE(QString::fromUtf8(process.readAllStandardError()), error);
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), status);
+        const ChildProcess::Outcome run = ChildProcess::run(program, arguments, {}, env);
+        const QString out = QString::fromUtf8(run.out);
+        QCOMPARE(QString::fromUtf8(run.err), error);
+        QCOMPARE(run.code, status);
         QCOMPARE(out.left(output.size()), output);
         QCOMPARE(out.isEmpty(), output.isEmpty());
         // Nothing was written to the home folder on the way.

@@ -286,21 +286,22 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QByteArray random(1 << 16, Qt::Uninitialized);
         QRandomGenerator(5).fillRange(reinterpret_cast<quint32*>(random.data()), random.size() / 4);
-        QTest::newRow("random bytes") << "MoxenoTrellin1.txt" << random;
+        const auto row = [](const char* tag, const char* name, const QByteArray& bytes) {
+            QTest::newRow(tag) << QString(name) << bytes;
+        };
+        const char *box = "MoxenoTrellin1.txt", *names = "MoxenoTrellinNames.txt";
+        row("random bytes", box, random);
         // Filled up to its size when written (see below), without taking the memory here.
-        QTest::newRow("100 MB box file") << "MoxenoTrellin1.txt" << QByteArray("01!\xAC:x\r\n");
-        QTest::newRow("one 1 MB line") << "MoxenoTrellin1.txt"
-                                       << "01!\xAC:" + QByteArray(1 << 20, 'x');
-        QTest::newRow("NUL bytes") << "MoxenoTrellinMacros1.txt"
-                                   << QByteArray("01!\xAC:a\0b>c\0\r\n\0\0", 15);
-        QTest::newRow("invalid UTF-8 after a mark") << "MoxenoTrellin1.txt"
-                                                    << QByteArray("\xEF\xBB\xBF"
-                                                                  "01!\xAC:\xFF\xC0\r\n");
-        QTest::newRow("names file of 3 lines") << "MoxenoTrellinNames.txt" << QByteArray("a\r\nb\r\nc\r\n");
-        QTest::newRow("names file of 10,000 lines")
-            << "MoxenoTrellinNames.txt" << QByteArray("name\r\n").repeated(10000);
-        QTest::newRow("INI of 10 MB") << "MoxenoTrellin.ini"
-                                      << "[Shell]\r\n" + QByteArray("k=v\r\n").repeated(2 * 1000 * 1000);
+        row("100 MB box file", box, "01!\xAC:x\r\n");
+        row("one 1 MB line", box, "01!\xAC:" + QByteArray(1 << 20, 'x'));
+        row("NUL bytes", "MoxenoTrellinMacros1.txt", QByteArray("01!\xAC:a\0b>c\0\r\n\0\0", 15));
+        row("invalid UTF-8 after a mark", box,
+            "\xEF\xBB\xBF"
+            "01!\xAC:\xFF\xC0\r\n");
+        row("names file of 3 lines", names, "a\r\nb\r\nc\r\n");
+        row("names file of 10,000 lines", names, QByteArray("name\r\n").repeated(10000));
+        row("INI of 10 MB", "MoxenoTrellin.ini",
+            "[Shell]\r\n" + QByteArray("k=v\r\n").repeated(2 * 1000 * 1000));
     }
     void hostileFiles()
     {

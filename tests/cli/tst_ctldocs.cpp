@@ -1,8 +1,8 @@
+#include "ChildProcess.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "cli/TrellinCtl.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -12,12 +12,7 @@ class TestCtlDocs : public QObject
 {
     Q_OBJECT
 
-    static QByteArray help()
-    {
-        QProcess process;
-        process.start(QStringLiteral(TRELLINCTL), {QStringLiteral("--help")});
-        return process.waitForFinished(20000) ? process.readAllStandardOutput() : QByteArray();
-    }
+    static QByteArray help() { return ChildProcess::run(QStringLiteral(TRELLINCTL), {"--help"}).out; }
     static QByteArray built(const char* file)
     {
         return TestFiles::read(QStringLiteral(TRELLINCTL_DOCS "/") + file);
@@ -106,35 +101,28 @@ private slots:
     void bashCompletes()
     {
         QFETCH(QStringList, words);
-        QProcess bash;
-        bash.start(QStringLiteral("bash"),
+        const ChildProcess::Outcome bash = ChildProcess::run(QStringLiteral("bash"),
             QStringList {"-c",
                 "source \"$0\"; COMP_WORDS=(trellinctl \"$@\"); COMP_CWORD=$#; _trellinctl; echo "
                 "\"${COMPREPLY[*]}\"",
                 QStringLiteral(TRELLINCTL_DOCS "/bash-completion/completions/trellinctl")}
                 + words);
-        QVERIFY(bash.waitForFinished(20000));
-        QCOMPARE(bash.readAllStandardError(), QByteArray());
-        QTEST(QString::fromUtf8(bash.readAllStandardOutput()).trimmed(), "offered");
+        QCOMPARE(bash.code, 0);
+        QCOMPARE(bash.err, QByteArray());
+        QTEST(QString::fromUtf8(bash.out).trimmed(), "offered");
     }
 
     void manPageRendersWithoutWarnings()
     {
         if (QStandardPaths::findExecutable(QStringLiteral("man")).isEmpty())
             QSKIP("man is not installed");
-        QProcess man;
-        man.setProcessEnvironment([] {
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
-            return environment;
-        }());
-        man.start(QStringLiteral("man"),
-            {QStringLiteral("--warnings"), QStringLiteral("-l"),
-                QStringLiteral(TRELLINCTL_DOCS "/man/man1/trellinctl.1")});
-        QVERIFY(man.waitForFinished(20000));
-        QCOMPARE(man.readAllStandardError(), QByteArray());
-        QCOMPARE(man.exitCode(), 0);
-        QVERIFY(man.readAllStandardOutput().contains("EXIT STATUS"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
+        const ChildProcess::Outcome man = ChildProcess::run(QStringLiteral("man"),
+            {"--warnings", "-l", QStringLiteral(TRELLINCTL_DOCS "/man/man1/trellinctl.1")}, {}, environment);
+        QCOMPARE(man.err, QByteArray());
+        QCOMPARE(man.code, 0);
+        QVERIFY(man.out.contains("EXIT STATUS"));
     }
 };
 

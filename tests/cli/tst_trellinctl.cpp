@@ -1,3 +1,4 @@
+#include "ChildProcess.h"
 #include "DomainFixture.h"
 #include "boxes/BoxStore.h"
 #include "core/DataFiles.h"
@@ -11,24 +12,15 @@ class TestTrellinCtl : public QObject
 {
     Q_OBJECT
 
-    struct Result
-    {
-        int code;
-        QByteArray out, err;
-    };
+    using Result = ChildProcess::Outcome; // a hang fails the checks on what it returned
     QTemporaryDir m_dir;
     const QString m_data = m_dir.filePath(QStringLiteral("data"));
     const QString m_ini = QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini");
 
     Result ctl(const QStringList& args, const QByteArray& input = QByteArray(), bool withData = true)
     {
-        QProcess process;
-        process.start(
-            QStringLiteral(TRELLINCTL), (withData ? QStringList {"--data", m_data} : QStringList()) + args);
-        process.write(input);
-        process.closeWriteChannel();
-        process.waitForFinished(20000); // a hang fails the checks on what it returned
-        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+        return ChildProcess::run(QStringLiteral(TRELLINCTL),
+            (withData ? QStringList {"--data", m_data} : QStringList()) + args, input);
     }
 
 private slots:
@@ -135,7 +127,7 @@ private slots:
             + m_data.toUtf8() + "\r\n";
         QVERIFY(TestFiles::write(m_ini, settings));
         const Result r = ctl(args, input, false);
-        QVERIFY2(r.code != 2, r.err.constData());
+        QVERIFY2(r.code == 0 || r.code == 1, r.err.constData());
         QCOMPARE(TestFiles::read(m_ini), settings);
     }
 

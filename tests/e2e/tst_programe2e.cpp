@@ -1,3 +1,4 @@
+#include "Desktop.h"
 #include "GuiTestMain.h"
 #include "TargetProcess.h"
 #include "TestFiles.h"
@@ -7,6 +8,8 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QScreen>
+
+using namespace Desktop;
 
 // The real program in a real X session: a real mouse click copies a stored text to the
 // clipboard, where another program (xclip) reads it; a right click stores what xclip put there,
@@ -20,39 +23,12 @@ class TestProgramE2E : public QObject
     QProcess m_program;
     QString m_window;
 
-    // The standard output of a helper program; nothing when it does not finish in time.
-    static QString run(const QString& program, const QStringList& arguments)
-    {
-        QProcess process; // killed on destruction when it does not finish
-        process.start(program, arguments);
-        return process.waitForFinished(kSlowMachineMs) ? QString::fromUtf8(process.readAllStandardOutput())
-                                                       : QString();
-    }
-    static QString xdotool(const QStringList& arguments)
-    {
-        return run(QStringLiteral("xdotool"), arguments).trimmed();
-    }
-    static QString clipboard() { return run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}); }
-    // Clicks a point given in a window's twips (15 to a pixel at 96 DPI).
-    static void clickIn(const QString& window, int xTwips, int yTwips, int button = 1)
-    {
-        xdotool({"mousemove", "--window", window, QString::number(xTwips / 15), QString::number(yTwips / 15),
-            "click", QString::number(button)});
-    }
-    void click(int xTwips, int yTwips, int button) { clickIn(m_window, xTwips, yTwips, button); }
-    // The first visible window with that title; with wait, once it shows.
-    static QString findWindow(const QString& title, bool wait = true)
-    {
-        return xdotool(wait ? QStringList {"search", "--sync", "--onlyvisible", "--name", title}
-                            : QStringList {"search", "--onlyvisible", "--name", title})
-            .section(u'\n', 0, 0);
-    }
-    static QString activeWindow() { return xdotool({"getactivewindow"}); }
+    void click(int xTwips, int yTwips, int button) { Desktop::click(m_window, xTwips, yTwips, button); }
     static QString activeWindowName() { return xdotool({"getactivewindow", "getwindowname"}); }
     // The progress window exists from Play until the playback has switched back to the target.
     static bool progressWindowExists()
     {
-        return !xdotool({"search", "--name", "^Moxeno Trellin Macros$"}).isEmpty();
+        return !visibleWindow(QStringLiteral("^Moxeno Trellin Macros$")).isEmpty();
     }
     // Once the step dialog is the active window: types keys into it, then leaves it by Enter or
     // a click on Continue, Miss or Abort.
@@ -67,28 +43,20 @@ class TestProgramE2E : public QObject
         const int x = answer == QStringLiteral("Continue") ? 4680
             : answer == QStringLiteral("Miss")             ? 2400
                                                            : 120;
-        clickIn(activeWindow(), x + 600, 1950);
-    }
-    // The active window when it is a message box over our window, else nothing. The name is
-    // read of that same window: while one box closes and the next shows, no window or another
-    // may be active.
-    QString activeBox() const
-    {
-        const QString id = activeWindow();
-        return !id.isEmpty() && id != m_window
-                && xdotool({"getwindowname", id}) == QStringLiteral("Moxeno Trellin")
-            ? id
-            : QString();
+        Desktop::click(activeWindow(), x + 600, 1950);
     }
     // Presses Enter in the next message box over the main window (Yes is its default button),
-    // one other than previous; returns its window, or nothing when none showed.
+    // one other than previous; returns its window, or nothing when none showed. The name is read
+    // of that same window: while one box closes and the next shows, no window or another may be
+    // active.
     QString answerBox(const QString& previous = QString())
     {
         QString shown;
         if (!QTest::qWaitFor(
                 [&] {
-                    shown = activeBox();
-                    return !shown.isEmpty() && shown != previous;
+                    shown = activeWindow();
+                    return !shown.isEmpty() && shown != m_window && shown != previous
+                        && xdotool({"getwindowname", shown}) == QStringLiteral("Moxeno Trellin");
                 },
                 kSlowMachineMs))
             return QString();
@@ -102,7 +70,7 @@ class TestProgramE2E : public QObject
         QTRY_VERIFY_WITH_TIMEOUT(!progressWindowExists(), kSlowMachineMs);
         QCOMPARE(activeWindow(), QString::number(target.window()));
         QCOMPARE(target.text(), expected);
-        QVERIFY(!findWindow(QStringLiteral("^Moxeno Trellin$"), false).isEmpty());
+        QVERIFY(!visibleWindow(QStringLiteral("^Moxeno Trellin$")).isEmpty());
     }
     // The user types in a window before going to another one.
     static bool workIn(TargetProcess& target)
@@ -122,11 +90,9 @@ class TestProgramE2E : public QObject
         activate(m_window);
         return started;
     }
-    static std::pair<int, QByteArray> moveDataFolder()
+    static Desktop::Outcome moveDataFolder()
     {
-        QProcess ctl;
-        ctl.start(QStringLiteral(TRELLINCTL), {"data-folder", QDir::homePath() + QStringLiteral("/moved")});
-        return {ctl.waitForFinished(kSlowMachineMs) ? ctl.exitCode() : -1, ctl.readAllStandardError()};
+        return run(QStringLiteral(TRELLINCTL), {"data-folder", QDir::homePath() + QStringLiteral("/moved")});
     }
     // Through the up-down control beside the macro list: a right click goes to the first macro,
     // each click on its lower half one further (a click on the list would open its popup).
@@ -148,31 +114,16 @@ class TestProgramE2E : public QObject
 
     void startProgram()
     {
-        m_program.setProcessChannelMode(QProcess::ForwardedChannels);
         // Why a key or a switch failed shows in the test's output.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("trellin.*.info=true"));
         m_program.setProcessEnvironment(environment);
-        m_program.start(QStringLiteral(TRELLIN_PROGRAM), {});
-        QVERIFY(m_program.waitForStarted());
-        m_window = findWindow(QStringLiteral("^Moxeno Trellin$"));
-        QVERIFY2(!m_window.isEmpty(),
-            m_program.state() == QProcess::Running
-                ? "the main window did not appear"
-                : qPrintable(QStringLiteral("the program ended at start with exit code %1")
-                                 .arg(m_program.exitCode())));
-        // A click is sure to reach the window once the window manager has made it active.
-        QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), m_window, kSlowMachineMs);
+        QVERIFY(!(m_window = Desktop::startProgram(m_program, QStringLiteral(TRELLIN_PROGRAM))).isEmpty());
     }
-
     // Runs trellinctl with a text on its standard input; true when it succeeded.
     static bool ctl(const QStringList& arguments, const QByteArray& input)
     {
-        QProcess process;
-        process.start(QStringLiteral(TRELLINCTL), arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        return process.waitForFinished(kSlowMachineMs) && process.exitCode() == 0;
+        return run(QStringLiteral(TRELLINCTL), arguments, input).code == 0;
     }
     // The pixels of a small square of the main window around a point in twips.
     QImage grab(int xTwips, int yTwips, int size = 10) const
@@ -361,9 +312,9 @@ private slots:
         selectMacro(2);
         click(kPlayX, kPlayY, 1);
         QVERIFY(QTest::qWaitFor([&] { return target.text().size() >= 16; }, kSlowMachineMs));
-        const QString progress = findWindow(QStringLiteral("^Moxeno Trellin Macros$"), false);
+        const QString progress = visibleWindow(QStringLiteral("^Moxeno Trellin Macros$"));
         QVERIFY2(!progress.isEmpty(), "the progress window is not shown");
-        clickIn(progress, 2040, 727);
+        Desktop::click(progress, 2040, 727);
         QVERIFY2(!answerBox().isEmpty(), "the aborted report did not show");
         QTRY_VERIFY_WITH_TIMEOUT(!progressWindowExists(), kSlowMachineMs);
         const QString typed = target.text();
@@ -416,7 +367,7 @@ private slots:
     {
         const QString ini = QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini");
         const QByteArray settings = TestFiles::read(ini);
-        const auto [code, err] = moveDataFolder();
+        const auto [code, out, err] = moveDataFolder();
         QVERIFY2(code == 1 && err.contains("window is running") && err.contains("advanced options"),
             err.constData());
         QCOMPARE(TestFiles::read(ini), settings);
@@ -435,18 +386,18 @@ private slots:
             // The menu's list, then its third item.
             click(9240 + 900, 9120 + 165, 1);
             keys({"Home", "Down", "Down", "Return"});
-            const QString about = findWindow(QStringLiteral("^About...$"));
+            const QString about = visibleWindow(QStringLiteral("^About...$"), true);
             QVERIFY2(!about.isEmpty(), "About... did not open");
             // "Advanced" in the Options frame, at 120/1380 twips.
-            clickIn(about, 120 + 120 + 600, 1380 + 1200 + 150);
-            const QString advanced = findWindow(QStringLiteral("^Moxeno Trellin - advanced options$"));
+            Desktop::click(about, 120 + 120 + 600, 1380 + 1200 + 150);
+            const QString advanced
+                = visibleWindow(QStringLiteral("^Moxeno Trellin - advanced options$"), true);
             QVERIFY2(!advanced.isEmpty(), "the advanced options did not open");
-            clickIn(advanced, 120 + 150, 1140 + 142); // the tick box
-            clickIn(advanced, 5220 + 570, 4740 + 150); // Save
+            Desktop::click(advanced, 120 + 150, 1140 + 142); // the tick box
+            Desktop::click(advanced, 5220 + 570, 4740 + 150); // Save
             QTRY_COMPARE_WITH_TIMEOUT(QFileInfo::exists(entry), enable, kSlowMachineMs);
-            clickIn(about, 4680 + 600, 3240 + 150); // Close
-            QTRY_VERIFY_WITH_TIMEOUT(
-                findWindow(QStringLiteral("^About...$"), false).isEmpty(), kSlowMachineMs);
+            Desktop::click(about, 4680 + 600, 3240 + 150); // Close
+            QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(QStringLiteral("^About...$")).isEmpty(), kSlowMachineMs);
             if (enable)
                 QVERIFY(TestFiles::read(entry).contains("\nExec=\"" + QByteArray(TRELLIN_PROGRAM) + "\"\n"));
         }
@@ -469,7 +420,7 @@ private slots:
     // The window's lock went with it.
     void dataFolderMovesOnceTheWindowHasClosed()
     {
-        const auto [code, err] = moveDataFolder();
+        const auto [code, out, err] = moveDataFolder();
         QVERIFY2(code == 0, err.constData());
         QVERIFY(QFileInfo::exists(QDir::homePath() + QStringLiteral("/moved/MoxenoTrellin1.txt")));
     }

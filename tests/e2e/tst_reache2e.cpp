@@ -1,3 +1,4 @@
+#include "Desktop.h"
 #include "GuiTestMain.h"
 #include "TargetProcess.h"
 #include "TestFiles.h"
@@ -6,6 +7,8 @@
 #include "remote/InstanceChannel.h"
 
 #include <QProcess>
+
+using namespace Desktop;
 
 // Reaching the running program from other windows: a second start, trellinctl through the
 // instance socket, global shortcuts whatever lock keys are on, and a start after a crash.
@@ -16,40 +19,10 @@ class TestReachE2E : public QObject
     QProcess m_program;
     X11KeyboardLocks m_locks;
 
-    struct Outcome
-    {
-        int code = -1;
-        QString out, err;
-    };
-    static Outcome run(const QString& program, const QStringList& arguments)
-    {
-        QProcess process; // killed on destruction when it does not finish
-        process.start(program, arguments);
-        if (!process.waitForFinished(kSlowMachineMs))
-            return {};
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-    }
     static Outcome ctl(const QStringList& arguments) { return run(QStringLiteral(TRELLINCTL), arguments); }
-    static QString xdotool(const QStringList& arguments)
-    {
-        return run(QStringLiteral("xdotool"), arguments).out.trimmed();
-    }
     static QString mainWindows()
     {
         return xdotool({"search", "--onlyvisible", "--name", "^Moxeno Trellin$"});
-    }
-
-    static QString visibleWindow(const char* title)
-    {
-        return xdotool({"search", "--onlyvisible", "--name", title}).section(u'\n', 0, 0);
-    }
-    // Clicks a point of a window, in twips (15 to a pixel) or in pixels.
-    static void click(const QString& window, int x, int y, int twips = 15)
-    {
-        xdotool({"mousemove", "--window", window, QString::number(x / twips), QString::number(y / twips),
-            "click", "1"});
     }
     // The menu, "About...", "Advanced", "Shortcuts"; the windows on the way, shortcuts last.
     void openShortcutsDialog(QStringList& windows)
@@ -66,7 +39,7 @@ class TestReachE2E : public QObject
             QString window;
             QTRY_VERIFY_WITH_TIMEOUT(!(window = visibleWindow(title)).isEmpty(), kSlowMachineMs);
             // A click reaches a new window only once the window manager has taken it in.
-            QTRY_COMPARE_WITH_TIMEOUT(xdotool({"getactivewindow"}), window, kSlowMachineMs);
+            QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), window, kSlowMachineMs);
             windows << window;
         }
     }
@@ -79,30 +52,20 @@ class TestReachE2E : public QObject
         QStringList windows;
         openShortcutsDialog(windows);
         QCOMPARE(windows.size(), 3);
-        click(windows[2], 283, 50, 1); // the field of "Open the quick pick"
+        click(windows[2], 283 * 15, 50 * 15); // the field of "Open the quick pick"
         xdotool({"key", pressed});
         QVERIFY(!takenBy || takenBy->grab(1, keys));
-        click(windows[2], 220, 358, 1); // Save
+        click(windows[2], 220 * 15, 358 * 15); // Save
         if (takenBy) {
             QTRY_COMPARE_WITH_TIMEOUT(mainWindows().count(u'\n'), 1, kSlowMachineMs); // the message
             xdotool({"key", "Return"});
         }
-        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow("trellin - shortcuts$").isEmpty(), kSlowMachineMs);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            visibleWindow(QStringLiteral("trellin - shortcuts$")).isEmpty(), kSlowMachineMs);
         QVERIFY(TestFiles::read(ini).contains("Pick=" + keys.toLatin1() + "\r\n"));
         click(windows[1], 3960 + 570, 4740 + 150); // Cancel
         click(windows[0], 4680 + 600, 3240 + 150); // Close
-        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow("^About...$").isEmpty(), kSlowMachineMs);
-    }
-
-    // Starts the program and waits until its window is the active one.
-    void startProgram()
-    {
-        m_program.setProcessChannelMode(QProcess::ForwardedChannels);
-        m_program.start(QStringLiteral(TRELLIN_PROGRAM), {});
-        QVERIFY(m_program.waitForStarted());
-        const QString window = xdotool({"search", "--sync", "--onlyvisible", "--name", "^Moxeno Trellin$"});
-        QVERIFY2(!window.isEmpty(), "the main window did not appear");
-        QTRY_COMPARE_WITH_TIMEOUT(xdotool({"getactivewindow"}), window, kSlowMachineMs);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(QStringLiteral("^About...$")).isEmpty(), kSlowMachineMs);
     }
 
 private slots:
@@ -119,7 +82,7 @@ private slots:
             TestFiles::write(QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini"),
                 "[Settings]\r\nMacroPromptBefore=0\r\nMacroInformAfter=0\r\nMacroDelay=0.001\r\n"
                 "[Shortcuts]\r\nMacro2=Ctrl+Alt+2\r\nPick=Ctrl+Alt+P\r\n"));
-        startProgram();
+        QVERIFY(!Desktop::startProgram(m_program, QStringLiteral(TRELLIN_PROGRAM)).isEmpty());
     }
 
     void cleanupTestCase()
@@ -137,7 +100,7 @@ private slots:
         QVERIFY(target.start(QStringLiteral("Target")));
         const Outcome second = run(QStringLiteral(TRELLIN_PROGRAM), {});
         QCOMPARE(second.code, 0);
-        QTRY_COMPARE_WITH_TIMEOUT(xdotool({"getactivewindow"}), window, kSlowMachineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), window, kSlowMachineMs);
         QCOMPARE(mainWindows(), window);
     }
 
@@ -148,15 +111,13 @@ private slots:
         TargetProcess target;
         QVERIFY(target.start(QStringLiteral("Target")));
         const Outcome played = ctl({"play", "1", "1"});
-        QVERIFY2(played.code == 0, qPrintable(played.err));
+        QVERIFY2(played.code == 0, played.err.constData());
         QCOMPARE(target.waitForText(QStringLiteral("hi\tthere")), QStringLiteral("hi\tthere"));
-        QTRY_COMPARE_WITH_TIMEOUT(
-            xdotool({"getactivewindow"}), QString::number(target.window()), kSlowMachineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), QString::number(target.window()), kSlowMachineMs);
 
         const Outcome copied = ctl({"copy", "1", "1"});
-        QVERIFY2(copied.code == 0, qPrintable(copied.err));
-        QCOMPARE(
-            run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}).out, QStringLiteral("Hello"));
+        QVERIFY2(copied.code == 0, copied.err.constData());
+        QCOMPARE(clipboard(), QStringLiteral("Hello"));
         const Outcome empty = ctl({"copy", "1", "2"});
         QCOMPARE(empty.code, 1);
     }
@@ -177,8 +138,7 @@ private slots:
         QVERIFY(target.start(QStringLiteral("Target")));
         // A user presses the shortcut in a window the window manager has made active; it
         // announces that a little after the window has the focus.
-        QTRY_COMPARE_WITH_TIMEOUT(
-            xdotool({"getactivewindow"}), QString::number(target.window()), kSlowMachineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), QString::number(target.window()), kSlowMachineMs);
         QVERIFY(m_locks.setLocks({capsLock, numLock, false}));
         xdotool({"key", "ctrl+alt+2"});
         QCOMPARE(target.waitForText(QStringLiteral("second")), QStringLiteral("second"));
@@ -196,15 +156,10 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("clipboard");
         const QStringList shortcut {"xdotool", "key", "ctrl+alt+p"};
-        QTest::newRow("Enter") << shortcut << "Return"
-                               << "World peace"
-                               << "";
-        QTest::newRow("Ctrl+Enter") << QStringList {TRELLINCTL, "pick"} << "ctrl+Return"
-                                    << ""
-                                    << "World peace";
-        QTest::newRow("Escape") << shortcut << "Escape"
-                                << ""
-                                << "";
+        QTest::newRow("Enter") << shortcut << QString("Return") << QString("World peace") << QString();
+        QTest::newRow("Ctrl+Enter") << QStringList {TRELLINCTL, "pick"} << QString("ctrl+Return") << QString()
+                                    << QString("World peace");
+        QTest::newRow("Escape") << shortcut << QString("Escape") << QString() << QString();
     }
     void quickPickInsertsIntoTheWindowLeft()
     {
@@ -216,17 +171,15 @@ private slots:
         TargetProcess target;
         QVERIFY(target.start(QStringLiteral("Target")));
         const Outcome opened = run(opener.first(), opener.mid(1));
-        QVERIFY2(opened.code == 0, qPrintable(opened.err));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !xdotool({"search", "--onlyvisible", "--name", "quick pick$"}).isEmpty(), kSlowMachineMs);
+        QVERIFY2(opened.code == 0, opened.err.constData());
+        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow(QStringLiteral("quick pick$")).isEmpty(), kSlowMachineMs);
         xdotool({"type", "wOr"});
         xdotool({"key", keys});
-        QTRY_VERIFY_WITH_TIMEOUT(
-            xdotool({"search", "--onlyvisible", "--name", "quick pick$"}).isEmpty(), kSlowMachineMs);
-        QCOMPARE(xdotool({"getactivewindow"}), QString::number(target.window()));
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(QStringLiteral("quick pick$")).isEmpty(), kSlowMachineMs);
+        QCOMPARE(activeWindow(), QString::number(target.window()));
         xdotool({"type", "!"});
         QCOMPARE(target.waitForText(typed + u'!'), typed + u'!');
-        QCOMPARE(run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}).out, clipboard);
+        QCOMPARE(Desktop::clipboard(), clipboard);
     }
 
     // A combination another client holds is refused, naming its keys.
@@ -251,9 +204,9 @@ private slots:
         TargetProcess target;
         QVERIFY(target.start(QStringLiteral("Target")));
         xdotool({"key", "ctrl+alt+o"});
-        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow("quick pick$").isEmpty(), kSlowMachineMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow(QStringLiteral("quick pick$")).isEmpty(), kSlowMachineMs);
         xdotool({"key", "Escape"});
-        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow("quick pick$").isEmpty(), kSlowMachineMs);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(QStringLiteral("quick pick$")).isEmpty(), kSlowMachineMs);
         X11GlobalShortcuts other;
         setPickShortcut("ctrl+alt+j", QStringLiteral("Ctrl+Alt+J"), &other);
     }
@@ -265,7 +218,7 @@ private slots:
         QVERIFY(m_program.waitForFinished(kSlowMachineMs));
         QVERIFY(QFileInfo::exists(InstanceChannel::socketPath()));
         QTRY_VERIFY_WITH_TIMEOUT(mainWindows().isEmpty(), kSlowMachineMs);
-        startProgram();
+        QVERIFY(!Desktop::startProgram(m_program, QStringLiteral(TRELLIN_PROGRAM)).isEmpty());
         const auto shown = InstanceChannel::send({QStringLiteral("show")}, kSlowMachineMs);
         QVERIFY2(
             shown && shown->status == 0, shown ? qPrintable(shown->err) : "nobody answers on the socket");

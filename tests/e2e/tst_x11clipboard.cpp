@@ -1,8 +1,7 @@
+#include "ChildProcess.h"
 #include "GuiTestMain.h"
 #include "TestFiles.h"
 #include "platform/qt/QtClipboard.h"
-
-#include <QProcess>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -21,12 +20,9 @@ class TestX11Clipboard : public QObject
     // xclip's output; it may ask this process for the text, so the event loop keeps running.
     static QString xclipOut()
     {
-        QProcess xclip;
-        xclip.start(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"});
-        if (!QTest::qWaitFor([&] { return xclip.state() == QProcess::NotRunning; }, kSlowMachineMs)
-            || xclip.exitCode() != 0)
-            return QStringLiteral("(xclip failed)");
-        return QString::fromUtf8(xclip.readAllStandardOutput());
+        const ChildProcess::Outcome xclip
+            = ChildProcess::run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"});
+        return xclip.code == 0 ? QString::fromUtf8(xclip.out) : QStringLiteral("(xclip failed)");
     }
     // Stores text at box 1, position 1 and runs "trellinctl copy 1 POS"; its exit status.
     static int ctlCopy(const QString& text, const char* position = "1")
@@ -38,11 +34,7 @@ class TestX11Clipboard : public QObject
                 "01!\xC2\xAC:"
                     + text.toUtf8() + "\r\n"))
             return -1;
-        QProcess ctl;
-        ctl.start(QStringLiteral(TRELLINCTL), {"copy", "1", position});
-        if (!ctl.waitForFinished(kSlowMachineMs))
-            return -1;
-        return ctl.exitCode();
+        return ChildProcess::run(QStringLiteral(TRELLINCTL), {"copy", "1", position}).code;
     }
     static QString mixedText() { return QStringLiteral("héllo € ł 日本\r\nsecond line"); }
 

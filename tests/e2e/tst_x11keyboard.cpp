@@ -1,3 +1,4 @@
+#include "ChildProcess.h"
 #include "GuiTestMain.h"
 #include "TargetProcess.h"
 #include "macros/KeystrokeNotation.h"
@@ -151,11 +152,10 @@ private slots:
         // trellinctl play types a stored macro the same way.
         QVERIFY(m_target.clear());
         QTemporaryDir data;
-        QProcess store;
-        store.start(QStringLiteral(TRELLINCTL), {"--data", data.path(), "macro", "set", "1", "1"});
-        store.write("Hi>h{TAB}{CNT 7}{CNT}~");
-        store.closeWriteChannel();
-        QVERIFY(store.waitForFinished(kSlowMachineMs) && store.exitCode() == 0);
+        QCOMPARE(ChildProcess::run(QStringLiteral(TRELLINCTL),
+                     {"--data", data.path(), "macro", "set", "1", "1"}, "Hi>h{TAB}{CNT 7}{CNT}~")
+                     .code,
+            0);
         QCOMPARE(QProcess::execute(QStringLiteral(TRELLINCTL), {"--data", data.path(), "play", "1", "1"}), 0);
         QCOMPARE(m_target.waitForText(QStringLiteral("h\t7\n")), QStringLiteral("h\t7\n"));
     }

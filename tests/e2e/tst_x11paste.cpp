@@ -1,3 +1,4 @@
+#include "Desktop.h"
 #include "GuiTestMain.h"
 #include "TargetProcess.h"
 #include "TestFiles.h"
@@ -108,21 +109,11 @@ class TestX11Paste : public QObject
     Q_OBJECT
     QTemporaryDir m_dir;
 
-    // Runs xclip to its end while this process answers its requests; its output and status.
+    // Runs xclip to its end while this process answers its requests; its status and output.
     static std::pair<int, QByteArray> xclip(const QStringList& arguments)
     {
-        QProcess process;
-        process.start(QStringLiteral("xclip"), arguments);
-        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, kSlowMachineMs))
-            return {-1, {}};
-        return {process.exitCode(), process.readAllStandardOutput()};
-    }
-    static QString activeWindow()
-    {
-        QProcess xdotool;
-        xdotool.start(QStringLiteral("xdotool"), {"getactivewindow"});
-        xdotool.waitForFinished(kSlowMachineMs);
-        return QString::fromLatin1(xdotool.readAllStandardOutput().trimmed());
+        const Desktop::Outcome done = Desktop::run(QStringLiteral("xclip"), arguments);
+        return {done.code, done.out};
     }
 
 private slots:
@@ -130,16 +121,12 @@ private slots:
     {
         QTest::addColumn<QString>("target"); // "qt" or "xterm"
         QTest::addColumn<QString>("type"); // the format the clipboard held before; empty for none
-        QTest::newRow("Qt window, text before") << "qt"
-                                                << "UTF8_STRING";
-        QTest::newRow("Qt window, image before") << "qt"
-                                                 << "image/png";
-        QTest::newRow("Qt window, clipboard free") << "qt"
-                                                   << "";
-        QTest::newRow("xterm, text before") << "xterm"
-                                            << "UTF8_STRING";
-        QTest::newRow("xterm, image before") << "xterm"
-                                             << "image/png";
+        for (const char* target : {"qt", "xterm"}) {
+            for (const char* type : {"UTF8_STRING", "image/png", ""}) {
+                if (target == QLatin1String("qt") || *type) // xterm with a free clipboard adds nothing
+                    QTest::addRow("%s, %s", target, *type ? type : "clipboard free") << target << type;
+            }
+        }
     }
     void pastesAndRestoresTheClipboard()
     {
@@ -228,23 +215,20 @@ private slots:
         QTest::addColumn<int>("largestFormat"); // bytes; 0 for the default
         QTest::addColumn<int>("reads"); // how many steps read the text; 0: the paste must fail
         QTest::addColumn<bool>("requestorOwnsAfter"); // else xclip's content is back
+        const auto row = [](const char* tag, bool shiftInsert, const QByteArray& before, bool silentOwner,
+                             const QStringList& steps, bool pasteAgain, int largestFormat, int reads,
+                             bool requestorOwnsAfter) {
+            QTest::newRow(tag) << shiftInsert << before << silentOwner << steps << pasteAgain << largestFormat
+                               << reads << requestorOwnsAfter;
+        };
         const QByteArray held = "held before";
-        QTest::newRow("copied meanwhile")
-            << false << held << false << QStringList {"CLIPBOARD UTF8_STRING", "CLIPBOARD take"} << false << 0
-            << 1 << true;
-        QTest::newRow("asked again after the read")
-            << true << held << false
-            << QStringList {"PRIMARY UTF8_STRING", "CLIPBOARD UTF8_STRING",
-                   "CLIPBOARD text/plain;charset=utf-8"}
-            << false << 0 << 3 << false;
-        QTest::newRow("second paste meanwhile")
-            << false << held << false << QStringList {"CLIPBOARD UTF8_STRING"} << true << 0 << 1 << false;
-        QTest::newRow("format too large to put back")
-            << false << QByteArray(3000, 'x') << false << QStringList {"CLIPBOARD UTF8_STRING"} << false
-            << 2000 << 0 << false;
-        QTest::newRow("owner never answers")
-            << false << QByteArray() << true << QStringList {"CLIPBOARD UTF8_STRING"} << false << 0 << 0
-            << true;
+        const QStringList read {"CLIPBOARD UTF8_STRING"};
+        row("copied meanwhile", false, held, false, read + QStringList {"CLIPBOARD take"}, false, 0, 1, true);
+        row("asked again after the read", true, held, false,
+            {"PRIMARY UTF8_STRING", read[0], "CLIPBOARD text/plain;charset=utf-8"}, false, 0, 3, false);
+        row("second paste meanwhile", false, held, false, read, true, 0, 1, false);
+        row("format too large to put back", false, QByteArray(3000, 'x'), false, read, false, 2000, 0, false);
+        row("owner never answers", false, QByteArray(), true, read, false, 0, 0, true);
     }
     void guardsAroundThePaste()
     {

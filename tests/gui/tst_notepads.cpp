@@ -1,3 +1,4 @@
+#include "ChildProcess.h"
 #include "DialogScript.h"
 #include "GuiTestMain.h"
 #include "StepTable.h"
@@ -15,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTabBar>
 
@@ -146,10 +146,7 @@ private:
         const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
         if (pdftotext.isEmpty())
             return QStringLiteral("(pdftotext is missing: scripts/install-deps.sh installs poppler-utils)");
-        QProcess process;
-        process.start(pdftotext, {pdf, QStringLiteral("-")});
-        process.waitForFinished(30000);
-        return QString::fromUtf8(process.readAllStandardOutput());
+        return QString::fromUtf8(ChildProcess::run(pdftotext, {pdf, QStringLiteral("-")}).out);
     }
 
 private slots:

@@ -359,24 +359,15 @@ private slots:
             QVERIFY(!QFileInfo::exists(path));
     }
 
-    // The program's path becomes one quoted argument of Exec, whatever characters it holds.
-    void autostartEntryQuotesTheProgram_data()
-    {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QByteArray>("exec");
-        QTest::newRow("plain") << "/usr/bin/moxeno-trellin" << QByteArray("Exec=\"/usr/bin/moxeno-trellin\"");
-        QTest::newRow("space and percent")
-            << "/opt/my apps/100%/mt" << QByteArray("Exec=\"/opt/my apps/100%%/mt\"");
-        // Each of " ` $ \ gets a backslash inside the quotes, and every backslash is doubled again.
-        QTest::newRow("reserved") << "/a\"b`c$d\\e" << QByteArray("Exec=\"/a\\\\\"b\\\\`c\\\\$d\\\\\\\\e\"");
-    }
-
+    // The program's path becomes one quoted argument of Exec, whatever characters it holds: each
+    // of " ` $ \ gets a backslash inside the quotes, and every backslash is doubled again.
     void autostartEntryQuotesTheProgram()
     {
-        QFETCH(QString, program);
-        QFETCH(QByteArray, exec);
-        QVERIFY2(
-            SessionAutostart::entry(program).split('\n').contains(exec), SessionAutostart::entry(program));
+        for (const auto& [program, exec] :
+            {std::pair {"/usr/bin/moxeno-trellin", "Exec=\"/usr/bin/moxeno-trellin\""},
+                {"/opt/my apps/100%/mt", "Exec=\"/opt/my apps/100%%/mt\""},
+                {"/a\"b`c$d\\e", "Exec=\"/a\\\\\"b\\\\`c\\\\$d\\\\\\\\e\""}})
+            QVERIFY2(SessionAutostart::entry(QString::fromUtf8(program)).split('\n').contains(exec), program);
     }
 
     // Save moves the data files, and the window then reads its boxes from the new folder; a

@@ -17,48 +17,30 @@ private slots:
         QTest::addColumn<QString>("windowClass"); // "instance/class"
         QTest::addColumn<InsertChoice>("choice");
         QTest::addColumn<InsertMethod>("expected");
-        const auto rules = InsertChoice::Rules;
-        QTest::newRow("xterm") << ""
-                               << "xterm/XTerm" << rules << InsertMethod::PasteShiftInsert;
-        QTest::newRow("urxvt, any case") << ""
-                                         << "URXVT/URxvt" << rules << InsertMethod::PasteShiftInsert;
-        QTest::newRow("gnome-terminal by its instance")
-            << ""
-            << "gnome-terminal-server/Gnome-terminal" << rules << InsertMethod::PasteCtrlShiftV;
-        QTest::newRow("xfce4-terminal")
-            << ""
-            << "xfce4-terminal/Xfce4-terminal" << rules << InsertMethod::PasteCtrlShiftV;
-        QTest::newRow("VirtualBox machine")
-            << ""
-            << "VirtualBox Machine/VirtualBox Machine" << rules << InsertMethod::PasteCtrlV;
-        QTest::newRow("remmina") << ""
-                                 << "org.remmina.Remmina/Remmina" << rules << InsertMethod::PasteCtrlV;
-        QTest::newRow("xfreerdp") << ""
-                                  << "xfreerdp/xfreerdp" << rules << InsertMethod::PasteCtrlV;
-        QTest::newRow("vncviewer") << ""
-                                   << "vncviewer/Vncviewer" << rules << InsertMethod::PasteCtrlV;
-        QTest::newRow("an editor is typed into") << ""
-                                                 << "gedit/Gedit" << rules << InsertMethod::Type;
-        QTest::newRow("no window") << ""
-                                   << "/" << rules << InsertMethod::Type;
-        QTest::newRow("pasting by default") << "Default=Paste"
-                                            << "gedit/Gedit" << rules << InsertMethod::PasteCtrlV;
-        QTest::newRow("typed list over the default") << "Default=paste|Typed=emacs; gedit"
-                                                     << "gedit/Gedit" << rules << InsertMethod::Type;
-        QTest::newRow("typed list over a paste list") << "Typed=konsole"
-                                                      << "konsole/konsole" << rules << InsertMethod::Type;
-        QTest::newRow("a rule emptied") << "ShiftInsert="
-                                        << "xterm/XTerm" << rules << InsertMethod::Type;
-        QTest::newRow("a pattern of the user's")
-            << "CtrlShiftV=my*term"
-            << "myfancyterm/Fancy" << rules << InsertMethod::PasteCtrlShiftV;
-        QTest::newRow("a macro types") << ""
-                                       << "xterm/XTerm" << InsertChoice::Type << InsertMethod::Type;
-        QTest::newRow("a macro pastes") << ""
-                                        << "gedit/Gedit" << InsertChoice::Paste << InsertMethod::PasteCtrlV;
-        QTest::newRow("a macro pastes with the window's keys")
-            << "Typed=konsole"
-            << "konsole/konsole" << InsertChoice::Paste << InsertMethod::PasteCtrlShiftV;
+        const auto row = [](const char* tag, const char* stored, const char* windowClass,
+                             InsertMethod expected, InsertChoice choice = InsertChoice::Rules) {
+            QTest::newRow(tag) << QString(stored) << QString(windowClass) << choice << expected;
+        };
+        using enum InsertMethod;
+        row("xterm", "", "xterm/XTerm", PasteShiftInsert);
+        row("urxvt, any case", "", "URXVT/URxvt", PasteShiftInsert);
+        row("gnome-terminal by its instance", "", "gnome-terminal-server/Gnome-terminal", PasteCtrlShiftV);
+        row("xfce4-terminal", "", "xfce4-terminal/Xfce4-terminal", PasteCtrlShiftV);
+        row("VirtualBox machine", "", "VirtualBox Machine/VirtualBox Machine", PasteCtrlV);
+        row("remmina", "", "org.remmina.Remmina/Remmina", PasteCtrlV);
+        row("xfreerdp", "", "xfreerdp/xfreerdp", PasteCtrlV);
+        row("vncviewer", "", "vncviewer/Vncviewer", PasteCtrlV);
+        row("an editor is typed into", "", "gedit/Gedit", Type);
+        row("no window", "", "/", Type);
+        row("pasting by default", "Default=Paste", "gedit/Gedit", PasteCtrlV);
+        row("typed list over the default", "Default=paste|Typed=emacs; gedit", "gedit/Gedit", Type);
+        row("typed list over a paste list", "Typed=konsole", "konsole/konsole", Type);
+        row("a rule emptied", "ShiftInsert=", "xterm/XTerm", Type);
+        row("a pattern of the user's", "CtrlShiftV=my*term", "myfancyterm/Fancy", PasteCtrlShiftV);
+        row("a macro types", "", "xterm/XTerm", Type, InsertChoice::Type);
+        row("a macro pastes", "", "gedit/Gedit", PasteCtrlV, InsertChoice::Paste);
+        row("a macro pastes with the window's keys", "Typed=konsole", "konsole/konsole", PasteCtrlShiftV,
+            InsertChoice::Paste);
     }
     void methodFor()
     {
