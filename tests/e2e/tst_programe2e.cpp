@@ -410,7 +410,8 @@ private slots:
         // Nothing holds the exit up: not the clipboard, the X connections nor a timer.
         QElapsedTimer closing;
         closing.start();
-        QVERIFY(m_program.waitForFinished(kSlowMachineMs));
+        // The click's xdotool run keeps events going, so the end may have been seen already.
+        QVERIFY(m_program.state() == QProcess::NotRunning || m_program.waitForFinished(kSlowMachineMs));
         QVERIFY2(closing.elapsed() < 1000, qPrintable(QString::number(closing.elapsed())));
         QCOMPARE(m_program.exitCode(), 0);
         QVERIFY(TestFiles::read(QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini"))
