@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/PlatformServices.h"
 #include "app/TrellinApp.h"
+#include "gui/widgets/GroupFrameStyle.h"
 #include "macros/TypeNotation.h"
 #include "platform/x11/X11Connection.h"
 #include "remote/InstanceServer.h"
@@ -54,6 +55,7 @@ int main(int argc, char** argv)
     // QApplication has taken its own options (-platform, -display ...) out of the list.
     if (const CommandLine::Outcome rest = CommandLine::afterDisplay(QApplication::arguments()); !rest.start)
         return finish(rest);
+    QApplication::setStyle(new GroupFrameStyle);
     QApplication::setApplicationName(QStringLiteral("Moxeno Trellin"));
     QApplication::setApplicationVersion(QStringLiteral(TRELLIN_VERSION));
     // Lets the desktop match the windows to the menu entry and its icon.

@@ -36,8 +36,12 @@ QPixmap AppIcon::pixmap(int size)
 
 QIcon AppIcon::icon()
 {
+    // The sizes a window manager draws beside a title or in a task list. Every size goes to the
+    // X server with each window shown (_NET_WM_ICON), and a 256-pixel one alone is 256 KiB,
+    // painted and converted on Qt's thread pool at start; menus and large switchers take the
+    // installed icon named by the desktop file instead.
     QIcon result;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
+    for (int size : {16, 24, 32, 48, 64})
         result.addPixmap(pixmap(size));
     return result;
 }
