@@ -1,22 +1,83 @@
 #include "remote/InstanceServer.h"
 
-#include <QLocalSocket>
+#include <QFile>
 #include <QLockFile>
 #include <QPointer>
-#include <QVariant>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+// The address of path; false when it does not fit.
+bool address(const QByteArray& path, sockaddr_un& out)
+{
+    out = {};
+    out.sun_family = AF_UNIX;
+    if (path.isEmpty() || std::size_t(path.size()) >= sizeof(out.sun_path))
+        return false;
+    std::memcpy(out.sun_path, path.constData(), std::size_t(path.size()));
+    return true;
+}
+
+// True when a program accepts connections at path.
+bool answers(const QByteArray& path)
+{
+    sockaddr_un where;
+    if (!address(path, where))
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    int result;
+    do
+        result = ::connect(fd, reinterpret_cast<const sockaddr*>(&where), sizeof(where));
+    while (result < 0 && errno == EINTR);
+    ::close(fd);
+    // A full queue (EAGAIN) is a copy that runs but is busy.
+    return result == 0 || errno == EAGAIN;
+}
+
+// Writes all of bytes; a client that went away meanwhile is no error of ours.
+void sendAll(int fd, const QByteArray& bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t sent
+            = ::send(fd, bytes.constData() + done, std::size_t(bytes.size() - done), MSG_NOSIGNAL);
+        if (sent > 0)
+            done += sent;
+        else if (sent < 0 && errno != EINTR)
+            return;
+    }
+}
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+} // namespace
 
 InstanceServer::InstanceServer(Handler handler, QObject* parent)
     : QObject(parent)
     , m_handler(std::move(handler))
-{
-    // Only this user may connect: the socket plays macros into their windows.
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    connect(&m_server, &QLocalServer::newConnection, this, &InstanceServer::accept);
-}
+{ }
 
 InstanceServer::~InstanceServer()
 {
-    m_server.close();
+    for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it)
+        ::close(it.key());
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        ::unlink(QFile::encodeName(m_path).constData());
+    }
 }
 
 InstanceServer::Start InstanceServer::listen()
@@ -28,39 +89,99 @@ InstanceServer::Start InstanceServer::listen()
         m_error = QStringLiteral("%1.lock is held by another program").arg(path);
         return Start::Failed;
     }
-    QLocalSocket probe;
-    probe.connectToServer(path);
-    if (probe.waitForConnected(InstanceChannel::kAcceptMs))
+    const QByteArray name = QFile::encodeName(path);
+    if (answers(name))
         return Start::OtherCopyRuns;
-    // Nobody answers: a socket file there was left by a copy that ended, and listen() takes its
-    // place.
-    if (!m_server.listen(path)) {
-        m_error = QStringLiteral("%1: %2").arg(path, m_server.errorString());
+    // Nobody answers: a socket file there was left by a copy that ended. The new socket is made
+    // under another name and readable by this user only before it takes that place, so nobody
+    // else can connect in between (the socket plays macros into this user's windows).
+    const QByteArray fresh = name + ".new";
+    sockaddr_un where;
+    if (!address(fresh, where)) {
+        m_error = QStringLiteral("%1: the path is too long for a socket").arg(path);
         return Start::Failed;
     }
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    ::unlink(fresh.constData());
+    if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof(where)) != 0
+        || ::chmod(fresh.constData(), S_IRUSR | S_IWUSR) != 0 || ::listen(fd, 16) != 0
+        || ::rename(fresh.constData(), name.constData()) != 0) {
+        m_error = QStringLiteral("%1: %2").arg(path, systemError());
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(fresh.constData());
+        return Start::Failed;
+    }
+    m_fd = fd;
+    m_path = path;
+    m_notifier = new QSocketNotifier(qintptr(fd), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &InstanceServer::accept);
     return Start::Listening;
 }
 
 void InstanceServer::accept()
 {
-    while (QLocalSocket* connection = m_server.nextPendingConnection()) {
-        connection->setParent(this);
-        connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
-        connect(connection, &QLocalSocket::readyRead, this, [this, connection] {
-            if (!connection->canReadLine() || connection->property("taken").toBool())
-                return;
-            connection->setProperty("taken", true);
-            const QStringList words = InstanceChannel::decodeRequest(connection->readLine());
-            connection->write(InstanceChannel::kAccepted);
-            connection->flush();
-            // The handler may process events: the client can go away meanwhile.
-            const QPointer<QLocalSocket> alive(connection);
-            const InstanceChannel::Reply reply = m_handler(words);
-            if (!alive)
-                return;
-            connection->write(InstanceChannel::encodeReply(reply));
-            connection->flush();
-            connection->disconnectFromServer();
-        });
+    for (;;) {
+        const int fd = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        auto* notifier = new QSocketNotifier(qintptr(fd), QSocketNotifier::Read, this);
+        m_connections.insert(fd, {notifier, {}});
+        connect(notifier, &QSocketNotifier::activated, this, [this, fd] { read(fd); });
     }
+}
+
+void InstanceServer::read(int fd)
+{
+    auto it = m_connections.find(fd);
+    if (it == m_connections.end())
+        return;
+    char chunk[4096];
+    for (;;) {
+        const ssize_t got = ::recv(fd, chunk, sizeof(chunk), 0);
+        if (got > 0) {
+            it->received.append(chunk, got);
+            continue;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got == 0 || errno != EAGAIN) {
+            // The client went away before its request was whole.
+            if (!it->received.contains('\n')) {
+                drop(fd);
+                return;
+            }
+        }
+        break;
+    }
+    const qsizetype end = it->received.indexOf('\n');
+    if (end < 0)
+        return;
+    // One request per connection: the rest is not read.
+    const QStringList words = InstanceChannel::decodeRequest(it->received.left(end + 1));
+    it->notifier->setEnabled(false);
+    sendAll(fd, InstanceChannel::kAccepted);
+    // The handler may process events, and a reply to another connection may come first.
+    const QPointer<InstanceServer> alive(this);
+    const InstanceChannel::Reply reply = m_handler(words);
+    if (!alive)
+        return;
+    // Blocking from here: the reply goes out whole, and the client reads it.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    sendAll(fd, InstanceChannel::encodeReply(reply));
+    drop(fd);
+}
+
+void InstanceServer::drop(int fd)
+{
+    const auto it = m_connections.find(fd);
+    if (it == m_connections.end())
+        return;
+    it->notifier->setEnabled(false);
+    it->notifier->deleteLater();
+    m_connections.erase(it);
+    ::close(fd);
 }

@@ -2,14 +2,18 @@
 
 #include "remote/InstanceChannel.h"
 
-#include <QLocalServer>
+#include <QHash>
 #include <QObject>
+#include <QString>
 
 #include <functional>
 
+class QSocketNotifier;
+
 // The running copy's end of the instance socket. Each connection brings one request, which the
 // handler answers; the handler may keep events going meanwhile (a macro playing), and further
-// requests are answered in between.
+// requests are answered in between. Plain system calls under socket notifiers: the program then
+// loads no Qt Network (and no library that comes with it) at its start.
 class InstanceServer : public QObject
 {
     Q_OBJECT
@@ -34,8 +38,19 @@ public:
 
 private:
     void accept();
+    void read(int fd);
+    void drop(int fd);
 
     Handler m_handler;
-    QLocalServer m_server;
+    QString m_path;
+    int m_fd = -1;
+    QSocketNotifier* m_notifier = nullptr;
+    // Open connections: what each has sent so far, until its request line is whole.
+    struct Connection
+    {
+        QSocketNotifier* notifier = nullptr;
+        QByteArray received;
+    };
+    QHash<int, Connection> m_connections;
     QString m_error;
 };
