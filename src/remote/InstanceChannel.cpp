@@ -2,8 +2,16 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QLocalSocket>
+#include <QFile>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace InstanceChannel {
 
@@ -52,30 +60,104 @@ Reply decodeReply(const QByteArray& line)
 
 namespace {
 
-// The next line from the socket within the deadline; empty when none came.
-QByteArray readLine(QLocalSocket& socket, const QDeadlineTimer& deadline)
+// The client's end of the socket on plain system calls: trellinctl and a second start only send
+// one line and read two, and loading Qt Network for that would cost more than the request.
+class ClientSocket
 {
-    while (!socket.canReadLine()) {
-        if (socket.state() != QLocalSocket::ConnectedState
-            || !socket.waitForReadyRead(deadline.isForever() ? -1 : int(deadline.remainingTime())))
-            break;
+public:
+    ClientSocket() = default;
+    ClientSocket(const ClientSocket&) = delete;
+    ClientSocket& operator=(const ClientSocket&) = delete;
+    ~ClientSocket()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
-    return socket.canReadLine() ? socket.readLine() : QByteArray();
-}
+
+    // False when nobody listens there: no socket file, or one left by a copy that ended.
+    bool connectTo(const QString& path, const QDeadlineTimer& deadline)
+    {
+        const QByteArray name = QFile::encodeName(path);
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        if (name.isEmpty() || std::size_t(name.size()) >= sizeof(address.sun_path))
+            return false;
+        std::memcpy(address.sun_path, name.constData(), std::size_t(name.size()));
+        m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (m_fd < 0)
+            return false;
+        for (;;) {
+            if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
+                return true;
+            if (errno == EINTR)
+                continue;
+            // A listener whose queue is full: try again until the deadline.
+            if (errno != EAGAIN || deadline.hasExpired())
+                return false;
+            ::poll(nullptr, 0, 10);
+        }
+    }
+
+    bool writeAll(const QByteArray& bytes, const QDeadlineTimer& deadline)
+    {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t sent
+                = ::send(m_fd, bytes.constData() + done, std::size_t(bytes.size() - done), MSG_NOSIGNAL);
+            if (sent > 0)
+                done += sent;
+            else if (sent < 0 && errno != EINTR && (errno != EAGAIN || !wait(POLLOUT, deadline)))
+                return false;
+        }
+        return true;
+    }
+
+    // The next whole line, its line end included; empty when none came before the deadline or
+    // the other end closed.
+    QByteArray readLine(const QDeadlineTimer& deadline)
+    {
+        for (;;) {
+            if (const qsizetype end = m_received.indexOf('\n'); end >= 0) {
+                const QByteArray line = m_received.left(end + 1);
+                m_received.remove(0, end + 1);
+                return line;
+            }
+            char chunk[4096];
+            const ssize_t got = ::recv(m_fd, chunk, sizeof(chunk), 0);
+            if (got > 0)
+                m_received.append(chunk, got);
+            else if (got == 0 || (errno != EINTR && (errno != EAGAIN || !wait(POLLIN, deadline))))
+                return {};
+        }
+    }
+
+private:
+    bool wait(short events, const QDeadlineTimer& deadline)
+    {
+        for (;;) {
+            pollfd watched {m_fd, events, 0};
+            const int ready = ::poll(&watched, 1, deadline.isForever() ? -1 : int(deadline.remainingTime()));
+            if (ready > 0)
+                return true;
+            if (ready == 0 || errno != EINTR)
+                return false;
+        }
+    }
+
+    int m_fd = -1;
+    QByteArray m_received;
+};
 
 } // namespace
 
 std::optional<Reply> send(const QStringList& words, int replyTimeoutMs)
 {
-    QLocalSocket socket;
-    socket.connectToServer(socketPath());
-    // A socket file left by a crashed copy refuses the connection at once.
-    if (!socket.waitForConnected(kAcceptMs))
+    ClientSocket socket;
+    if (!socket.connectTo(socketPath(), QDeadlineTimer(kAcceptMs)))
         return std::nullopt;
-    socket.write(encodeRequest(words));
-    if (!socket.waitForBytesWritten(kAcceptMs) || readLine(socket, QDeadlineTimer(kAcceptMs)) != kAccepted)
+    if (!socket.writeAll(encodeRequest(words), QDeadlineTimer(kAcceptMs))
+        || socket.readLine(QDeadlineTimer(kAcceptMs)) != kAccepted)
         return Reply {1, {}, QStringLiteral("the running Moxeno Trellin does not answer")};
-    const QByteArray reply = readLine(socket, QDeadlineTimer(replyTimeoutMs < 0 ? -1 : replyTimeoutMs));
+    const QByteArray reply = socket.readLine(QDeadlineTimer(replyTimeoutMs < 0 ? -1 : replyTimeoutMs));
     if (reply.isEmpty())
         return Reply {1, {}, QStringLiteral("the running Moxeno Trellin ended before it answered")};
     return decodeReply(reply);

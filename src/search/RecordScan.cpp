@@ -5,6 +5,9 @@
 
 #include <QFile>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -12,7 +15,9 @@
 #include <limits>
 #include <vector>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -81,71 +86,155 @@ bool isContinuation(unsigned char byte)
     return (byte & 0xC0) == 0x80;
 }
 
-// The bytes of one needle position: those whose case class is the needle's byte there.
-struct Probe
+// The next position at or after p, up to lastStart, where both probes pass; -1 for none. The
+// probe bytes of 16 or 32 starting positions are tested at a time.
+struct ProbePair
 {
-    qsizetype offset = 0;
-    std::vector<unsigned char> members;
+    qsizetype offset1, offset2;
+    unsigned char or1, target1, or2, target2;
 };
 
-Probe probeAt(const QByteArray& needle, qsizetype offset, const std::array<unsigned char, 256>& classes)
+qsizetype nextCandidateScalar(const unsigned char* data, qsizetype p, qsizetype lastStart, const ProbePair& q)
 {
-    Probe probe {offset, {}};
-    for (int b = 0; b < 256; ++b) {
-        if (classes[b] == static_cast<unsigned char>(needle.at(offset)))
-            probe.members.push_back(static_cast<unsigned char>(b));
+    for (; p <= lastStart; ++p) {
+        if ((data[p + q.offset1] | q.or1) == q.target1 && (data[p + q.offset2] | q.or2) == q.target2)
+            return p;
     }
-    return probe;
+    return -1;
 }
 
-// Calls found(position) for every position of the bytes where the needle starts, in order,
-// overlapping ones included. Two needle positions are checked for sixteen starts at a time;
-// only where both match is the whole needle compared.
-template<typename Found>
-void forEachMatch(const QByteArray& bytes, const QByteArray& needle,
-    const std::array<unsigned char, 256>& classes, qsizetype probe1, qsizetype probe2, Found found)
-{
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const auto* wanted = reinterpret_cast<const unsigned char*>(needle.constData());
-    const qsizetype length = needle.size();
-    const qsizetype lastStart = bytes.size() - length;
-    auto matchesAt = [&](qsizetype p) {
-        for (qsizetype j = 0; j < length; ++j) {
-            if (classes[data[p + j]] != wanted[j])
-                return false;
-        }
-        return true;
-    };
-    qsizetype p = 0;
 #if defined(__SSE2__)
-    const Probe first = probeAt(needle, probe1, classes);
-    const Probe second = probeAt(needle, probe2, classes);
-    auto setMask = [](const Probe& probe, __m128i block) {
-        __m128i any = _mm_setzero_si128();
-        for (const unsigned char member : probe.members)
-            any = _mm_or_si128(any, _mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(member))));
-        return any;
+qsizetype nextCandidateSse2(const unsigned char* data, qsizetype p, qsizetype lastStart, const ProbePair& q)
+{
+    const __m128i or1 = _mm_set1_epi8(char(q.or1));
+    const __m128i target1 = _mm_set1_epi8(char(q.target1));
+    const __m128i or2 = _mm_set1_epi8(char(q.or2));
+    const __m128i target2 = _mm_set1_epi8(char(q.target2));
+    for (; p + 15 <= lastStart; p += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + q.offset1));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + q.offset2));
+        const auto mask = unsigned(_mm_movemask_epi8(_mm_and_si128(
+            _mm_cmpeq_epi8(_mm_or_si128(a, or1), target1), _mm_cmpeq_epi8(_mm_or_si128(b, or2), target2))));
+        if (mask != 0)
+            return p + __builtin_ctz(mask);
+    }
+    return nextCandidateScalar(data, p, lastStart, q);
+}
+#endif
+
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) qsizetype nextCandidateAvx2(
+    const unsigned char* data, qsizetype p, qsizetype lastStart, const ProbePair& q)
+{
+    const __m256i or1 = _mm256_set1_epi8(char(q.or1));
+    const __m256i target1 = _mm256_set1_epi8(char(q.target1));
+    const __m256i or2 = _mm256_set1_epi8(char(q.or2));
+    const __m256i target2 = _mm256_set1_epi8(char(q.target2));
+    for (; p + 31 <= lastStart; p += 32) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p + q.offset1));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p + q.offset2));
+        const auto mask = unsigned(
+            _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(a, or1), target1),
+                _mm256_cmpeq_epi8(_mm256_or_si256(b, or2), target2))));
+        if (mask != 0)
+            return p + __builtin_ctz(mask);
+    }
+    return nextCandidateScalar(data, p, lastStart, q);
+}
+#endif
+
+using NextCandidate = qsizetype (*)(const unsigned char*, qsizetype, qsizetype, const ProbePair&);
+
+NextCandidate nextCandidate()
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const NextCandidate best = __builtin_cpu_supports("avx2") ? nextCandidateAvx2 : nextCandidateSse2;
+    return best;
+#elif defined(__SSE2__)
+    return nextCandidateSse2;
+#else
+    return nextCandidateScalar;
+#endif
+}
+
+// Tells a file's encoding as TextCodec::decode chooses it, from its bytes in pieces: a
+// byte-order mark or valid UTF-8 reads as UTF-8, anything else as Windows-1252. Only a sure sign
+// of invalid UTF-8 picks Windows-1252 here; when in doubt the file is read as text, which is
+// always right, only slower.
+class EncodingCheck
+{
+public:
+    enum class Verdict
+    {
+        Open,
+        Windows1252,
+        Utf8,
     };
-    if (first.members.size() <= 4 && second.members.size() <= 4) {
-        for (; p + 15 <= lastStart; p += 16) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + probe1));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + probe2));
-            auto mask = static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_and_si128(setMask(first, a), setMask(second, b))));
-            while (mask != 0) {
-                const qsizetype start = p + __builtin_ctz(mask);
-                if (matchesAt(start))
-                    found(start);
-                mask &= mask - 1;
+
+    // The next bytes of the file.
+    void feed(const unsigned char* data, qsizetype size)
+    {
+        static constexpr unsigned char bom[] = {0xEF, 0xBB, 0xBF};
+        for (qsizetype k = 0; m_seen < 3 && k < size; ++k, ++m_seen)
+            m_bom = m_bom && data[k] == bom[m_seen];
+        if (m_seen >= 3 && m_bom)
+            m_verdict = Verdict::Utf8;
+        qsizetype i = 0;
+        for (; m_verdict == Verdict::Open && m_following > 0 && i < size; ++i, --m_following) {
+            if (!isContinuation(data[i]))
+                m_verdict = Verdict::Windows1252;
+        }
+        while (m_verdict == Verdict::Open && i < size) {
+            i = afterAscii(data, i, size);
+            if (i >= size)
+                break;
+            const unsigned char lead = data[i++];
+            m_ascii = false;
+            if (lead >= 0xC2 && lead <= 0xDF)
+                m_following = 1;
+            else if (lead >= 0xE0 && lead <= 0xEF)
+                m_following = 2;
+            else if (lead >= 0xF0 && lead <= 0xF4)
+                m_following = 3;
+            else
+                m_verdict = Verdict::Windows1252;
+            for (; m_verdict == Verdict::Open && m_following > 0 && i < size; ++i, --m_following) {
+                if (!isContinuation(data[i]))
+                    m_verdict = Verdict::Windows1252;
             }
         }
     }
-#endif
-    for (; p <= lastStart; ++p) {
-        if (classes[data[p + probe1]] == wanted[probe1] && matchesAt(p))
-            found(p);
+    Verdict verdict() const { return m_verdict; }
+    // At the end of the file. A sequence cut off by the end reads as UTF-8; plain ASCII reads
+    // the same either way.
+    Verdict finish() const
+    {
+        if (m_verdict != Verdict::Open)
+            return m_verdict;
+        return m_ascii ? Verdict::Windows1252 : Verdict::Utf8;
     }
-}
+
+private:
+    // The end of the run of ASCII bytes from i.
+    static qsizetype afterAscii(const unsigned char* data, qsizetype i, qsizetype size)
+    {
+#if defined(__SSE2__)
+        for (; i + 16 <= size; i += 16) {
+            if (_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i))) != 0)
+                break;
+        }
+#endif
+        while (i < size && data[i] < 0x80)
+            ++i;
+        return i;
+    }
+
+    Verdict m_verdict = Verdict::Open;
+    qsizetype m_seen = 0;
+    bool m_bom = true;
+    bool m_ascii = true;
+    int m_following = 0; // continuation bytes still due
+};
 
 // A line that starts a record, found on the bytes: its start and its key, -1 for a damaged
 // header (the marker without a valid key), which ends the record before it and starts none.
@@ -171,7 +260,21 @@ std::vector<Header> headersOf(const QByteArray& bytes)
     static const QByteArray marker = TextCodec::toWindows1252(RecordFile::kMarker);
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
     std::vector<Header> headers;
-    for (qsizetype at = bytes.indexOf(marker, 2); at >= 0; at = bytes.indexOf(marker, at + 1)) {
+    // The marker's rarest byte in text (its byte outside ASCII) is found with memchr, and the
+    // rest compared around it.
+    qsizetype rare = 0;
+    while (rare + 1 < marker.size() && (marker.at(rare) & 0x80) == 0)
+        ++rare;
+    const qsizetype size = bytes.size();
+    for (qsizetype from = 2 + rare; from < size; ++from) {
+        const void* found = std::memchr(data + from, marker.at(rare), std::size_t(size - from));
+        if (!found)
+            break;
+        from = static_cast<const unsigned char*>(found) - data;
+        const qsizetype at = from - rare;
+        if (at + marker.size() > size
+            || std::memcmp(data + at, marker.constData(), std::size_t(marker.size())) != 0)
+            continue;
         const qsizetype start = at - 2;
         if (start < 0 || data[start] == '\r' || data[start + 1] == '\r' || !isLineStart(data, start))
             continue;
@@ -203,11 +306,28 @@ QString recordText(const char* begin, const char* end, RecordScan::Text part)
     return TextCodec::fromWindows1252(bytes);
 }
 
-// Reads a whole file into a buffer the thread keeps, so that file after file reuses the memory.
-bool readInto(QFile& file, QByteArray& buffer)
+// Sizes a buffer the thread keeps and, when that took fresh memory, maps all of its pages in one
+// call: a page fault for each page costs many times more, on a virtual machine most of all.
+void resizeBuffer(QByteArray& buffer, qsizetype size)
 {
-    qsizetype total = 0;
-    buffer.resize(std::max<qsizetype>(file.size(), 4096) + 1);
+    const char* before = buffer.constData();
+    buffer.resize(size);
+#if defined(MADV_POPULATE_WRITE)
+    if (buffer.constData() != before) {
+        const auto page = std::uintptr_t(sysconf(_SC_PAGESIZE));
+        const std::uintptr_t begin = (std::uintptr_t(buffer.data()) + page - 1) & ~(page - 1);
+        const std::uintptr_t end = (std::uintptr_t(buffer.data()) + std::uintptr_t(size)) & ~(page - 1);
+        if (end > begin)
+            madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE); // only a hint
+    }
+#endif
+}
+
+// Reads the rest of a file into a buffer the thread keeps, after the first `total` bytes it
+// holds already, so that file after file reuses the memory.
+bool readInto(QFileDevice& file, QByteArray& buffer, qsizetype total)
+{
+    resizeBuffer(buffer, std::max<qsizetype>({file.size(), total, 4096}) + 1);
     for (;;) {
         const qint64 got = file.read(buffer.data() + total, buffer.size() - total);
         if (got < 0)
@@ -216,7 +336,7 @@ bool readInto(QFile& file, QByteArray& buffer)
             break;
         total += got;
         if (total == buffer.size())
-            buffer.resize(total * 2);
+            resizeBuffer(buffer, total * 2);
     }
     buffer.resize(total);
     return file.error() == QFileDevice::NoError;
@@ -224,9 +344,10 @@ bool readInto(QFile& file, QByteArray& buffer)
 
 } // namespace
 
-RecordScan::RecordScan(const QString& needle, Qt::CaseSensitivity sensitivity)
+RecordScan::RecordScan(const QString& needle, Qt::CaseSensitivity sensitivity, qsizetype pieceBytes)
     : m_needle(needle)
     , m_sensitivity(sensitivity)
+    , m_pieceBytes(std::max<qsizetype>(pieceBytes, 1))
 {
     const ByteTables& tables = byteTables();
     m_searchBytes = !needle.isEmpty() && !needle.contains(u'\r') && !needle.contains(u'\n');
@@ -249,65 +370,95 @@ RecordScan::RecordScan(const QString& needle, Qt::CaseSensitivity sensitivity)
     }
     if (!m_needleFitsBytes || m_needleBytes.isEmpty())
         return;
-    // The rarest position first, then the rarest other one: the scan compares both.
+    // The rarest position first, then the rarest other one: the scan tests both. Each position's
+    // test passes the bytes of its case class, and those it lets through beside them.
     const auto& classes = classesFor(sensitivity);
-    std::vector<int> rarity(std::size_t(m_needleBytes.size()));
+    std::vector<Probe> probes;
+    std::vector<int> rarity;
     for (qsizetype j = 0; j < m_needleBytes.size(); ++j) {
+        const auto wanted = static_cast<unsigned char>(m_needleBytes.at(j));
+        Probe probe {j, 0, wanted};
+        for (int b = 0; b < 256; ++b) {
+            if (classes[b] == wanted)
+                probe.orMask |= static_cast<unsigned char>(b ^ wanted);
+        }
+        probe.target = wanted | probe.orMask;
+        int commonnessSum = 0;
         for (int b = 0; b < 256; ++b)
-            rarity[std::size_t(j)]
-                += classes[b] == static_cast<unsigned char>(m_needleBytes.at(j)) ? commonness(b) : 0;
+            commonnessSum
+                += (b | probe.orMask) == probe.target ? commonness(static_cast<unsigned char>(b)) : 0;
+        probes.push_back(probe);
+        rarity.push_back(commonnessSum);
     }
     const auto rarest = std::min_element(rarity.begin(), rarity.end());
-    m_probe1 = int(rarest - rarity.begin());
+    m_probe1 = probes[std::size_t(rarest - rarity.begin())];
     *rarest = std::numeric_limits<int>::max();
-    m_probe2 = m_needleBytes.size() == 1
+    m_probe2 = probes.size() == 1
         ? m_probe1
-        : int(std::min_element(rarity.begin(), rarity.end()) - rarity.begin());
+        : probes[std::size_t(std::min_element(rarity.begin(), rarity.end()) - rarity.begin())];
 }
 
 RecordScan::Encoding RecordScan::encodingOf(const QByteArray& bytes)
 {
-    // The choice TextCodec::decode makes: a byte-order mark or valid UTF-8 reads as UTF-8,
-    // anything else as Windows-1252. Only a sure sign of invalid UTF-8 picks Windows-1252 here;
-    // when in doubt the file is read as text, which is always right, only slower.
-    if (bytes.startsWith("\xEF\xBB\xBF") || !byteTables().usable)
+    if (!byteTables().usable)
         return Encoding::Utf8;
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const qsizetype size = bytes.size();
-    qsizetype i = 0;
-    bool ascii = true;
-    while (i < size) {
-        // Runs of ASCII eight bytes at a time.
-        std::uint64_t eight = 0;
-        while (i + 8 <= size && (std::memcpy(&eight, data + i, 8), (eight & 0x8080808080808080ULL) == 0))
-            i += 8;
-        if (i >= size)
-            break;
-        const unsigned char lead = data[i];
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        ascii = false;
-        int following = 0;
-        if (lead >= 0xC2 && lead <= 0xDF)
-            following = 1;
-        else if (lead >= 0xE0 && lead <= 0xEF)
-            following = 2;
-        else if (lead >= 0xF0 && lead <= 0xF4)
-            following = 3;
-        else
-            return Encoding::Windows1252;
-        for (int k = 1; k <= following; ++k) {
-            if (i + k >= size)
-                return Encoding::Utf8;
-            if (!isContinuation(data[i + k]))
-                return Encoding::Windows1252;
-        }
-        i += following + 1;
+    EncodingCheck check;
+    check.feed(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size());
+    return check.finish() == EncodingCheck::Verdict::Windows1252 ? Encoding::Windows1252 : Encoding::Utf8;
+}
+
+qsizetype RecordScan::firstMatch(const unsigned char* data, qsizetype size, qsizetype from) const
+{
+    const auto* wanted = reinterpret_cast<const unsigned char*>(m_needleBytes.constData());
+    const qsizetype length = m_needleBytes.size();
+    const auto& classes = classesFor(m_sensitivity);
+    const ProbePair probes {
+        m_probe1.offset, m_probe2.offset, m_probe1.orMask, m_probe1.target, m_probe2.orMask, m_probe2.target};
+    const NextCandidate next = nextCandidate();
+    for (qsizetype p = next(data, from, size - length, probes); p >= 0;
+         p = next(data, p + 1, size - length, probes)) {
+        qsizetype j = 0;
+        while (j < length && classes[data[p + j]] == wanted[j])
+            ++j;
+        if (j == length)
+            return p;
     }
-    // Plain ASCII reads the same either way; valid UTF-8 goes the text way.
-    return ascii ? Encoding::Windows1252 : Encoding::Utf8;
+    return -1;
+}
+
+RecordScan::Pass RecordScan::firstPass(QFileDevice& input, QByteArray& piece, qsizetype& kept) const
+{
+    // The last bytes of a piece are kept before the next one, so that a needle across the
+    // boundary is seen whole.
+    const qsizetype keep = m_needleFitsBytes ? m_needleBytes.size() - 1 : 0;
+    kept = 0;
+    if (piece.size() < keep + m_pieceBytes)
+        resizeBuffer(piece, keep + m_pieceBytes);
+    auto* data = reinterpret_cast<unsigned char*>(piece.data());
+    EncodingCheck encoding;
+    qsizetype held = 0;
+    for (bool first = true;; first = false) {
+        const qint64 got = input.read(piece.data() + held, m_pieceBytes);
+        if (got < 0)
+            return Pass::Failed;
+        if (got == 0)
+            break;
+        encoding.feed(data + held, got);
+        const qsizetype size = held + got;
+        if (encoding.verdict() == EncodingCheck::Verdict::Utf8
+            || (m_needleFitsBytes && firstMatch(data, size, 0) >= 0)) {
+            if (first)
+                kept = size;
+            else if (!input.seek(0))
+                return Pass::Failed;
+            return Pass::MayHold;
+        }
+        held = std::min(keep, size);
+        std::memmove(data, data + size - held, std::size_t(held));
+    }
+    if (input.error() != QFileDevice::NoError)
+        return Pass::Failed;
+    return encoding.finish() == EncodingCheck::Verdict::Windows1252 ? Pass::NoHits : Pass::MayHold;
 }
 
 QList<RecordScan::Hit> RecordScan::byteHits(
@@ -317,8 +468,10 @@ QList<RecordScan::Hit> RecordScan::byteHits(
         return {};
     thread_local std::vector<qsizetype> matches;
     matches.clear();
-    forEachMatch(bytes, m_needleBytes, classesFor(m_sensitivity), m_probe1, m_probe2,
-        [](qsizetype at) { matches.push_back(at); });
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
+    for (qsizetype at = firstMatch(data, bytes.size(), 0); at >= 0;
+         at = firstMatch(data, bytes.size(), at + 1))
+        matches.push_back(at);
     if (matches.empty())
         return {};
 
@@ -397,7 +550,16 @@ Result<QList<RecordScan::Hit>> RecordScan::hits(
             QStringLiteral("could not read %1 (%2)").arg(file, input.errorString()));
     }
     thread_local QByteArray buffer;
-    if (!readInto(input, buffer))
+    qsizetype kept = 0;
+    if (m_searchBytes && byteTables().usable) {
+        const Pass pass = firstPass(input, buffer, kept);
+        if (pass == Pass::NoHits)
+            return QList<Hit> {};
+        if (pass == Pass::Failed)
+            return Result<QList<Hit>>::failure(
+                QStringLiteral("could not read %1 (%2)").arg(file, input.errorString()));
+    }
+    if (!readInto(input, buffer, kept))
         return Result<QList<Hit>>::failure(
             QStringLiteral("could not read %1 (%2)").arg(file, input.errorString()));
     return hitsIn(buffer, after, limit, text);

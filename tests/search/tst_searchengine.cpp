@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 
 using Kind = SearchHit::Kind;
+using Text = RecordScan::Text;
 
 namespace {
 
@@ -28,6 +29,14 @@ QString describe(const SearchHit& hit)
         .arg(hit.box)
         .arg(hit.number)
         .arg(hit.text);
+}
+
+QList<int> keys(const QList<RecordScan::Hit>& hits)
+{
+    QList<int> found;
+    for (const RecordScan::Hit& hit : hits)
+        found << hit.key;
+    return found;
 }
 
 QString firstLine(const QString& text)
@@ -300,6 +309,20 @@ private slots:
                     engine.findAll(needle, options, [&](const SearchHit& hit) { all << describe(hit); });
                     all << (all.isEmpty() ? QStringLiteral("nothing") : QStringLiteral("ran out"));
                     QCOMPARE(all, plainWalk(f->folder(), needle, options, true));
+                }
+                // Files read in pieces of a few bytes: a needle or a character across two pieces
+                // is seen whole.
+                for (int b = 1; b <= 12; ++b) {
+                    const QString file = DataFiles::boxFile(f->folder(), b);
+                    const QByteArray bytes = TestFiles::read(file);
+                    const auto whole
+                        = RecordScan(needle, Qt::CaseInsensitive).hitsIn(bytes, 0, 99, Text::Whole);
+                    for (const int piece : {1, 2, 3, 7}) {
+                        const auto hits
+                            = RecordScan(needle, Qt::CaseInsensitive, piece).hits(file, 0, 99, Text::Whole);
+                        QVERIFY(hits.ok());
+                        QCOMPARE(keys(*hits), keys(whole));
+                    }
                 }
             }
         }
