@@ -15,9 +15,7 @@
 #include <limits>
 #include <vector>
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#elif defined(__SSE2__)
+#if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -87,74 +85,40 @@ bool isContinuation(unsigned char byte)
 }
 
 // The next position at or after p, up to lastStart, where both probes pass; -1 for none. The
-// probe bytes of 16 or 32 starting positions are tested at a time.
+// probe bytes of 64 starting positions are tested at a time.
 struct ProbePair
 {
     qsizetype offset1, offset2;
     unsigned char or1, target1, or2, target2;
 };
 
-qsizetype nextCandidateScalar(const unsigned char* data, qsizetype p, qsizetype lastStart, const ProbePair& q)
+// Compiled twice, for processors with AVX2 and for all others, and chosen when the program loads.
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+qsizetype
+nextCandidate(const unsigned char* data, qsizetype p, qsizetype lastStart, const ProbePair& q)
 {
+    using Bytes = unsigned char __attribute__((vector_size(32)));
+    using Words = std::uint64_t __attribute__((vector_size(32)));
+    Bytes a0, a1, b0, b1;
+    for (; p + 63 <= lastStart; p += 64) {
+        std::memcpy(&a0, data + p + q.offset1, sizeof(a0));
+        std::memcpy(&a1, data + p + q.offset1 + 32, sizeof(a1));
+        std::memcpy(&b0, data + p + q.offset2, sizeof(b0));
+        std::memcpy(&b1, data + p + q.offset2 + 32, sizeof(b1));
+        const auto passed = (((a0 | q.or1) == q.target1) & ((b0 | q.or2) == q.target2))
+            | (((a1 | q.or1) == q.target1) & ((b1 | q.or2) == q.target2));
+        Words words;
+        std::memcpy(&words, &passed, sizeof(words));
+        if ((words[0] | words[1] | words[2] | words[3]) != 0)
+            break; // the loop below finds which of these 64 it is
+    }
     for (; p <= lastStart; ++p) {
         if ((data[p + q.offset1] | q.or1) == q.target1 && (data[p + q.offset2] | q.or2) == q.target2)
             return p;
     }
     return -1;
-}
-
-#if defined(__SSE2__)
-qsizetype nextCandidateSse2(const unsigned char* data, qsizetype p, qsizetype lastStart, const ProbePair& q)
-{
-    const __m128i or1 = _mm_set1_epi8(char(q.or1));
-    const __m128i target1 = _mm_set1_epi8(char(q.target1));
-    const __m128i or2 = _mm_set1_epi8(char(q.or2));
-    const __m128i target2 = _mm_set1_epi8(char(q.target2));
-    for (; p + 15 <= lastStart; p += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + q.offset1));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + q.offset2));
-        const auto mask = unsigned(_mm_movemask_epi8(_mm_and_si128(
-            _mm_cmpeq_epi8(_mm_or_si128(a, or1), target1), _mm_cmpeq_epi8(_mm_or_si128(b, or2), target2))));
-        if (mask != 0)
-            return p + __builtin_ctz(mask);
-    }
-    return nextCandidateScalar(data, p, lastStart, q);
-}
-#endif
-
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target("avx2"))) qsizetype nextCandidateAvx2(
-    const unsigned char* data, qsizetype p, qsizetype lastStart, const ProbePair& q)
-{
-    const __m256i or1 = _mm256_set1_epi8(char(q.or1));
-    const __m256i target1 = _mm256_set1_epi8(char(q.target1));
-    const __m256i or2 = _mm256_set1_epi8(char(q.or2));
-    const __m256i target2 = _mm256_set1_epi8(char(q.target2));
-    for (; p + 31 <= lastStart; p += 32) {
-        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p + q.offset1));
-        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p + q.offset2));
-        const auto mask = unsigned(
-            _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(a, or1), target1),
-                _mm256_cmpeq_epi8(_mm256_or_si256(b, or2), target2))));
-        if (mask != 0)
-            return p + __builtin_ctz(mask);
-    }
-    return nextCandidateScalar(data, p, lastStart, q);
-}
-#endif
-
-using NextCandidate = qsizetype (*)(const unsigned char*, qsizetype, qsizetype, const ProbePair&);
-
-NextCandidate nextCandidate()
-{
-#if defined(__x86_64__) && defined(__GNUC__)
-    static const NextCandidate best = __builtin_cpu_supports("avx2") ? nextCandidateAvx2 : nextCandidateSse2;
-    return best;
-#elif defined(__SSE2__)
-    return nextCandidateSse2;
-#else
-    return nextCandidateScalar;
-#endif
 }
 
 // Tells a file's encoding as TextCodec::decode chooses it, from its bytes in pieces: a
@@ -414,9 +378,8 @@ qsizetype RecordScan::firstMatch(const unsigned char* data, qsizetype size, qsiz
     const auto& classes = classesFor(m_sensitivity);
     const ProbePair probes {
         m_probe1.offset, m_probe2.offset, m_probe1.orMask, m_probe1.target, m_probe2.orMask, m_probe2.target};
-    const NextCandidate next = nextCandidate();
-    for (qsizetype p = next(data, from, size - length, probes); p >= 0;
-         p = next(data, p + 1, size - length, probes)) {
+    for (qsizetype p = nextCandidate(data, from, size - length, probes); p >= 0;
+         p = nextCandidate(data, p + 1, size - length, probes)) {
         qsizetype j = 0;
         while (j < length && classes[data[p + j]] == wanted[j])
             ++j;
@@ -458,7 +421,10 @@ RecordScan::Pass RecordScan::firstPass(QFileDevice& input, QByteArray& piece, qs
     }
     if (input.error() != QFileDevice::NoError)
         return Pass::Failed;
-    return encoding.finish() == EncodingCheck::Verdict::Windows1252 ? Pass::NoHits : Pass::MayHold;
+    if (encoding.finish() == EncodingCheck::Verdict::Windows1252)
+        return Pass::NoHits;
+    // Valid UTF-8 is only known at the end: the file is read again from its start.
+    return input.seek(0) ? Pass::MayHold : Pass::Failed;
 }
 
 QList<RecordScan::Hit> RecordScan::byteHits(

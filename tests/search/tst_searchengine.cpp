@@ -317,7 +317,7 @@ private slots:
                     const QByteArray bytes = TestFiles::read(file);
                     const auto whole
                         = RecordScan(needle, Qt::CaseInsensitive).hitsIn(bytes, 0, 99, Text::Whole);
-                    for (const int piece : {1, 2, 3, 7}) {
+                    for (const int piece : {1, 5}) {
                         const auto hits
                             = RecordScan(needle, Qt::CaseInsensitive, piece).hits(file, 0, 99, Text::Whole);
                         QVERIFY(hits.ok());
