@@ -44,10 +44,8 @@ void PickList::startNext()
     auto promise = std::make_shared<QPromise<Rows>>();
     QFuture<Rows> future = promise->future();
     promise->start();
-    QThreadPool::globalInstance()->start([promise, job] {
-        promise->addResult(read(job.folder, job.filter, job.box));
-        promise->finish();
-    });
+    // The answer is attached before the worker starts: attached to a future that has finished
+    // already, it would run at once, inside request(), and answer a filter that is no longer the newest.
     future.then(this, [this](const Rows& rows) {
         m_running = false;
         if (m_next)
@@ -56,6 +54,10 @@ void PickList::startNext()
         emit listed(rows);
         if (const auto action = std::exchange(m_afterListed, nullptr))
             action();
+    });
+    QThreadPool::globalInstance()->start([promise, job] {
+        promise->addResult(read(job.folder, job.filter, job.box));
+        promise->finish();
     });
 }
 
