@@ -18,7 +18,9 @@ QString BoxStore::boxFile(int box) const
 
 Result<> BoxStore::loadBox(int box)
 {
-    m_cache.fill(QString());
+    m_cache.fill(QStringView());
+    m_content.clear();
+    m_joined.fill(QString());
     m_loadedBox = box;
     const QString file = boxFile(box);
     const Result<RecordFile::Parsed> parsed = RecordFile::readFile(file);
@@ -38,8 +40,16 @@ Result<> BoxStore::loadBox(int box)
         return Result<>::failure(parsed.error());
     }
     m_toldUnreadable.removeAll(box);
-    for (int position = 1; position <= DataFiles::kPositionCount; ++position)
-        m_cache[std::size_t(position)] = parsed->text(position);
+    m_content = parsed->content; // shared, not copied: the views below point into it
+    for (int position = 1; position <= DataFiles::kPositionCount; ++position) {
+        const auto at = std::size_t(position);
+        if (const std::optional<QStringView> whole = parsed->textInContent(position)) {
+            m_cache[at] = *whole;
+        } else {
+            m_joined[at] = parsed->text(position);
+            m_cache[at] = m_joined[at];
+        }
+    }
     // Lines that show in no position (a damaged key, a second record of a key, or no record at
     // all) are said once per load, so the user knows the file holds more than the box shows.
     if (const qsizetype unshown = parsed->unshownLines())
@@ -62,8 +72,11 @@ bool BoxStore::reloadIfChanged()
         return false;
     if (parsed && m_loadError.isEmpty()) {
         bool same = true;
-        for (int position = 1; same && position <= DataFiles::kPositionCount; ++position)
-            same = m_cache[std::size_t(position)] == parsed->text(position);
+        for (int position = 1; same && position <= DataFiles::kPositionCount; ++position) {
+            const QStringView shown = m_cache[std::size_t(position)];
+            const std::optional<QStringView> now = parsed->textInContent(position);
+            same = now ? shown == *now : shown == parsed->text(position);
+        }
         if (same)
             return false;
     }
@@ -78,8 +91,13 @@ Result<QString> BoxStore::readPosition(int position, int box) const
 
 QString BoxStore::cached(int position) const
 {
+    return cachedView(position).toString();
+}
+
+QStringView BoxStore::cachedView(int position) const
+{
     if (position < 1 || position > DataFiles::kPositionCount)
-        return QString();
+        return {};
     return m_cache[std::size_t(position)];
 }
 

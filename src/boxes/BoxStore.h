@@ -43,7 +43,9 @@ public:
 
     // Entry of the cache, 1..99 ("" outside that range).
     QString cached(int position) const;
-    bool isOccupied(int position) const { return !cached(position).isEmpty(); }
+    // The same without a copy, valid until the cache is loaded again.
+    QStringView cachedView(int position) const;
+    bool isOccupied(int position) const { return !cachedView(position).isEmpty(); }
 
     // The deleted-text undo: 1 = last, 2 = previous.
     QString undoText(int level) const;
@@ -61,7 +63,11 @@ signals:
 
 private:
     DataContext& m_context;
-    std::array<QString, 100> m_cache; // index = position; 0 unused
+    // The texts of the loaded box, index = position (0 unused): views of the decoded file where
+    // a text stands in it whole, so that a load copies none of them, else of a joined copy.
+    std::array<QStringView, 100> m_cache;
+    QString m_content;
+    std::array<QString, 100> m_joined;
     int m_loadedBox = 0;
     QString m_loadError;
     // The boxes whose unreadable file the user was told about; a box leaves it once it is read.

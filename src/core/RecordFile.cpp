@@ -11,6 +11,10 @@
 
 #include <optional>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 const QString RecordFile::kMarker = QStringLiteral("!\u00AC:");
 
 QString RecordFile::keyText(int key)
@@ -20,7 +24,7 @@ QString RecordFile::keyText(int key)
 
 int RecordFile::lineKind(QStringView line)
 {
-    if (line.size() < 5 || line.mid(2, 3) != kMarker)
+    if (line.size() < 5 || line[2] != kMarker[0] || line[3] != kMarker[1] || line[4] != kMarker[2])
         return kContinuation;
     const QChar tens = line.at(0);
     const QChar ones = line.at(1);
@@ -30,33 +34,58 @@ int RecordFile::lineKind(QStringView line)
     return key >= 1 ? key : kDamagedHeader;
 }
 
+namespace {
+
+// Calls found(index) for every CR of the text, in order. Sixteen characters are compared at a
+// time: a file of long texts has a line end every 70 characters or so, and a search call per
+// line costs more than the comparisons.
+template<typename Found> void forEachCr(QStringView text, Found found)
+{
+    const char16_t* data = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi16(u'\r');
+    for (; i + 16 <= size; i += 16) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 8));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(low, cr), _mm_cmpeq_epi16(high, cr))));
+        while (mask != 0) {
+            found(i + __builtin_ctz(mask));
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < size; ++i) {
+        if (data[i] == u'\r')
+            found(i);
+    }
+}
+
+} // namespace
+
 RecordFile::Parsed RecordFile::parse(const QString& content)
 {
     Parsed parsed;
     parsed.content = content;
     parsed.shown.fill(-1);
     // The lines as TextCodec::splitLines cuts them (CR or CR LF ends one, a lone LF does not),
-    // kept as places in the content rather than copied out one by one.
+    // kept as places in the content rather than copied out one by one, and sorted into blocks
+    // as they are found.
     const QStringView all(content);
-    qsizetype start = 0;
-    while (start < all.size()) {
-        qsizetype end = all.indexOf(QChar(u'\r'), start);
-        if (end < 0)
-            end = all.size();
-        parsed.lines.append({start, end - start});
-        start = end + 1;
-        if (start < all.size() && all[start] == u'\n')
-            ++start;
-    }
-    for (qsizetype i = 0; i < parsed.lines.size(); ++i) {
-        const int kind = lineKind(parsed.line(i));
+    parsed.lines.reserve(std::size_t(all.size() / 64 + 16));
+    const auto addLine = [&parsed, all](qsizetype start, qsizetype end) {
+        const auto index = qsizetype(parsed.lines.size());
+        parsed.lines.push_back({start, end - start});
+        const int kind = lineKind(all.sliced(start, end - start));
         if (kind == kContinuation && !parsed.blocks.isEmpty()) {
             ++parsed.blocks.last().count;
-            continue;
+            return;
         }
         Parsed::Block block;
         block.key = std::max(kind, 0);
-        block.first = i;
+        block.first = index;
         block.count = 1;
         if (block.key != 0) {
             qsizetype& shown = parsed.shown[std::size_t(block.key)];
@@ -65,19 +94,48 @@ RecordFile::Parsed RecordFile::parse(const QString& content)
                 shown = parsed.blocks.size();
         }
         parsed.blocks.append(block);
-    }
+    };
+    qsizetype start = 0;
+    forEachCr(all, [&](qsizetype end) {
+        addLine(start, end);
+        start = end + 1;
+        if (start < all.size() && all[start] == u'\n')
+            ++start;
+    });
+    if (start < all.size())
+        addLine(start, all.size());
     return parsed;
+}
+
+QStringView RecordFile::Parsed::firstLine(int key) const
+{
+    if (key < 1 || key > kKeyCount || shown[std::size_t(key)] < 0)
+        return {};
+    return line(blocks.at(shown[std::size_t(key)]).first).sliced(5);
+}
+
+std::optional<QStringView> RecordFile::Parsed::textInContent(int key) const
+{
+    if (key < 1 || key > kKeyCount || shown[std::size_t(key)] < 0)
+        return QStringView();
+    const Block& block = blocks.at(shown[std::size_t(key)]);
+    const auto first = std::size_t(block.first);
+    const auto end = std::size_t(block.first + block.count);
+    for (std::size_t i = first + 1; i < end; ++i) {
+        if (lines[i].start != lines[i - 1].start + lines[i - 1].length + 2)
+            return std::nullopt;
+    }
+    const qsizetype begin = lines[first].start + 5;
+    return QStringView(content).sliced(begin, lines[end - 1].start + lines[end - 1].length - begin);
 }
 
 QString RecordFile::Parsed::text(int key) const
 {
-    if (key < 1 || key > kKeyCount || shown[std::size_t(key)] < 0)
-        return QString();
+    if (const std::optional<QStringView> whole = textInContent(key))
+        return whole->toString();
     const Block& block = blocks.at(shown[std::size_t(key)]);
-    const Line& last = lines.at(block.first + block.count - 1);
     QString text;
-    text.reserve(last.start + last.length - lines.at(block.first).start);
-    text += line(block.first).mid(5);
+    text += line(block.first).sliced(5);
     for (qsizetype i = block.first + 1; i < block.first + block.count; ++i) {
         text += u"\r\n";
         text += line(i);
@@ -106,14 +164,23 @@ std::array<QString, RecordFile::kKeyCount + 1> RecordFile::records(const QString
     return texts;
 }
 
+namespace {
+
+RecordFile::Parsed parseBytes(const QByteArray& bytes)
+{
+    RecordFile::Parsed parsed = RecordFile::parse(TextCodec::decode(bytes));
+    parsed.bytes = bytes;
+    return parsed;
+}
+
+} // namespace
+
 Result<RecordFile::Parsed> RecordFile::readFile(const QString& file)
 {
     const Result<QByteArray> bytes = TextFile::readBytesForRewrite(file);
     if (!bytes)
         return Result<Parsed>::failure(bytes.error());
-    Parsed parsed = parse(TextCodec::decode(*bytes));
-    parsed.bytes = *bytes;
-    return parsed;
+    return parseBytes(*bytes);
 }
 
 Result<QString> RecordFile::readRecord(const QString& file, int key)
@@ -166,36 +233,43 @@ QString RecordFile::cutToLimit(const QString& text)
 
 namespace {
 
-// Takes the lines of a block onto the end of the content, each with CR LF. Lines that end with
-// CR LF in the content already go in one piece with their line ends.
-void appendBlock(QString& out, const RecordFile::Parsed& parsed, const RecordFile::Parsed::Block& block)
+// Takes the lines of a block onto the end of out, each with CR LF, from source: the content, or
+// the file's bytes where they hold one byte per character of it. Lines that end with CR LF in
+// the source already go in one piece with their line ends.
+template<typename Out, typename View>
+void appendBlock(Out& out, View source, View crLf, const RecordFile::Parsed& parsed,
+    const RecordFile::Parsed::Block& block)
 {
-    const QStringView content(parsed.content);
     qsizetype runStart = -1;
     qsizetype runEnd = -1;
     for (qsizetype i = block.first; i < block.first + block.count; ++i) {
-        const RecordFile::Parsed::Line& line = parsed.lines.at(i);
+        const RecordFile::Parsed::Line& line = parsed.lines[std::size_t(i)];
         const qsizetype end = line.start + line.length;
-        if (content.sliced(end).startsWith(u"\r\n")) {
+        if (end + 1 < source.size() && source[end] == u'\r' && source[end + 1] == u'\n') {
             if (runStart < 0)
                 runStart = line.start;
             runEnd = end + 2;
             continue;
         }
         if (runStart >= 0)
-            out += content.sliced(runStart, runEnd - runStart);
+            out.append(source.sliced(runStart, runEnd - runStart));
         runStart = -1;
-        out += parsed.line(i);
-        out += u"\r\n";
+        out.append(source.sliced(line.start, line.length));
+        out.append(crLf);
     }
     if (runStart >= 0)
-        out += content.sliced(runStart, runEnd - runStart);
+        out.append(source.sliced(runStart, runEnd - runStart));
+}
+
+void appendBlock(QString& out, const RecordFile::Parsed& parsed, const RecordFile::Parsed::Block& block)
+{
+    appendBlock(out, QStringView(parsed.content), QStringView(u"\r\n"), parsed, block);
 }
 
 // Runs a rewrite of a record file under the folder lock: change gets the file's records and
-// returns the new content, or nothing to leave the file as it is. The file is read again under
-// the lock, so that what another program wrote meanwhile is kept; when it still holds the bytes
-// of read, their records are used as they are.
+// returns the new file's bytes, or nothing to leave the file as it is. The file is read again
+// under the lock, so that what another program wrote meanwhile is kept; when it still holds the
+// bytes of read, their records are used as they are.
 template<typename Change>
 Result<bool> rewrite(const QString& file, const RecordFile::Parsed* read, Change change)
 {
@@ -206,16 +280,30 @@ Result<bool> rewrite(const QString& file, const RecordFile::Parsed* read, Change
     const Result<QByteArray> bytes = TextFile::readBytesForRewrite(file);
     if (!bytes)
         return Result<bool>::failure(bytes.error());
-    const std::optional<QString> content = read && read->bytes == *bytes
-        ? change(*read)
-        : change(RecordFile::parse(TextCodec::decode(*bytes)));
-    if (!content)
+    const std::optional<QByteArray> written
+        = read && read->bytes == *bytes ? change(*read) : change(parseBytes(*bytes));
+    if (!written)
         return false;
     // One atomic rewrite: the file holds the old records or the new ones, never neither.
-    const Result<> written = TextFile::writeAtomically(file, TextCodec::encode(*content));
-    if (!written)
-        return Result<bool>::failure(written.error());
+    if (const Result<> replaced = TextFile::writeAtomically(file, *written); !replaced)
+        return Result<bool>::failure(replaced.error());
     return true;
+}
+
+// The records of parsed with key's shown record replaced by record (a header line and its
+// text, or nothing to remove it), moved to the end, the key's hidden records after it.
+template<typename Out, typename View>
+void replaceRecord(Out& out, View source, View crLf, const RecordFile::Parsed& parsed, int key, View record)
+{
+    for (const RecordFile::Parsed::Block& block : parsed.blocks) {
+        if (block.key != key)
+            appendBlock(out, source, crLf, parsed, block);
+    }
+    out.append(record);
+    for (const RecordFile::Parsed::Block& block : parsed.blocks) {
+        if (block.key == key && block.hidden)
+            appendBlock(out, source, crLf, parsed, block);
+    }
 }
 
 } // namespace
@@ -228,20 +316,24 @@ Result<> RecordFile::writeRecord(const QString& file, int key, const QString& te
     if (key < 1 || key > kKeyCount)
         return Result<>::failure(QStringLiteral("there is no key %1: keys run from 1 to 99").arg(key));
 
-    const Result<bool> written = rewrite(file, read, [&](const Parsed& parsed) -> std::optional<QString> {
+    const QString record
+        = text.isEmpty() ? QString() : keyText(key) + kMarker + text + QStringLiteral("\r\n");
+    const Result<bool> written = rewrite(file, read, [&](const Parsed& parsed) -> std::optional<QByteArray> {
+        // A file read one byte a character (Windows-1252 or ASCII) that keeps fitting Windows-1252
+        // is put together from its own bytes: only the new record is encoded.
+        if (parsed.bytes.size() == parsed.content.size() && TextCodec::fitsWindows1252(record)) {
+            QByteArray bytes;
+            bytes.reserve(parsed.bytes.size() + record.size() + 16);
+            replaceRecord(bytes, QByteArrayView(parsed.bytes), QByteArrayView("\r\n"), parsed, key,
+                QByteArrayView(TextCodec::toWindows1252(record)));
+            if (TextCodec::readsBackAsWritten(bytes))
+                return bytes;
+        }
         QString content;
-        content.reserve(parsed.content.size() + text.size() + 16);
-        for (const Parsed::Block& block : parsed.blocks) {
-            if (block.key != key)
-                appendBlock(content, parsed, block);
-        }
-        if (!text.isEmpty())
-            content += keyText(key) + kMarker + text + QStringLiteral("\r\n");
-        for (const Parsed::Block& block : parsed.blocks) {
-            if (block.key == key && block.hidden)
-                appendBlock(content, parsed, block);
-        }
-        return content;
+        content.reserve(parsed.content.size() + record.size() + 16);
+        replaceRecord(
+            content, QStringView(parsed.content), QStringView(u"\r\n"), parsed, key, QStringView(record));
+        return TextCodec::encode(content);
     });
     if (!written)
         return Result<>::failure(written.error());
@@ -250,7 +342,7 @@ Result<> RecordFile::writeRecord(const QString& file, int key, const QString& te
 
 Result<bool> RecordFile::exchangeKeys(const QString& file, int key, int other)
 {
-    return rewrite(file, nullptr, [&](const Parsed& parsed) -> std::optional<QString> {
+    return rewrite(file, nullptr, [&](const Parsed& parsed) -> std::optional<QByteArray> {
         QString content;
         content.reserve(parsed.content.size() + 16);
         bool changed = false;
@@ -267,6 +359,6 @@ Result<bool> RecordFile::exchangeKeys(const QString& file, int key, int other)
         }
         if (!changed)
             return std::nullopt;
-        return content;
+        return TextCodec::encode(content);
     });
 }

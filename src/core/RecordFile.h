@@ -7,6 +7,8 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
+#include <vector>
 
 // The keyed record file shared by box files and macro files, and its one reader: every part of
 // the program that reads or rewrites a record file goes through here, so all of them see the
@@ -53,17 +55,23 @@ struct Parsed
     };
     QByteArray bytes; // the file as read (readFile), to tell later whether it still holds them
     QString content;
-    QList<Line> lines;
+    std::vector<Line> lines;
     QList<Block> blocks;
     // The block every reader uses for each key (index = key, 0 unused), -1 for none.
     std::array<qsizetype, kKeyCount + 1> shown;
 
     QStringView line(qsizetype index) const
     {
-        return QStringView(content).sliced(lines.at(index).start, lines.at(index).length);
+        const Line& at = lines[std::size_t(index)];
+        return QStringView(content).sliced(at.start, at.length);
     }
     // The text of the key's shown record (lines joined with CR LF); "" when it has none.
     QString text(int key) const;
+    // The same text as it stands in the content, when every line of it ends in CR LF there (the
+    // usual case); nothing when a line ends in a lone CR, which text() turns into CR LF.
+    std::optional<QStringView> textInContent(int key) const;
+    // The first line of that text, without its line end; empty when the key has no record.
+    QStringView firstLine(int key) const;
     // The lines no reader shows that are not blank: lines of no record and hidden records.
     qsizetype unshownLines() const;
 };

@@ -191,6 +191,15 @@ QString TextCodec::decode(const QByteArray& bytes)
     return isUtf8(bytes) ? QString::fromUtf8(bytes) : fromWindows1252(bytes);
 }
 
+bool TextCodec::readsBackAsWritten(const QByteArray& windows1252)
+{
+    // Such bytes read back as other text exactly when they start with the UTF-8 mark or are
+    // well-formed UTF-8 holding a byte of 80 or above.
+    return !windows1252.startsWith(kUtf8Bom)
+        && (!isUtf8(windows1252)
+            || std::all_of(windows1252.cbegin(), windows1252.cend(), [](char b) { return b >= 0; }));
+}
+
 QByteArray TextCodec::encode(const QString& text)
 {
     bool fits = true;
@@ -198,10 +207,7 @@ QByteArray TextCodec::encode(const QString& text)
     if (fits) {
         // Windows-1252 bytes that also make valid UTF-8 ("Ã©" gives C3 A9) would read back as
         // another text; such a text is stored as UTF-8 with the mark too.
-        // Such bytes read back as other text exactly when they start with the UTF-8 mark or are
-        // well-formed UTF-8 holding a byte of 80 or above.
-        if (!bytes.startsWith(kUtf8Bom)
-            && (!isUtf8(bytes) || std::all_of(bytes.cbegin(), bytes.cend(), [](char b) { return b >= 0; })))
+        if (readsBackAsWritten(bytes))
             return bytes;
     }
     return kUtf8Bom + text.toUtf8();

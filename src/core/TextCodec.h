@@ -21,6 +21,9 @@ bool fitsWindows1252(const QString& text);
 QString fromWindows1252(const QByteArray& bytes);
 // Only meaningful when fitsWindows1252(text) holds.
 QByteArray toWindows1252(const QString& text);
+// Whether Windows-1252 bytes read back (decode()) as the text they were made from: encode()
+// keeps such bytes, and writes the text as UTF-8 with the mark otherwise.
+bool readsBackAsWritten(const QByteArray& windows1252);
 
 // Splits text into lines the way the record files are read: a carriage return, or a
 // carriage return followed by a line feed, ends a line. A lone line feed does not: it stays

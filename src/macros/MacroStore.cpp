@@ -25,11 +25,11 @@ QString MacroStore::macroFile(int box) const
     return DataFiles::macroFile(m_context.dataFolder(), box);
 }
 
-QString MacroStore::nameOf(const QString& record, int number)
+QString MacroStore::nameOf(QStringView record, int number)
 {
     const qsizetype lineEnd = record.indexOf(u'\r');
     const qsizetype separator = record.left(lineEnd).indexOf(kSeparator);
-    return separator < 0 ? defaultName(number) : record.left(separator);
+    return separator < 0 ? defaultName(number) : record.left(separator).toString();
 }
 
 QString MacroStore::bodyOf(const QString& record)
@@ -63,7 +63,8 @@ Result<MacroSource::Listing> MacroStore::readMacroListing(int box, int number) c
         return Result<Listing>::failure(parsed.error());
     Listing listing;
     for (int n = 1; n <= kMacroCount; ++n) {
-        const QString name = nameOf(parsed->text(n), n);
+        // The name is on the record's first line: the rest of it is not copied out.
+        const QString name = nameOf(parsed->firstLine(n), n);
         listing.names.append(name.isEmpty() ? defaultName(n) : name);
     }
     if (number >= 1 && number <= kMacroCount)

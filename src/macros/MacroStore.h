@@ -29,7 +29,7 @@ public:
     QString macroFile(int box) const;
 
     // The name and the body of a record, as every reader splits it.
-    static QString nameOf(const QString& record, int number);
+    static QString nameOf(QStringView record, int number);
     static QString bodyOf(const QString& record);
 
     // The body of the stored macro ("" when the file or the record is missing), or why the

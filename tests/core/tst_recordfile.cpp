@@ -68,6 +68,10 @@ private slots:
                            "01!\xC2\xAC:Caf\xC3\xA9\r\n02!\xC2\xAC:\xC5\x82\r\n";
         row("beyond Windows-1252 the file is UTF-8", "01|Caf\xE9\r\n", 2, QStringLiteral("\u0142"), utf8);
         row("and back once that text is gone", utf8, 2, "", "01|Caf\xE9\r\n");
+        row("UTF-8 without the mark, back to Windows-1252",
+            "02!\xC2\xAC:\xE2\x82\xAC\r\n01!\xC2\xAC:abcdef\r\n", 2, "", "01|abcdef\r\n");
+        row("what is left reading as UTF-8 is stored as UTF-8", "\xC3\xA9\r\n01|x\r\n", 1, "",
+            "\xEF\xBB\xBF\xC3\x83\xC2\xA9\r\n");
     }
     void writesAndReadsBack()
     {

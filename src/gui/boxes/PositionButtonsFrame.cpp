@@ -96,13 +96,20 @@ void PositionButtonsFrame::setButtonColour(const QColor& colour)
         button(position)->setColour(colour);
 }
 
-QString PositionButtonsFrame::accessibleName(int position, const QString& text)
+QString PositionButtonsFrame::accessibleName(int position, QStringView text)
 {
     constexpr qsizetype kShown = 40;
     const QString name = QStringLiteral("Position %1").arg(position, 2, 10, QChar(u'0'));
     if (text.isEmpty())
         return name + QStringLiteral(", empty");
-    QString start = text.section(u'\n', 0, 0).remove(u'\r');
+    // The first line without its CRs, read only as far as it is shown: the text may be long.
+    QString start;
+    for (const QChar c : text) {
+        if (c == u'\n' || start.size() > kShown)
+            break;
+        if (c != u'\r')
+            start += c;
+    }
     if (start.size() > kShown || start.size() < text.trimmed().size())
         start = start.left(kShown).trimmed() + u'\u2026';
     return name + QStringLiteral(", holds: ") + start;
@@ -112,7 +119,7 @@ void PositionButtonsFrame::refreshCaptions()
 {
     for (int position = 1; position <= DataFiles::kPositionCount; ++position) {
         button(position)->setText(m_store.isOccupied(position) ? QStringLiteral("+") : QString());
-        button(position)->setAccessibleName(accessibleName(position, m_store.cached(position)));
+        button(position)->setAccessibleName(accessibleName(position, m_store.cachedView(position)));
     }
 }
 

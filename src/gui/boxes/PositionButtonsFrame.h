@@ -36,7 +36,7 @@ public:
 
     // What a screen reader announces for a position: "Position 07, holds: " and the start of
     // its text, or "Position 07, empty".
-    static QString accessibleName(int position, const QString& text);
+    static QString accessibleName(int position, QStringView text);
 
     static QString occupiedHint();
     static QString emptyHint();

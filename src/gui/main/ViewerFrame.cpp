@@ -11,6 +11,8 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
 
 namespace {
 
@@ -145,7 +147,15 @@ void ViewerFrame::display(const QString& title, const QString& text)
 void ViewerFrame::setText(const QString& text)
 {
     m_text = text;
-    m_view->setPlainText(LineBreaks::toLineFeeds(text));
+    // Filled through the document: the text edit's own setPlainText selects the whole new text
+    // to give it a format, which lays the lines out once more. The view's cursor, keeping its
+    // place on insert, stays at the start of the new text.
+    if (!m_view->textCursor().keepPositionOnInsert()) {
+        QTextCursor cursor = m_view->textCursor();
+        cursor.setKeepPositionOnInsert(true);
+        m_view->setTextCursor(cursor);
+    }
+    m_view->document()->setPlainText(LineBreaks::toLineFeeds(text));
 }
 
 void ViewerFrame::clearText()
