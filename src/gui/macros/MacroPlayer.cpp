@@ -81,7 +81,11 @@ bool MacroPlayer::play(int box, int number, const QString& name, const QString& 
     } catch (const std::exception&) {
         status = Status::Error;
     }
-    finish();
+    // Started over the user's window, which still has the focus: the main window comes back
+    // behind it. Activating it and switching back would only race the window manager's own
+    // idea of which window was last.
+    const bool keepFocus = targetActive && m_windows.otherProgramActive();
+    finish(keepFocus);
     if (m_progress && m_progress->abortRequested())
         status = Status::Aborted;
     // The report says that it failed; the status log keeps why, just before it.
@@ -92,7 +96,7 @@ bool MacroPlayer::play(int box, int number, const QString& name, const QString& 
         : m_failure.isEmpty()                  ? QStringLiteral("an error was encountered")
                                                : m_failure;
     report(status, name, boxCaption);
-    if (activate(m_mainWindow)) {
+    if (!(keepFocus && m_windows.otherProgramActive()) && activate(m_mainWindow)) {
         (void)m_windows.switchToLastWindow();
         sleepMs(kSwitchPauseMs);
     }
@@ -140,12 +144,19 @@ MacroPlayer::Status MacroPlayer::run(const QString& text, const QString& name, b
     return outcome.kind == MacroOutcome::Kind::Aborted ? Status::Aborted : Status::Finished;
 }
 
-void MacroPlayer::finish()
+void MacroPlayer::finish(bool withoutActivating)
 {
     if (m_progress)
         m_progress->hide();
     if (m_mainWindow && m_mainHidden) {
+        // Once the native window exists, Qt reads its window's property at show(), not the
+        // widget's attribute; shown with a user time of 0, the window manager leaves the focus.
+        QWindow* handle = m_mainWindow->windowHandle();
+        if (handle && withoutActivating)
+            handle->setProperty("_q_showWithoutActivating", true);
         m_mainWindow->show();
+        if (handle && withoutActivating)
+            handle->setProperty("_q_showWithoutActivating", QVariant());
         if (m_mainWindow->geometry() != m_savedGeometry)
             m_mainWindow->setGeometry(m_savedGeometry);
     }

@@ -66,7 +66,8 @@ private:
     };
 
     Status run(const QString& text, const QString& name, bool targetActive);
-    void finish();
+    // Hides the progress window and shows the main window again (without taking the focus).
+    void finish(bool withoutActivating);
     void report(Status status, const QString& name, const QString& boxCaption);
     // Notes the first failure and returns Abort, which ends the interpretation.
     StepAnswer fail(const QString& reason);
