@@ -77,12 +77,9 @@ public:
     // False when nobody listens there: no socket file, or one left by a copy that ended.
     bool connectTo(const QString& path, const QDeadlineTimer& deadline)
     {
-        const QByteArray name = QFile::encodeName(path);
-        sockaddr_un address {};
-        address.sun_family = AF_UNIX;
-        if (name.isEmpty() || std::size_t(name.size()) >= sizeof(address.sun_path))
+        sockaddr_un address;
+        if (!socketAddress(QFile::encodeName(path), address))
             return false;
-        std::memcpy(address.sun_path, name.constData(), std::size_t(name.size()));
         m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         if (m_fd < 0)
             return false;
@@ -148,6 +145,16 @@ private:
 };
 
 } // namespace
+
+bool socketAddress(const QByteArray& path, sockaddr_un& out)
+{
+    out = {};
+    out.sun_family = AF_UNIX;
+    if (path.isEmpty() || std::size_t(path.size()) >= sizeof(out.sun_path))
+        return false;
+    std::memcpy(out.sun_path, path.constData(), std::size_t(path.size()));
+    return true;
+}
 
 std::optional<Reply> send(const QStringList& words, int replyTimeoutMs)
 {

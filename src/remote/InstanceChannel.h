@@ -5,6 +5,8 @@
 
 #include <optional>
 
+struct sockaddr_un;
+
 // How a second start and trellinctl talk to the running copy of the program: one request (a
 // few words, such as "play 3 5") on a local socket in $XDG_RUNTIME_DIR, answered with an exit
 // status and the texts for standard output and standard error.
@@ -36,6 +38,9 @@ inline constexpr int kAcceptMs = 5000;
 // Sends one request to the running copy and waits for its reply; nothing when no copy listens
 // on the socket. A copy that takes the request but ends or hangs before answering gives a
 // failure that says so. replyTimeoutMs < 0 waits for the reply as long as the copy runs.
+// The socket address of path (a file name in the local encoding); false when it does not fit.
+bool socketAddress(const QByteArray& path, sockaddr_un& out);
+
 std::optional<Reply> send(const QStringList& words, int replyTimeoutMs = -1);
 
 } // namespace InstanceChannel

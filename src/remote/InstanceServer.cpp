@@ -16,22 +16,11 @@
 
 namespace {
 
-// The address of path; false when it does not fit.
-bool address(const QByteArray& path, sockaddr_un& out)
-{
-    out = {};
-    out.sun_family = AF_UNIX;
-    if (path.isEmpty() || std::size_t(path.size()) >= sizeof(out.sun_path))
-        return false;
-    std::memcpy(out.sun_path, path.constData(), std::size_t(path.size()));
-    return true;
-}
-
 // True when a program accepts connections at path.
 bool answers(const QByteArray& path)
 {
     sockaddr_un where;
-    if (!address(path, where))
+    if (!InstanceChannel::socketAddress(path, where))
         return false;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
@@ -97,7 +86,7 @@ InstanceServer::Start InstanceServer::listen()
     // else can connect in between (the socket plays macros into this user's windows).
     const QByteArray fresh = name + ".new";
     sockaddr_un where;
-    if (!address(fresh, where)) {
+    if (!InstanceChannel::socketAddress(fresh, where)) {
         m_error = QStringLiteral("%1: the path is too long for a socket").arg(path);
         return Start::Failed;
     }
