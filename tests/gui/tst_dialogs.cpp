@@ -8,8 +8,10 @@
 #include "platform/RecordingPlatform.h"
 
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 class TestDialogs : public QObject
 {
@@ -37,6 +39,46 @@ private:
 
 private slots:
     void init() { f = std::make_unique<Fixture>(); }
+
+    // A command label paints its caption as a label without a text document does: same place,
+    // colour and frame, disabled too; markup still goes through QLabel's document.
+    void captionPainting_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("button");
+        QTest::addColumn<bool>("framed");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("plain") << "Paste && go\tnow" << false << false << true;
+        QTest::newRow("panel button") << "Cancel" << true << true << true;
+        QTest::newRow("framed, left") << "Left" << false << true << true;
+        QTest::newRow("disabled") << "Delete" << false << false << false;
+        QTest::newRow("markup") << "<b>Bold</b> text" << false << false << true;
+    }
+    void captionPainting()
+    {
+        QFETCH(QString, caption);
+        QFETCH(bool, button);
+        QFETCH(bool, framed);
+        QFETCH(bool, enabled);
+        QWidget window;
+        // Away from the pointer, which underlines the label it is over.
+        const QRect place(20, 40, 140, 24);
+        CommandLabel* label = button ? CommandLabel::button(QStringLiteral("a"), caption, &window, place)
+                                     : new CommandLabel(QStringLiteral("a"), caption, &window, place);
+        if (framed)
+            label->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        auto* plain = new QLabel(caption, &window);
+        plain->setGeometry(place.translated(0, 30));
+        plain->setPalette(label->palette());
+        plain->setAlignment(label->alignment());
+        plain->setFrameStyle(label->frameStyle());
+        label->setEnabled(enabled);
+        plain->setEnabled(enabled);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(label->grab().toImage(), plain->grab().toImage());
+        QCOMPARE(label->findChild<QTextDocument*>() != nullptr, Qt::mightBeRichText(caption));
+    }
 
     // A macro saved without a name is called by its number.
     void macroEdit()

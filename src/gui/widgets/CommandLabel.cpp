@@ -5,8 +5,9 @@
 #include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPalette>
 #include <QPainter>
+#include <QPalette>
+#include <QStyle>
 #include <QTextDocumentFragment>
 
 namespace {
@@ -109,7 +110,11 @@ void CommandLabel::trigger(Qt::MouseButton button, Qt::KeyboardModifiers modifie
 void CommandLabel::focusInEvent(QFocusEvent* event)
 {
     m_tabbedTo = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    QLabel::focusInEvent(event);
+    // QLabel makes its text document here too, to hand it the focus; a plain caption has none.
+    if (plainCaption())
+        QFrame::focusInEvent(event);
+    else
+        QLabel::focusInEvent(event);
 }
 
 void CommandLabel::focusOutEvent(QFocusEvent* event)
@@ -179,9 +184,35 @@ void CommandLabel::underline(bool on)
     setFont(underlined);
 }
 
+bool CommandLabel::plainCaption() const
+{
+    return textFormat() == Qt::PlainText || (textFormat() == Qt::AutoText && !Qt::mightBeRichText(text()));
+}
+
+bool CommandLabel::event(QEvent* event)
+{
+    if (event->type() != QEvent::Polish || !plainCaption())
+        return QLabel::event(event);
+    // QLabel gives every label that can take the focus a text document when it is polished, for
+    // a text the user could select. A plain caption is painted as text (paintCaption), and the
+    // documents, built and laid out again at every font change, were a tenth of the start.
+    const Qt::FocusPolicy policy = focusPolicy();
+    setFocusPolicy(Qt::NoFocus);
+    const bool handled = QLabel::event(event);
+    setFocusPolicy(policy);
+    return handled;
+}
+
 void CommandLabel::paintEvent(QPaintEvent* event)
 {
-    QLabel::paintEvent(event);
+    // Under a style sheet QLabel takes its colours from the sheet; it paints those labels itself.
+    if (plainCaption() && !style()->inherits("QStyleSheetStyle")) {
+        QPainter painter(this);
+        drawFrame(&painter);
+        paintCaption(painter);
+    } else {
+        QLabel::paintEvent(event);
+    }
     if (!hasFocus() || !m_tabbedTo)
         return;
     QPainter painter(this);
@@ -189,4 +220,31 @@ void CommandLabel::paintEvent(QPaintEvent* event)
     pen.setStyle(Qt::DotLine);
     painter.setPen(pen);
     painter.drawRect(rect().adjusted(1, 1, -2, -2));
+}
+
+void CommandLabel::paintCaption(QPainter& painter)
+{
+    // The place QLabel gives a text: inside frame and margin, indented by half an "x" when framed.
+    const QString caption = text();
+    const Qt::LayoutDirection direction = caption.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
+    const Qt::Alignment align = QStyle::visualAlignment(direction, alignment());
+    QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    int shift = indent();
+    if (shift < 0 && frameWidth() > 0)
+        shift = fontMetrics().horizontalAdvance(u'x') / 2 - margin();
+    if (shift > 0) {
+        if (align & Qt::AlignLeft)
+            area.setLeft(area.left() + shift);
+        if (align & Qt::AlignRight)
+            area.setRight(area.right() - shift);
+        if (align & Qt::AlignTop)
+            area.setTop(area.top() + shift);
+        if (align & Qt::AlignBottom)
+            area.setBottom(area.bottom() - shift);
+    }
+    int flags = int(align) | Qt::TextExpandTabs
+        | (direction == Qt::LeftToRight ? Qt::TextForceLeftToRight : Qt::TextForceRightToLeft);
+    if (wordWrap())
+        flags |= Qt::TextWordWrap;
+    style()->drawItemText(&painter, area, flags, palette(), isEnabled(), caption, foregroundRole());
 }

@@ -42,9 +42,13 @@ protected:
     void leaveEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void underline(bool on);
+    // A caption without markup, drawn as plain text rather than through a text document.
+    bool plainCaption() const;
+    void paintCaption(QPainter& painter);
 
     Qt::MouseButton m_pressed = Qt::NoButton;
     bool m_tabbedTo = false;
