@@ -59,6 +59,15 @@ X11Connection::~X11Connection()
     XCloseDisplay(m_display);
 }
 
+QString X11Connection::keysFailure() const
+{
+    if (!isOpen())
+        return m_failure;
+    if (!m_hasXTest)
+        return QStringLiteral("the X server has no XTEST extension");
+    return QString();
+}
+
 void X11Connection::sync() const
 {
     if (m_display)

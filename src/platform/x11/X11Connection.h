@@ -22,6 +22,8 @@ public:
     // Why the connection is not open, for messages; empty when it is.
     QString failure() const { return m_failure; }
     bool hasXTest() const { return m_hasXTest; }
+    // Why XTest keys cannot be sent over this connection; empty when they can.
+    QString keysFailure() const;
 
     // X errors raised by requests on this connection so far. A request with a reply reports
     // its error before it returns; for others, call sync() before comparing.

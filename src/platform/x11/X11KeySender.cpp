@@ -73,11 +73,7 @@ X11KeySender::~X11KeySender()
 
 QString X11KeySender::unavailableReason() const
 {
-    if (!m_connection.isOpen())
-        return m_connection.failure();
-    if (!m_connection.hasXTest())
-        return QStringLiteral("the X server has no XTEST extension");
-    return QString();
+    return m_connection.keysFailure();
 }
 
 KeySender::Result X11KeySender::sendActions(const QList<KeyAction>& actions, bool wait)

@@ -35,6 +35,7 @@ public:
     bool activateOwnWindow(quintptr window) override;
 
     bool isAvailable() const;
+    const X11Connection& connection() const { return m_connection; }
     // How long a switch waits for the window manager to report the window active.
     void setActivationTimeoutMs(int milliseconds) { m_activationTimeoutMs = milliseconds; }
 
