@@ -13,6 +13,7 @@
 #include "platform/WindowSwitcher.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -47,6 +48,9 @@ void TrellinApp::keepFreedMemory()
 
 bool TrellinApp::start()
 {
+    // The window reads its settings while it is built, with no event in between.
+    m_settingsStore.holdContent(true);
+    const auto release = qScopeGuard([this] { m_settingsStore.holdContent(false); });
     // Taken before the data folder is read: a move by trellinctl under way finishes first.
     m_windowLock.emplace(WindowLock::Mode::Running, 10000);
     if (!m_windowLock->isLocked())

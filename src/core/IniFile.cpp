@@ -84,9 +84,15 @@ QString IniFile::read(
     const Result<QString> content = TextFile::read(path);
     if (!content)
         return defaultValue.left(kMaxValueLength);
+    return valueIn(*content, section, key, defaultValue);
+}
+
+QString IniFile::valueIn(
+    const QString& content, const QString& section, const QString& key, const QString& defaultValue)
+{
     bool inSection = false;
     bool sectionSeen = false;
-    for (const Line& line : splitKeepingEnds(*content)) {
+    for (const Line& line : splitKeepingEnds(content)) {
         if (const auto name = sectionName(line.text)) {
             // Only the first section of a name counts, as with the Windows functions.
             if (sectionSeen && inSection)

@@ -16,6 +16,9 @@ namespace IniFile {
 constexpr int kMaxValueLength = 254;
 
 QString read(const QString& path, const QString& section, const QString& key, const QString& defaultValue);
+// The same from the file's text, already read.
+QString valueIn(
+    const QString& content, const QString& section, const QString& key, const QString& defaultValue);
 
 // Carriage returns and line feeds in the value are stored as blanks, one for one.
 // Fails when the file could not be written, or when it exists but could not be read (it is

@@ -2,6 +2,7 @@
 
 #include "core/IniFile.h"
 #include "core/Paths.h"
+#include "core/TextFile.h"
 
 #include <QFileInfo>
 
@@ -26,10 +27,26 @@ QString SettingsStore::iniPath() const
 QString SettingsStore::readValue(
     const QString& section, const QString& key, const QString& defaultValue) const
 {
-    return IniFile::read(iniPath(), section, key, defaultValue);
+    if (!m_holding)
+        return IniFile::read(iniPath(), section, key, defaultValue);
+    if (!m_held) {
+        const QString path = iniPath();
+        const Result<QString> content = TextFile::read(path);
+        m_held = Held {path, content ? std::optional<QString>(*content) : std::nullopt};
+    }
+    if (!m_held->content)
+        return defaultValue.left(IniFile::kMaxValueLength);
+    return IniFile::valueIn(*m_held->content, section, key, defaultValue);
 }
 
 Result<> SettingsStore::writeValue(const QString& section, const QString& key, const QString& value)
 {
+    m_held.reset();
     return IniFile::write(iniPath(), section, key, value);
+}
+
+void SettingsStore::holdContent(bool hold)
+{
+    m_holding = hold;
+    m_held.reset();
 }

@@ -116,6 +116,24 @@ private slots:
         QCOMPARE(changed.count(), 7);
     }
 
+    // Held, the file is read once: another program's change shows after a write through the
+    // store or the end of the hold, and what the store writes reads back at once.
+    void heldContent()
+    {
+        SettingsStore store(m_dir.filePath(QStringLiteral("held")), m_dir.filePath(QStringLiteral("held")));
+        m_path = store.iniPath();
+        store.holdContent(true);
+        QCOMPARE(store.readValue("Settings", "BoxNo", "none"), QStringLiteral("none"));
+        setFile("[Settings]\r\nBoxNo=4\r\n");
+        QCOMPARE(store.readValue("Settings", "BoxNo", "none"), QStringLiteral("none"));
+        QVERIFY(store.writeValue("Settings", "DataPath", "/b/").ok());
+        QCOMPARE(store.readValue("Settings", "DataPath", ""), QStringLiteral("/b/"));
+        QCOMPARE(store.readValue("Settings", "BoxNo", "none"), QStringLiteral("4"));
+        setFile("[Settings]\r\nBoxNo=5\r\n");
+        store.holdContent(false);
+        QCOMPARE(store.readValue("Settings", "BoxNo", "none"), QStringLiteral("5"));
+    }
+
     // The settings file lives in the configuration folder unless one sits in the data folder,
     // which is looked for at every access. A relative XDG_DATA_HOME is ignored.
     void iniPathPrefersDataRootAndXdgFolders()
