@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake make g++ pkg-config
-    qt6-base-dev libxtst-dev libx11-dev
+    qt6-base-dev libxtst-dev libx11-dev libfontconfig-dev
     xvfb xauth openbox xdotool xclip x11-utils x11-xkb-utils xterm tk
     fonts-dejavu-core
     libxkbcommon-dev
