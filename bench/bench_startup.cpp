@@ -23,6 +23,7 @@
 #include <X11/Xlib.h>
 
 #include <cstdio>
+#include <ctime>
 #include <optional>
 
 #include <poll.h>
@@ -210,17 +211,15 @@ private:
         return pid;
     }
 
-    // The CPU time of the process's threads: the nanoseconds each has run, from the scheduler.
+    // The CPU time of the process: every thread it has run, those that have ended too (summing
+    // the live threads' scheduler times would lose a helper thread that is done), in nanoseconds.
     static double cpuSeconds(pid_t pid)
     {
-        double seconds = 0;
-        const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-        for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QFile stat(tasks.filePath(task + QStringLiteral("/schedstat")));
-            if (stat.open(QIODevice::ReadOnly))
-                seconds += stat.readAll().split(' ').value(0).toDouble() / 1e9;
-        }
-        return seconds;
+        clockid_t clock {};
+        timespec used {};
+        if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &used) != 0)
+            return 0;
+        return double(used.tv_sec) + double(used.tv_nsec) / 1e9;
     }
 
     Display* m_display = nullptr;
