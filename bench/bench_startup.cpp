@@ -1,7 +1,7 @@
 // Start-up, exit and peak memory of the program in its own X session, each beside bare_window (a
 // Qt Widgets program showing one empty window), the two started in alternation in the same run:
 // - start-up: from the start of the process until its window is mapped (wall time, and the CPU
-//   time of all its threads by then), with 99 boxes of 99 texts of 300 characters and with 99
+//   time of the process by then, ended threads too), with 99 boxes of 99 texts of 300 characters and with 99
 //   full boxes (99 texts of 9,999 characters and 99 macros of 9,999 characters each);
 // - exit: from the close request to the end of the process, right after start and after a macro
 //   (with characters the keyboard map lacks, so spare keycodes are bound) has played;
@@ -47,7 +47,7 @@ struct Outcome
 {
     bool ok = false;
     double mappedSeconds = 0; // start to mapped
-    double cpuSeconds = 0; // CPU time of the process's threads when mapped
+    double cpuSeconds = 0; // CPU time of the process (every thread) when mapped
     double exitSeconds = 0; // close request to the end of the process
     double peakBytes = 0; // VmHWM
 };
