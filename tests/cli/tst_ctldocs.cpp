@@ -64,27 +64,6 @@ private slots:
         QTEST(listed, "expected");
     }
 
-    // Each command's options, in the completion of both shells and in the man page.
-    void optionsEverywhere()
-    {
-        const QByteArray man = built("man/man1/trellinctl.1");
-        for (const char* file :
-            {"bash-completion/completions/trellinctl", "zsh/vendor-completions/_trellinctl"}) {
-            const QByteArray script = built(file);
-            for (const CtlCommand& command : TrellinCtl::commands()) {
-                QStringList options {QStringLiteral("--data")};
-                for (const CtlOption& option : command.options)
-                    options.append(QStringLiteral("--") + option.name);
-                const QString label = QStringLiteral("'%1')").arg(command.name);
-                const QString line = QString::fromUtf8(script).section(label, 1).section(u'\n', 0, 0);
-                QVERIFY2(line.contains(options.join(u' ')), qPrintable(file + (u' ' + command.name)));
-                for (const CtlOption& option : command.options)
-                    QVERIFY2(man.contains(".B \\-\\-" + option.name.toUtf8().replace("-", "\\-")),
-                        qPrintable(option.name));
-            }
-        }
-    }
-
     // What bash offers after the words typed so far (the last one being completed).
     void bashCompletes_data()
     {
