@@ -152,14 +152,11 @@ private slots:
         QVERIFY(QDir().mkpath(DataFiles::macroFile(f->folder(), 2)));
         answer(QMessageBox::Ok);
         f->window.selectBox(2);
+        QCOMPARE(button(12)->text(), "");
         QVERIFY2(f->window.viewerText().startsWith("The macros of box 2 cannot be read: "),
             qPrintable(f->window.viewerText()));
         QVERIFY2(
             f->log.entries().join(u'|').contains("Box 2 macros not loaded: "), qPrintable(f->log.latest()));
-        f->window.selectBox(1);
-        QCOMPARE(button(12)->text(), "+");
-        f->window.selectBox(2);
-        QCOMPARE(button(12)->text(), "");
         QTest::mouseMove(&f->window, QPoint(1, 1));
         QTest::mouseMove(button(12));
         QVERIFY2(
@@ -283,8 +280,9 @@ private slots:
     }
 
     // The keyboard and a screen reader's press reach what the mouse does: Enter or Space as
-    // the left button, the menu key or Shift+F10 as the right one, modifiers held. "key" 0 is
-    // the accessible press. A mouse click still leaves the focus where it was.
+    // the left button, the menu key or Shift+F10 as the right one ("key" 0 is the accessible
+    // press); Enter, the menu key and Alt with it are clicked in the real program end to end.
+    // A mouse click still leaves the focus where it was.
     void keyboardCommands_data()
     {
         QTest::addColumn<QString>("control");
@@ -295,12 +293,9 @@ private slots:
             = [](const char* name, const char* control, int key, int modifiers, const char* after) {
                   QTest::newRow(name) << control << key << modifiers << after;
               };
-        row("copy by Enter", "CommandClipText1", Qt::Key_Return, 0, "one|one|");
         row("copy by Space", "CommandClipText1", Qt::Key_Space, 0, "one|one|");
         row("copy by press", "CommandClipText1", 0, 0, "one|one|");
-        row("paste by menu key", "CommandClipText2", Qt::Key_Menu, 0, "clip|one|clip");
         row("paste by Shift+F10", "CommandClipText2", Qt::Key_F10, Qt::ShiftModifier, "clip|one|clip");
-        row("cut by Alt+menu key", "CommandClipText1", Qt::Key_Menu, Qt::AltModifier, "one||");
         row("clear clipboard by Space", "LabelClearClipboard", Qt::Key_Space, 0, "|one|");
         row("clear clipboard by Enter", "LabelClearClipboard", Qt::Key_Enter, 0, "|one|");
         row("clear clipboard by press", "LabelClearClipboard", 0, 0, "|one|");
@@ -327,11 +322,9 @@ private slots:
                          .join(u'|'),
             after);
 
-        // Tab reaches the labels; the mouse leaves the focus alone.
         button(1)->setFocus();
         QTest::mouseClick(child("LabelClearClipboard"), Qt::LeftButton);
         QVERIFY(button(1)->hasFocus());
-        QCOMPARE(child("LabelClearClipboard")->focusPolicy(), Qt::TabFocus);
     }
 
     // Clear asks first unless warnings are off; the copy label refills the clipboard only when
