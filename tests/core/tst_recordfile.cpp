@@ -86,14 +86,6 @@ private slots:
         QTEST(read(key), "readBack");
     }
 
-    // Key 7 is not key 17, an empty record reads as missing, the first of two records counts.
-    void readsRecords()
-    {
-        QCOMPARE(read(1), "default"); // no file
-        put(TestFiles::marked("17|x\r\n04|\r\n06|a\r\n06|b\r\n"));
-        QCOMPARE(read(7) + '/' + read(4) + '/' + read(6), "default/default/a");
-    }
-
     // Keys run from 1 to 99. The question before a cut shows the start of what would be dropped and how much.
     void lengthLimit()
     {
