@@ -206,8 +206,6 @@ private slots:
         QCOMPARE(f->stored(Settings::Key::MacroDelay), QStringLiteral("10"));
     }
 
-    // "Shortcuts" in the advanced options: a combination pressed in a field is stored in Qt's
-    // portable text, an emptied field stores nothing, an unchanged one stays.
     void controlsHaveTheirOwnPlace()
     {
         QStringList faults;
@@ -216,6 +214,8 @@ private slots:
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
     }
 
+    // "Shortcuts" in the advanced options: a combination pressed in a field is stored in Qt's
+    // portable text, an emptied field stores nothing, an unchanged one stays.
     void shortcutsAreStored()
     {
         QVERIFY(f->settings.setText(Settings::Key::ShortcutShow, QStringLiteral("Ctrl+Alt+S")));
