@@ -138,25 +138,6 @@ private slots:
         QCOMPARE(f->store.cached(1) + f->store.cached(2),
             QStringLiteral("x0123456789012345678901234567890123456789"));
     }
-
-    // Every line end is stored as CR LF, however the text came in, so a text that differs only in
-    // its line ends is the same text.
-    void storesCrLf_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("stored");
-        QTest::newRow("LF, as from the clipboard") << "a\nb\n" << QByteArray("01!\xAC:a\r\nb\r\n\r\n");
-        QTest::newRow("lone CR") << "a\rb" << QByteArray("01!\xAC:a\r\nb\r\n");
-        QTest::newRow("CR LF, as from the edit dialog") << "a\r\nb" << QByteArray("01!\xAC:a\r\nb\r\n");
-        QTest::newRow("LF CR is two line ends") << "a\n\rb" << QByteArray("01!\xAC:a\r\n\r\nb\r\n");
-    }
-    void storesCrLf()
-    {
-        QFETCH(QString, text);
-        QCOMPARE(save(text), Saved);
-        QTEST(TestFiles::read(f->store.boxFile(1)), "stored");
-        QCOMPARE(save(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))), AlreadySaved);
-    }
 };
 
 TRELLIN_TEST_MAIN(TestBoxStore)

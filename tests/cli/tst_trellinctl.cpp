@@ -26,11 +26,11 @@ private slots:
 
     void setGetAndMessages()
     {
-        // Given back as stored: every line end as CR LF, a final newline, text like a record
-        // marker, non-ASCII, and the longest text allowed.
+        // Given back as stored: every line end as CR LF (LF CR is two), a final newline, text like
+        // a record marker, non-ASCII, and the longest text allowed.
         for (const auto& [text, stored] :
-            {std::pair {QByteArray("01!\xC2\xAC: caf\xC3\xA9 \xE6\x97\xA5\r\nb\nc\rd\r\n"),
-                 QByteArray("01!\xC2\xAC: caf\xC3\xA9 \xE6\x97\xA5\r\nb\r\nc\r\nd\r\n")},
+            {std::pair {QByteArray("01!\xC2\xAC: caf\xC3\xA9 \xE6\x97\xA5\r\nb\nc\rd\n\re\r\n"),
+                 QByteArray("01!\xC2\xAC: caf\xC3\xA9 \xE6\x97\xA5\r\nb\r\nc\r\nd\r\n\r\ne\r\n")},
                 std::pair {QByteArray(9999, 'z'), QByteArray(9999, 'z')}}) {
             QCOMPARE(ctl({"set", "--force", "7", "12"}, text).code, 0);
             QCOMPARE(ctl({"get", "7", "12"}).out, stored);
