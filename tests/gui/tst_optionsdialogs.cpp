@@ -311,7 +311,6 @@ private slots:
             QTest::newRow(name) << before << shown << ticked << QString(close) << enabledAfter
                                 << QString(told);
         };
-        row("none, ticked, saved", "-", false, true, "LabelClose", true);
         row("none, ticked, cancelled", "-", false, true, "LabelCancel", false);
         row("written elsewhere, cleared", theirs, true, false, "LabelClose", false);
         row("hidden, left", hidden, false, false, "LabelClose", false);
