@@ -10,6 +10,7 @@ packages=(
     fonts-dejavu-core
     libxkbcommon-dev
     poppler-utils
+    dbus-daemon
     librsvg2-bin dpkg-dev file lintian desktop-file-utils appstream
 )
 if [ "${1:-}" = fuzz ]; then
