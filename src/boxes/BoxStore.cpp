@@ -18,12 +18,10 @@ QString BoxStore::boxFile(int box) const
 
 Result<> BoxStore::loadBox(int box)
 {
-    m_cache.fill(QStringView());
-    m_content.clear();
-    m_joined.fill(QString());
+    m_file = {};
     m_loadedBox = box;
     const QString file = boxFile(box);
-    const Result<RecordFile::Parsed> parsed = RecordFile::readFile(file);
+    Result<RecordFile::Parsed> parsed = RecordFile::readFile(file);
     m_loadError = parsed ? QString() : parsed.error();
     if (!parsed) {
         m_context.log().logStatus(QStringLiteral("Box %1 not loaded: %2").arg(box).arg(parsed.error()));
@@ -40,19 +38,10 @@ Result<> BoxStore::loadBox(int box)
         return Result<>::failure(parsed.error());
     }
     m_toldUnreadable.removeAll(box);
-    m_content = parsed->content; // shared, not copied: the views below point into it
-    for (int position = 1; position <= DataFiles::kPositionCount; ++position) {
-        const auto at = std::size_t(position);
-        if (const std::optional<QStringView> whole = parsed->textInContent(position)) {
-            m_cache[at] = *whole;
-        } else {
-            m_joined[at] = parsed->text(position);
-            m_cache[at] = m_joined[at];
-        }
-    }
+    m_file = std::move(*parsed);
     // Lines that show in no position (a damaged key, a second record of a key, or no record at
     // all) are said once per load, so the user knows the file holds more than the box shows.
-    if (const qsizetype unshown = parsed->unshownLines())
+    if (const qsizetype unshown = m_file.unshownLines())
         m_context.log().logStatus(QStringLiteral("Box %1: %2 holds %3 line%4 that no position shows (a "
                                                  "damaged key or a second record of a key); they are kept")
                                       .arg(box)
@@ -71,11 +60,12 @@ bool BoxStore::reloadIfChanged()
     if (!parsed && parsed.error() == m_loadError)
         return false;
     if (parsed && m_loadError.isEmpty()) {
+        // Other bytes may still hold the same texts: a line end written another way, or a line
+        // that shows in no position.
         bool same = true;
-        for (int position = 1; same && position <= DataFiles::kPositionCount; ++position) {
-            const QStringView shown = m_cache[std::size_t(position)];
-            const std::optional<QStringView> now = parsed->textInContent(position);
-            same = now ? shown == *now : shown == parsed->text(position);
+        if (parsed->bytes != m_file.bytes) {
+            for (int position = 1; same && position <= DataFiles::kPositionCount; ++position)
+                same = m_file.sameText(*parsed, position);
         }
         if (same)
             return false;
@@ -91,14 +81,17 @@ Result<QString> BoxStore::readPosition(int position, int box) const
 
 QString BoxStore::cached(int position) const
 {
-    return cachedView(position).toString();
+    return m_file.text(position);
 }
 
-QStringView BoxStore::cachedView(int position) const
+QString BoxStore::cachedStart(int position, qsizetype units) const
 {
-    if (position < 1 || position > DataFiles::kPositionCount)
-        return {};
-    return m_cache[std::size_t(position)];
+    return m_file.textStart(position, units);
+}
+
+bool BoxStore::isOccupied(int position) const
+{
+    return m_file.hasText(position);
 }
 
 QString BoxStore::undoText(int level) const

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "core/RecordFile.h"
 #include "core/RecordSave.h"
 #include "core/Result.h"
 
 #include <QObject>
 #include <QString>
-
-#include <array>
 
 class DataContext;
 
@@ -43,9 +42,9 @@ public:
 
     // Entry of the cache, 1..99 ("" outside that range).
     QString cached(int position) const;
-    // The same without a copy, valid until the cache is loaded again.
-    QStringView cachedView(int position) const;
-    bool isOccupied(int position) const { return !cachedView(position).isEmpty(); }
+    // Its first units UTF-16 units (all of it when shorter): decodes no more of the text.
+    QString cachedStart(int position, qsizetype units) const;
+    bool isOccupied(int position) const;
 
     // The deleted-text undo: 1 = last, 2 = previous.
     QString undoText(int level) const;
@@ -63,11 +62,9 @@ signals:
 
 private:
     DataContext& m_context;
-    // The texts of the loaded box, index = position (0 unused): views of the decoded file where
-    // a text stands in it whole, so that a load copies none of them, else of a joined copy.
-    std::array<QStringView, 100> m_cache;
-    QString m_content;
-    std::array<QString, 100> m_joined;
+    // The loaded box's file as read: a text is decoded when it is asked for, so that showing a
+    // box holds its bytes only.
+    RecordFile::Parsed m_file;
     int m_loadedBox = 0;
     QString m_loadError;
     // The boxes whose unreadable file the user was told about; a box leaves it once it is read.

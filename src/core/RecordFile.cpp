@@ -8,12 +8,10 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QStringTokenizer>
 
+#include <cstring>
 #include <optional>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 const QString RecordFile::kMarker = QStringLiteral("!\u00AC:");
 
@@ -36,57 +34,81 @@ int RecordFile::lineKind(QStringView line)
 
 namespace {
 
-// Calls found(index) for every CR of the text, in order. Sixteen characters are compared at a
-// time: a file of long texts has a line end every 70 characters or so, and a search call per
-// line costs more than the comparisons.
-template<typename Found> void forEachCr(QStringView text, Found found)
+constexpr char kMarkerByte = '\xAC'; // the "¬" of the marker, in Windows-1252 and in UTF-8
+
+// Where the line holding data[at] starts: after the CR (or CR LF) before it, or at from.
+qsizetype lineStartBefore(const QByteArray& data, qsizetype from, qsizetype at)
 {
-    const char16_t* data = text.utf16();
-    const qsizetype size = text.size();
-    qsizetype i = 0;
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi16(u'\r');
-    for (; i + 16 <= size; i += 16) {
-        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 8));
-        auto mask = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(low, cr), _mm_cmpeq_epi16(high, cr))));
-        while (mask != 0) {
-            found(i + __builtin_ctz(mask));
-            mask &= mask - 1;
-        }
+    for (qsizetype i = at - 1; i >= from; --i) {
+        if (data[i] == '\r')
+            return i + 1;
+        if (data[i] == '\n' && i > from && data[i - 1] == '\r')
+            return i + 1;
     }
-#endif
-    for (; i < size; ++i) {
-        if (data[i] == u'\r')
-            found(i);
-    }
+    return from;
 }
 
-} // namespace
-
-RecordFile::Parsed RecordFile::parse(const QString& content)
+// The key of the header line that the marker whose "¬" byte is at sits in, kDamagedHeader for a
+// header line with no valid key, kContinuation when the marker is not at characters 3-5 of a line.
+int headerAt(const RecordFile::Parsed& parsed, qsizetype at, qsizetype* lineStart)
 {
-    Parsed parsed;
-    parsed.content = content;
-    parsed.shown.fill(-1);
-    // The lines as TextCodec::splitLines cuts them (CR or CR LF ends one, a lone LF does not),
-    // kept as places in the content rather than copied out one by one, and sorted into blocks
-    // as they are found.
-    const QStringView all(content);
-    parsed.lines.reserve(std::size_t(all.size() / 64 + 16));
-    const auto addLine = [&parsed, all](qsizetype start, qsizetype end) {
-        const auto index = qsizetype(parsed.lines.size());
-        parsed.lines.push_back({start, end - start});
-        const int kind = lineKind(all.sliced(start, end - start));
-        if (kind == kContinuation && !parsed.blocks.isEmpty()) {
-            ++parsed.blocks.last().count;
-            return;
-        }
-        Parsed::Block block;
+    const QByteArray& data = parsed.data;
+    const qsizetype markerStart = at - (parsed.utf8 ? 2 : 1);
+    if (markerStart < parsed.begin || at + 1 >= data.size() || data[markerStart] != '!' || data[at + 1] != ':'
+        || (parsed.utf8 && data[at - 1] != '\xC2'))
+        return RecordFile::kContinuation;
+    // Two characters before the marker take 2 bytes, or up to 6 in UTF-8 (none of them a CR).
+    const qsizetype start = lineStartBefore(data, std::max(parsed.begin, markerStart - 8), markerStart);
+    if (markerStart - start < 2 || markerStart - start > (parsed.utf8 ? 6 : 2))
+        return RecordFile::kContinuation;
+    // In UTF-8 the two characters before the marker may take two UTF-16 units or more.
+    const QByteArrayView before = QByteArrayView(data).sliced(start, markerStart - start);
+    const QString key = parsed.utf8 ? TextCodec::fromUtf8(before) : QString::fromLatin1(before);
+    if (key.size() != 2)
+        return RecordFile::kContinuation;
+    *lineStart = start;
+    return RecordFile::lineKind(key + RecordFile::kMarker);
+}
+
+// The end of the last line of data[from, to): before its CR LF or CR when it has one.
+qsizetype lineEndBefore(const QByteArray& data, qsizetype from, qsizetype to)
+{
+    if (to - from >= 2 && data[to - 2] == '\r' && data[to - 1] == '\n')
+        return to - 2;
+    if (to > from && data[to - 1] == '\r')
+        return to - 1;
+    return to;
+}
+
+// The text with every lone CR made CR LF.
+QString withCrLf(QString text)
+{
+    qsizetype cr = text.indexOf(u'\r');
+    while (cr >= 0) {
+        if (cr + 1 >= text.size() || text.at(cr + 1) != u'\n')
+            text.insert(cr + 1, u'\n');
+        cr = text.indexOf(u'\r', cr + 2);
+    }
+    return text;
+}
+
+RecordFile::Parsed parseData(QByteArray bytes, QByteArray data, qsizetype begin, bool utf8)
+{
+    RecordFile::Parsed parsed;
+    parsed.bytes = std::move(bytes);
+    parsed.data = std::move(data);
+    parsed.begin = begin;
+    parsed.utf8 = utf8;
+    const QByteArray& all = parsed.data;
+    const qsizetype size = all.size();
+    // Headers are found by the marker's rarest byte, not line by line: a full file has some
+    // 14,000 lines and 99 headers.
+    const auto addBlock = [&parsed](int kind, qsizetype start) {
+        if (!parsed.blocks.isEmpty())
+            parsed.blocks.last().end = start;
+        RecordFile::Parsed::Block block;
         block.key = std::max(kind, 0);
-        block.first = index;
-        block.count = 1;
+        block.start = start;
         if (block.key != 0) {
             qsizetype& shown = parsed.shown[std::size_t(block.key)];
             block.hidden = shown >= 0;
@@ -95,52 +117,101 @@ RecordFile::Parsed RecordFile::parse(const QString& content)
         }
         parsed.blocks.append(block);
     };
-    qsizetype start = 0;
-    forEachCr(all, [&](qsizetype end) {
-        addLine(start, end);
-        start = end + 1;
-        if (start < all.size() && all[start] == u'\n')
-            ++start;
-    });
-    if (start < all.size())
-        addLine(start, all.size());
+    qsizetype from = begin;
+    while (from < size) {
+        const auto* found = static_cast<const char*>(
+            std::memchr(all.constData() + from, kMarkerByte, std::size_t(size - from)));
+        if (!found)
+            break;
+        const qsizetype at = found - all.constData();
+        qsizetype lineStart = 0;
+        const int kind = headerAt(parsed, at, &lineStart);
+        if (kind != RecordFile::kContinuation) {
+            if (parsed.blocks.isEmpty() && lineStart > begin)
+                addBlock(RecordFile::kContinuation, begin);
+            addBlock(kind, lineStart);
+        }
+        from = at + 1;
+    }
+    if (parsed.blocks.isEmpty() && size > begin)
+        addBlock(RecordFile::kContinuation, begin);
+    if (!parsed.blocks.isEmpty())
+        parsed.blocks.last().end = size;
     return parsed;
 }
 
-QStringView RecordFile::Parsed::firstLine(int key) const
+} // namespace
+
+RecordFile::Parsed RecordFile::parse(const QByteArray& bytes)
 {
-    if (key < 1 || key > kKeyCount || shown[std::size_t(key)] < 0)
-        return {};
-    return line(blocks.at(shown[std::size_t(key)]).first).sliced(5);
+    if (bytes.startsWith(TextCodec::kUtf8Bom)) {
+        // Decoding replaces what is not well-formed after the mark: the blocks are found in the
+        // UTF-8 of the result, so that every record reads as decoding the whole file reads it.
+        if (!TextCodec::isUtf8(QByteArrayView(bytes).sliced(TextCodec::kUtf8Bom.size())))
+            return parseData(bytes, TextCodec::decode(bytes).toUtf8(), 0, true);
+        return parseData(bytes, bytes, TextCodec::kUtf8Bom.size(), true);
+    }
+    bool ascii = false;
+    const bool utf8 = TextCodec::isUtf8(bytes, &ascii) && !ascii;
+    return parseData(bytes, bytes, 0, utf8);
 }
 
-std::optional<QStringView> RecordFile::Parsed::textInContent(int key) const
+QString RecordFile::Parsed::decodeLines(qsizetype from, qsizetype to) const
+{
+    const QByteArrayView part = QByteArrayView(data).sliced(from, to - from);
+    return withCrLf(utf8 ? TextCodec::fromUtf8(part) : TextCodec::fromWindows1252(part));
+}
+
+std::pair<qsizetype, qsizetype> RecordFile::Parsed::textRange(int key) const
 {
     if (key < 1 || key > kKeyCount || shown[std::size_t(key)] < 0)
-        return QStringView();
+        return {0, 0};
     const Block& block = blocks.at(shown[std::size_t(key)]);
-    const auto first = std::size_t(block.first);
-    const auto end = std::size_t(block.first + block.count);
-    for (std::size_t i = first + 1; i < end; ++i) {
-        if (lines[i].start != lines[i - 1].start + lines[i - 1].length + 2)
-            return std::nullopt;
-    }
-    const qsizetype begin = lines[first].start + 5;
-    return QStringView(content).sliced(begin, lines[end - 1].start + lines[end - 1].length - begin);
+    const qsizetype start = block.start + (utf8 ? 6 : 5);
+    return {start, std::max(start, lineEndBefore(data, start, block.end))};
 }
 
 QString RecordFile::Parsed::text(int key) const
 {
-    if (const std::optional<QStringView> whole = textInContent(key))
-        return whole->toString();
-    const Block& block = blocks.at(shown[std::size_t(key)]);
-    QString text;
-    text += line(block.first).sliced(5);
-    for (qsizetype i = block.first + 1; i < block.first + block.count; ++i) {
-        text += u"\r\n";
-        text += line(i);
+    const auto [start, end] = textRange(key);
+    return start == end ? QString() : decodeLines(start, end);
+}
+
+QString RecordFile::Parsed::textStart(int key, qsizetype units) const
+{
+    const auto [start, end] = textRange(key);
+    // A UTF-16 unit takes at most three bytes; the cut is moved back to a character's start.
+    qsizetype cut = std::min(end, start + (utf8 ? 3 * units + 4 : units));
+    if (utf8) {
+        while (cut < end && cut > start && (data[cut] & 0xC0) == 0x80)
+            --cut;
     }
-    return text;
+    return start == cut ? QString() : decodeLines(start, cut).left(units);
+}
+
+bool RecordFile::Parsed::hasText(int key) const
+{
+    const auto [start, end] = textRange(key);
+    return end > start;
+}
+
+QString RecordFile::Parsed::firstLine(int key) const
+{
+    const auto [start, end] = textRange(key);
+    const auto* cr
+        = static_cast<const char*>(std::memchr(data.constData() + start, '\r', std::size_t(end - start)));
+    return start == end ? QString() : decodeLines(start, cr ? cr - data.constData() : end);
+}
+
+bool RecordFile::Parsed::sameText(const Parsed& other, int key) const
+{
+    const auto [start, end] = textRange(key);
+    const auto [otherStart, otherEnd] = other.textRange(key);
+    if (utf8 == other.utf8
+        && QByteArrayView(data).sliced(start, end - start)
+            == QByteArrayView(other.data).sliced(otherStart, otherEnd - otherStart))
+        return true;
+    return text(key) == other.text(key);
 }
 
 qsizetype RecordFile::Parsed::unshownLines() const
@@ -149,38 +220,29 @@ qsizetype RecordFile::Parsed::unshownLines() const
     for (const Block& block : blocks) {
         if (block.key != 0 && !block.hidden)
             continue;
-        for (qsizetype i = block.first; i < block.first + block.count; ++i)
-            count += line(i).trimmed().isEmpty() ? 0 : 1;
+        const QString lines = decodeLines(block.start, lineEndBefore(data, block.start, block.end));
+        for (const QStringView line : QStringTokenizer(lines, u"\r\n"))
+            count += line.trimmed().isEmpty() ? 0 : 1;
     }
     return count;
 }
 
 std::array<QString, RecordFile::kKeyCount + 1> RecordFile::records(const QString& content)
 {
-    const Parsed parsed = parse(content);
+    const QByteArray utf8 = content.toUtf8();
+    const Parsed parsed = parseData(utf8, utf8, 0, true);
     std::array<QString, kKeyCount + 1> texts;
     for (int key = 1; key <= kKeyCount; ++key)
         texts[std::size_t(key)] = parsed.text(key);
     return texts;
 }
 
-namespace {
-
-RecordFile::Parsed parseBytes(const QByteArray& bytes)
-{
-    RecordFile::Parsed parsed = RecordFile::parse(TextCodec::decode(bytes));
-    parsed.bytes = bytes;
-    return parsed;
-}
-
-} // namespace
-
 Result<RecordFile::Parsed> RecordFile::readFile(const QString& file)
 {
     const Result<QByteArray> bytes = TextFile::readBytesForRewrite(file);
     if (!bytes)
         return Result<Parsed>::failure(bytes.error());
-    return parseBytes(*bytes);
+    return parse(*bytes);
 }
 
 Result<QString> RecordFile::readRecord(const QString& file, int key)
@@ -233,37 +295,35 @@ QString RecordFile::cutToLimit(const QString& text)
 
 namespace {
 
-// Takes the lines of a block onto the end of out, each with CR LF, from source: the content, or
-// the file's bytes where they hold one byte per character of it. Lines that end with CR LF in
-// the source already go in one piece with their line ends.
-template<typename Out, typename View>
-void appendBlock(Out& out, View source, View crLf, const RecordFile::Parsed& parsed,
-    const RecordFile::Parsed::Block& block)
+// Takes the lines of a block onto the end of out, each with CR LF. Where out holds bytes, the
+// data must be one byte a character: lines that end with CR LF there already go in one piece
+// with their line ends.
+void appendBlock(QByteArray& out, const RecordFile::Parsed& parsed, qsizetype start, qsizetype end)
 {
-    qsizetype runStart = -1;
-    qsizetype runEnd = -1;
-    for (qsizetype i = block.first; i < block.first + block.count; ++i) {
-        const RecordFile::Parsed::Line& line = parsed.lines[std::size_t(i)];
-        const qsizetype end = line.start + line.length;
-        if (end + 1 < source.size() && source[end] == u'\r' && source[end + 1] == u'\n') {
-            if (runStart < 0)
-                runStart = line.start;
-            runEnd = end + 2;
+    const char* data = parsed.data.constData();
+    qsizetype from = start;
+    for (qsizetype at = start; at < end;) {
+        const auto* cr = static_cast<const char*>(std::memchr(data + at, '\r', std::size_t(end - at)));
+        if (!cr)
+            break;
+        at = cr - data + 1;
+        if (at < end && data[at] == '\n') {
+            ++at;
             continue;
         }
-        if (runStart >= 0)
-            out.append(source.sliced(runStart, runEnd - runStart));
-        runStart = -1;
-        out.append(source.sliced(line.start, line.length));
-        out.append(crLf);
+        out.append(data + from, at - from);
+        out.append('\n');
+        from = at;
     }
-    if (runStart >= 0)
-        out.append(source.sliced(runStart, runEnd - runStart));
+    out.append(data + from, end - from);
+    if (lineEndBefore(parsed.data, start, end) == end)
+        out.append("\r\n");
 }
 
-void appendBlock(QString& out, const RecordFile::Parsed& parsed, const RecordFile::Parsed::Block& block)
+void appendBlock(QString& out, const RecordFile::Parsed& parsed, qsizetype start, qsizetype end)
 {
-    appendBlock(out, QStringView(parsed.content), QStringView(u"\r\n"), parsed, block);
+    out += parsed.decodeLines(start, lineEndBefore(parsed.data, start, end));
+    out += u"\r\n";
 }
 
 // Runs a rewrite of a record file under the folder lock: change gets the file's records and
@@ -281,7 +341,7 @@ Result<bool> rewrite(const QString& file, const RecordFile::Parsed* read, Change
     if (!bytes)
         return Result<bool>::failure(bytes.error());
     const std::optional<QByteArray> written
-        = read && read->bytes == *bytes ? change(*read) : change(parseBytes(*bytes));
+        = read && read->bytes == *bytes ? change(*read) : change(RecordFile::parse(*bytes));
     if (!written)
         return false;
     // One atomic rewrite: the file holds the old records or the new ones, never neither.
@@ -292,17 +352,17 @@ Result<bool> rewrite(const QString& file, const RecordFile::Parsed* read, Change
 
 // The records of parsed with key's shown record replaced by record (a header line and its
 // text, or nothing to remove it), moved to the end, the key's hidden records after it.
-template<typename Out, typename View>
-void replaceRecord(Out& out, View source, View crLf, const RecordFile::Parsed& parsed, int key, View record)
+template<typename Out>
+void replaceRecord(Out& out, const RecordFile::Parsed& parsed, int key, const Out& record)
 {
     for (const RecordFile::Parsed::Block& block : parsed.blocks) {
         if (block.key != key)
-            appendBlock(out, source, crLf, parsed, block);
+            appendBlock(out, parsed, block.start, block.end);
     }
     out.append(record);
     for (const RecordFile::Parsed::Block& block : parsed.blocks) {
         if (block.key == key && block.hidden)
-            appendBlock(out, source, crLf, parsed, block);
+            appendBlock(out, parsed, block.start, block.end);
     }
 }
 
@@ -321,18 +381,15 @@ Result<> RecordFile::writeRecord(const QString& file, int key, const QString& te
     const Result<bool> written = rewrite(file, read, [&](const Parsed& parsed) -> std::optional<QByteArray> {
         // A file read one byte a character (Windows-1252 or ASCII) that keeps fitting Windows-1252
         // is put together from its own bytes: only the new record is encoded.
-        if (parsed.bytes.size() == parsed.content.size() && TextCodec::fitsWindows1252(record)) {
+        if (!parsed.utf8 && TextCodec::fitsWindows1252(record)) {
             QByteArray bytes;
-            bytes.reserve(parsed.bytes.size() + record.size() + 16);
-            replaceRecord(bytes, QByteArrayView(parsed.bytes), QByteArrayView("\r\n"), parsed, key,
-                QByteArrayView(TextCodec::toWindows1252(record)));
+            bytes.reserve(parsed.data.size() + record.size() + 16);
+            replaceRecord(bytes, parsed, key, TextCodec::toWindows1252(record));
             if (TextCodec::readsBackAsWritten(bytes))
                 return bytes;
         }
         QString content;
-        content.reserve(parsed.content.size() + record.size() + 16);
-        replaceRecord(
-            content, QStringView(parsed.content), QStringView(u"\r\n"), parsed, key, QStringView(record));
+        replaceRecord(content, parsed, key, record);
         return TextCodec::encode(content);
     });
     if (!written)
@@ -344,17 +401,15 @@ Result<bool> RecordFile::exchangeKeys(const QString& file, int key, int other)
 {
     return rewrite(file, nullptr, [&](const Parsed& parsed) -> std::optional<QByteArray> {
         QString content;
-        content.reserve(parsed.content.size() + 16);
         bool changed = false;
         for (const Parsed::Block& block : parsed.blocks) {
             if (block.key == key || block.key == other) {
+                // The header's key is two ASCII digits in both encodings.
                 content += keyText(block.key == key ? other : key);
-                content += parsed.line(block.first).mid(2);
-                content += u"\r\n";
-                appendBlock(content, parsed, {block.key, block.first + 1, block.count - 1, block.hidden});
+                appendBlock(content, parsed, block.start + 2, block.end);
                 changed = true;
             } else {
-                appendBlock(content, parsed, block);
+                appendBlock(content, parsed, block.start, block.end);
             }
         }
         if (!changed)

@@ -7,7 +7,7 @@
 #include <QStringList>
 
 #include <array>
-#include <optional>
+#include <utility>
 #include <vector>
 
 // The keyed record file shared by box files and macro files, and its one reader: every part of
@@ -37,51 +37,59 @@ constexpr int kContinuation = 0;
 constexpr int kDamagedHeader = -1;
 int lineKind(QStringView line);
 
-// A record file split into its blocks: each block is one record (a header and its continuation
-// lines) or a run of lines that belong to no record. Every line is in exactly one block.
+// A record file as read: its bytes, and its blocks found in them. Each block is one record (a
+// header and its continuation lines) or a run of lines that belong to no record; every line is
+// in exactly one block. Nothing is decoded until it is asked for, and then only that record (or
+// line): a Windows-1252 file is one byte a character, and in well-formed UTF-8 a CR or LF byte is
+// always that character, so records are cut on the bytes.
 struct Parsed
 {
-    struct Line
-    {
-        qsizetype start = 0; // in content
-        qsizetype length = 0; // without its line end
-    };
     struct Block
     {
         int key = 0; // 1..99; 0 for lines of no record
-        qsizetype first = 0; // index of the first line
-        qsizetype count = 0;
+        qsizetype start = 0; // in data: the first byte of its first line
+        qsizetype end = 0; // past its last line's end (or the end of the data)
         bool hidden = false; // a later record of a key that has one before it
     };
-    QByteArray bytes; // the file as read (readFile), to tell later whether it still holds them
-    QString content;
-    std::vector<Line> lines;
+    QByteArray bytes; // the file as read, to tell later whether it still holds them
+    // What the blocks are found in: the bytes (shared, not copied), or for a UTF-8 file whose
+    // bytes are not all well-formed, the UTF-8 of what decoding them gives.
+    QByteArray data;
+    qsizetype begin = 0; // past the byte-order mark
+    bool utf8 = false; // data is UTF-8; else one byte a character (Windows-1252, or ASCII)
     QList<Block> blocks;
     // The block every reader uses for each key (index = key, 0 unused), -1 for none.
-    std::array<qsizetype, kKeyCount + 1> shown;
+    std::array<qsizetype, kKeyCount + 1> shown = [] {
+        std::array<qsizetype, kKeyCount + 1> none {};
+        none.fill(-1);
+        return none;
+    }();
 
-    QStringView line(qsizetype index) const
-    {
-        const Line& at = lines[std::size_t(index)];
-        return QStringView(content).sliced(at.start, at.length);
-    }
     // The text of the key's shown record (lines joined with CR LF); "" when it has none.
     QString text(int key) const;
-    // The same text as it stands in the content, when every line of it ends in CR LF there (the
-    // usual case); nothing when a line ends in a lone CR, which text() turns into CR LF.
-    std::optional<QStringView> textInContent(int key) const;
+    // The first units UTF-16 units of that text (all of it when it is shorter).
+    QString textStart(int key, qsizetype units) const;
+    bool hasText(int key) const;
     // The first line of that text, without its line end; empty when the key has no record.
-    QStringView firstLine(int key) const;
+    QString firstLine(int key) const;
+    // Whether key's text is the same in both (decoding only where the bytes differ).
+    bool sameText(const Parsed& other, int key) const;
     // The lines no reader shows that are not blank: lines of no record and hidden records.
     qsizetype unshownLines() const;
+
+    // The characters of data[from, to) with every line end made CR LF.
+    QString decodeLines(qsizetype from, qsizetype to) const;
+    // Where the key's text stands in data: after its header, before its last line's end.
+    std::pair<qsizetype, qsizetype> textRange(int key) const;
 };
-Parsed parse(const QString& content);
+// The blocks of a file's bytes.
+Parsed parse(const QByteArray& bytes);
 
 // Every record of decoded file content as the readers see it: index = key 1..99 (0 unused).
 std::array<QString, kKeyCount + 1> records(const QString& content);
 
-// The records of a file, as records() gives them. A missing file has none; a file that exists
-// but cannot be read fails with the reason, so that it is never taken for an empty one.
+// The records of a file. A missing file has none; a file that exists but cannot be read fails
+// with the reason, so that it is never taken for an empty one.
 Result<Parsed> readFile(const QString& file);
 // The text stored under key, "" when the file or the record is missing; fails like readFile.
 Result<QString> readRecord(const QString& file, int key);

@@ -57,20 +57,29 @@ int windows1252Byte(char16_t c)
     return -1;
 }
 
-const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+} // namespace
 
-// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or code points past
-// U+10FFFF). Stops at the first fault, which in a Windows-1252 file is mostly near its start,
-// so such a file is decoded once instead of twice.
-bool isUtf8(QByteArrayView bytes)
+// Stops at the first fault, which in a Windows-1252 file is mostly near its start, so such a
+// file is decoded once instead of twice. ASCII is passed over eight bytes at a time.
+bool TextCodec::isUtf8(QByteArrayView bytes, bool* ascii)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
+    bool high = false;
     while (p < end) {
+        std::uint64_t eight = 0;
+        if (end - p >= 8) {
+            std::memcpy(&eight, p, sizeof eight);
+            if ((eight & 0x8080808080808080ULL) == 0) {
+                p += 8;
+                continue;
+            }
+        }
         if (*p < 0x80) {
             ++p;
             continue;
         }
+        high = true;
         int more = 0;
         unsigned char low = 0x80;
         unsigned char high = 0xBF;
@@ -95,12 +104,22 @@ bool isUtf8(QByteArrayView bytes)
         }
         p += more + 1;
     }
+    if (ascii)
+        *ascii = !high;
     return true;
 }
 
-} // namespace
+QString TextCodec::fromUtf8(QByteArrayView bytes)
+{
+    if (!bytes.startsWith(kUtf8Bom))
+        return QString::fromUtf8(bytes);
+    // QString::fromUtf8 drops a leading mark.
+    QStringDecoder keepMark(
+        QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return keepMark.decode(bytes);
+}
 
-QString TextCodec::fromWindows1252(const QByteArray& bytes)
+QString TextCodec::fromWindows1252(QByteArrayView bytes)
 {
     // Latin-1 but for the bytes 80..9F; Qt's Latin-1 decoder is much faster than a table lookup
     // per byte, and those bytes are rare.
@@ -210,7 +229,7 @@ QByteArray TextCodec::encode(const QString& text)
         if (readsBackAsWritten(bytes))
             return bytes;
     }
-    return kUtf8Bom + text.toUtf8();
+    return kUtf8Bom.toByteArray() + text.toUtf8();
 }
 
 QStringList TextCodec::splitLines(const QString& text)

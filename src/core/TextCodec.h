@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -18,7 +19,13 @@ QString decode(const QByteArray& bytes);
 QByteArray encode(const QString& text);
 
 bool fitsWindows1252(const QString& text);
-QString fromWindows1252(const QByteArray& bytes);
+QString fromWindows1252(QByteArrayView bytes);
+// Well-formed UTF-8; a byte-order mark at its start is a character of the text, as anywhere else.
+QString fromUtf8(QByteArrayView bytes);
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or code points past
+// U+10FFFF); ascii, when given, tells whether they are all ASCII.
+bool isUtf8(QByteArrayView bytes, bool* ascii = nullptr);
+inline constexpr QByteArrayView kUtf8Bom {"\xEF\xBB\xBF"};
 // Only meaningful when fitsWindows1252(text) holds.
 QByteArray toWindows1252(const QString& text);
 // Whether Windows-1252 bytes read back (decode()) as the text they were made from: encode()

@@ -63,7 +63,8 @@ Result<MacroSource::Listing> MacroStore::readMacroListing(int box, int number) c
         return Result<Listing>::failure(parsed.error());
     Listing listing;
     for (int n = 1; n <= kMacroCount; ++n) {
-        // The name is on the record's first line: the rest of it is not copied out.
+        // The name is on the record's first line: only that line is decoded, and of the whole
+        // file only the body asked for.
         const QString name = nameOf(parsed->firstLine(n), n);
         listing.names.append(name.isEmpty() ? defaultName(n) : name);
     }

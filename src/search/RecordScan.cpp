@@ -478,13 +478,11 @@ QList<RecordScan::Hit> RecordScan::byteHits(
 QList<RecordScan::Hit> RecordScan::decodedHits(
     const QByteArray& bytes, int after, qsizetype limit, Text text) const
 {
-    const QString content = TextCodec::decode(bytes);
-    if (m_searchBytes && !content.contains(m_needle, m_sensitivity))
-        return {};
-    const std::array<QString, 100> texts = RecordFile::records(content);
+    // Each record is decoded on its own, never the whole file at once.
+    const RecordFile::Parsed parsed = RecordFile::parse(bytes);
     QList<Hit> found;
-    for (int key = std::max(after, 0) + 1; key < int(texts.size()) && found.size() < limit; ++key) {
-        const QString& record = texts[std::size_t(key)];
+    for (int key = std::max(after, 0) + 1; key <= RecordFile::kKeyCount && found.size() < limit; ++key) {
+        const QString record = parsed.text(key);
         if (!record.isEmpty() && record.contains(m_needle, m_sensitivity))
             found.append({key, text == Text::Whole ? record : record.left(record.indexOf(u'\r'))});
     }

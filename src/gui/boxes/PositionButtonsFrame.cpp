@@ -96,7 +96,7 @@ void PositionButtonsFrame::setButtonColour(const QColor& colour)
         button(position)->setColour(colour);
 }
 
-QString PositionButtonsFrame::accessibleName(int position, QStringView text)
+QString PositionButtonsFrame::accessibleName(int position, QStringView text, bool* shortened)
 {
     constexpr qsizetype kShown = 40;
     const QString name = QStringLiteral("Position %1").arg(position, 2, 10, QChar(u'0'));
@@ -110,16 +110,27 @@ QString PositionButtonsFrame::accessibleName(int position, QStringView text)
         if (c != u'\r')
             start += c;
     }
-    if (start.size() > kShown || start.size() < text.trimmed().size())
+    const bool cut = start.size() > kShown || start.size() < text.trimmed().size();
+    if (cut)
         start = start.left(kShown).trimmed() + u'\u2026';
+    if (shortened)
+        *shortened = cut;
     return name + QStringLiteral(", holds: ") + start;
 }
 
 void PositionButtonsFrame::refreshCaptions()
 {
+    // A name shows the start of a text, so the start is all that is decoded: when it ends
+    // before the text does, only blank characters after the first line leave the name in doubt.
+    constexpr qsizetype kStart = 256;
     for (int position = 1; position <= DataFiles::kPositionCount; ++position) {
-        button(position)->setText(m_store.isOccupied(position) ? QStringLiteral("+") : QString());
-        button(position)->setAccessibleName(accessibleName(position, m_store.cachedView(position)));
+        const QString start = m_store.cachedStart(position, kStart);
+        bool shortened = false;
+        QString name = accessibleName(position, start, &shortened);
+        if (start.size() == kStart && !shortened)
+            name = accessibleName(position, m_store.cached(position));
+        button(position)->setText(start.isEmpty() ? QString() : QStringLiteral("+"));
+        button(position)->setAccessibleName(name);
     }
 }
 

@@ -35,8 +35,9 @@ public:
     static std::pair<int, int> cellOf(int position);
 
     // What a screen reader announces for a position: "Position 07, holds: " and the start of
-    // its text, or "Position 07, empty".
-    static QString accessibleName(int position, QStringView text);
+    // its text, or "Position 07, empty". shortened, when given, tells whether an ellipsis
+    // stands for the rest.
+    static QString accessibleName(int position, QStringView text, bool* shortened = nullptr);
 
     static QString occupiedHint();
     static QString emptyHint();
