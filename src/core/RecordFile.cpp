@@ -52,7 +52,7 @@ qsizetype lineStartBefore(const QByteArray& data, qsizetype from, qsizetype at)
 // header line with no valid key, kContinuation when the marker is not at characters 3-5 of a line.
 int headerAt(const RecordFile::Parsed& parsed, qsizetype at, qsizetype* lineStart)
 {
-    const QByteArray& data = parsed.data;
+    const QByteArray& data = parsed.bytes;
     const qsizetype markerStart = at - (parsed.utf8 ? 2 : 1);
     if (markerStart < parsed.begin || at + 1 >= data.size() || data[markerStart] != '!' || data[at + 1] != ':'
         || (parsed.utf8 && data[at - 1] != '\xC2'))
@@ -92,14 +92,13 @@ QString withCrLf(QString text)
     return text;
 }
 
-RecordFile::Parsed parseData(QByteArray bytes, QByteArray data, qsizetype begin, bool utf8)
+RecordFile::Parsed parseData(const QByteArray& bytes, qsizetype begin, bool utf8)
 {
     RecordFile::Parsed parsed;
-    parsed.bytes = std::move(bytes);
-    parsed.data = std::move(data);
+    parsed.bytes = bytes;
     parsed.begin = begin;
     parsed.utf8 = utf8;
-    const QByteArray& all = parsed.data;
+    const QByteArray& all = parsed.bytes;
     const qsizetype size = all.size();
     // Headers are found by the marker's rarest byte, not line by line: a full file has some
     // 14,000 lines and 99 headers.
@@ -144,21 +143,18 @@ RecordFile::Parsed parseData(QByteArray bytes, QByteArray data, qsizetype begin,
 
 RecordFile::Parsed RecordFile::parse(const QByteArray& bytes)
 {
-    if (bytes.startsWith(TextCodec::kUtf8Bom)) {
-        // Decoding replaces what is not well-formed after the mark: the blocks are found in the
-        // UTF-8 of the result, so that every record reads as decoding the whole file reads it.
-        if (!TextCodec::isUtf8(QByteArrayView(bytes).sliced(TextCodec::kUtf8Bom.size())))
-            return parseData(bytes, TextCodec::decode(bytes).toUtf8(), 0, true);
-        return parseData(bytes, bytes, TextCodec::kUtf8Bom.size(), true);
-    }
+    // After the mark, bytes that are not well-formed UTF-8 decode to replacement characters the
+    // same way record by record as in the whole file: a CR or LF byte ends every faulty sequence.
+    if (bytes.startsWith(TextCodec::kUtf8Bom))
+        return parseData(bytes, TextCodec::kUtf8Bom.size(), true);
     bool ascii = false;
     const bool utf8 = TextCodec::isUtf8(bytes, &ascii) && !ascii;
-    return parseData(bytes, bytes, 0, utf8);
+    return parseData(bytes, 0, utf8);
 }
 
 QString RecordFile::Parsed::decodeLines(qsizetype from, qsizetype to) const
 {
-    const QByteArrayView part = QByteArrayView(data).sliced(from, to - from);
+    const QByteArrayView part = QByteArrayView(bytes).sliced(from, to - from);
     return withCrLf(utf8 ? TextCodec::fromUtf8(part) : TextCodec::fromWindows1252(part));
 }
 
@@ -168,7 +164,7 @@ std::pair<qsizetype, qsizetype> RecordFile::Parsed::textRange(int key) const
         return {0, 0};
     const Block& block = blocks.at(shown[std::size_t(key)]);
     const qsizetype start = block.start + (utf8 ? 6 : 5);
-    return {start, std::max(start, lineEndBefore(data, start, block.end))};
+    return {start, std::max(start, lineEndBefore(bytes, start, block.end))};
 }
 
 QString RecordFile::Parsed::text(int key) const
@@ -183,7 +179,7 @@ QString RecordFile::Parsed::textStart(int key, qsizetype units) const
     // A UTF-16 unit takes at most three bytes; the cut is moved back to a character's start.
     qsizetype cut = std::min(end, start + (utf8 ? 3 * units + 4 : units));
     if (utf8) {
-        while (cut < end && cut > start && (data[cut] & 0xC0) == 0x80)
+        while (cut < end && cut > start && (bytes[cut] & 0xC0) == 0x80)
             --cut;
     }
     return start == cut ? QString() : decodeLines(start, cut).left(units);
@@ -199,8 +195,8 @@ QString RecordFile::Parsed::firstLine(int key) const
 {
     const auto [start, end] = textRange(key);
     const auto* cr
-        = static_cast<const char*>(std::memchr(data.constData() + start, '\r', std::size_t(end - start)));
-    return start == end ? QString() : decodeLines(start, cr ? cr - data.constData() : end);
+        = static_cast<const char*>(std::memchr(bytes.constData() + start, '\r', std::size_t(end - start)));
+    return start == end ? QString() : decodeLines(start, cr ? cr - bytes.constData() : end);
 }
 
 bool RecordFile::Parsed::sameText(const Parsed& other, int key) const
@@ -208,8 +204,8 @@ bool RecordFile::Parsed::sameText(const Parsed& other, int key) const
     const auto [start, end] = textRange(key);
     const auto [otherStart, otherEnd] = other.textRange(key);
     if (utf8 == other.utf8
-        && QByteArrayView(data).sliced(start, end - start)
-            == QByteArrayView(other.data).sliced(otherStart, otherEnd - otherStart))
+        && QByteArrayView(bytes).sliced(start, end - start)
+            == QByteArrayView(other.bytes).sliced(otherStart, otherEnd - otherStart))
         return true;
     return text(key) == other.text(key);
 }
@@ -220,7 +216,7 @@ qsizetype RecordFile::Parsed::unshownLines() const
     for (const Block& block : blocks) {
         if (block.key != 0 && !block.hidden)
             continue;
-        const QString lines = decodeLines(block.start, lineEndBefore(data, block.start, block.end));
+        const QString lines = decodeLines(block.start, lineEndBefore(bytes, block.start, block.end));
         for (const QStringView line : QStringTokenizer(lines, u"\r\n"))
             count += line.trimmed().isEmpty() ? 0 : 1;
     }
@@ -230,7 +226,7 @@ qsizetype RecordFile::Parsed::unshownLines() const
 std::array<QString, RecordFile::kKeyCount + 1> RecordFile::records(const QString& content)
 {
     const QByteArray utf8 = content.toUtf8();
-    const Parsed parsed = parseData(utf8, utf8, 0, true);
+    const Parsed parsed = parseData(utf8, 0, true);
     std::array<QString, kKeyCount + 1> texts;
     for (int key = 1; key <= kKeyCount; ++key)
         texts[std::size_t(key)] = parsed.text(key);
@@ -300,7 +296,7 @@ namespace {
 // with their line ends.
 void appendBlock(QByteArray& out, const RecordFile::Parsed& parsed, qsizetype start, qsizetype end)
 {
-    const char* data = parsed.data.constData();
+    const char* data = parsed.bytes.constData();
     qsizetype from = start;
     for (qsizetype at = start; at < end;) {
         const auto* cr = static_cast<const char*>(std::memchr(data + at, '\r', std::size_t(end - at)));
@@ -316,13 +312,13 @@ void appendBlock(QByteArray& out, const RecordFile::Parsed& parsed, qsizetype st
         from = at;
     }
     out.append(data + from, end - from);
-    if (lineEndBefore(parsed.data, start, end) == end)
+    if (lineEndBefore(parsed.bytes, start, end) == end)
         out.append("\r\n");
 }
 
 void appendBlock(QString& out, const RecordFile::Parsed& parsed, qsizetype start, qsizetype end)
 {
-    out += parsed.decodeLines(start, lineEndBefore(parsed.data, start, end));
+    out += parsed.decodeLines(start, lineEndBefore(parsed.bytes, start, end));
     out += u"\r\n";
 }
 
@@ -383,7 +379,7 @@ Result<> RecordFile::writeRecord(const QString& file, int key, const QString& te
         // is put together from its own bytes: only the new record is encoded.
         if (!parsed.utf8 && TextCodec::fitsWindows1252(record)) {
             QByteArray bytes;
-            bytes.reserve(parsed.data.size() + record.size() + 16);
+            bytes.reserve(parsed.bytes.size() + record.size() + 16);
             replaceRecord(bytes, parsed, key, TextCodec::toWindows1252(record));
             if (TextCodec::readsBackAsWritten(bytes))
                 return bytes;

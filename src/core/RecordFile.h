@@ -47,16 +47,13 @@ struct Parsed
     struct Block
     {
         int key = 0; // 1..99; 0 for lines of no record
-        qsizetype start = 0; // in data: the first byte of its first line
-        qsizetype end = 0; // past its last line's end (or the end of the data)
+        qsizetype start = 0; // in bytes: the first byte of its first line
+        qsizetype end = 0; // past its last line's end (or the end of the bytes)
         bool hidden = false; // a later record of a key that has one before it
     };
-    QByteArray bytes; // the file as read, to tell later whether it still holds them
-    // What the blocks are found in: the bytes (shared, not copied), or for a UTF-8 file whose
-    // bytes are not all well-formed, the UTF-8 of what decoding them gives.
-    QByteArray data;
+    QByteArray bytes; // the file as read; the blocks are found in it
     qsizetype begin = 0; // past the byte-order mark
-    bool utf8 = false; // data is UTF-8; else one byte a character (Windows-1252, or ASCII)
+    bool utf8 = false; // the bytes are UTF-8; else one byte a character (Windows-1252, or ASCII)
     QList<Block> blocks;
     // The block every reader uses for each key (index = key, 0 unused), -1 for none.
     std::array<qsizetype, kKeyCount + 1> shown = [] {
@@ -77,9 +74,9 @@ struct Parsed
     // The lines no reader shows that are not blank: lines of no record and hidden records.
     qsizetype unshownLines() const;
 
-    // The characters of data[from, to) with every line end made CR LF.
+    // The characters of bytes[from, to) with every line end made CR LF.
     QString decodeLines(qsizetype from, qsizetype to) const;
-    // Where the key's text stands in data: after its header, before its last line's end.
+    // Where the key's text stands in bytes: after its header, before its last line's end.
     std::pair<qsizetype, qsizetype> textRange(int key) const;
 };
 // The blocks of a file's bytes.

@@ -70,6 +70,25 @@ private slots:
         row("and back once that text is gone", utf8, 2, "", "01|Caf\xE9\r\n");
         row("UTF-8 without the mark, back to Windows-1252",
             "02!\xC2\xAC:\xE2\x82\xAC\r\n01!\xC2\xAC:abcdef\r\n", 2, "", "01|abcdef\r\n");
+        row("a damaged key whose first byte is outside ASCII",
+            "01|a\r\n\x80"
+            "5|b\r\n",
+            1, "x",
+            "\x80"
+            "5|b\r\n01|x\r\n");
+        row("UTF-8: a second marker on a header line, a damaged key of two bytes",
+            "\xEF\xBB\xBF"
+            "95!\xC2\xAC:!\xC2\xAC:a\r\n\xC3\xA9"
+            "5!\xC2\xAC:b\r\n",
+            95, "x",
+            "\xE9"
+            "5|b\r\n95|x\r\n");
+        row("after the mark, bytes that are not UTF-8 read as replacement characters",
+            "\xEF\xBB\xBF"
+            "01!\xC2\xAC:\xFF\r\n",
+            2, "b",
+            "\xEF\xBB\xBF"
+            "01!\xC2\xAC:\xEF\xBF\xBD\r\n02!\xC2\xAC:b\r\n");
         row("what is left reading as UTF-8 is stored as UTF-8", "\xC3\xA9\r\n01|x\r\n", 1, "",
             "\xEF\xBB\xBF\xC3\x83\xC2\xA9\r\n");
     }
