@@ -140,6 +140,14 @@ class TestProgramE2E : public QObject
             clipboard(), QString(text).replace(QStringLiteral("\\n"), QStringLiteral("\n")), kSlowMachineMs);
     }
     static void keys(const QStringList& names) { xdotool(QStringList {"key", "--delay", "50"} + names); }
+    // A dialog of the program once it shows and is the active window; nothing when it did not.
+    static QString activeDialog(const QString& title)
+    {
+        const QString dialog = visibleWindow(title, true);
+        return !dialog.isEmpty() && QTest::qWaitFor([&] { return activeWindow() == dialog; }, kSlowMachineMs)
+            ? dialog
+            : QString();
+    }
 
 private slots:
     void initTestCase()
@@ -147,13 +155,17 @@ private slots:
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs the X session of scripts/x11-session.sh");
         m_data = QDir::homePath() + QStringLiteral("/.local/share/MoxenoTrellin/");
-        QVERIFY(TestFiles::write(
-            m_data + QStringLiteral("MoxenoTrellin1.txt"), "01!\xac:Hello from box one\r\n"));
+        QVERIFY(TestFiles::write(m_data + QStringLiteral("MoxenoTrellin1.txt"),
+            "01!\xac:Hello from box one\r\n04!\xac:Edit me\r\n"));
         QVERIFY(TestFiles::write(m_data + QStringLiteral("MoxenoTrellinMacros1.txt"),
             "01!\xac:Greeting>ab{TAB}c~{CNT 1}{RPT 2}{CNT},{RPT}{DATE yyyy}\r\n02!\xac:Long>"
                 + QByteArray(4000, 'x')
                 + "\r\n03!\xac:Msg>X{MSG hello}Y\r\n04!\xac:Get>[{GET Your name~Bob}]\r\n"
                   "05!\xac:First>{GET Name~Ann}!\r\n06!\xac:Wait>a{WAIT 0.3}b\r\n"));
+        QVERIFY(
+            TestFiles::write(m_data + QStringLiteral("MoxenoTrellin2.txt"), "01!\xac:Text of box two\r\n"));
+        QVERIFY(TestFiles::write(m_data + QStringLiteral("MoxenoTrellinMacros2.txt"),
+            "01!\xac:Found>a needle in the haystack\r\n"));
         QVERIFY(
             TestFiles::write(QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini"),
                 "[Settings]\r\nMacroPromptBefore=0\r\nMacroInformAfter=0\r\nMacroDelay=0.001\r\n"));
@@ -230,6 +242,54 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(TestFiles::read(m_data + QStringLiteral("MoxenoTrellin1.txt"))
                                      .contains(("02!\u00AC:" + other + "\r\nline 2\r\n").toUtf8()),
             kSlowMachineMs);
+    }
+
+    // Shift + right click edits a stored text. Cancel and Escape keep it (the next edit starts
+    // from it), keys typed and Save store the new text with CR LF line ends.
+    void editDialogStoresTypedText()
+    {
+        constexpr int kPosition4X = kPosition1X + 720;
+        for (const QString leave : {"Cancel", "Escape", "Save"}) {
+            activate(m_window);
+            xdotool({"mousemove", "--window", m_window, QString::number(kPosition4X / 15),
+                QString::number(kPositionY / 15), "keydown", "shift", "click", "3", "keyup", "shift"});
+            const QString edit = activeDialog(QStringLiteral("^Moxeno Trellin - edit text$"));
+            QVERIFY2(!edit.isEmpty(), "the edit dialog did not open");
+            keys({"ctrl+End", "Return"});
+            xdotool({"type", "--delay", "20", leave});
+            if (leave == QStringLiteral("Escape"))
+                keys({"Escape"});
+            else
+                Desktop::click(edit, (leave == QStringLiteral("Save") ? 8460 : 7260) + 540, 6300 + 165);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                visibleWindow(QStringLiteral("^Moxeno Trellin - edit text$")).isEmpty(), kSlowMachineMs);
+        }
+        const QString file = m_data + QStringLiteral("MoxenoTrellin1.txt");
+        QTRY_VERIFY2_WITH_TIMEOUT(TestFiles::read(file).contains(":Edit me\r\nSave\r\n"),
+            TestFiles::read(file).toPercentEncoding().constData(), kSlowMachineMs);
+    }
+
+    // Search all finds a word stored only in a macro of box 2, and Go to shows that box: a click
+    // on position 1 copies its text. A click on the first tab goes back to box 1.
+    void searchGoesToTheBoxOfTheHit()
+    {
+        activate(m_window);
+        click(5040 + 300, 480 + 90 + 127, 1); // Search all
+        const QString search = activeDialog(QStringLiteral("^Moxeno Trellin - search$"));
+        QVERIFY2(!search.isEmpty(), "the search dialog did not open");
+        xdotool({"type", "--delay", "20", "HAYSTACK"});
+        Desktop::click(search, 6960 + 660, 120 + 165); // Find
+        Desktop::click(search, 2652 + 840, 4890 + 165); // Copy to clipboard
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("a needle in the haystack"), kSlowMachineMs);
+        Desktop::click(search, 1848 + 330, 4890 + 165); // Go to
+        QTRY_VERIFY_WITH_TIMEOUT(
+            visibleWindow(QStringLiteral("^Moxeno Trellin - search$")).isEmpty(), kSlowMachineMs);
+        for (const QString expected : {"Text of box two", "Hello from box one"}) {
+            activate(m_window);
+            click(kPosition1X, kPositionY, 1);
+            QTRY_COMPARE_WITH_TIMEOUT(clipboard(), expected, kSlowMachineMs);
+            click(120 + 150, 120 + 180, 1); // the first tab
+        }
     }
 
     // Three windows: another program's, then the one the user works in, then ours. The keys
