@@ -29,8 +29,9 @@ QString SettingsStore::readValue(
 {
     if (!m_holding)
         return IniFile::read(iniPath(), section, key, defaultValue);
-    if (!m_held) {
-        const QString path = iniPath();
+    // The file is chosen anew for every access: a data-folder copy made meanwhile is read.
+    const QString path = iniPath();
+    if (!m_held || m_held->path != path) {
         const Result<QString> content = TextFile::read(path);
         m_held = Held {path, content ? std::optional<QString>(*content) : std::nullopt};
     }
