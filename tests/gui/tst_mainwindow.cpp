@@ -403,6 +403,8 @@ private slots:
         click("LabelRenameBox");
         click("LabelRenameBox"); // too long, then cancelled
         QCOMPARE(f->window.boxCaption(1), "fifteen chars!!");
+        auto* tabs = child<QTabBar>("TabStripMain"); // the renamed tab is measured anew
+        QVERIFY(tabs->tabRect(0).width() > tabs->fontMetrics().horizontalAdvance("fifteen chars!!"));
 
         f->save(1, QStringLiteral("last box"), 99);
         const QString logged = f->log.latest();

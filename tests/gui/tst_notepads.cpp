@@ -118,9 +118,9 @@ private:
                 list.append(child<QComboBox>(name)->itemText(i));
             return list.join(u',');
         };
-        QStringList all; // the texts of all ten notepads
+        QStringList all; // the texts of all ten notepads, without making those not used yet
         for (int index = 0; index < 10; ++index)
-            all.append(editor(index)->toPlainText());
+            all.append(f->frame.notepadText(index));
         return {{"text", editor(shown)->toPlainText()}, {"saved", f->frame.notepadText(shown)},
             {"sel",
                 QStringLiteral("%1,%2")
@@ -288,11 +288,25 @@ private slots:
             {'r', "LabelReplace", "text sel finds replaces", "xyzat cat|0,3|cat|xyz,dog"}});
     }
 
-    // Clear all empties all ten notepads and the find and replace texts, not their lists.
-    // Entering the empty replace box then offers the find text with the caret at its end.
+    // A notepad first used after the others takes its place in the Tab order: after the tabs,
+    // before the find box.
+    void tabOrderOfNotepadsMadeLater()
+    {
+        auto* tabs = child<QTabBar>("TabStripNotepads");
+        for (const int index : {8, 3}) {
+            tabs->setCurrentIndex(index);
+            QWidget* next = tabs->nextInFocusChain();
+            while (!next->isVisible() || !(next->focusPolicy() & Qt::TabFocus))
+                next = next->nextInFocusChain();
+            QCOMPARE(next, editor(index));
+        }
+    }
+
+    // Clear all empties all ten notepads, used or not, and the find and replace texts, not their
+    // lists. Entering the empty replace box then offers the find text with the caret at its end.
     void clearAllAndReplaceBox()
     {
-        for (int index = 0; index < 10; ++index)
+        for (const int index : {0, 9, 4})
             editor(index)->setPlainText(QStringLiteral("text"));
         auto* find = child<QComboBox>("ComboFind");
         auto* replace = child<QComboBox>("ComboReplace");

@@ -1,7 +1,7 @@
 #include "gui/boxes/BoxTabsFrame.h"
 
 #include "core/DataFiles.h"
-#include "gui/boxes/BoxTabBar.h"
+#include "gui/widgets/CachingTabBar.h"
 #include "gui/widgets/HintFilter.h"
 #include "gui/widgets/ScreenTwips.h"
 
@@ -26,7 +26,7 @@ BoxTabsFrame::BoxTabsFrame(QWidget* parent)
     };
     setGeometry(tw.rect(kLeft, kTop, 11055, 4455 - kTop));
 
-    m_tabs = new BoxTabBar(this);
+    m_tabs = new CachingTabBar(this);
     m_tabs->setObjectName(QStringLiteral("TabStripMain"));
     m_tabs->setUsesScrollButtons(true);
     m_tabs->setExpanding(false);

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class BoxTabBar;
+class CachingTabBar;
 class QFrame;
 class QSlider;
 
@@ -31,7 +31,7 @@ signals:
     void statusText(const QString& text);
 
 private:
-    BoxTabBar* m_tabs;
+    CachingTabBar* m_tabs;
     QFrame* m_page;
     QSlider* m_slider;
 };

@@ -3,6 +3,7 @@
 #include "core/Clipboard.h"
 #include "core/LineBreaks.h"
 #include "gui/notepads/SystemNotepadDialogs.h"
+#include "gui/widgets/CachingTabBar.h"
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/EditorText.h"
 #include "gui/widgets/HintFilter.h"
@@ -79,7 +80,7 @@ NotepadsFrame::NotepadsFrame(Clipboard& clipboard, QWidget* parent)
     }
     LabelRow::fit(row, tw.px(120), tw.px(6012));
 
-    m_tabs = new QTabBar(this);
+    m_tabs = new CachingTabBar(this);
     m_tabs->setObjectName(QStringLiteral("TabStripNotepads"));
     m_tabs->setGeometry(tw.rect(120, 540, 4140, 300));
     m_tabs->setUsesScrollButtons(false);
@@ -92,19 +93,14 @@ NotepadsFrame::NotepadsFrame(Clipboard& clipboard, QWidget* parent)
         m_tabs->addTab(QString::number(index + 1));
         auto* page = new QFrame(m_pages);
         page->setObjectName(QStringLiteral("FrameTab%1").arg(index));
-        auto* editor = new QPlainTextEdit(page);
-        editor->setObjectName(QStringLiteral("Text1%1").arg(index));
-        editor->setGeometry(0, 0, m_pages->width(), m_pages->height());
-        editor->setLineWrapMode(QPlainTextEdit::NoWrap);
-        editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         hints->add(page, ready);
         m_pages->addWidget(page);
-        m_notepads.append(editor);
     }
+    m_notepads.resize(kCount);
+    (void)editor(0);
     connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
         m_pages->setCurrentIndex(index);
-        current()->setFocus();
+        editor(index)->setFocus();
     });
 
     QWidget* findReplace = buildFindReplace();
@@ -170,20 +166,45 @@ void NotepadsFrame::selectNotepad(int index)
     m_tabs->setCurrentIndex(index);
 }
 
-QPlainTextEdit* NotepadsFrame::notepad(int index) const
+QPlainTextEdit* NotepadsFrame::notepad(int index)
 {
-    return m_notepads.value(index);
+    return index >= 0 && index < kCount ? editor(index) : nullptr;
+}
+
+QPlainTextEdit* NotepadsFrame::editor(int index)
+{
+    // Only the first notepad is shown at start: the others are made when first used.
+    QPlainTextEdit*& editor = m_notepads[index];
+    if (!editor) {
+        QWidget* page = m_pages->widget(index);
+        editor = new QPlainTextEdit(page);
+        editor->setObjectName(QStringLiteral("Text1%1").arg(index));
+        editor->setGeometry(0, 0, m_pages->width(), m_pages->height());
+        editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+        editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        editor->show();
+        // Tab reaches a notepad where it would be had it been made with the first one.
+        if (index > 0)
+            QWidget::setTabOrder(*std::find_if(m_notepads.rend() - index, m_notepads.rend(),
+                                     [](const QPlainTextEdit* made) { return made; }),
+                editor);
+    }
+    return editor;
 }
 
 QString NotepadsFrame::notepadText(int index) const
 {
-    QString text = EditorText::text(m_notepads.at(index));
+    const QPlainTextEdit* editor = m_notepads.at(index);
+    if (!editor)
+        return QString();
+    QString text = EditorText::text(editor);
     return text.replace(u'\n', QStringLiteral("\r\n"));
 }
 
-QPlainTextEdit* NotepadsFrame::current() const
+QPlainTextEdit* NotepadsFrame::current()
 {
-    return m_notepads.at(std::clamp(m_tabs->currentIndex(), 0, kCount - 1));
+    return editor(std::clamp(m_tabs->currentIndex(), 0, kCount - 1));
 }
 
 void NotepadsFrame::tell(const QString& text)
@@ -307,8 +328,10 @@ void NotepadsFrame::clear()
 
 void NotepadsFrame::clearAll()
 {
-    for (QPlainTextEdit* editor : std::as_const(m_notepads))
-        editor->clear();
+    for (QPlainTextEdit* editor : std::as_const(m_notepads)) {
+        if (editor)
+            editor->clear();
+    }
     m_find->setEditText(QString());
     m_replace->setEditText(QString());
 }

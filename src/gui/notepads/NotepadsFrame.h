@@ -30,7 +30,7 @@ public:
 
     int selectedNotepad() const;
     void selectNotepad(int index);
-    QPlainTextEdit* notepad(int index) const;
+    QPlainTextEdit* notepad(int index);
     // A notepad's text with CR LF line breaks.
     QString notepadText(int index) const;
 
@@ -54,7 +54,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPlainTextEdit* current() const;
+    QPlainTextEdit* current();
+    QPlainTextEdit* editor(int index);
     void rememberFindReplace();
     void tell(const QString& text);
     QWidget* buildFindReplace();
@@ -64,7 +65,7 @@ private:
     NotepadDialogs* m_dialogs;
     QTabBar* m_tabs;
     QStackedWidget* m_pages;
-    QList<QPlainTextEdit*> m_notepads;
+    QList<QPlainTextEdit*> m_notepads; // by index; null until the notepad is first used
     QComboBox* m_find;
     QComboBox* m_replace;
     QCheckBox* m_matchCase;
