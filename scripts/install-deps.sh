@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake make g++ pkg-config
     qt6-base-dev libxtst-dev libx11-dev libfontconfig-dev
+    libclang-rt-14-dev  # FuzzedDataProvider.h: the fuzz targets also run as tests
     xvfb xauth openbox xdotool xclip x11-utils x11-xkb-utils xterm tk
     fonts-dejavu-core
     libxkbcommon-dev
