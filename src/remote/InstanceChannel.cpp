@@ -109,7 +109,7 @@ public:
     }
 
     // The next whole line, its line end included; empty when none came before the deadline or
-    // the other end closed.
+    // the other end closed (then closed() is true).
     QByteArray readLine(const QDeadlineTimer& deadline)
     {
         for (;;) {
@@ -120,12 +120,19 @@ public:
             }
             char chunk[4096];
             const ssize_t got = ::recv(m_fd, chunk, sizeof(chunk), 0);
-            if (got > 0)
+            if (got > 0) {
                 m_received.append(chunk, got);
-            else if (got == 0 || (errno != EINTR && (errno != EAGAIN || !wait(POLLIN, deadline))))
+            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+                // Closed, or reset when it ended with the request still unread.
+                m_closed = true;
                 return {};
+            } else if (errno == EAGAIN && !wait(POLLIN, deadline)) {
+                return {};
+            }
         }
     }
+
+    bool closed() const { return m_closed; }
 
 private:
     bool wait(short events, const QDeadlineTimer& deadline)
@@ -142,6 +149,7 @@ private:
 
     int m_fd = -1;
     QByteArray m_received;
+    bool m_closed = false;
 };
 
 } // namespace
@@ -165,8 +173,10 @@ std::optional<Reply> send(const QStringList& words, int replyTimeoutMs)
         || socket.readLine(QDeadlineTimer(kAcceptMs)) != kAccepted)
         return Reply {1, {}, QStringLiteral("the running Moxeno Trellin does not answer")};
     const QByteArray reply = socket.readLine(QDeadlineTimer(replyTimeoutMs < 0 ? -1 : replyTimeoutMs));
-    if (reply.isEmpty())
+    if (reply.isEmpty() && socket.closed())
         return Reply {1, {}, QStringLiteral("the running Moxeno Trellin ended before it answered")};
+    if (reply.isEmpty())
+        return Reply {1, {}, QStringLiteral("the running Moxeno Trellin did not answer in time")};
     return decodeReply(reply);
 }
 

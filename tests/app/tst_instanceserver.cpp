@@ -2,6 +2,7 @@
 #include "remote/InstanceServer.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
 #include <future>
 
@@ -56,6 +57,40 @@ private slots:
 
         server.reset();
         QVERIFY(!QFile::exists(InstanceChannel::socketPath()));
+    }
+
+    // A copy that takes a request but never accepts it does not answer; one that accepts it and
+    // then ends, or takes longer than the caller waits, is told as such.
+    void unansweredRequests()
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(InstanceChannel::socketPath()).path()));
+        sockaddr_un address;
+        QVERIFY(InstanceChannel::socketAddress(QFile::encodeName(InstanceChannel::socketPath()), address));
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QCOMPARE(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+        QCOMPARE(::listen(listener, 4), 0);
+        auto copy = std::async(std::launch::async, [listener] {
+            const int unanswered = ::accept(listener, nullptr, nullptr);
+            for (const bool ends : {true, false}) {
+                const int accepted = ::accept(listener, nullptr, nullptr);
+                (void)!::write(accepted, InstanceChannel::kAccepted, sizeof InstanceChannel::kAccepted - 1);
+                if (ends)
+                    ::close(accepted);
+            }
+            return unanswered;
+        });
+        // Wakes the copy's accept when a check fails before every request was made.
+        const auto stop = qScopeGuard([listener] {
+            ::shutdown(listener, SHUT_RDWR);
+            ::close(listener);
+        });
+        const auto error
+            = [](int timeoutMs) { return InstanceChannel::send({"show"}, timeoutMs).value().err; };
+        QCOMPARE(error(10000), "the running Moxeno Trellin does not answer");
+        QCOMPARE(error(10000), "the running Moxeno Trellin ended before it answered");
+        QCOMPARE(error(200), "the running Moxeno Trellin did not answer in time");
+        ::close(copy.get());
+        QFile::remove(InstanceChannel::socketPath());
     }
 };
 
