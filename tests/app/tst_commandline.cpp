@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "DataColumns.h"
 #include "TestEnvironment.h"
 
 // Both programs answer --help and --version anywhere, without a display. Without an X11 session
@@ -10,21 +11,14 @@ class TestCommandLine : public QObject
 private slots:
     void answers_data()
     {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QStringList>("environment"); // NAME=value to set, NAME to remove
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("output"); // the start of standard output
-        QTest::addColumn<QString>("error"); // all of standard error
+        // "environment": NAME=value to set, NAME to remove; "output": the start of standard output;
+        // "error": all of standard error.
+        const DataTable<QString, QStringList, QStringList, int, QString, QString> row(
+            {"program", "arguments", "environment", "status", "output", "error"});
         const QString program = QStringLiteral(TRELLIN_PROGRAM);
         const QString ctl = QStringLiteral(TRELLINCTL);
         const QString version = QStringLiteral(TRELLIN_VERSION "\n");
         const QStringList noDisplay {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
-        const auto row
-            = [](const char* name, const QString& binary, const QStringList& arguments,
-                  const QStringList& environment, int status, const QString& output, const QString& error) {
-                  QTest::newRow(name) << binary << arguments << environment << status << output << error;
-              };
         row("--help", program, {"--help"}, noDisplay, 0, "Usage: moxeno-trellin [OPTION]...\n", "");
         row("-h after Qt's options", program, {"-display", ":1", "-h"}, noDisplay, 0, "Usage: ", "");
         row("--version", program, {"--version"}, noDisplay, 0, "moxeno-trellin " + version, "");
@@ -47,12 +41,9 @@ private slots:
     }
     void answers()
     {
-        QFETCH(QString, program);
-        QFETCH(QStringList, arguments);
-        QFETCH(QStringList, environment);
-        QFETCH(int, status);
-        QFETCH(QString, output);
-        QFETCH(QString, error);
+        auto [program, arguments, environment, status, output, error]
+            = fetchColumns<QString, QStringList, QStringList, int, QString, QString>(
+                {"program", "arguments", "environment", "status", "output", "error"});
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const QString& change : environment) {
             if (change.contains(u'='))

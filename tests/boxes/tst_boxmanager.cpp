@@ -1,4 +1,5 @@
 #include "ActionsFixture.h"
+#include "DataColumns.h"
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
 #include "boxes/NamesFile.h"
@@ -57,8 +58,8 @@ private slots:
     // step where files cannot be exchanged in one) leaves every file as the clear left it.
     void restoreSwapsBackAndForth_data()
     {
-        QTest::addColumn<bool>("exchange");
-        QTest::addColumn<int>("failing"); // the rename step that fails; 0 for none
+        // "failing": the rename step that fails; 0 for none.
+        addColumns<bool, int>({"exchange", "failing"});
         QTest::newRow("exchanged in one step") << true << 0;
         QTest::newRow("step by step") << false << 0;
         QTest::newRow("texts fail") << false << 2;
@@ -67,8 +68,7 @@ private slots:
     }
     void restoreSwapsBackAndForth()
     {
-        QFETCH(bool, exchange);
-        QFETCH(int, failing);
+        auto [exchange, failing] = fetchColumns<bool, int>({"exchange", "failing"});
         QVERIFY(TestFiles::write(file("MoxenoTrellin4.txt"), "01!\xAC:text\r\n"));
         QVERIFY(TestFiles::write(file("MoxenoTrellinMacros4.txt"), "01!\xAC:macro\r\n"));
         QVERIFY(!f->actions.restoreBox(4).ok()); // no backup yet
@@ -113,9 +113,8 @@ private slots:
         QTest::addColumn<QStringList>("before");
         // A link to nowhere here blocks a move to it; a folder in place of a temporary "name_"
         // blocks the rewrite of "name".
-        QTest::addColumn<QString>("blocked");
-        QTest::addColumn<QStringList>("after");
-        QTest::addColumn<QString>("why"); // in the log; empty when the box moved
+        // "why" is in the log; empty when the box moved.
+        addColumns<QString, QStringList, QString>({"blocked", "after", "why"});
         const QStringList two {"3=three", "Macros4=m>x"};
         QTest::newRow("swaps texts and macros") << two << "" << QStringList {"4=three", "Macros3=m>x"} << "";
         const QStringList leftover {"0=rescued", "3=three", "4=four"};
@@ -128,9 +127,8 @@ private slots:
     }
     void moveBox()
     {
-        QFETCH(QStringList, before);
-        QFETCH(QString, blocked);
-        QFETCH(QString, why);
+        auto [before, blocked, why]
+            = fetchColumns<QStringList, QString, QString>({"before", "blocked", "why"});
         for (const QString& entry : before)
             QVERIFY(TestFiles::write(file("MoxenoTrellin" + entry.section(u'=', 0, 0) + ".txt"),
                 "01!\xAC:" + entry.section(u'=', 1).toLatin1() + "\r\n"));

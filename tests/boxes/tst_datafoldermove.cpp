@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "DomainFixture.h"
 #include "boxes/BoxStore.h"
 #include "boxes/DataFolderMove.h"
@@ -85,8 +86,7 @@ private slots:
 
     void movesEveryDataFile_data()
     {
-        QTest::addColumn<Steps>("how");
-        QTest::addColumn<QStringList>("leftBehind");
+        addColumns<Steps, QStringList>({"how", "leftBehind"});
         QTest::newRow("by rename") << steps() << QStringList();
         QTest::newRow("by copy") << steps(-1) << QStringList();
         Steps stubborn = steps(-1);
@@ -95,8 +95,7 @@ private slots:
     }
     void movesEveryDataFile()
     {
-        QFETCH(Steps, how);
-        QFETCH(QStringList, leftBehind);
+        auto [how, leftBehind] = fetchColumns<Steps, QStringList>({"how", "leftBehind"});
         // The settings file in the data folder stays there and receives the new folder.
         QVERIFY(
             TestFiles::write(f->folder() + QStringLiteral("MoxenoTrellin.ini"), "[Settings]\r\nBoxNo=4\r\n"));
@@ -141,9 +140,7 @@ private slots:
     // way nothing is stored and the old folder, complete, is still in use.
     void failsLeavingTheOldFolder_data()
     {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<Steps>("how");
-        QTest::addColumn<QString>("reason");
+        addColumns<QString, Steps, QString>({"folder", "how", "reason"});
         QTest::newRow("same names") << "@/busy" << steps()
                                     << "overwritten:\nMoxenoTrellin3.txt\nMoxenoTrellinNames.txt\n";
         QTest::newRow("a file") << "@/plain" << steps() << "is not a folder";
@@ -166,9 +163,7 @@ private slots:
     }
     void failsLeavingTheOldFolder()
     {
-        QFETCH(QString, folder);
-        QFETCH(Steps, how);
-        QFETCH(QString, reason);
+        auto [folder, how, reason] = fetchColumns<QString, Steps, QString>({"folder", "how", "reason"});
         QVERIFY(TestFiles::write(path("@/busy/MoxenoTrellin3.txt"), "theirs"));
         QVERIFY(TestFiles::write(path("@/busy/MoxenoTrellinNames.txt"), "theirs"));
         QVERIFY(TestFiles::write(path("@/plain"), "a file"));
@@ -210,11 +205,8 @@ private slots:
     // without the folder, an unplugged drive) the folder just changes.
     void movesNothing_data()
     {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("now"); // empty: the folder in use stays
-        const auto row = [](const char* tag, const char* folder, const char* now) {
-            QTest::newRow(tag) << QString::fromLatin1(folder) << QString::fromLatin1(now);
-        };
+        // "now" empty: the folder in use stays.
+        const DataTable<QString, QString> row({"folder", "now"});
         row("same folder", "@/data/", "");
         row("same, spelled otherwise", "@/./data//", "");
         row("same, through a link", "@/link", "");
@@ -223,8 +215,7 @@ private slots:
     }
     void movesNothing()
     {
-        QFETCH(QString, folder);
-        QFETCH(QString, now);
+        auto [folder, now] = fetchColumns<QString, QString>({"folder", "now"});
         QVERIFY(QFile::link(path("@/data"), path("@/link")));
         if (!now.isEmpty()) {
             for (const QString& name : m_dataNames)

@@ -1,4 +1,5 @@
 #include "ActionsFixture.h"
+#include "DataColumns.h"
 #include "DiskFaults.h"
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
@@ -282,13 +283,9 @@ private slots:
     // rewritten that was not saved.
     void hostileFiles_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
+        const DataTable<QString, QByteArray> row({"name", "bytes"});
         QByteArray random(1 << 16, Qt::Uninitialized);
         QRandomGenerator(5).fillRange(reinterpret_cast<quint32*>(random.data()), random.size() / 4);
-        const auto row = [](const char* tag, const char* name, const QByteArray& bytes) {
-            QTest::newRow(tag) << QString(name) << bytes;
-        };
         const char *box = "MoxenoTrellin1.txt", *names = "MoxenoTrellinNames.txt";
         row("random bytes", box, random);
         // Filled up to its size when written (see below), without taking the memory here.
@@ -305,8 +302,7 @@ private slots:
     }
     void hostileFiles()
     {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, bytes);
+        auto [name, bytes] = fetchColumns<QString, QByteArray>({"name", "bytes"});
         QVERIFY(TestFiles::write(f->folder() + name, bytes));
         const bool huge = QByteArray(QTest::currentDataTag()).startsWith("100 MB");
         QVERIFY(!huge || QFile::resize(f->folder() + name, 100 * 1000 * 1000));

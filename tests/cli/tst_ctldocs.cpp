@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "DataColumns.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 #include "cli/TrellinCtl.h"
@@ -32,8 +33,7 @@ class TestCtlDocs : public QObject
 private slots:
     void listTheTable_data()
     {
-        QTest::addColumn<QStringList>("listed");
-        QTest::addColumn<QStringList>("expected");
+        addColumns<QStringList, QStringList>({"listed", "expected"});
         QStringList synopses, subcommands, names;
         for (const CtlCommand& command : TrellinCtl::commands()) {
             synopses.append(command.synopsis());
@@ -67,8 +67,7 @@ private slots:
     // What bash offers after the words typed so far (the last one being completed).
     void bashCompletes_data()
     {
-        QTest::addColumn<QStringList>("words");
-        QTest::addColumn<QString>("offered");
+        addColumns<QStringList, QString>({"words", "offered"});
         QTest::newRow("subcommand") << QStringList {"macro", "s"} << QStringLiteral("set");
         QTest::newRow("command after --data")
             << QStringList {"--data", "/tmp", "ca"} << QStringLiteral("calc");

@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "DataColumns.h"
 #include "DomainFixture.h"
 #include "boxes/BoxStore.h"
 #include "core/DataFiles.h"
@@ -59,11 +60,8 @@ private slots:
     // the window's warning setting; without it the command fails and what is stored stays.
     void overwriteNeedsForce_data()
     {
-        QTest::addColumn<QStringList>("set");
-        QTest::addColumn<QStringList>("get");
-        QTest::addColumn<QByteArray>("stored");
-        QTest::addColumn<QByteArray>("saved");
-        QTest::addColumn<QByteArray>("cleared");
+        addColumns<QStringList, QStringList, QByteArray, QByteArray, QByteArray>(
+            {"set", "get", "stored", "saved", "cleared"});
         QTest::newRow("text") << QStringList {"set"} << QStringList {"get"} << QByteArray("x")
                               << QByteArray("Box 31, position 5 saved\n")
                               << QByteArray("Box 31, position 5 cleared\n");
@@ -73,10 +71,8 @@ private slots:
     }
     void overwriteNeedsForce()
     {
-        QFETCH(QStringList, set);
-        QFETCH(QStringList, get);
-        QFETCH(QByteArray, stored);
-        QFETCH(QByteArray, saved);
+        auto [set, get, stored, saved] = fetchColumns<QStringList, QStringList, QByteArray, QByteArray>(
+            {"set", "get", "stored", "saved"});
         const QStringList at {"31", "5"};
         QVERIFY(TestFiles::write(m_ini, "[Settings]\r\nWarnOverwrite=0\r\n"));
         QCOMPARE(ctl(set + at, stored).out, saved);
@@ -97,18 +93,14 @@ private slots:
     // byte as it was, whether it succeeds or fails, and with the overwrite warning off.
     void settingsFileUntouched_data()
     {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QByteArray>("input");
-        const auto row = [](const char* name, const QStringList& args, const QByteArray& input = {}) {
-            QTest::newRow(name) << args << input;
-        };
+        const DataTable<QStringList, QByteArray> row({"args", "input"});
         row("set", {"set", "40", "1"}, "one");
         row("set over a text", {"set", "40", "1"}, "two");
         row("set --force", {"set", "--force", "40", "1"}, "two");
         row("macro set", {"macro", "set", "40", "1"}, "M>one");
         row("macro set over a macro", {"macro", "set", "40", "1"}, "M>two");
         row("macro set --force", {"macro", "set", "--force", "40", "1"}, "M>two");
-        row("macro set --force deletes", {"macro", "set", "--force", "40", "1"});
+        row("macro set --force deletes", {"macro", "set", "--force", "40", "1"}, {});
         for (const QStringList& args : {QStringList {"get", "40", "1"}, {"list", "40"}, {"names"},
                  {"rename", "40", "Forty"}, {"move", "40", "right"}, {"clear", "41", "--texts"},
                  {"macro", "list", "40"}, {"macro", "get", "40", "1"}, {"search", "two"}, {"options"},
@@ -118,8 +110,7 @@ private slots:
     }
     void settingsFileUntouched()
     {
-        QFETCH(QStringList, args);
-        QFETCH(QByteArray, input);
+        auto [args, input] = fetchColumns<QStringList, QByteArray>({"args", "input"});
         const QByteArray settings = "; kept as written\r\n[Settings]\r\nWarnOverwrite=0\r\nBoxNo= 7\r\n\r\n"
                                     "[Defaults]\r\nDataPath="
             + m_data.toUtf8() + "\r\n";
@@ -303,12 +294,8 @@ private slots:
     // counts. The same bytes serve as box file and as macro file.
     void everyReaderSeesTheSameRecords_data()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("name"); // in the macro list
-        const auto row = [](const char* tag, int key, const char* text, const char* name) {
-            QTest::newRow(tag) << key << QString::fromLatin1(text) << QString::fromLatin1(name);
-        };
+        // "name": in the macro list.
+        const DataTable<int, QString, QString> row({"key", "text", "name"});
         row("01 ends at a damaged header", 1, "one", "Macro 1");
         row("05 is the first record with key 05", 5, "realfive", "Macro 5");
         row("07 continues, has a name and hides a later 07", 7, "seven>body\r\nmore", "seven");
@@ -317,9 +304,7 @@ private slots:
     }
     void everyReaderSeesTheSameRecords()
     {
-        QFETCH(int, key);
-        QFETCH(QString, text);
-        QFETCH(QString, name);
+        auto [key, text, name] = fetchColumns<int, QString, QString>({"key", "text", "name"});
         constexpr int kBox = 30;
         const QByteArray content
             = QByteArray("stray\r\n01|one\r\n 5|five\r\n05|realfive\r\n5x|fivex\r\n07|seven>body\r\n"

@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "DomainFixture.h"
 #include "core/RecordFile.h"
 
@@ -32,11 +33,8 @@ private slots:
     // reads back as written (or as readBack, when given). "|" stands for the record marker.
     void writesAndReadsBack_data()
     {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("after");
-        QTest::addColumn<QString>("readBack");
+        addColumns<QByteArray, int, QString, QByteArray, QString>(
+            {"before", "key", "text", "after", "readBack"});
         const auto row = [](const char* name, const char* before, int key, const QString& text,
                              const char* after, const char* readBack = nullptr) {
             QTest::newRow(name) << TestFiles::marked(before) << key << text << TestFiles::marked(after)
@@ -94,9 +92,7 @@ private slots:
     }
     void writesAndReadsBack()
     {
-        QFETCH(QByteArray, before);
-        QFETCH(int, key);
-        QFETCH(QString, text);
+        auto [before, key, text] = fetchColumns<QByteArray, int, QString>({"before", "key", "text"});
         if (!before.isEmpty())
             put(before);
         QVERIFY(write(key, text));

@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "Desktop.h"
 #include "GuiTestMain.h"
 #include "TargetProcess.h"
@@ -154,22 +155,15 @@ private slots:
     {
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs the X session of scripts/x11-session.sh");
-        m_data = QDir::homePath() + QStringLiteral("/.local/share/MoxenoTrellin/");
-        QVERIFY(TestFiles::write(m_data + QStringLiteral("MoxenoTrellin1.txt"),
-            "01!\xac:Hello from box one\r\n04!\xac:Edit me\r\n"));
-        QVERIFY(TestFiles::write(m_data + QStringLiteral("MoxenoTrellinMacros1.txt"),
-            "01!\xac:Greeting>ab{TAB}c~{CNT 1}{RPT 2}{CNT},{RPT}{DATE yyyy}\r\n02!\xac:Long>"
-                + QByteArray(4000, 'x')
-                + "\r\n03!\xac:Msg>X{MSG hello}Y\r\n04!\xac:Get>[{GET Your name~Bob}]\r\n"
-                  "05!\xac:First>{GET Name~Ann}!\r\n06!\xac:Wait>a{WAIT 0.3}b\r\n"));
-        QVERIFY(
-            TestFiles::write(m_data + QStringLiteral("MoxenoTrellin2.txt"), "01!\xac:Text of box two\r\n"));
-        QVERIFY(TestFiles::write(m_data + QStringLiteral("MoxenoTrellinMacros2.txt"),
-            "01!\xac:Found>a needle in the haystack\r\n"));
-        QVERIFY(
-            TestFiles::write(QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini"),
-                "[Settings]\r\nMacroPromptBefore=0\r\nMacroInformAfter=0\r\nMacroDelay=0.001\r\n"));
-
+        m_data = dataFolder();
+        QVERIFY(writeFiles({{"MoxenoTrellin1.txt", "01|Hello from box one\r\n04|Edit me\r\n"},
+            {"MoxenoTrellinMacros1.txt",
+                "01|Greeting>ab{TAB}c~{CNT 1}{RPT 2}{CNT},{RPT}{DATE yyyy}\r\n02|Long>"
+                    + QByteArray(4000, 'x')
+                    + "\r\n03|Msg>X{MSG hello}Y\r\n04|Get>[{GET Your name~Bob}]\r\n"
+                      "05|First>{GET Name~Ann}!\r\n06|Wait>a{WAIT 0.3}b\r\n"},
+            {"MoxenoTrellin2.txt", "01|Text of box two\r\n"},
+            {"MoxenoTrellinMacros2.txt", "01|Found>a needle in the haystack\r\n"}}));
         startProgram();
     }
 
@@ -323,15 +317,9 @@ private slots:
     // with the keyboard or the mouse, a wait, and Cancel in the progress window.
     void stepsThatLeaveTheTargetReturnToIt_data()
     {
-        QTest::addColumn<int>("macro");
-        QTest::addColumn<QString>("keys"); // typed into the step dialog
-        QTest::addColumn<QString>("answer"); // how the step dialog is left; empty: no dialog
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<bool>("aborted");
-        const auto row = [](const char* name, int macro, const char* keys, const char* answer,
-                             const char* expected, bool aborted) {
-            QTest::newRow(name) << macro << QString(keys) << QString(answer) << QString(expected) << aborted;
-        };
+        // "keys" are typed into the step dialog; "answer" leaves it; empty: no dialog.
+        const DataTable<int, QString, QString, QString, bool> row(
+            {"macro", "keys", "answer", "expected", "aborted"});
         row("message, Enter", 3, "", "Enter", "XY", false);
         row("message, Abort", 3, "", "Abort", "X", true);
         row("input, Continue", 4, "by", "Continue", "[Bobby]", false);
@@ -343,11 +331,8 @@ private slots:
 
     void stepsThatLeaveTheTargetReturnToIt()
     {
-        QFETCH(int, macro);
-        QFETCH(QString, keys);
-        QFETCH(QString, answer);
-        QFETCH(QString, expected);
-        QFETCH(bool, aborted);
+        auto [macro, keys, answer, expected, aborted] = fetchColumns<int, QString, QString, QString, bool>(
+            {"macro", "keys", "answer", "expected", "aborted"});
         TargetProcess target;
         QVERIFY(startTarget(target));
         selectMacro(macro);
@@ -414,23 +399,16 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(texts), expected, kSlowMachineMs);
         }
         QCOMPARE(TestFiles::read(m_data + QStringLiteral("MoxenoTrellin1.bak")), before);
-        for (const QString& name :
-            {QStringLiteral("MoxenoTrellin1"), QStringLiteral("MoxenoTrellinMacros1")}) {
-            QVERIFY(QFile::remove(m_data + name + QStringLiteral(".txt")));
-            QVERIFY(QFile::rename(
-                m_data + name + QStringLiteral(".bak"), m_data + name + QStringLiteral(".txt")));
-        }
     }
     // trellinctl moves no data folder from under the running window: it says why and how to do
     // it from the window, and changes nothing.
     void dataFolderStaysWhileTheWindowRuns()
     {
-        const QString ini = QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini");
-        const QByteArray settings = TestFiles::read(ini);
+        const QByteArray settings = TestFiles::read(settingsFile());
         const auto [code, out, err] = moveDataFolder();
         QVERIFY2(code == 1 && err.contains("window is running") && err.contains("advanced options"),
             err.constData());
-        QCOMPARE(TestFiles::read(ini), settings);
+        QCOMPARE(TestFiles::read(settingsFile()), settings);
         QVERIFY(QFileInfo::exists(m_data + QStringLiteral("MoxenoTrellin1.txt")));
     }
 
@@ -443,10 +421,7 @@ private slots:
             + QStringLiteral("/autostart/example.moxeno.Trellin.desktop");
         for (const bool enable : {true, false}) {
             activate(m_window);
-            // The menu's list, then its third item.
-            click(9240 + 900, 9120 + 165, 1);
-            keys({"Home", "Down", "Down", "Return"});
-            const QString about = visibleWindow(QStringLiteral("^About...$"), true);
+            const QString about = openAbout(m_window);
             QVERIFY2(!about.isEmpty(), "About... did not open");
             // "Advanced" in the Options frame, at 120/1380 twips.
             Desktop::click(about, 120 + 120 + 600, 1380 + 1200 + 150);
@@ -456,8 +431,7 @@ private slots:
             Desktop::click(advanced, 120 + 150, 1140 + 142); // the tick box
             Desktop::click(advanced, 5220 + 570, 4740 + 150); // Save
             QTRY_COMPARE_WITH_TIMEOUT(QFileInfo::exists(entry), enable, kSlowMachineMs);
-            Desktop::click(about, 4680 + 600, 3240 + 150); // Close
-            QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(QStringLiteral("^About...$")).isEmpty(), kSlowMachineMs);
+            closeAbout(about);
             if (enable)
                 QVERIFY(TestFiles::read(entry).contains("\nExec=\"" + QByteArray(TRELLIN_PROGRAM) + "\"\n"));
         }
@@ -474,8 +448,7 @@ private slots:
         QVERIFY(m_program.state() == QProcess::NotRunning || m_program.waitForFinished(kSlowMachineMs));
         QVERIFY2(closing.elapsed() < 1000, qPrintable(QString::number(closing.elapsed())));
         QCOMPARE(m_program.exitCode(), 0);
-        QVERIFY(TestFiles::read(QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini"))
-                    .contains("BoxNo=1"));
+        QVERIFY(TestFiles::read(settingsFile()).contains("BoxNo=1"));
     }
 
     // The window's lock went with it.

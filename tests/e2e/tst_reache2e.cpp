@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "Desktop.h"
 #include "GuiTestMain.h"
 #include "TargetProcess.h"
@@ -29,8 +30,7 @@ class TestReachE2E : public QObject
     {
         const QString main = mainWindows();
         xdotool({"windowactivate", "--sync", main});
-        click(main, 9240 + 900, 9120 + 165);
-        xdotool({"key", "--delay", "50", "Home", "Down", "Down", "Return"});
+        openAbout(main);
         for (const char* title : {"^About...$", "advanced options$", "trellin - shortcuts$"}) {
             if (windows.size() == 1)
                 click(windows.last(), 120 + 120 + 600, 1380 + 1200 + 150); // Advanced
@@ -48,7 +48,6 @@ class TestReachE2E : public QObject
     // after it was typed into the field, before Save.
     void setPickShortcut(const char* pressed, const QString& keys, X11GlobalShortcuts* takenBy)
     {
-        const QString ini = QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini");
         QStringList windows;
         openShortcutsDialog(windows);
         QCOMPARE(windows.size(), 3);
@@ -62,10 +61,9 @@ class TestReachE2E : public QObject
         }
         QTRY_VERIFY_WITH_TIMEOUT(
             visibleWindow(QStringLiteral("trellin - shortcuts$")).isEmpty(), kSlowMachineMs);
-        QVERIFY(TestFiles::read(ini).contains("Pick=" + keys.toLatin1() + "\r\n"));
+        QVERIFY(TestFiles::read(settingsFile()).contains("Pick=" + keys.toLatin1() + "\r\n"));
         click(windows[1], 3960 + 570, 4740 + 150); // Cancel
-        click(windows[0], 4680 + 600, 3240 + 150); // Close
-        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(QStringLiteral("^About...$")).isEmpty(), kSlowMachineMs);
+        closeAbout(windows[0]);
     }
 
 private slots:
@@ -73,14 +71,9 @@ private slots:
     {
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs the X session of scripts/x11-session.sh");
-        const QString data = QDir::homePath() + QStringLiteral("/.local/share/MoxenoTrellin/");
-        QVERIFY(TestFiles::write(data + QStringLiteral("MoxenoTrellin1.txt"), "01!\xac:Hello\r\n"));
-        QVERIFY(TestFiles::write(data + QStringLiteral("MoxenoTrellin3.txt"), "05!\xac:World peace\r\n"));
-        QVERIFY(TestFiles::write(data + QStringLiteral("MoxenoTrellinMacros1.txt"),
-            "01!\xac:Greet>hi{TAB}there\r\n02!\xac:Two>second\r\n"));
         QVERIFY(
-            TestFiles::write(QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini"),
-                "[Settings]\r\nMacroPromptBefore=0\r\nMacroInformAfter=0\r\nMacroDelay=0.001\r\n"
+            writeFiles({{"MoxenoTrellin1.txt", "01|Hello\r\n"}, {"MoxenoTrellin3.txt", "05|World peace\r\n"},
+                           {"MoxenoTrellinMacros1.txt", "01|Greet>hi{TAB}there\r\n02|Two>second\r\n"}},
                 "[Shortcuts]\r\nMacro2=Ctrl+Alt+2\r\nPick=Ctrl+Alt+P\r\n"));
         QVERIFY(!Desktop::startProgram(m_program, QStringLiteral(TRELLIN_PROGRAM)).isEmpty());
     }
@@ -125,15 +118,13 @@ private slots:
     // The shortcut of macro 2 plays it into the active window with a lock key on.
     void shortcutPlaysWithLocksOn_data()
     {
-        QTest::addColumn<bool>("capsLock");
-        QTest::addColumn<bool>("numLock");
+        addColumns<bool, bool>({"capsLock", "numLock"});
         QTest::newRow("Num Lock") << false << true;
         QTest::newRow("Caps Lock") << true << false;
     }
     void shortcutPlaysWithLocksOn()
     {
-        QFETCH(bool, capsLock);
-        QFETCH(bool, numLock);
+        auto [capsLock, numLock] = fetchColumns<bool, bool>({"capsLock", "numLock"});
         TargetProcess target;
         QVERIFY(target.start(QStringLiteral("Target")));
         // A user presses the shortcut in a window the window manager has made active; it
@@ -151,10 +142,7 @@ private slots:
     // Escape types nothing; each time the target has the keyboard again.
     void quickPickInsertsIntoTheWindowLeft_data()
     {
-        QTest::addColumn<QStringList>("opener");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("clipboard");
+        addColumns<QStringList, QString, QString, QString>({"opener", "keys", "typed", "clipboard"});
         const QStringList shortcut {"xdotool", "key", "ctrl+alt+p"};
         QTest::newRow("Enter") << shortcut << QString("Return") << QString("World peace") << QString();
         QTest::newRow("Ctrl+Enter") << QStringList {TRELLINCTL, "pick"} << QString("ctrl+Return") << QString()
@@ -163,10 +151,8 @@ private slots:
     }
     void quickPickInsertsIntoTheWindowLeft()
     {
-        QFETCH(QStringList, opener);
-        QFETCH(QString, keys);
-        QFETCH(QString, typed);
-        QFETCH(QString, clipboard);
+        auto [opener, keys, typed, clipboard]
+            = fetchColumns<QStringList, QString, QString, QString>({"opener", "keys", "typed", "clipboard"});
         run(QStringLiteral("xclip"), {"-selection", "clipboard", "-i", "/dev/null"});
         TargetProcess target;
         QVERIFY(target.start(QStringLiteral("Target")));

@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "Desktop.h"
 #include "GuiTestMain.h"
 #include "TargetProcess.h"
@@ -119,8 +120,8 @@ class TestX11Paste : public QObject
 private slots:
     void pastesAndRestoresTheClipboard_data()
     {
-        QTest::addColumn<QString>("target"); // "qt" or "xterm"
-        QTest::addColumn<QString>("type"); // the format the clipboard held before; empty for none
+        // The target is "qt" or "xterm"; "type" the format the clipboard held before, empty for none.
+        addColumns<QString, QString>({"target", "type"});
         for (const char* target : {"qt", "xterm"}) {
             for (const char* type : {"UTF8_STRING", "image/png", ""}) {
                 if (target == QLatin1String("qt") || *type) // xterm with a free clipboard adds nothing
@@ -130,8 +131,7 @@ private slots:
     }
     void pastesAndRestoresTheClipboard()
     {
-        QFETCH(QString, target);
-        QFETCH(QString, type);
+        auto [target, type] = fetchColumns<QString, QString>({"target", "type"});
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs the X session of scripts/x11-session.sh");
         X11KeySender keys;
@@ -207,20 +207,11 @@ private slots:
     // touched; a second paste started from the events of the first is refused.
     void guardsAroundThePaste_data()
     {
-        QTest::addColumn<bool>("shiftInsert");
-        QTest::addColumn<QByteArray>("before"); // put on the clipboard by xclip; empty for none
-        QTest::addColumn<bool>("silentOwner"); // the requestor owns the clipboard first, mute
-        QTest::addColumn<QStringList>("steps"); // "SELECTION TARGET" reads, "SELECTION take" owns
-        QTest::addColumn<bool>("pasteAgain"); // a second paste when the paste keys go out
-        QTest::addColumn<int>("largestFormat"); // bytes; 0 for the default
-        QTest::addColumn<int>("reads"); // how many steps read the text; 0: the paste must fail
-        QTest::addColumn<bool>("requestorOwnsAfter"); // else xclip's content is back
-        const auto row = [](const char* tag, bool shiftInsert, const QByteArray& before, bool silentOwner,
-                             const QStringList& steps, bool pasteAgain, int largestFormat, int reads,
-                             bool requestorOwnsAfter) {
-            QTest::newRow(tag) << shiftInsert << before << silentOwner << steps << pasteAgain << largestFormat
-                               << reads << requestorOwnsAfter;
-        };
+        // "before" goes on the clipboard by xclip (none if empty); a silent owner is the requestor owning
+        // it first, mute; steps read "SELECTION TARGET" or own "SELECTION take"; pasteAgain pastes again
+        // when the keys go out; "reads": the steps that read the text, 0 if the paste must fail.
+        const DataTable<bool, QByteArray, bool, QStringList, bool, int, int, bool> row({"shiftInsert",
+            "before", "silentOwner", "steps", "pasteAgain", "largestFormat", "reads", "requestorOwnsAfter"});
         const QByteArray held = "held before";
         const QStringList read {"CLIPBOARD UTF8_STRING"};
         row("copied meanwhile", false, held, false, read + QStringList {"CLIPBOARD take"}, false, 0, 1, true);
@@ -232,14 +223,10 @@ private slots:
     }
     void guardsAroundThePaste()
     {
-        QFETCH(bool, shiftInsert);
-        QFETCH(QByteArray, before);
-        QFETCH(bool, silentOwner);
-        QFETCH(QStringList, steps);
-        QFETCH(bool, pasteAgain);
-        QFETCH(int, largestFormat);
-        QFETCH(int, reads);
-        QFETCH(bool, requestorOwnsAfter);
+        auto [shiftInsert, before, silentOwner, steps, pasteAgain, largestFormat, reads, requestorOwnsAfter]
+            = fetchColumns<bool, QByteArray, bool, QStringList, bool, int, int, bool>(
+                {"shiftInsert", "before", "silentOwner", "steps", "pasteAgain", "largestFormat", "reads",
+                    "requestorOwnsAfter"});
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs the X session of scripts/x11-session.sh");
         const QString file = m_dir.filePath(QStringLiteral("before"));

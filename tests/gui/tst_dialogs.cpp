@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "DialogScript.h"
 #include "GuiTestMain.h"
 #include "core/Settings.h"
@@ -44,10 +45,7 @@ private slots:
     // colour and frame, disabled too; markup still goes through QLabel's document.
     void captionPainting_data()
     {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<bool>("button");
-        QTest::addColumn<bool>("framed");
-        QTest::addColumn<bool>("enabled");
+        addColumns<QString, bool, bool, bool>({"caption", "button", "framed", "enabled"});
         QTest::newRow("plain") << "Paste && go\tnow" << false << false << true;
         QTest::newRow("panel button") << "Cancel" << true << true << true;
         QTest::newRow("framed, left") << "Left" << false << true << true;
@@ -56,10 +54,8 @@ private slots:
     }
     void captionPainting()
     {
-        QFETCH(QString, caption);
-        QFETCH(bool, button);
-        QFETCH(bool, framed);
-        QFETCH(bool, enabled);
+        auto [caption, button, framed, enabled]
+            = fetchColumns<QString, bool, bool, bool>({"caption", "button", "framed", "enabled"});
         QWidget window;
         // Away from the pointer, which underlines the label it is over.
         const QRect place(20, 40, 140, 24);

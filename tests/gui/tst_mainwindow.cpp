@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "GuiTestMain.h"
 #include "MainWindowFixture.h"
 #include "core/DataFiles.h"
@@ -249,9 +250,8 @@ private slots:
     // The main window and each dialog it opens, through the accessibility tree.
     void accessibleCommands_data()
     {
-        QTest::addColumn<QString>("opens"); // the label or position clicked; "" for the main window
-        QTest::addColumn<int>("mouse");
-        QTest::addColumn<int>("modifiers");
+        // "opens": the label or position clicked; "" for the main window.
+        addColumns<QString, int, int>({"opens", "mouse", "modifiers"});
         QTest::newRow("main window") << "" << 0 << 0;
         QTest::newRow("overwrite dialog") << "CommandClipText1" << int(Qt::RightButton) << 0;
         QTest::newRow("edit dialog") << "CommandClipText2" << int(Qt::RightButton) << int(Qt::ShiftModifier);
@@ -259,9 +259,7 @@ private slots:
     }
     void accessibleCommands()
     {
-        QFETCH(QString, opens);
-        QFETCH(int, mouse);
-        QFETCH(int, modifiers);
+        auto [opens, mouse, modifiers] = fetchColumns<QString, int, int>({"opens", "mouse", "modifiers"});
         f->save(1, QStringLiteral("Dear Sir or Madam,\r\nWith kind regards"));
         QCOMPARE(button(1)->accessibleName(), "Position 01, holds: Dear Sir or Madam,\u2026");
         QCOMPARE(button(2)->accessibleName(), "Position 02, empty");
@@ -285,14 +283,8 @@ private slots:
     // A mouse click still leaves the focus where it was.
     void keyboardCommands_data()
     {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<QString>("after"); // the clipboard, positions 1 and 2, "|" between
-        const auto row
-            = [](const char* name, const char* control, int key, int modifiers, const char* after) {
-                  QTest::newRow(name) << control << key << modifiers << after;
-              };
+        // "after": the clipboard, positions 1 and 2, "|" between.
+        const DataTable<QString, int, int, QString> row({"control", "key", "modifiers", "after"});
         row("copy by Space", "CommandClipText1", Qt::Key_Space, 0, "one|one|");
         row("copy by press", "CommandClipText1", 0, 0, "one|one|");
         row("paste by Shift+F10", "CommandClipText2", Qt::Key_F10, Qt::ShiftModifier, "clip|one|clip");
@@ -302,9 +294,7 @@ private slots:
     }
     void keyboardCommands()
     {
-        QFETCH(QString, control);
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
+        auto [control, key, modifiers] = fetchColumns<QString, int, int>({"control", "key", "modifiers"});
         f->save(1, QStringLiteral("one"));
         f->context.setWarnOverwrite(false);
         f->clipboard.content = QStringLiteral("clip");
@@ -438,10 +428,8 @@ private slots:
     // The texts before, the labels clicked in the dialogs, the dialogs seen, the texts after.
     static void columns()
     {
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QStringList>("answers");
-        QTest::addColumn<QStringList>("dialogs");
-        QTest::addColumn<QStringList>("after");
+        addColumns<QStringList, QStringList, QStringList, QStringList>(
+            {"before", "answers", "dialogs", "after"});
     }
     static void row(const QByteArray& name, const QStringList& answers, const QStringList& dialogs,
         const QStringList& after, const QStringList& before = {"old", "clip"})
@@ -478,9 +466,8 @@ private slots:
     }
     void positionMouseUp()
     {
-        QFETCH(QStringList, before);
-        QFETCH(QStringList, answers);
-        QFETCH(QStringList, after);
+        auto [before, answers, after]
+            = fetchColumns<QStringList, QStringList, QStringList>({"before", "answers", "after"});
         f->save(7, before[0]);
         f->clipboard.content = before[1];
         const qsizetype logged = f->log.entries().size();
@@ -526,8 +513,7 @@ private slots:
     }
     void positionDrag()
     {
-        QFETCH(QStringList, before);
-        QFETCH(QStringList, answers);
+        auto [before, answers] = fetchColumns<QStringList, QStringList>({"before", "answers"});
         f->save(3, before[0]);
         f->save(8, before[1]);
         expectLabels(answers);
@@ -548,13 +534,7 @@ private slots:
     // 3 to 5, the viewer and the status line.
     void macroCommands_data()
     {
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QStringList>("answers");
-        QTest::addColumn<QStringList>("after");
-        const auto row
-            = [](const char* name, const char* label, int index, const QStringList& answers,
-                  const QStringList& after) { QTest::newRow(name) << label << index << answers << after; };
+        const DataTable<QString, int, QStringList, QStringList> row({"label", "index", "answers", "after"});
         row("clear after yes", "LabelClearMacro", 4, {"LabelYes"},
             {"4", "a|Macro 4|Macro 5", "Macro 5 - Macro 5", "", ""});
         row("move down", "LabelMacroMoveDown", 2, {}, {"3", "Macro 3|a|e", "Macro 4 - a", "x", ""});
@@ -563,8 +543,7 @@ private slots:
     }
     void macroCommands()
     {
-        QFETCH(int, index);
-        QFETCH(QStringList, answers);
+        auto [index, answers] = fetchColumns<int, QStringList>({"index", "answers"});
         QVERIFY(TestFiles::write(DataFiles::macroFile(f->folder(), 1), "03!\xac:a>x\r\n05!\xac:e>y\r\n"));
         f->window.selectBox(1);
         macros()->setCurrentIndex(index);

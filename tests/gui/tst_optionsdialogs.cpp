@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "GuiTestMain.h"
 #include "MainWindowFixture.h"
 #include "core/SessionAutostart.h"
@@ -134,13 +135,8 @@ private slots:
     // click: the default. The colour reaches all 99 buttons and the settings.
     void buttonColour_data()
     {
-        QTest::addColumn<int>("button");
-        QTest::addColumn<std::optional<QColor>>("picked");
-        QTest::addColumn<QColor>("shown");
-        QTest::addColumn<QString>("stored");
-        const auto row
-            = [](const char* name, Qt::MouseButton button, std::optional<QColor> picked, const QColor& shown,
-                  const QString& stored) { QTest::newRow(name) << int(button) << picked << shown << stored; };
+        const DataTable<int, std::optional<QColor>, QColor, QString> row(
+            {"button", "picked", "shown", "stored"});
         const QColor before(10, 200, 30);
         row("right: default", Qt::RightButton, {}, QColor(192, 192, 255), "16761024");
         row("left: picked", Qt::LeftButton, QColor(255, 128, 1), QColor(255, 128, 1),
@@ -150,10 +146,8 @@ private slots:
     }
     void buttonColour()
     {
-        QFETCH(int, button);
-        QFETCH(std::optional<QColor>, picked);
-        QFETCH(QColor, shown);
-        QFETCH(QString, stored);
+        auto [button, picked, shown, stored] = fetchColumns<int, std::optional<QColor>, QColor, QString>(
+            {"button", "picked", "shown", "stored"});
         f->window.positionButtons()->setButtonColour(QColor(10, 200, 30));
         f->pickers.colour = picked;
         QColor inDialog;
@@ -297,36 +291,25 @@ private slots:
     // be made is told, and the tick then shows what is on disk.
     void startWithSession_data()
     {
-        QTest::addColumn<QByteArray>("before"); // the entry found; "-" none, "!" a file in the folder's place
-        QTest::addColumn<bool>("shown");
-        QTest::addColumn<bool>("ticked");
-        QTest::addColumn<QString>("close");
-        QTest::addColumn<bool>("enabledAfter");
-        QTest::addColumn<QString>("told");
+        // "before": the entry found; "-" none, "!" a file in the folder's place.
+        const DataTable<QByteArray, bool, bool, QString, bool, QString> row(
+            {"before", "shown", "ticked", "close", "enabledAfter", "told"});
         const QByteArray hidden = "[Desktop Entry]\nType=Application\nExec=x\nHidden=true\n";
         const QByteArray gnomeOff = "[Desktop Entry]\nExec=x\nX-GNOME-Autostart-enabled=false\n";
         const QByteArray theirs = "[Desktop Entry]\nExec=old\n[Desktop Action x]\nHidden=true\n";
-        const auto row = [](const char* name, const QByteArray& before, bool shown, bool ticked,
-                             const char* close, bool enabledAfter, const char* told = "") {
-            QTest::newRow(name) << before << shown << ticked << QString(close) << enabledAfter
-                                << QString(told);
-        };
-        row("none, ticked, cancelled", "-", false, true, "LabelCancel", false);
-        row("written elsewhere, cleared", theirs, true, false, "LabelClose", false);
-        row("hidden, left", hidden, false, false, "LabelClose", false);
-        row("hidden, ticked", hidden, false, true, "LabelClose", true);
-        row("off in GNOME", gnomeOff, false, false, "LabelClose", false);
+        row("none, ticked, cancelled", "-", false, true, "LabelCancel", false, "");
+        row("written elsewhere, cleared", theirs, true, false, "LabelClose", false, "");
+        row("hidden, left", hidden, false, false, "LabelClose", false, "");
+        row("hidden, ticked", hidden, false, true, "LabelClose", true, "");
+        row("off in GNOME", gnomeOff, false, false, "LabelClose", false, "");
         row("no folder", "!", false, true, "LabelClose", false,
             "could not be changed:\ncould not create the folder");
     }
     void startWithSession()
     {
-        QFETCH(QByteArray, before);
-        QFETCH(bool, shown);
-        QFETCH(bool, ticked);
-        QFETCH(QString, close);
-        QFETCH(bool, enabledAfter);
-        QFETCH(QString, told);
+        auto [before, shown, ticked, close, enabledAfter, told]
+            = fetchColumns<QByteArray, bool, bool, QString, bool, QString>(
+                {"before", "shown", "ticked", "close", "enabledAfter", "told"});
         const QString configHome = f->dir.filePath(QStringLiteral("config home"));
         const QByteArray oldConfigHome = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", configHome.toLocal8Bit());

@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "GuiTestMain.h"
 #include "MainWindowFixture.h"
 #include "StepTable.h"
@@ -85,16 +86,14 @@ private slots:
     // chosen and the history in the list; closing it stores where it stood.
     void opensFromTheMainWindow_data()
     {
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("ticked");
+        addColumns<QString, QString>({"label", "ticked"});
         for (const auto& [tag, label, ticked] : {std::tuple {"all", "LabelSearchAll", "11"},
                  {"texts", "LabelSearchText", "10"}, {"macros", "LabelSearchMacros", "01"}})
             QTest::newRow(tag) << label << ticked;
     }
     void opensFromTheMainWindow()
     {
-        QFETCH(QString, label);
-        QFETCH(QString, ticked);
+        auto [label, ticked] = fetchColumns<QString, QString>({"label", "ticked"});
         (void)f->settings.setText(Settings::Key::SearchHistory0, "older");
         (void)f->settings.setText(Settings::Key::SearchHistory2, "oldest");
         f->window.selectBox(3);

@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "TestEnvironment.h"
 #include "macros/KeystrokeNotation.h"
 #include "macros/TypeNotation.h"
@@ -10,11 +11,7 @@ private slots:
     // "expected" lists the actions, or the error the notation is rejected with.
     void parses_data()
     {
-        QTest::addColumn<QString>("notation");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, const QString& notation, const QString& expected) {
-            QTest::newRow(name) << notation << expected;
-        };
+        const DataTable<QString, QString> row({"notation", "expected"});
         row("empty", "", "");
         row("plain, brackets too", "a B[]", "char 'a' | char ' ' | char 'B' | char '[' | char ']'");
         row("non-ASCII, surrogate pair is one character", "é日😀",
@@ -76,11 +73,7 @@ private slots:
     // pasted, as the inserter chooses), keys and modified characters are typed between them.
     void insertsPlainRunsWhole_data()
     {
-        QTest::addColumn<QString>("notation");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, const char* notation, const char* expected) {
-            QTest::newRow(name) << QString(notation) << QString(expected);
-        };
+        const DataTable<QString, QString> row({"notation", "expected"});
         row("text alone", "Dear Sir,", "insert Dear Sir,");
         row("keys between", "ab{TAB}c~", "insert ab|keys key TAB|insert c|keys key ENTER");
         row("modified characters are typed", "x+ab^(cd)e",

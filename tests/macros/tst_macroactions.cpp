@@ -1,4 +1,5 @@
 #include "ActionsFixture.h"
+#include "DataColumns.h"
 #include "core/RecordFile.h"
 #include "macros/MacroActions.h"
 
@@ -30,15 +31,9 @@ private slots:
     // unchanged save write nothing.
     void edit_data()
     {
-        QTest::addColumn<QByteArray>("stored");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("answer"); // body, name; none for cancel
-        QTest::addColumn<QString>("result");
-        QTest::addColumn<QString>("logged");
-        const auto row = [](const char* tag, const char* stored, const char* name, const QStringList& answer,
-                             const char* result, const char* logged) {
-            QTest::newRow(tag) << QByteArray(stored) << name << answer << result << logged;
-        };
+        // "answer": body, name; none for cancel.
+        const DataTable<QByteArray, QString, QStringList, QString, QString> row(
+            {"stored", "name", "answer", "result", "logged"});
         row("empty macro gets the shown name", "", "Macro 5", {"abc", "Macro 5"}, "Macro 5>abc",
             "Macro 5 saved in box 1");
         row("name alone changed is written", "Old>body", "Old", {"body", "New"}, "New>body",
@@ -51,9 +46,8 @@ private slots:
     }
     void edit()
     {
-        QFETCH(QByteArray, stored);
-        QFETCH(QString, name);
-        QFETCH(QStringList, answer);
+        auto [stored, name, answer]
+            = fetchColumns<QByteArray, QString, QStringList>({"stored", "name", "answer"});
         store(stored);
         const QString oldBody = readText(f->store.readMacroBody(5, 1));
         f->context.setWarnOverwrite(false);
@@ -70,10 +64,8 @@ private slots:
     // Clear deletes, a right click replaces the body with the clipboard text; both ask first.
     void clear_data()
     {
-        QTest::addColumn<QByteArray>("stored");
-        QTest::addColumn<QString>("clipboard"); // none: a left click
-        QTest::addColumn<QString>("question");
-        QTest::addColumn<QString>("result");
+        // No clipboard text stands for a left click.
+        addColumns<QByteArray, QString, QString, QString>({"stored", "clipboard", "question", "result"});
         const QString overwrite = QStringLiteral("Overwrite position 05?");
         QTest::newRow("delete") << QByteArray("N>body") << QString() << QString("Clear position 05?")
                                 << QString();
@@ -84,8 +76,7 @@ private slots:
     }
     void clear()
     {
-        QFETCH(QByteArray, stored);
-        QFETCH(QString, clipboard);
+        auto [stored, clipboard] = fetchColumns<QByteArray, QString>({"stored", "clipboard"});
         store(stored);
         f->clipboard.content = clipboard;
         f->prompter.answerOverwrite(true);
@@ -111,15 +102,9 @@ private slots:
     // Moving exchanges two keys in place: record order, continuation lines, undo and log stay.
     void move_data()
     {
-        QTest::addColumn<QByteArray>("before"); // none: no macro file
-        QTest::addColumn<int>("number");
-        QTest::addColumn<Direction>("direction");
-        QTest::addColumn<int>("moved"); // 0: nothing happened
-        QTest::addColumn<QByteArray>("after");
-        const auto row = [](const char* tag, const char* before, int number, Direction direction, int moved,
-                             const char* after) {
-            QTest::newRow(tag) << QByteArray(before) << number << direction << moved << QByteArray(after);
-        };
+        // No "before": no macro file; "moved" 0: nothing happened.
+        const DataTable<QByteArray, int, Direction, int, QByteArray> row(
+            {"before", "number", "direction", "moved", "after"});
         row("macro 99 down", "99|a>x\r\n", 99, Direction::Down, 0, "99|a>x\r\n");
         row("macro 1 up", "01|a>x\r\n", 1, Direction::Up, 0, "01|a>x\r\n");
         row("macro 3 down alone", "03|a>x\r\n", 3, Direction::Down, 4, "04|a>x\r\n");
@@ -131,11 +116,9 @@ private slots:
     }
     void move()
     {
-        QFETCH(QByteArray, before);
-        QFETCH(int, number);
-        QFETCH(Direction, direction);
-        QFETCH(int, moved);
-        QFETCH(QByteArray, after);
+        auto [before, number, direction, moved, after]
+            = fetchColumns<QByteArray, int, Direction, int, QByteArray>(
+                {"before", "number", "direction", "moved", "after"});
         if (!before.isEmpty())
             QVERIFY(TestFiles::write(file(), TestFiles::marked(before)));
         f->store.setDeletedMacro(1, QStringLiteral("kept"));

@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "TestEnvironment.h"
 #include "macros/DateFormat.h"
 #include "macros/MacroFormats.h"
@@ -55,10 +56,7 @@ private slots:
     // "message <text>", "input <prompt>~<default>"; "outcome" is finished, aborted or the reason.
     void plays_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("calls");
-        QTest::addColumn<QString>("outcome");
-        QTest::addColumn<RecordingHost>("host");
+        addColumns<QString, QString, QString, RecordingHost>({"text", "calls", "outcome", "host"});
         const auto row = [](const char* name, const QString& text, const QString& calls,
                              const QString& outcome = "finished", const RecordingHost& host = {}) {
             QTest::newRow(name) << text << calls << outcome << host;
@@ -125,8 +123,7 @@ private slots:
     }
     void plays()
     {
-        QFETCH(QString, text);
-        QFETCH(RecordingHost, host);
+        auto [text, host] = fetchColumns<QString, RecordingHost>({"text", "host"});
         FixedFormats formats;
         const MacroOutcome outcome = MacroInterpreter::run(text, host, formats);
 
@@ -146,10 +143,7 @@ private slots:
 
     void formats_data()
     {
-        QTest::addColumn<QDateTime>("value");
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QLocale>("locale");
+        addColumns<QDateTime, QString, QString, QLocale>({"value", "format", "expected", "locale"});
         const QDateTime a = at(2024, 3, 5, 14, 7, 9); // a Tuesday
         const QDateTime b = at(2025, 1, 5, 9, 3, 4); // a Sunday
         const QDateTime timeOnly = at(1899, 12, 30, 14, 7, 9);
@@ -206,9 +200,8 @@ private slots:
     }
     void formats()
     {
-        QFETCH(QDateTime, value);
-        QFETCH(QString, format);
-        QFETCH(QLocale, locale);
+        auto [value, format, locale]
+            = fetchColumns<QDateTime, QString, QLocale>({"value", "format", "locale"});
         QTEST(DateFormat::format(value, format, locale), "expected");
     }
 };

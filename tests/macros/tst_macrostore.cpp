@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "DomainFixture.h"
 #include "macros/MacroStore.h"
 
@@ -46,10 +47,8 @@ private slots:
 
     void reads_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("body"); // of macro 5
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("named");
+        // "body" and "name" of macro 5.
+        addColumns<QByteArray, QString, QString, QStringList>({"content", "body", "name", "named"});
         const auto row = [](const char* what, const char* content, const char* body, const char* name,
                              QStringList named) {
             QTest::newRow(what) << TestFiles::marked(content) << QString(body) << QString(name)
@@ -78,12 +77,9 @@ private slots:
     // Answers: Y/N to the overwrite question, y/n to the long-text question; "-": warning off.
     void saves_data()
     {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QString>("answers");
-        QTest::addColumn<QString>("record");
-        QTest::addColumn<Outcome>("outcome");
-        QTest::addColumn<QByteArray>("after");
-        QTest::addColumn<QString>("logged"); // the message, then the undo: last|previous
+        // "logged": the message, then the undo: last|previous.
+        addColumns<QByteArray, QString, QString, Outcome, QByteArray, QString>(
+            {"before", "answers", "record", "outcome", "after", "logged"});
         const auto row
             = [](const char* what, const QByteArray& before, const char* answers, const QString& record,
                   MacroSaveOutcome outcome, const QByteArray& after, const char* logged) {
@@ -111,9 +107,8 @@ private slots:
     }
     void saves()
     {
-        QFETCH(QByteArray, before);
-        QFETCH(QString, answers);
-        QFETCH(QString, record);
+        auto [before, answers, record]
+            = fetchColumns<QByteArray, QString, QString>({"before", "answers", "record"});
         if (!before.isEmpty())
             QVERIFY(TestFiles::write(file(), before));
         f->context.setWarnOverwrite(!answers.startsWith(u'-'));

@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "DiskFaults.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
@@ -18,9 +19,7 @@ private slots:
     // lines the text ends with come back.
     void openAndSave_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("saved");
+        addColumns<QByteArray, QString, bool>({"bytes", "text", "saved"});
         QTest::newRow("empty file") << QByteArray() << QString() << false;
         QTest::newRow("one empty line") << QByteArray("\r\n") << QString() << true;
         QTest::newRow("CR LF") << QByteArray("one\r\n\r\nthree\r\n") << "one\r\n\r\nthree" << true;
@@ -36,9 +35,7 @@ private slots:
     }
     void openAndSave()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, text);
-        QFETCH(bool, saved);
+        auto [bytes, text, saved] = fetchColumns<QByteArray, QString, bool>({"bytes", "text", "saved"});
         QVERIFY(TestFiles::write(path("in.txt"), bytes));
         const Result<QString> opened = NotepadFile::open(path("in.txt"));
         QVERIFY2(opened.ok(), qPrintable(opened.error()));

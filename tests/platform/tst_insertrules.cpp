@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "DomainFixture.h"
 #include "platform/InsertRules.h"
 
@@ -10,10 +11,9 @@ class TestInsertRules : public QObject
 private slots:
     void methodFor_data()
     {
-        QTest::addColumn<QString>("stored"); // "Key=value|Key=value" in the [Insert] section
-        QTest::addColumn<QString>("windowClass"); // "instance/class"
-        QTest::addColumn<InsertChoice>("choice");
-        QTest::addColumn<InsertMethod>("expected");
+        // "stored": "Key=value|Key=value" in the [Insert] section; the window class "instance/class".
+        addColumns<QString, QString, InsertChoice, InsertMethod>(
+            {"stored", "windowClass", "choice", "expected"});
         const auto row = [](const char* tag, const char* stored, const char* windowClass,
                              InsertMethod expected, InsertChoice choice = InsertChoice::Rules) {
             QTest::newRow(tag) << QString(stored) << QString(windowClass) << choice << expected;
@@ -37,9 +37,8 @@ private slots:
     }
     void methodFor()
     {
-        QFETCH(QString, stored);
-        QFETCH(QString, windowClass);
-        QFETCH(InsertChoice, choice);
+        auto [stored, windowClass, choice]
+            = fetchColumns<QString, QString, InsertChoice>({"stored", "windowClass", "choice"});
         DomainFixture f;
         for (const QString& setting : stored.split(u'|', Qt::SkipEmptyParts)) {
             const QString name = setting.section(u'=', 0, 0);
