@@ -1,4 +1,5 @@
 #include "DataColumns.h"
+#include "DomainFixture.h"
 #include "TestEnvironment.h"
 #include "macros/DateFormat.h"
 #include "macros/KeystrokeNotation.h"
@@ -6,6 +7,7 @@
 #include "macros/MacroInterpreter.h"
 #include "macros/RecordingHost.h"
 #include "macros/TypeNotation.h"
+#include "platform/InsertRules.h"
 #include "platform/RecordingPlatform.h"
 
 Q_DECLARE_METATYPE(RecordingHost)
@@ -51,7 +53,9 @@ QDateTime at(int year, int month, int day, int hour = 0, int minute = 0, int sec
 
 } // namespace
 
-// What a macro plays: its commands, the keystroke notation of what it types, and dates and times.
+// What a macro plays: its commands, the keystroke notation of what it types, dates and times, and
+// which way a text goes into a window: the stored rules (defaults included) for the window's
+// WM_CLASS, and a macro's own choice over them.
 class TestMacroInterpreter : public QObject
 {
     Q_OBJECT
@@ -304,6 +308,51 @@ private slots:
         const Result<> inserted = insertNotation(keys, inserter, notation, InsertChoice::Rules);
         QCOMPARE(inserted.ok(), !keys.calls.isEmpty());
         QTEST(keys.calls.join(u'|'), "expected");
+    }
+
+    void methodFor_data()
+    {
+        // "stored": "Key=value|Key=value" in the [Insert] section; the window class "instance/class".
+        addColumns<QString, QString, InsertChoice, InsertMethod>(
+            {"stored", "windowClass", "choice", "expected"});
+        const auto row = [](const char* tag, const char* stored, const char* windowClass,
+                             InsertMethod expected, InsertChoice choice = InsertChoice::Rules) {
+            QTest::newRow(tag) << QString(stored) << QString(windowClass) << choice << expected;
+        };
+        using enum InsertMethod;
+        row("xterm", "", "xterm/XTerm", PasteShiftInsert);
+        row("urxvt, any case", "", "URXVT/URxvt", PasteShiftInsert);
+        row("gnome-terminal by its instance", "", "gnome-terminal-server/Gnome-terminal", PasteCtrlShiftV);
+        row("VirtualBox machine", "", "VirtualBox Machine/VirtualBox Machine", PasteCtrlV);
+        row("an editor is typed into", "", "gedit/Gedit", Type);
+        row("no window", "", "/", Type);
+        row("pasting by default", "Default=Paste", "gedit/Gedit", PasteCtrlV);
+        row("typed list over the default", "Default=paste|Typed=emacs; gedit", "gedit/Gedit", Type);
+        row("typed list over a paste list", "Typed=konsole", "konsole/konsole", Type);
+        row("a rule emptied", "ShiftInsert=", "xterm/XTerm", Type);
+        row("a pattern of the user's", "CtrlShiftV=my*term", "myfancyterm/Fancy", PasteCtrlShiftV);
+        row("a macro types", "", "xterm/XTerm", Type, InsertChoice::Type);
+        row("a macro pastes", "", "gedit/Gedit", PasteCtrlV, InsertChoice::Paste);
+        row("a macro pastes with the window's keys", "Typed=konsole", "konsole/konsole", PasteCtrlShiftV,
+            InsertChoice::Paste);
+    }
+    void methodFor()
+    {
+        auto [stored, windowClass, choice]
+            = fetchColumns<QString, QString, InsertChoice>({"stored", "windowClass", "choice"});
+        DomainFixture f;
+        for (const QString& setting : stored.split(u'|', Qt::SkipEmptyParts)) {
+            const QString name = setting.section(u'=', 0, 0);
+            for (int k = 0; k < int(Settings::kKeyCount); ++k) {
+                const Settings::Entry& entry = Settings::entry(Settings::Key(k));
+                if (QLatin1String(entry.section) == u"Insert" && QLatin1String(entry.name) == name)
+                    QVERIFY(f.settings.setText(entry.key, setting.section(u'=', 1)).ok());
+            }
+        }
+        QList<QByteArray> names;
+        for (const QString& name : windowClass.split(u'/'))
+            names << name.toUtf8();
+        QTEST(InsertRules::fromSettings(f.settings).methodFor(names, choice), "expected");
     }
 };
 
