@@ -28,7 +28,11 @@ class TestTrellinCtl : public QObject
             (withData ? QStringList {"--data", m_data} : QStringList()) + args, input);
     }
 
-    static QByteArray help() { return ChildProcess::run(QStringLiteral(TRELLINCTL), {"--help"}).out; }
+    // A failure told once: exit status 1, nothing on standard output, one line on standard error.
+    static bool toldOnce(const Result& r, const QByteArray& why)
+    {
+        return r.code == 1 && r.out.isEmpty() && r.err.count('\n') == 1 && r.err.contains(why);
+    }
     static QByteArray built(const char* file)
     {
         return TestFiles::read(QStringLiteral(TRELLINCTL_DOCS "/") + file);
@@ -66,16 +70,14 @@ private slots:
         for (const auto& [bad, why] : {std::pair {QByteArray(10000, 'a'), "over the limit of 9,999"},
                  std::pair {QByteArray("\xFF\xFE bad"), "not valid UTF-8"}}) {
             const Result r = ctl({"set", "2", "6"}, bad);
-            QVERIFY2(r.code == 1 && r.err.contains(why) && r.err.count('\n') == 1, r.err.constData());
+            QVERIFY2(toldOnce(r, why), r.err.constData());
             QCOMPARE(ctl({"get", "2", "6"}).out, QByteArray());
         }
         // A write that fails is told once, on standard error, with its reason.
         const QString blocked = m_data + QStringLiteral("/MoxenoTrellin20.txt_/x");
         QVERIFY(QDir().mkpath(blocked));
         const Result r = ctl({"set", "20", "1"}, "text");
-        QVERIFY2(r.code == 1 && r.out.isEmpty() && r.err.count('\n') == 1
-                && r.err.startsWith("trellinctl: box 20, position 1 not saved: "),
-            r.err.constData());
+        QVERIFY2(toldOnce(r, "trellinctl: box 20, position 1 not saved: "), r.err.constData());
         QVERIFY(QDir(blocked).removeRecursively());
     }
 
@@ -101,9 +103,7 @@ private slots:
         QCOMPARE(ctl(set + at, stored).out, saved);
         for (const QByteArray& input : {stored + "y", QByteArray()}) {
             const Result refused = ctl(set + at, input);
-            QVERIFY2(refused.code == 1 && refused.out.isEmpty() && refused.err.contains("--force")
-                    && refused.err.count('\n') == 1,
-                refused.err.constData());
+            QVERIFY2(toldOnce(refused, "--force"), refused.err.constData());
             QCOMPARE(ctl(get + at).out, stored);
         }
         QCOMPARE(ctl(set + QStringList {"--force"} + at, stored + "y").out, saved);
@@ -414,7 +414,8 @@ private slots:
         const QByteArray bash = built("bash-completion/completions/trellinctl");
         const QByteArray zsh = built("zsh/vendor-completions/_trellinctl");
         // --help: two blanks, the synopsis, then its help line.
-        QTest::newRow("help") << matches(help(), "^  (\\S.*?)(?:  +|\\n {20,})\\S") << synopses;
+        QTest::newRow("help") << matches(ctl({"--help"}, {}, false).out, "^  (\\S.*?)(?:  +|\\n {20,})\\S")
+                              << synopses;
         QString manCommands = QString::fromUtf8(man)
                                   .section(QStringLiteral(".SH COMMANDS"), 1)
                                   .section(QStringLiteral(".SH "), 0, 0);
@@ -436,14 +437,12 @@ private slots:
     // What bash offers after the words typed so far (the last one being completed).
     void bashCompletes_data()
     {
-        addColumns<QStringList, QString>({"words", "offered"});
-        QTest::newRow("subcommand") << QStringList {"macro", "s"} << QStringLiteral("set");
-        QTest::newRow("command after --data")
-            << QStringList {"--data", "/tmp", "ca"} << QStringLiteral("calc");
-        QTest::newRow("options of the command")
-            << QStringList {"set", "--"} << QStringLiteral("--data --force");
-        QTest::newRow("direction") << QStringList {"move", "3", ""} << QStringLiteral("left right");
-        QTest::newRow("value of an option") << QStringList {"calc", "--dp", ""} << QString();
+        const DataTable<QStringList, QString> row({"words", "offered"});
+        row("subcommand", {"macro", "s"}, "set");
+        row("command after --data", {"--data", "/tmp", "ca"}, "calc");
+        row("options of the command", {"set", "--"}, "--data --force");
+        row("direction", {"move", "3", ""}, "left right");
+        row("value of an option", {"calc", "--dp", ""}, QString());
     }
     void bashCompletes()
     {
