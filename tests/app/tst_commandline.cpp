@@ -32,7 +32,7 @@ private slots:
         QStringList asked;
         std::optional<InstanceServer> server(std::in_place, [&asked](const QStringList& words) {
             asked = words;
-            return InstanceChannel::Reply {3, QStringLiteral("out"), QStringLiteral("err")};
+            return InstanceChannel::Reply {3, u"out"_s, u"err"_s};
         });
         QCOMPARE(server->listen(), InstanceServer::Start::Listening);
         struct stat status
@@ -51,7 +51,7 @@ private slots:
         const std::optional<InstanceChannel::Reply> got = reply.get();
         QVERIFY(got);
         QCOMPARE(asked, QStringList({"play", "3", "5"}));
-        QCOMPARE(QStringLiteral("%1|%2|%3").arg(got->status).arg(got->out, got->err), "3|out|err");
+        QCOMPARE(u"%1|%2|%3"_s.arg(got->status).arg(got->out, got->err), "3|out|err");
 
         server.reset();
         QVERIFY(!QFile::exists(InstanceChannel::socketPath()));
@@ -140,7 +140,7 @@ private slots:
         QCOMPARE(out.left(output.size()), output);
         QCOMPARE(out.isEmpty(), output.isEmpty());
         // Nothing was written to the home folder on the way.
-        QVERIFY(!QFileInfo::exists(QDir::homePath() + QStringLiteral("/.local/share/MoxenoTrellin")));
+        QVERIFY(!QFileInfo::exists(QDir::homePath() + u"/.local/share/MoxenoTrellin"_s));
     }
 };
 

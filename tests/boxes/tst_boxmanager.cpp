@@ -102,7 +102,7 @@ private slots:
         }
         QVERIFY2(restored.ok(), qPrintable(restored.error()));
         QCOMPARE(files(), (QStringList {"4.bak=", "4=text", "Macros4.bak=", "Macros4=macro"}));
-        QCOMPARE(f->lastMessage(), QStringLiteral("Box 'Box 4' restored from its backup."));
+        QCOMPARE(f->lastMessage(), u"Box 'Box 4' restored from its backup."_s);
         QVERIFY(f->actions.restoreBox(4).ok());
         QCOMPARE(files(), (QStringList {"4.bak=text", "4=", "Macros4.bak=macro", "Macros4="}));
     }
@@ -133,9 +133,9 @@ private slots:
             QVERIFY(TestFiles::write(file("MoxenoTrellin" + entry.section(u'=', 0, 0) + ".txt"),
                 "01!\xAC:" + entry.section(u'=', 1).toLatin1() + "\r\n"));
         if (blocked.endsWith(u'_'))
-            QVERIFY(QDir().mkpath(file(blocked) + QStringLiteral("/x")));
+            QVERIFY(QDir().mkpath(file(blocked) + u"/x"_s));
         else if (!blocked.isEmpty())
-            QVERIFY(QFile::link(QStringLiteral("/nonexistent/folder/x"), file(blocked)));
+            QVERIFY(QFile::link(u"/nonexistent/folder/x"_s, file(blocked)));
         const Result<int> moved = f->actions.moveBox(3, BoxManager::Direction::Right);
         QTEST(files(), "after");
         if (why.isEmpty()) {
@@ -153,18 +153,18 @@ private slots:
     {
         const QByteArray start = "Work\r\nHome stuff that is long\r\n\xC9t\xE9\r\n";
         QVERIFY(TestFiles::write(file("MoxenoTrellinNames.txt"), start));
-        QVERIFY(f->actions.renameBox(50, QStringLiteral("two\r\nlines")).ok());
-        QVERIFY(f->actions.renameBox(99, QStringLiteral("last")).ok());
+        QVERIFY(f->actions.renameBox(50, u"two\r\nlines"_s).ok());
+        QVERIFY(f->actions.renameBox(99, u"last"_s).ok());
         const QStringList lines = NamesFile::read(f->folder()).value();
         QCOMPARE(lines.mid(2, 2) + lines.mid(49, 2) + lines.mid(97),
             (QStringList {"\u00C9t\u00E9", "Box 4", "two  lines", "Box 51", "Box 98", "last"}));
         QVERIFY(TestFiles::read(file("MoxenoTrellinNames.txt")).startsWith(start));
 
         QVERIFY(QDir().mkpath(file("MoxenoTrellinNames.txt_/blocked")));
-        f->prompter.answerText(QStringLiteral("New name"));
+        f->prompter.answerText(u"New name"_s);
         f->prompter.acknowledge();
         QVERIFY(!f->actions.askAndRenameBox(7));
-        QVERIFY(f->lastMessage().startsWith(QStringLiteral("Box 7 not renamed: ")));
+        QVERIFY(f->lastMessage().startsWith(u"Box 7 not renamed: "_s));
         QCOMPARE(f->prompter.icons.last(), PromptIcon::Critical);
     }
 };

@@ -39,13 +39,13 @@ private slots:
 
     void savesOnceAndSkipsTheSameText()
     {
-        QCOMPARE(save(QStringLiteral("same"), 5, false, 2), Saved);
+        QCOMPARE(save(u"same"_s, 5, false, 2), Saved);
         QCOMPARE(TestFiles::read(f->store.boxFile(2)), QByteArray("05!\xAC:same\r\n"));
         QVERIFY(f->store.lastSaveDone());
 
         const QDateTime written = QFileInfo(f->store.boxFile(2)).lastModified();
         f->store.setLastSaveDone(false);
-        QCOMPARE(save(QStringLiteral("same"), 5, false, 2), AlreadySaved);
+        QCOMPARE(save(u"same"_s, 5, false, 2), AlreadySaved);
         QVERIFY(!f->store.lastSaveDone());
         QCOMPARE(QFileInfo(f->store.boxFile(2)).lastModified(), written);
 
@@ -59,22 +59,22 @@ private slots:
     // without it stores nothing. Every write shifts the undo texts.
     void questionsAndTheDontAskTick()
     {
-        save(QStringLiteral("old"), 7);
+        save(u"old"_s, 7);
         f->prompter.answerOverwrite(false, true);
-        QCOMPARE(save(QStringLiteral("new"), 7), Declined);
-        QCOMPARE(readText(f->store.readPosition(7, 1)) + u'|' + warnSetting(), QStringLiteral("old|0"));
-        QCOMPARE(save(QStringLiteral("new"), 7), Saved); // not asked
-        QCOMPARE(save(QStringLiteral("more"), 8), Saved); // the undo texts shift, an empty one too
-        QCOMPARE(f->store.undoText(1) + u'|' + f->store.undoText(2), QStringLiteral("|old"));
+        QCOMPARE(save(u"new"_s, 7), Declined);
+        QCOMPARE(readText(f->store.readPosition(7, 1)) + u'|' + warnSetting(), u"old|0"_s);
+        QCOMPARE(save(u"new"_s, 7), Saved); // not asked
+        QCOMPARE(save(u"more"_s, 8), Saved); // the undo texts shift, an empty one too
+        QCOMPARE(f->store.undoText(1) + u'|' + f->store.undoText(2), u"|old"_s);
         f->context.setWarnOverwrite(true);
         QSignalSpy cleared(&f->store, &BoxStore::positionCleared);
         f->prompter.answerOverwrite(true);
         // What another program stores while the question is open is kept.
         f->prompter.whileAsking
-            = [this] { (void)RecordFile::writeRecord(f->store.boxFile(1), 9, QStringLiteral("other")); };
+            = [this] { (void)RecordFile::writeRecord(f->store.boxFile(1), 9, u"other"_s); };
         QCOMPARE(save(QString(), 7), Cleared);
         QCOMPARE(cleared.count(), 1);
-        QCOMPARE(warnSetting(), QStringLiteral("0"));
+        QCOMPARE(warnSetting(), u"0"_s);
         QCOMPARE(TestFiles::read(f->store.boxFile(1)), QByteArray("08!\xAC:more\r\n09!\xAC:other\r\n"));
     }
 
@@ -82,30 +82,29 @@ private slots:
     // question shows a few lines of what would be dropped, never the whole of it.
     void refusedOrFailedSaveChangesNothing()
     {
-        save(QStringLiteral("short"), 3);
+        save(u"short"_s, 3);
         f->store.setLastSaveDone(false);
         f->prompter.answerYesNo(false);
         // Counted as stored: each LF becomes CR LF.
-        const QString tooLong = QString(9999, u'k') + QStringLiteral("line\n").repeated(20000);
+        const QString tooLong = QString(9999, u'k') + u"line\n"_s.repeated(20000);
         QCOMPARE(save(tooLong, 3, true), Declined);
-        QCOMPARE(f->lastMessage(), QStringLiteral("Box 1, position 3 not updated"));
+        QCOMPARE(f->lastMessage(), u"Box 1, position 3 not updated"_s);
         const QString question = f->prompter.asked.last();
         QVERIFY2(question.size() < 600 && question.count(u'\n') < 15, qPrintable(question));
-        QVERIFY2(
-            question.contains(QStringLiteral("120,000 characters will not be saved")), qPrintable(question));
+        QVERIFY2(question.contains(u"120,000 characters will not be saved"_s), qPrintable(question));
         f->prompter.answerYesNo(true);
         QCOMPARE(save(tooLong, 4, true), Saved);
         QCOMPARE(readText(f->store.readPosition(4, 1)), QString(9999, u'k'));
         f->store.setLastSaveDone(false);
 
         // A folder in place of the temporary file makes the rewrite fail.
-        QVERIFY(QDir().mkpath(f->store.boxFile(1) + QStringLiteral("_/x")));
+        QVERIFY(QDir().mkpath(f->store.boxFile(1) + u"_/x"_s));
         f->context.setWarnOverwrite(false);
-        QCOMPARE(save(QStringLiteral("lost?"), 3), std::nullopt);
-        QVERIFY(f->lastMessage().startsWith(QStringLiteral("Box 1, position 3 not saved: ")));
+        QCOMPARE(save(u"lost?"_s, 3), std::nullopt);
+        QVERIFY(f->lastMessage().startsWith(u"Box 1, position 3 not saved: "_s));
         QVERIFY(!f->store.lastSaveDone());
         QCOMPARE(f->store.undoText(1), QString());
-        QCOMPARE(readText(f->store.readPosition(3, 1)), QStringLiteral("short"));
+        QCOMPARE(readText(f->store.readPosition(3, 1)), u"short"_s);
     }
 
     // Damaged keys (" 5" too) and key 00 fill no position, and the log says how many lines the
@@ -122,7 +121,7 @@ private slots:
                 occupied << QString::number(i) + u':' + f->store.cached(i);
         }
         QCOMPARE(occupied, (QStringList {"3:three\r\nmore", "99:last"}));
-        QVERIFY2(f->lastMessage().contains(QStringLiteral("holds 6 lines that no position shows")),
+        QVERIFY2(f->lastMessage().contains(u"holds 6 lines that no position shows"_s),
             qPrintable(f->lastMessage()));
 
         (void)f->store.loadBox(5);
@@ -131,7 +130,7 @@ private slots:
         // A file with bytes but no record says so, and is left as it is.
         QVERIFY(TestFiles::write(f->store.boxFile(6), "not a box file\r\n"));
         (void)f->store.loadBox(6);
-        QVERIFY2(f->lastMessage().contains(QStringLiteral("holds 1 line that no position shows")),
+        QVERIFY2(f->lastMessage().contains(u"holds 1 line that no position shows"_s),
             qPrintable(f->lastMessage()));
         QCOMPARE(TestFiles::read(f->store.boxFile(6)), QByteArray("not a box file\r\n"));
 
@@ -139,41 +138,39 @@ private slots:
             + QByteArray("02!\xAC:0123456789012345678901234567890123456789\r\n").repeated(150'000);
         QVERIFY(TestFiles::write(f->store.boxFile(5), huge));
         (void)f->store.loadBox(5);
-        QCOMPARE(f->store.cached(1) + f->store.cached(2),
-            QStringLiteral("x0123456789012345678901234567890123456789"));
+        QCOMPARE(f->store.cached(1) + f->store.cached(2), u"x0123456789012345678901234567890123456789"_s);
     }
 
     // The clipboard gets LF while the file keeps CR LF (every line end stored as CR LF); the refill text,
     // once on, follows every copy. A copy that fails logs nothing, and a cut whose copy fails keeps the text.
     void copyAndCut()
     {
-        (void)f->store.savePosition(QStringLiteral("te\r\nxt\nend"), 3, 1, true);
-        f->context.setRefillText(QStringLiteral("refill"));
+        (void)f->store.savePosition(u"te\r\nxt\nend"_s, 3, 1, true);
+        f->context.setRefillText(u"refill"_s);
         QVERIFY(f->actions.copy(1, 3));
-        QCOMPARE(
-            f->clipboard.content + u'|' + f->context.refillText(), QStringLiteral("te\nxt\nend|te\nxt\nend"));
-        QCOMPARE(readText(f->store.readPosition(3, 1)), QStringLiteral("te\r\nxt\r\nend"));
+        QCOMPARE(f->clipboard.content + u'|' + f->context.refillText(), u"te\nxt\nend|te\nxt\nend"_s);
+        QCOMPARE(readText(f->store.readPosition(3, 1)), u"te\r\nxt\r\nend"_s);
 
         const QString latest = f->log.latest();
         f->clipboard.failing = true;
         QVERIFY(!f->actions.copy(1, 3));
         QCOMPARE(f->log.latest(), latest);
         f->actions.cut(1, 3);
-        QCOMPARE(readText(f->store.readPosition(3, 1)), QStringLiteral("te\r\nxt\r\nend"));
+        QCOMPARE(readText(f->store.readPosition(3, 1)), u"te\r\nxt\r\nend"_s);
     }
 
     // The box file cannot be written until the failure is logged: a move that then cleared the
     // source would lose its only copy. The user is told why, in a message box.
     void moveKeepsTheSourceWhenTheTargetCannotBeWritten()
     {
-        (void)f->store.savePosition(QStringLiteral("only copy"), 3, 1, true);
+        (void)f->store.savePosition(u"only copy"_s, 3, 1, true);
         f->context.setWarnOverwrite(false);
         const QString blocker = f->store.boxFile(1) + u'_';
-        QVERIFY(QDir().mkpath(blocker + QStringLiteral("/blocked")));
+        QVERIFY(QDir().mkpath(blocker + u"/blocked"_s));
         QObject::connect(&f->log, &StatusLog::logged, [&blocker] { QDir(blocker).removeRecursively(); });
         f->prompter.acknowledge();
         f->actions.move(1, 3, 8);
-        QVERIFY(f->lastMessage().startsWith(QStringLiteral("Box 1, position 8 not saved: ")));
+        QVERIFY(f->lastMessage().startsWith(u"Box 1, position 8 not saved: "_s));
         QVERIFY2(
             f->prompter.asked.last().contains(f->store.boxFile(1)), qPrintable(f->prompter.asked.last()));
         QCOMPARE(f->prompter.icons.last(), PromptIcon::Critical);
@@ -192,11 +189,11 @@ private slots:
             f->prompter.acknowledge();
         QVERIFY(!f->store.loadBox(1) && f->store.loadError().contains(file));
         QVERIFY(!f->store.loadBox(1)); // not told again
-        QVERIFY(f->lastMessage().startsWith(QStringLiteral("Box 1 not loaded: ")));
+        QVERIFY(f->lastMessage().startsWith(u"Box 1 not loaded: "_s));
         QVERIFY(!f->store.readPosition(1, 1));
-        const Result<SaveOutcome> saved = f->store.savePosition(QStringLiteral("x"), 1, 1, true);
+        const Result<SaveOutcome> saved = f->store.savePosition(u"x"_s, 1, 1, true);
         QVERIFY2(!saved && saved.error().contains(file), qPrintable(saved.error()));
-        f->clipboard.content = QStringLiteral("pasted");
+        f->clipboard.content = u"pasted"_s;
         QVERIFY(!*f->actions.paste(1, 2));
         QVERIFY(!f->actions.edit(1, 2));
         QVERIFY(f->prompter.scriptUsedUp() && f->prompter.editRequests.isEmpty());
@@ -210,14 +207,14 @@ private slots:
     void dataFolderProblemsSayWhatAndWhere()
     {
         // A missing folder is told at start-up, and never made up (TestStartProcedure).
-        QVERIFY(TestFiles::write(f->dir.filePath(QStringLiteral("plainfile")), QByteArray()));
-        f->context.setDataFolder(f->dir.filePath(QStringLiteral("plainfile")));
-        QVERIFY(folderProblem().contains(QStringLiteral("plainfile")));
+        QVERIFY(TestFiles::write(f->dir.filePath(u"plainfile"_s), QByteArray()));
+        f->context.setDataFolder(f->dir.filePath(u"plainfile"_s));
+        QVERIFY(folderProblem().contains(u"plainfile"_s));
 
         // A names file that cannot be created (a folder in its way).
-        f->context.setDataFolder(f->dir.filePath(QStringLiteral("data")));
-        QVERIFY(QDir().mkpath(DataFiles::namesFile(f->folder()) + QStringLiteral("_/x")));
-        QVERIFY(folderProblem().contains(QStringLiteral("names file")));
+        f->context.setDataFolder(f->dir.filePath(u"data"_s));
+        QVERIFY(QDir().mkpath(DataFiles::namesFile(f->folder()) + u"_/x"_s));
+        QVERIFY(folderProblem().contains(u"names file"_s));
     }
 
     // NumLock is any form of the number 1, the box a whole number from 1 to 99; WarnOverwrite is
@@ -227,8 +224,8 @@ private slots:
         Startup startup(f->context);
         setIni("[MX]\r\nNumLock=1.0\r\nMX1=refill me\r\n[Defaults]\r\nDataPath=/some/where\r\n");
         QVERIFY(startup.readShellSettings());
-        QCOMPARE(f->context.refillText(), QStringLiteral("refill me"));
-        QCOMPARE(f->context.dataFolder(), QStringLiteral("/some/where/"));
+        QCOMPARE(f->context.refillText(), u"refill me"_s);
+        QCOMPARE(f->context.dataFolder(), u"/some/where/"_s);
         setIni("[MX]\r\nNumLock=yes\r\n");
         QVERIFY(!startup.readShellSettings());
 

@@ -33,7 +33,7 @@ Steps steps(int failRename = 0, int failCopy = 0)
         return ++n == failRename || failRename < 0 ? R::Failed : real(a, b, e);
     };
     s.copy = [real = s.copy, n = 0, failCopy](const QString& a, const QString& b) mutable {
-        return ++n == failCopy ? Result<>::failure(QStringLiteral("injected")) : real(a, b);
+        return ++n == failCopy ? Result<>::failure(u"injected"_s) : real(a, b);
     };
     return s;
 }
@@ -55,13 +55,12 @@ class TestDataFolderMove : public QObject
 
     std::unique_ptr<DomainFixture> f;
     QMap<QString, QByteArray> m_before, m_data;
-    const QStringList m_dataNames {QStringLiteral("MoxenoTrellin12.txt"),
-        QStringLiteral("MoxenoTrellin3.txt"), QStringLiteral("MoxenoTrellinMacros3.txt"),
-        QStringLiteral("MoxenoTrellinNames.txt")};
+    const QStringList m_dataNames {u"MoxenoTrellin12.txt"_s, u"MoxenoTrellin3.txt"_s,
+        u"MoxenoTrellinMacros3.txt"_s, u"MoxenoTrellinNames.txt"_s};
 
     // "@" stands for the fixture's temporary folder.
     QString path(QString spelled) const { return spelled.replace(u'@', f->dir.path()); }
-    QString target() const { return path(QStringLiteral("@/new/deeper")); }
+    QString target() const { return path(u"@/new/deeper"_s); }
     QString storedPath() const { return f->settings.text(Settings::Key::DataPath); }
     Result<DataFolderMove::Outcome> move(const QString& to, const Steps& s = steps())
     {
@@ -78,7 +77,7 @@ private slots:
         for (const char* other :
             {"MoxenoTrellin3.bak", "notes.txt", "moxenotrellin5.txt", "MoxenoTrellin1.txt_"})
             QVERIFY(TestFiles::write(f->folder() + QLatin1String(other), other));
-        QVERIFY(QDir().mkpath(f->folder() + QStringLiteral("MoxenoTrellinFolder.txt")));
+        QVERIFY(QDir().mkpath(f->folder() + u"MoxenoTrellinFolder.txt"_s));
         m_before = snapshot(f->folder());
         for (const QString& name : m_dataNames)
             m_data.insert(name, m_before.value(name));
@@ -90,15 +89,14 @@ private slots:
         QTest::newRow("by rename") << steps() << QStringList();
         QTest::newRow("by copy") << steps(-1) << QStringList();
         Steps stubborn = steps(-1);
-        stubborn.remove = [](const QString& path) { return !path.contains(QStringLiteral("/data/")); };
+        stubborn.remove = [](const QString& path) { return !path.contains(u"/data/"_s); };
         QTest::newRow("copy, sources stuck") << stubborn << m_dataNames;
     }
     void movesEveryDataFile()
     {
         auto [how, leftBehind] = fetchColumns<Steps, QStringList>({"how", "leftBehind"});
         // The settings file in the data folder stays there and receives the new folder.
-        QVERIFY(
-            TestFiles::write(f->folder() + QStringLiteral("MoxenoTrellin.ini"), "[Settings]\r\nBoxNo=4\r\n"));
+        QVERIFY(TestFiles::write(f->folder() + u"MoxenoTrellin.ini"_s, "[Settings]\r\nBoxNo=4\r\n"));
         const Result<DataFolderMove::Outcome> moved = move(target(), how);
         QVERIFY2(moved, qPrintable(moved.error()));
         const QString now = target() + u'/';
@@ -107,7 +105,7 @@ private slots:
         QCOMPARE(f->folder() + u'|' + storedPath(), now + u'|' + now);
         QCOMPARE(f->settings.boxNumber(Settings::Key::BoxNo), 4);
         QCOMPARE(snapshot(now), m_data);
-        const QMap<QString, QByteArray> left = snapshot(f->dir.filePath(QStringLiteral("data")));
+        const QMap<QString, QByteArray> left = snapshot(f->dir.filePath(u"data"_s));
         for (const QString& name : m_before.keys())
             QCOMPARE(left.contains(name), !m_dataNames.contains(name) || leftBehind.contains(name));
     }
@@ -122,18 +120,18 @@ private slots:
         BoxStore staleStore(stale);
         QVERIFY(move(target()));
 
-        const Result<SaveOutcome> saved = staleStore.savePosition(QStringLiteral("lost"), 1, 1, true);
+        const Result<SaveOutcome> saved = staleStore.savePosition(u"lost"_s, 1, 1, true);
         QVERIFY2(!saved && saved.error().contains(target()), qPrintable(saved.error()));
-        const Result<> renamed = NamesFile::replace(old, {{1, QStringLiteral("lost")}});
+        const Result<> renamed = NamesFile::replace(old, {{1, u"lost"_s}});
         QVERIFY(!renamed && renamed.error().contains(target()));
-        QVERIFY(!QFileInfo::exists(old + QStringLiteral("MoxenoTrellin1.txt")));
-        QVERIFY(!QFileInfo::exists(old + QStringLiteral("MoxenoTrellinNames.txt")));
+        QVERIFY(!QFileInfo::exists(old + u"MoxenoTrellin1.txt"_s));
+        QVERIFY(!QFileInfo::exists(old + u"MoxenoTrellinNames.txt"_s));
 
         QVERIFY(move(old));
-        QVERIFY(BoxStore(f->context).savePosition(QStringLiteral("back"), 1, 1, true));
+        QVERIFY(BoxStore(f->context).savePosition(u"back"_s, 1, 1, true));
         QVERIFY(move(target()));
         QVERIFY(Startup(stale).prepareDataFolder());
-        QVERIFY(staleStore.savePosition(QStringLiteral("chosen again"), 2, 1, true));
+        QVERIFY(staleStore.savePosition(u"chosen again"_s, 2, 1, true));
     }
 
     // Refused before anything moves, or failing part way with every moved file put back: either
@@ -149,7 +147,7 @@ private slots:
         // Nobody can create a file there, not even the superuser.
         QTest::newRow("read-only") << "/proc/self/" << steps() << "could not open the lock file /proc/self/";
         QTest::newRow("locked by another program") << "@/locked" << steps() << "is busy";
-        const QString back = QStringLiteral("Every file is back in");
+        const QString back = u"Every file is back in"_s;
         QTest::newRow("third rename and its copy fail") << "@/new/deeper" << steps(3, 1) << back;
         QTest::newRow("third copy fails") << "@/new/deeper" << steps(-1, 3) << back;
         QTest::newRow("target appears meanwhile")
@@ -178,7 +176,7 @@ private slots:
 
         const QString error = move(path(folder), how).error();
         QVERIFY2(error.contains(reason), qPrintable(error));
-        QVERIFY2(error.contains(f->folder() + QStringLiteral(", which is still in use")), qPrintable(error));
+        QVERIFY2(error.contains(f->folder() + u", which is still in use"_s), qPrintable(error));
         QCOMPARE(snapshot(f->folder()), m_before);
         QCOMPARE(storedPath(), QString());
         QVERIFY(DataFolderMove::dataFileNames(target()).isEmpty());
@@ -190,14 +188,12 @@ private slots:
     {
         Steps s = renameFails(steps(3, 1),
             [](const QString& a, const QString&) { return a.endsWith("deeper/MoxenoTrellin3.txt"); });
-        s.copy = [](const QString&, const QString&) { return Result<>::failure(QStringLiteral("denied")); };
+        s.copy = [](const QString&, const QString&) { return Result<>::failure(u"denied"_s); };
         const QString error = move(target(), s).error();
-        QVERIFY2(
-            error.contains(QStringLiteral("could not be put back and are still in %1/:\nMoxenoTrellin3.txt\n")
-                               .arg(target())),
+        QVERIFY2(error.contains(
+                     u"could not be put back and are still in %1/:\nMoxenoTrellin3.txt\n"_s.arg(target())),
             qPrintable(error));
-        QCOMPARE(TestFiles::read(target() + QStringLiteral("/MoxenoTrellin3.txt")),
-            QByteArray("MoxenoTrellin3.txt"));
+        QCOMPARE(TestFiles::read(target() + u"/MoxenoTrellin3.txt"_s), QByteArray("MoxenoTrellin3.txt"));
         QCOMPARE(storedPath(), QString());
     }
 

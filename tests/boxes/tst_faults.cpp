@@ -84,8 +84,7 @@ private:
             while (::read(report[0], &done, sizeof done) == sizeof done) { }
             ::close(report[0]);
             const QString problem = check(next, done + 1);
-            QVERIFY2(
-                problem.isEmpty(), qPrintable(QStringLiteral("after kill %1: %2").arg(kill).arg(problem)));
+            QVERIFY2(problem.isEmpty(), qPrintable(u"after kill %1: %2"_s.arg(kill).arg(problem)));
             next = done + 2;
         }
     }
@@ -104,8 +103,7 @@ private:
             };
             ::stat(QFile::encodeName(f->folder() + name).constData(), &info);
             files.insert(name,
-                QStringLiteral("%1 %2 %3.%4")
-                    .arg(info.st_ino)
+                u"%1 %2 %3.%4"_s.arg(info.st_ino)
                     .arg(info.st_size)
                     .arg(info.st_mtim.tv_sec)
                     .arg(info.st_mtim.tv_nsec));
@@ -134,8 +132,7 @@ private slots:
         QFETCH(bool, macro);
         constexpr int kPositions = 7;
         const auto position = [](int i) { return (i + kPositions) % kPositions + 1; };
-        const auto stored
-            = [macro](int i) { return macro ? QStringLiteral("M%1>").arg(i) + textFor(i) : textFor(i); };
+        const auto stored = [macro](int i) { return macro ? u"M%1>"_s.arg(i) + textFor(i) : textFor(i); };
         const auto save = [&](int i) {
             if (macro)
                 static_cast<void>(m_macros->saveMacro(stored(i), position(i), 1));
@@ -157,9 +154,7 @@ private slots:
                 if (p == position(underWay) && records[std::size_t(p)] == stored(underWay))
                     old = stored(underWay);
                 if (records[std::size_t(p)] != old)
-                    return QStringLiteral("position %1 holds '%2'")
-                        .arg(p)
-                        .arg(records[std::size_t(p)].left(40));
+                    return u"position %1 holds '%2'"_s.arg(p).arg(records[std::size_t(p)].left(40));
             }
             return QString();
         });
@@ -192,8 +187,7 @@ private slots:
         }
         for (const int box : {3, 4}) {
             QVERIFY(RecordFile::writeRecord(boxFile(box), 1, textFor(box)).ok());
-            QVERIFY(
-                RecordFile::writeRecord(macroFile(box), 1, QStringLiteral("m>") + textFor(box + 10)).ok());
+            QVERIFY(RecordFile::writeRecord(macroFile(box), 1, u"m>"_s + textFor(box + 10)).ok());
         }
         // The texts of boxes 3 and 4, then their macros, "|" between the two.
         const auto pairs = [this](bool swapped) {
@@ -209,7 +203,7 @@ private slots:
             [&](int, int) {
                 for (const QByteArray& now : pairs(false)) {
                     if (!before.contains(now) && !after.contains(now))
-                        return QStringLiteral("boxes 3 and 4 hold %1").arg(QString::fromLatin1(now.left(60)));
+                        return u"boxes 3 and 4 hold %1"_s.arg(QString::fromLatin1(now.left(60)));
                 }
                 return QString();
             });
@@ -264,7 +258,7 @@ private slots:
                 QSKIP("a small tmpfs cannot be mounted here");
             f->context.setDataFolder(disk.path());
         }
-        QVERIFY(f->store.savePosition(QStringLiteral("kept"), 1, 1, true).ok());
+        QVERIFY(f->store.savePosition(u"kept"_s, 1, 1, true).ok());
         const QByteArray before = TestFiles::read(boxFile(1));
         QVERIFY(!tmpfs || disk.fill());
         const Result<SaveOutcome> saved = [&] {

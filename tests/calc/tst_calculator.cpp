@@ -22,7 +22,7 @@ public:
 // Types a text into a fresh calculator's display and presses Enter.
 struct Typed
 {
-    explicit Typed(const QString& places = QStringLiteral("4"))
+    explicit Typed(const QString& places = u"4"_s)
     {
         calculator.setMessages(&messages);
         calculator.setDecimalPlaces(places);
@@ -70,13 +70,11 @@ private slots:
         const QList<double> rounded {ResultFormat::roundHalfEven(2.5, 0), ResultFormat::roundHalfEven(3.5, 0),
             ResultFormat::roundHalfEven(0.125, 2), ResultFormat::roundHalfEven(1e305, 9)};
         QCOMPARE(rounded, (QList<double> {2.0, 4.0, 0.12, 1e305}));
-        const QList<std::optional<double>> read {ResultFormat::read(QStringLiteral("1,234.5")),
-            ResultFormat::read(QStringLiteral(".")), ResultFormat::read(QString()),
-            ResultFormat::read(QStringLiteral("Error"))};
+        const QList<std::optional<double>> read {ResultFormat::read(u"1,234.5"_s), ResultFormat::read(u"."_s),
+            ResultFormat::read(QString()), ResultFormat::read(u"Error"_s)};
         QCOMPARE(read, (QList<std::optional<double>> {1234.5, 0.0, std::nullopt, std::nullopt}));
-        QCOMPARE(QStringList({ResultFormat::normalDecimalPlaces(QStringLiteral("-")),
-                     ResultFormat::normalDecimalPlaces(QStringLiteral("7")),
-                     ResultFormat::normalDecimalPlaces(QStringLiteral("12"))}),
+        QCOMPARE(QStringList({ResultFormat::normalDecimalPlaces(u"-"_s),
+                     ResultFormat::normalDecimalPlaces(u"7"_s), ResultFormat::normalDecimalPlaces(u"12"_s)}),
             (QStringList {"-", "7", "4"}));
     }
 
@@ -134,9 +132,9 @@ private slots:
         QCOMPARE(t.enter(typed), error ? Calculator::Outcome::Error : Calculator::Outcome::Calculated);
         QCOMPARE(t.calculator.display(), display);
         QCOMPARE(t.calculator.caret(), display.size());
-        const QString note = places == u'-' ? QString() : QStringLiteral(" (%1 dp)").arg(places);
-        QCOMPARE(t.calculator.history(),
-            error ? QStringList() : QStringList {typed + QStringLiteral(" = ") + display + note});
+        const QString note = places == u'-' ? QString() : u" (%1 dp)"_s.arg(places);
+        QCOMPARE(
+            t.calculator.history(), error ? QStringList() : QStringList {typed + u" = "_s + display + note});
         QCOMPARE(t.calculator.selectedEntry(), error ? -1 : 0);
         QCOMPARE(t.calculator.lastResult(), lastResult);
         QVERIFY(t.messages.messages.isEmpty());
@@ -148,16 +146,15 @@ private slots:
     void errorKeepsTheState()
     {
         Typed t;
-        t.enter(QStringLiteral("1+1"));
-        t.enter(QStringLiteral("5**"));
+        t.enter(u"1+1"_s);
+        t.enter(u"5**"_s);
         t.calculator.selectEntry(-1);
-        QCOMPARE(t.enter(QStringLiteral("(2+3")), Calculator::Outcome::Error);
-        QCOMPARE(QStringLiteral("%1|%2").arg(t.calculator.history().size()).arg(t.calculator.selectedEntry()),
-            "2|0");
+        QCOMPARE(t.enter(u"(2+3"_s), Calculator::Outcome::Error);
+        QCOMPARE(u"%1|%2"_s.arg(t.calculator.history().size()).arg(t.calculator.selectedEntry()), "2|0");
         QVERIFY(t.calculator.constantMode() && t.calculator.constantPrefix() == u"5*");
-        t.calculator.chooseDecimalPlaces(QStringLiteral("2"));
-        QCOMPARE(t.calculator.display(), QStringLiteral("Error"));
-        t.calculator.chooseDecimalPlaces(QStringLiteral("-"));
+        t.calculator.chooseDecimalPlaces(u"2"_s);
+        QCOMPARE(t.calculator.display(), u"Error"_s);
+        t.calculator.chooseDecimalPlaces(u"-"_s);
         QCOMPARE(t.calculator.display(), QString());
     }
 
@@ -166,10 +163,10 @@ private slots:
     void invalidCharacterAndEquals()
     {
         Typed t;
-        QCOMPARE(t.enter(QStringLiteral("2^3")), Calculator::Outcome::InvalidInput);
+        QCOMPARE(t.enter(u"2^3"_s), Calculator::Outcome::InvalidInput);
         t.calculator.setDisplay(QString(), 0);
-        t.calculator.insertIntoDisplay(QStringLiteral("2+3="));
-        QCOMPARE(t.calculator.display(), QStringLiteral("5."));
+        t.calculator.insertIntoDisplay(u"2+3="_s);
+        QCOMPARE(t.calculator.display(), u"5."_s);
     }
 
     // "a**" puts the normalised "a*" before every next calculation, "//b" puts "/b" after it;
@@ -177,18 +174,18 @@ private slots:
     void constantMode()
     {
         Typed p;
-        QCOMPARE(p.enter(QStringLiteral("5 x 3xx")), Calculator::Outcome::ConstantMode);
-        QCOMPARE(p.calculator.constantPrefix(), QStringLiteral("5*3*"));
-        QCOMPARE(p.calculator.history(), QStringList {QStringLiteral("5 x 3xx")});
+        QCOMPARE(p.enter(u"5 x 3xx"_s), Calculator::Outcome::ConstantMode);
+        QCOMPARE(p.calculator.constantPrefix(), u"5*3*"_s);
+        QCOMPARE(p.calculator.history(), QStringList {u"5 x 3xx"_s});
 
         Typed s;
-        QCOMPARE(s.enter(QStringLiteral("//2")), Calculator::Outcome::ConstantMode);
-        QCOMPARE(s.calculator.display() + QString::number(s.calculator.caret()), QStringLiteral("/20"));
-        s.enter(QStringLiteral("100/2"));
-        QCOMPARE(s.calculator.history().first(), QStringLiteral("100/2 = 50. (4 dp)"));
-        QCOMPARE(s.calculator.display() + QString::number(s.calculator.caret()), QStringLiteral("/20"));
-        s.enter(QStringLiteral("200*15%"));
-        QCOMPARE(s.calculator.display(), QStringLiteral("30."));
+        QCOMPARE(s.enter(u"//2"_s), Calculator::Outcome::ConstantMode);
+        QCOMPARE(s.calculator.display() + QString::number(s.calculator.caret()), u"/20"_s);
+        s.enter(u"100/2"_s);
+        QCOMPARE(s.calculator.history().first(), u"100/2 = 50. (4 dp)"_s);
+        QCOMPARE(s.calculator.display() + QString::number(s.calculator.caret()), u"/20"_s);
+        s.enter(u"200*15%"_s);
+        QCOMPARE(s.calculator.display(), u"30."_s);
     }
 
     void displayEditing()
@@ -198,20 +195,20 @@ private slots:
         t.calculator.focusIn();
         QCOMPARE(t.calculator.display(), QString());
         t.calculator.focusOut();
-        QCOMPARE(t.calculator.display(), QStringLiteral("0"));
-        t.calculator.insertIntoDisplay(QStringLiteral("12"));
-        QCOMPARE(t.calculator.display(), QStringLiteral("12"));
-        t.calculator.setDisplay(QStringLiteral("1+2+3"), 2, 1);
-        t.calculator.insertIntoDisplay(QStringLiteral("40"));
+        QCOMPARE(t.calculator.display(), u"0"_s);
+        t.calculator.insertIntoDisplay(u"12"_s);
+        QCOMPARE(t.calculator.display(), u"12"_s);
+        t.calculator.setDisplay(u"1+2+3"_s, 2, 1);
+        t.calculator.insertIntoDisplay(u"40"_s);
         QCOMPARE(t.calculator.display() + u'|' + QString::number(t.calculator.caret()), "1+40+3|4");
 
         // Without a decimal-places note the result is all after " = "; a constant-mode line has
         // no result and is inserted whole.
-        t.calculator.setDecimalPlaces(QStringLiteral("-"));
-        t.enter(QStringLiteral("1/4"));
-        QCOMPARE(t.inserted(), QStringLiteral(".25"));
-        t.enter(QStringLiteral("5**"));
-        QCOMPARE(t.inserted(), QStringLiteral("5**"));
+        t.calculator.setDecimalPlaces(u"-"_s);
+        t.enter(u"1/4"_s);
+        QCOMPARE(t.inserted(), u".25"_s);
+        t.enter(u"5**"_s);
+        QCOMPARE(t.inserted(), u"5**"_s);
         t.calculator.clearAll();
         QVERIFY(t.calculator.history().isEmpty() && t.calculator.selectedEntry() == -1);
         QCOMPARE(t.inserted(false), QString());
@@ -224,13 +221,11 @@ private slots:
             t.enter(QString::fromLatin1(typed));
         t.calculator.selectEntry(2);
         t.calculator.removeEntry(1);
-        QCOMPARE(t.calculator.history(),
-            (QStringList {QStringLiteral("3+3 = 6. (4 dp)"), QStringLiteral("1+1 = 2. (4 dp)")}));
+        QCOMPARE(t.calculator.history(), (QStringList {u"3+3 = 6. (4 dp)"_s, u"1+1 = 2. (4 dp)"_s}));
         QCOMPARE(t.calculator.selectedEntry(), 1);
         t.calculator.removeEntry(1);
         t.calculator.removeEntry(5);
-        QCOMPARE(QStringLiteral("%1|%2").arg(t.calculator.history().size()).arg(t.calculator.selectedEntry()),
-            "1|-1");
+        QCOMPARE(u"%1|%2"_s.arg(t.calculator.history().size()).arg(t.calculator.selectedEntry()), "1|-1");
     }
 
     // The panel's tests cover the memory commands from the display and the history; these are
@@ -239,21 +234,21 @@ private slots:
     {
         Typed t;
         // A sum past the double range keeps the old value.
-        t.calculator.setMemory(3, QStringLiteral("1.7E+308"));
-        t.calculator.setDisplay(QStringLiteral("1.7E+308"), 0);
+        t.calculator.setMemory(3, u"1.7E+308"_s);
+        t.calculator.setDisplay(u"1.7E+308"_s, 0);
         t.calculator.memoryAdd(3, Calculator::Source::Display);
-        QCOMPARE(t.calculator.memory(3), QStringLiteral("1.7E+308"));
+        QCOMPARE(t.calculator.memory(3), u"1.7E+308"_s);
         // A constant-mode line has no result to take.
-        t.enter(QStringLiteral("5**"));
+        t.enter(u"5**"_s);
         t.calculator.memoryIn(3, Calculator::Source::History);
         t.calculator.memoryAdd(3, Calculator::Source::History);
-        QCOMPARE(t.calculator.memory(3), QStringLiteral("1.7E+308"));
+        QCOMPARE(t.calculator.memory(3), u"1.7E+308"_s);
         // An emptied memory is "0", which is not inserted into the display.
         t.calculator.setMemory(3, QString());
-        QCOMPARE(t.calculator.memory(3), QStringLiteral("0"));
-        t.calculator.setDisplay(QStringLiteral("7"), 1);
+        QCOMPARE(t.calculator.memory(3), u"0"_s);
+        t.calculator.setDisplay(u"7"_s, 1);
         t.calculator.memoryDoubleClicked(3);
-        QCOMPARE(t.calculator.display(), QStringLiteral("7"));
+        QCOMPARE(t.calculator.display(), u"7"_s);
     }
 
     // NaN stands for a failure.
@@ -263,7 +258,7 @@ private slots:
         const auto row = [](const char* expression, double expected) {
             QTest::newRow(expression) << QString::fromLatin1(expression) << expected;
         };
-        const auto sum = [](int count) { return QStringLiteral("1") + QStringLiteral("+1").repeated(count); };
+        const auto sum = [](int count) { return u"1"_s + u"+1"_s.repeated(count); };
         // Rank and order.
         row("2-3-4", -5);
         row("2*3-8/4+1", 5);
@@ -303,12 +298,10 @@ private slots:
         QTest::newRow("nesting far too deep") << nested(200000) << qQNaN();
         // The step limit of 9,999 counts each bracket group and the whole text on its own.
         QTest::newRow("5,000 steps") << sum(5000) << 5001.0;
-        QTest::newRow("5,000 steps twice")
-            << u'(' + sum(5000) + QStringLiteral(")+(") + sum(5000) + u')' << 10002.0;
+        QTest::newRow("5,000 steps twice") << u'(' + sum(5000) + u")+("_s + sum(5000) + u')' << 10002.0;
         QTest::newRow("10,000 steps") << sum(10000) << qQNaN();
         // Texts longer than 32,767 characters reduce like short ones.
-        QTest::newRow("40,000 characters")
-            << QStringLiteral("1") + QStringLiteral("+000000001").repeated(4000) << 4001.0;
+        QTest::newRow("40,000 characters") << u"1"_s + u"+000000001"_s.repeated(4000) << 4001.0;
     }
     void evaluate()
     {
@@ -322,7 +315,7 @@ private slots:
             QCOMPARE(*result, expected);
         }
         // An evaluation leaves nothing behind for the next one.
-        QCOMPARE(*evaluator.evaluate(QStringLiteral("1+1")), 2.0);
+        QCOMPARE(*evaluator.evaluate(u"1+1"_s), 2.0);
     }
 
     // A sign may lead or trail, not both; "Em"/"Ep" stand for the exponent's sign.

@@ -19,8 +19,8 @@ class TestTrellinCtl : public QObject
 
     using Result = ChildProcess::Outcome; // a hang fails the checks on what it returned
     QTemporaryDir m_dir;
-    const QString m_data = m_dir.filePath(QStringLiteral("data"));
-    const QString m_ini = QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini");
+    const QString m_data = m_dir.filePath(u"data"_s);
+    const QString m_ini = QDir::homePath() + u"/.config/MoxenoTrellin/MoxenoTrellin.ini"_s;
 
     Result ctl(const QStringList& args, const QByteArray& input = QByteArray(), bool withData = true)
     {
@@ -74,7 +74,7 @@ private slots:
             QCOMPARE(ctl({"get", "2", "6"}).out, QByteArray());
         }
         // A write that fails is told once, on standard error, with its reason.
-        const QString blocked = m_data + QStringLiteral("/MoxenoTrellin20.txt_/x");
+        const QString blocked = m_data + u"/MoxenoTrellin20.txt_/x"_s;
         QVERIFY(QDir().mkpath(blocked));
         const Result r = ctl({"set", "20", "1"}, "text");
         QVERIFY2(toldOnce(r, "trellinctl: box 20, position 1 not saved: "), r.err.constData());
@@ -228,7 +228,7 @@ private slots:
         const Result dated = ctl(
             {"run-text", "--dry-run", "--now", "2026-12-07 09:05:03", "{DATE dd/mm/yyyy}{CNT 2,3}{CNT}"});
         QCOMPARE(dated.code, 0);
-        QCOMPARE(QString::fromUtf8(dated.out).split(u'\n').filter(QStringLiteral("SendKeystrokes")),
+        QCOMPARE(QString::fromUtf8(dated.out).split(u'\n').filter(u"SendKeystrokes"_s),
             (QStringList {"SendKeystrokes\t07/12/2026", "SendKeystrokes\t2"}));
         const Result failed = ctl({"run-text", "--dry-run", "{BACKSPACE}"});
         QVERIFY2(failed.code == 1 && failed.out.endsWith("'{' is never closed by '}'\n")
@@ -268,8 +268,7 @@ private slots:
     // window runs is the end-to-end test's).
     void dataFolderFromSettingsAndItsMove()
     {
-        const QString from = m_dir.filePath(QStringLiteral("held")),
-                      to = m_dir.filePath(QStringLiteral("to"));
+        const QString from = m_dir.filePath(u"held"_s), to = m_dir.filePath(u"to"_s);
         const auto run = [this](const QStringList& args) { return ctl(args, {}, false); };
         QVERIFY(TestFiles::write(m_ini, "[Defaults]\r\nDataPath=/nonexistent/folder/\r\n"));
         QCOMPARE(run({"names"}).err, "trellinctl: the data folder /nonexistent/folder/ does not exist\n");
@@ -369,10 +368,10 @@ private slots:
             searched.join(u'|'),
             entry(search.out, "TEXT\t" + box + '\t') + u'|' + entry(search.out, "MACRO\t" + box + '\t'),
         };
-        const QString firstLine = text.section(QStringLiteral("\r\n"), 0, 0);
+        const QString firstLine = text.section(u"\r\n"_s, 0, 0);
         const QStringList expected {text, text, text, firstLine, text, name, name,
             text.isEmpty() ? QString() : text + u'|' + text,
-            text.isEmpty() ? QStringLiteral("|") : firstLine + u'|' + name};
+            text.isEmpty() ? u"|"_s : firstLine + u'|' + name};
         QCOMPARE(seen, expected);
     }
 
@@ -380,8 +379,8 @@ private slots:
     // told, never shown as an empty box: exit status 1 and the reason naming the file.
     void unreadableFilesAreTold()
     {
-        QVERIFY(QDir().mkpath(m_data + QStringLiteral("/MoxenoTrellin61.txt")));
-        QVERIFY(QDir().mkpath(m_data + QStringLiteral("/MoxenoTrellinMacros61.txt")));
+        QVERIFY(QDir().mkpath(m_data + u"/MoxenoTrellin61.txt"_s));
+        QVERIFY(QDir().mkpath(m_data + u"/MoxenoTrellinMacros61.txt"_s));
         for (const QStringList& args : {QStringList {"get", "61", "1"}, {"list", "61"},
                  {"macro", "get", "61", "1"}, {"macro", "list", "61"}, {"play", "--dry-run", "61", "1"},
                  {"search", "--box", "61", "one"}}) {
@@ -396,8 +395,8 @@ private slots:
         QVERIFY2(all.code == 1 && all.out == "TEXT\t62\t1\tone more\n"
                 && all.err.contains(m_data.toUtf8() + "/MoxenoTrellin61.txt"),
             all.err.constData());
-        QVERIFY(QDir(m_data + QStringLiteral("/MoxenoTrellin61.txt")).removeRecursively());
-        QVERIFY(QDir(m_data + QStringLiteral("/MoxenoTrellinMacros61.txt")).removeRecursively());
+        QVERIFY(QDir(m_data + u"/MoxenoTrellin61.txt"_s).removeRecursively());
+        QVERIFY(QDir(m_data + u"/MoxenoTrellinMacros61.txt"_s).removeRecursively());
     }
 
     void listTheTable_data()
@@ -416,12 +415,9 @@ private slots:
         // --help: two blanks, the synopsis, then its help line.
         QTest::newRow("help") << matches(ctl({"--help"}, {}, false).out, "^  (\\S.*?)(?:  +|\\n {20,})\\S")
                               << synopses;
-        QString manCommands = QString::fromUtf8(man)
-                                  .section(QStringLiteral(".SH COMMANDS"), 1)
-                                  .section(QStringLiteral(".SH "), 0, 0);
-        QTest::newRow("man page") << matches(manCommands.toUtf8(), "^\\.B (.*)$")
-                                         .replaceInStrings(QStringLiteral("\\-"), QStringLiteral("-"))
-                                  << synopses;
+        QString manCommands = QString::fromUtf8(man).section(u".SH COMMANDS"_s, 1).section(u".SH "_s, 0, 0);
+        QTest::newRow("man page")
+            << matches(manCommands.toUtf8(), "^\\.B (.*)$").replaceInStrings(u"\\-"_s, u"-"_s) << synopses;
         QTest::newRow("bash commands") << matches(bash, "^        '([^']*)'\\) opts=") << names;
         QTest::newRow("zsh commands") << matches(zsh, "^        \\('([^']*)'\\) opts=") << names;
         const QByteArray zshSubcommands = zsh.mid(zsh.indexOf("subcommands=("));
@@ -447,7 +443,7 @@ private slots:
     void bashCompletes()
     {
         QFETCH(QStringList, words);
-        const ChildProcess::Outcome bash = ChildProcess::run(QStringLiteral("bash"),
+        const ChildProcess::Outcome bash = ChildProcess::run(u"bash"_s,
             QStringList {"-c",
                 "source \"$0\"; COMP_WORDS=(trellinctl \"$@\"); COMP_CWORD=$#; _trellinctl; echo "
                 "\"${COMPREPLY[*]}\"",
@@ -460,11 +456,11 @@ private slots:
 
     void manPageRendersWithoutWarnings()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("man")).isEmpty())
+        if (QStandardPaths::findExecutable(u"man"_s).isEmpty())
             QSKIP("man is not installed");
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
-        const ChildProcess::Outcome man = ChildProcess::run(QStringLiteral("man"),
+        environment.insert(u"MANWIDTH"_s, u"80"_s);
+        const ChildProcess::Outcome man = ChildProcess::run(u"man"_s,
             {"--warnings", "-l", QStringLiteral(TRELLINCTL_DOCS "/man/man1/trellinctl.1")}, {}, environment);
         QCOMPARE(man.err, QByteArray());
         QCOMPARE(man.code, 0);

@@ -15,7 +15,7 @@
 // A read's text, or "error: " and the reason, so that a failed read never passes for an empty one.
 inline QString readText(const Result<QString>& read)
 {
-    return read ? *read : QStringLiteral("error: ") + read.error();
+    return read ? *read : u"error: "_s + read.error();
 }
 
 // The program's shared context over a fresh data folder and settings file, with scripted answers.
@@ -23,8 +23,8 @@ struct DomainFixture
 {
     DomainFixture()
     {
-        QDir().mkpath(dir.filePath(QStringLiteral("data")));
-        context.setDataFolder(dir.filePath(QStringLiteral("data")));
+        QDir().mkpath(dir.filePath(u"data"_s));
+        context.setDataFolder(dir.filePath(u"data"_s));
     }
 
     QString folder() const { return context.dataFolder(); }
@@ -32,8 +32,7 @@ struct DomainFixture
     QString lastMessage() const { return log.latest().mid(10); }
 
     QTemporaryDir dir;
-    SettingsStore settingsStore {
-        dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
+    SettingsStore settingsStore {dir.filePath(u"data"_s), dir.filePath(u"config"_s)};
     Settings settings {settingsStore};
     StatusLog log;
     ScriptedPrompter prompter;

@@ -18,7 +18,7 @@ QStringList g_synced;
 // name an open file has at the moment of its sync.
 extern "C" int fsync(int fd)
 {
-    const QString link = QStringLiteral("/proc/self/fd/%1").arg(fd);
+    const QString link = u"/proc/self/fd/%1"_s.arg(fd);
     g_synced.append(QFileInfo(link).symLinkTarget());
     using Sync = int (*)(int);
     static const auto realSync = reinterpret_cast<Sync>(::dlsym(RTLD_NEXT, "fsync"));
@@ -67,8 +67,8 @@ private slots:
         QFETCH(bool, records);
         const QString file = path(QTest::currentDataTag());
         QVERIFY2(TestFiles::makeSocket(file), qPrintable(file));
-        const Result<> written = records ? RecordFile::writeRecord(file, 1, QStringLiteral("x"))
-                                         : IniFile::write(file, "Settings", "BoxNo", QStringLiteral("1"));
+        const Result<> written = records ? RecordFile::writeRecord(file, 1, u"x"_s)
+                                         : IniFile::write(file, "Settings", "BoxNo", u"1"_s);
         QVERIFY2(!written && written.error().contains(file), qPrintable(written.error()));
         QVERIFY(QFileInfo::exists(file) && !QFileInfo(file).isFile()); // the socket, not replaced
     }
@@ -94,8 +94,8 @@ private slots:
         FolderLock outer(m_dir.path());
         QVERIFY(outer.isLocked());
         QVERIFY(FolderLock(m_dir.path(), 100).isLocked());
-        FolderLock missing(QStringLiteral("/nonexistent/folder"), 100);
-        QVERIFY(!missing.isLocked() && missing.errorString().contains(QStringLiteral("/nonexistent/folder")));
+        FolderLock missing(u"/nonexistent/folder"_s, 100);
+        QVERIFY(!missing.isLocked() && missing.errorString().contains(u"/nonexistent/folder"_s));
     }
 
     void lockHeldElsewhereTimesOutWithMessage()
@@ -103,9 +103,7 @@ private slots:
         const QString lockFile = m_dir.filePath(FolderLock::lockFileName());
         QProcess holder;
         // One process from start to end (exec), so killing it releases the lock.
-        holder.start(QStringLiteral("sh"),
-            {QStringLiteral("-c"),
-                QStringLiteral("exec 9>'%1'; flock 9; echo held; exec sleep 60").arg(lockFile)});
+        holder.start(u"sh"_s, {u"-c"_s, u"exec 9>'%1'; flock 9; echo held; exec sleep 60"_s.arg(lockFile)});
         QVERIFY(holder.waitForReadyRead(kSlowMachineMs));
         {
             FolderLock lock(m_dir.path(), 200);

@@ -19,16 +19,14 @@ private:
     QString read(int key) const
     {
         const Result<QString> text = RecordFile::readRecord(m_file, key);
-        return !text          ? QStringLiteral("error: ") + text.error()
-            : text->isEmpty() ? QStringLiteral("default")
-                              : *text;
+        return !text ? u"error: "_s + text.error() : text->isEmpty() ? u"default"_s : *text;
     }
 
 private slots:
     void init()
     {
         m_fx = std::make_unique<DomainFixture>();
-        m_file = m_fx->folder() + QStringLiteral("MoxenoTrellin1.txt");
+        m_file = m_fx->folder() + u"MoxenoTrellin1.txt"_s;
     }
 
     // A rewrite keeps every byte of the other records, whatever they look like, and the record
@@ -66,7 +64,7 @@ private slots:
         // A character Windows-1252 lacks turns the whole file into UTF-8, until it is gone.
         const char* utf8 = "\xEF\xBB\xBF"
                            "01!\xC2\xAC:Caf\xC3\xA9\r\n02!\xC2\xAC:\xC5\x82\r\n";
-        row("beyond Windows-1252 the file is UTF-8", "01|Caf\xE9\r\n", 2, QStringLiteral("\u0142"), utf8);
+        row("beyond Windows-1252 the file is UTF-8", "01|Caf\xE9\r\n", 2, u"\u0142"_s, utf8);
         row("and back once that text is gone", utf8, 2, "", "01|Caf\xE9\r\n");
         row("UTF-8 without the mark, back to Windows-1252",
             "02!\xC2\xAC:\xE2\x82\xAC\r\n01!\xC2\xAC:abcdef\r\n", 2, "", "01|abcdef\r\n");
@@ -106,7 +104,7 @@ private slots:
     // Keys run from 1 to 99. The question before a cut shows the start of what would be dropped and how much.
     void lengthLimit()
     {
-        QVERIFY(!write(0, QStringLiteral("x")) && !write(100, QStringLiteral("x"))); // no such key
+        QVERIFY(!write(0, u"x"_s) && !write(100, u"x"_s)); // no such key
         const QString exact(9999, u'a');
         QVERIFY(write(1, exact));
         QVERIFY(!write(1, QString(9999, u'b') + u'Z'));
@@ -116,10 +114,9 @@ private slots:
                            "saved:\n\nZ\n\n(1 character will not be saved.)"));
 
         // The cut never splits a character in two.
-        const QString text = QString(9998, u'a') + QStringLiteral("\U0001F600") + u'b';
+        const QString text = QString(9998, u'a') + u"\U0001F600"_s + u'b';
         QCOMPARE(RecordFile::cutToLimit(text), QString(9998, u'a'));
-        QVERIFY(
-            RecordFile::longTextQuestion(text).contains(QStringLiteral(":\n\n\U0001F600b\n\n(3 characters")));
+        QVERIFY(RecordFile::longTextQuestion(text).contains(u":\n\n\U0001F600b\n\n(3 characters"_s));
     }
 
     // 8 MB of one record's continuation lines reads and rewrites; a file over the 8 MiB bound of
@@ -129,10 +126,10 @@ private slots:
         const QByteArray huge = "01" + M + "start\r\n" + QByteArray(98, 'x').append("\r\n").repeated(80'000);
         put(huge);
         QCOMPARE(read(1).size(), qsizetype(5 + 80'000 * 100));
-        QVERIFY(write(2, QStringLiteral("two")));
+        QVERIFY(write(2, u"two"_s));
         QCOMPARE(bytes().size(), huge.size() + 10);
         put(huge + QByteArray(1 << 20, 'x'));
-        QVERIFY(!write(2, QStringLiteral("2")));
+        QVERIFY(!write(2, u"2"_s));
         QCOMPARE(bytes().size(), huge.size() + (1 << 20));
     }
 
@@ -141,8 +138,8 @@ private slots:
     void splitsLines()
     {
         for (const auto& [text, lines] :
-            {std::pair {QString(), QStringList()}, {QStringLiteral("\r\n\rx\ry\r\n"), {"", "", "x", "y"}},
-                {QStringLiteral("a\nb\r\n"), {"a\nb"}}, {QStringLiteral("a\n\rb"), {"a\n", "b"}}}) {
+            {std::pair {QString(), QStringList()}, {u"\r\n\rx\ry\r\n"_s, {"", "", "x", "y"}},
+                {u"a\nb\r\n"_s, {"a\nb"}}, {u"a\n\rb"_s, {"a\n", "b"}}}) {
             QCOMPARE(TextCodec::splitLines(text), lines);
             QCOMPARE(TextCodec::splitLines(TextCodec::joinLines(lines)), lines);
         }
@@ -157,7 +154,7 @@ private slots:
             all.append(char(b));
         QCOMPARE(TextCodec::encode(TextCodec::decode(all)), all);
         QCOMPARE(TextCodec::splitAnyLines(TextCodec::decode("caf\xC3\xA9\nb\r\nc\rd\n")),
-            (QStringList {QStringLiteral("caf\u00E9"), "b", "c", "d"}));
+            (QStringList {u"caf\u00E9"_s, "b", "c", "d"}));
         // Well-formed UTF-8 up to U+10FFFF reads as UTF-8; an overlong form, a surrogate, a code
         // point past U+10FFFF or a sequence cut short makes the whole file Windows-1252.
         for (const QByteArray& utf8 : {QByteArray("\xF4\x8F\xBF\xBF"), QByteArray("\xED\x9F\xBF x")})
@@ -171,12 +168,12 @@ private slots:
     // Windows-1252 bytes would read as other UTF-8 text, and a text's own leading U+FEFF stays.
     void encodes()
     {
-        const QString wide = QStringLiteral("05!\u00AC:\u0142\u00DF\u65E5\u672C \U0001F600\r\n");
-        const QString mojibake = QStringLiteral("\u00EF\u00BB\u00BF05!\u00AC:\u00C3\u00A9");
-        for (const auto& [text, bytes] : {std::pair {QStringLiteral("05!\u00AC:Caf\u00E9 \u20AC!\r\n"),
-                                              QByteArray("05!\xAC:Caf\xE9 \x80!\r\n")},
-                 {wide, "\xEF\xBB\xBF" + wide.toUtf8()}, {mojibake, "\xEF\xBB\xBF" + mojibake.toUtf8()},
-                 {QStringLiteral("\uFEFFx"), QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx")}}) {
+        const QString wide = u"05!\u00AC:\u0142\u00DF\u65E5\u672C \U0001F600\r\n"_s;
+        const QString mojibake = u"\u00EF\u00BB\u00BF05!\u00AC:\u00C3\u00A9"_s;
+        for (const auto& [text, bytes] :
+            {std::pair {u"05!\u00AC:Caf\u00E9 \u20AC!\r\n"_s, QByteArray("05!\xAC:Caf\xE9 \x80!\r\n")},
+                {wide, "\xEF\xBB\xBF" + wide.toUtf8()}, {mojibake, "\xEF\xBB\xBF" + mojibake.toUtf8()},
+                {u"\uFEFFx"_s, QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx")}}) {
             QCOMPARE(TextCodec::encode(text), bytes);
             QCOMPARE(TextCodec::decode(bytes), text);
         }

@@ -34,7 +34,7 @@ private slots:
             read("Defaults", "BoxNo"), read("MX", "MX1")};
         QCOMPARE(got, (QStringList {"7", "120", "", "a b", "", "default", "default", "Caf\u00E9"}));
         QFile::remove(m_path);
-        QCOMPARE(read("Settings", "BoxNo"), QStringLiteral("default"));
+        QCOMPARE(read("Settings", "BoxNo"), u"default"_s);
     }
 
     // Line breaks are stored as blanks one for one. Values are stored whole but read as at most
@@ -42,10 +42,10 @@ private slots:
     // stops root too) fails the write.
     void writeCreatesFileAndValueRules()
     {
-        m_path = m_dir.filePath(QStringLiteral("new/folder/MoxenoTrellin.ini"));
-        QVERIFY(write("Settings", "BoxNo", QStringLiteral("3")));
-        QVERIFY(write("Search", "0", QStringLiteral("a\r\nb\nc")));
-        QVERIFY(write("Settings", "Left", QStringLiteral("36")));
+        m_path = m_dir.filePath(u"new/folder/MoxenoTrellin.ini"_s);
+        QVERIFY(write("Settings", "BoxNo", u"3"_s));
+        QVERIFY(write("Search", "0", u"a\r\nb\nc"_s));
+        QVERIFY(write("Settings", "Left", u"36"_s));
         QCOMPARE(bytes(), QByteArray("[Settings]\r\nBoxNo=3\r\nLeft=36\r\n[Search]\r\n0=a  b c\r\n"));
 
         const QString longValue(300, u'x');
@@ -53,11 +53,11 @@ private slots:
         QVERIFY(bytes().contains(longValue.toLatin1()));
         QCOMPARE(read("Settings", "Long"), longValue.left(254));
         QCOMPARE(IniFile::read(m_path, "X", "Y", longValue).size(), 254);
-        QVERIFY(write("Search", "1", QStringLiteral("\u65E5\u672C")));
-        QCOMPARE(read("Search", "1"), QStringLiteral("\u65E5\u672C"));
+        QVERIFY(write("Search", "1", u"\u65E5\u672C"_s));
+        QCOMPARE(read("Search", "1"), u"\u65E5\u672C"_s);
 
         const QByteArray before = bytes();
-        const Result<> written = IniFile::write(m_path + QStringLiteral("/below.ini"), "S", "K", "V");
+        const Result<> written = IniFile::write(m_path + u"/below.ini"_s, "S", "K", "V");
         QVERIFY(!written && !written.error().isEmpty() && bytes() == before);
     }
 
@@ -66,8 +66,8 @@ private slots:
     {
         setFile("; my notes\n[MX]\nNumLock=1\nMX1=hello\n\n[settings]\nBOXNO=1\n  ; keep "
                 "me\nTop=5\n\n[Unknown]\nx=y\n");
-        QVERIFY(write("Settings", "BoxNo", QStringLiteral("12")));
-        QVERIFY(write("Settings", "Left", QStringLiteral("99")));
+        QVERIFY(write("Settings", "BoxNo", u"12"_s));
+        QVERIFY(write("Settings", "Left", u"99"_s));
         QCOMPARE(bytes(),
             QByteArray("; my notes\n[MX]\nNumLock=1\nMX1=hello\n\n[settings]\nBOXNO=12\n  ; keep me\n"
                        "Top=5\nLeft=99\r\n\n[Unknown]\nx=y\n"));
@@ -76,8 +76,8 @@ private slots:
             = "\x00\xFF[[[\n=novalue\n]\n[Settings\nBoxNo=bad\n[Settings]\nBoxNo=4\n\xC3\x28 junk\n";
         const QByteArray garbage(raw, sizeof raw - 1); // with its leading NUL
         setFile(garbage);
-        QCOMPARE(read("Settings", "BoxNo"), QStringLiteral("4"));
-        QVERIFY(write("Settings", "BoxNo", QStringLiteral("5")));
+        QCOMPARE(read("Settings", "BoxNo"), u"4"_s);
+        QVERIFY(write("Settings", "BoxNo", u"5"_s));
         QCOMPARE(bytes(), QByteArray(garbage).replace("BoxNo=4", "BoxNo=5"));
     }
 
@@ -87,7 +87,7 @@ private slots:
         for (const auto& [section, key, after] :
             {std::tuple {"Settings", "Left", "Left=36\r\n"}, {"Search", "0", "[Search]\r\n0=36\r\n"}}) {
             setFile("[Settings]\r\nBoxNo=1");
-            QVERIFY(write(section, key, QStringLiteral("36")));
+            QVERIFY(write(section, key, u"36"_s));
             QCOMPARE(bytes(), "[Settings]\r\nBoxNo=1\r\n" + QByteArray(after));
         }
     }
@@ -97,7 +97,7 @@ private slots:
     // A clip colour of 0 means none, one beyond 0xFFFFFF the default. Every write is announced.
     void typedValues()
     {
-        SettingsStore store(m_dir.filePath(QStringLiteral("data")), m_dir.filePath(QStringLiteral("config")));
+        SettingsStore store(m_dir.filePath(u"data"_s), m_dir.filePath(u"config"_s));
         Settings settings(store);
         QSignalSpy changed(&settings, &Settings::changed);
         // Inside (19200 - 1500), past the far end, far past it, too small for an int, no number.
@@ -106,11 +106,11 @@ private slots:
             QVERIFY(settings.setText(Settings::Key::OverwriteLeft, QString::fromLatin1(stored)).ok());
             QCOMPARE(settings.edge(Settings::Key::OverwriteLeft, 0, 19200, 336), edge);
         }
-        QCOMPARE(store.readValue("Settings", "FmOWLeft", "none"), QStringLiteral("left"));
+        QCOMPARE(store.readValue("Settings", "FmOWLeft", "none"), u"left"_s);
 
-        QVERIFY(settings.setText(Settings::Key::ClipColour, QStringLiteral("0")).ok());
+        QVERIFY(settings.setText(Settings::Key::ClipColour, u"0"_s).ok());
         QCOMPARE(settings.colour(Settings::Key::ClipColour), std::nullopt);
-        QVERIFY(settings.setText(Settings::Key::ClipColour, QStringLiteral("99999999")).ok());
+        QVERIFY(settings.setText(Settings::Key::ClipColour, u"99999999"_s).ok());
         QCOMPARE(settings.colour(Settings::Key::ClipColour),
             std::optional<unsigned>(Settings::kDefaultClipColour));
         QCOMPARE(changed.count(), 7);
@@ -120,39 +120,39 @@ private slots:
     // store or the end of the hold, and what the store writes reads back at once.
     void heldContent()
     {
-        SettingsStore store(m_dir.filePath(QStringLiteral("held")), m_dir.filePath(QStringLiteral("held")));
+        SettingsStore store(m_dir.filePath(u"held"_s), m_dir.filePath(u"held"_s));
         m_path = store.iniPath();
         store.holdContent(true);
-        QCOMPARE(store.readValue("Settings", "BoxNo", "none"), QStringLiteral("none"));
+        QCOMPARE(store.readValue("Settings", "BoxNo", "none"), u"none"_s);
         setFile("[Settings]\r\nBoxNo=4\r\n");
-        QCOMPARE(store.readValue("Settings", "BoxNo", "none"), QStringLiteral("none"));
+        QCOMPARE(store.readValue("Settings", "BoxNo", "none"), u"none"_s);
         QVERIFY(store.writeValue("Settings", "DataPath", "/b/").ok());
-        QCOMPARE(store.readValue("Settings", "DataPath", ""), QStringLiteral("/b/"));
-        QCOMPARE(store.readValue("Settings", "BoxNo", "none"), QStringLiteral("4"));
+        QCOMPARE(store.readValue("Settings", "DataPath", ""), u"/b/"_s);
+        QCOMPARE(store.readValue("Settings", "BoxNo", "none"), u"4"_s);
         setFile("[Settings]\r\nBoxNo=5\r\n");
         store.holdContent(false);
-        QCOMPARE(store.readValue("Settings", "BoxNo", "none"), QStringLiteral("5"));
+        QCOMPARE(store.readValue("Settings", "BoxNo", "none"), u"5"_s);
     }
 
     // The settings file lives in the configuration folder unless one sits in the data folder,
     // which is looked for at every access. A relative XDG_DATA_HOME is ignored.
     void iniPathPrefersDataRootAndXdgFolders()
     {
-        SettingsStore store(m_dir.filePath(QStringLiteral("data")), m_dir.filePath(QStringLiteral("config")));
+        SettingsStore store(m_dir.filePath(u"data"_s), m_dir.filePath(u"config"_s));
         QVERIFY(store.writeValue("Settings", "BoxNo", "2").ok());
-        QVERIFY(QFileInfo::exists(m_dir.filePath(QStringLiteral("config/MoxenoTrellin.ini"))));
-        m_path = m_dir.filePath(QStringLiteral("data/MoxenoTrellin.ini"));
+        QVERIFY(QFileInfo::exists(m_dir.filePath(u"config/MoxenoTrellin.ini"_s)));
+        m_path = m_dir.filePath(u"data/MoxenoTrellin.ini"_s);
         setFile("[Settings]\r\nBoxNo=9\r\n");
         QCOMPARE(store.iniPath(), m_path);
-        QCOMPARE(store.readValue("Settings", "BoxNo", ""), QStringLiteral("9"));
+        QCOMPARE(store.readValue("Settings", "BoxNo", ""), u"9"_s);
         QFile::remove(m_path);
-        QCOMPARE(store.readValue("Settings", "BoxNo", ""), QStringLiteral("2"));
+        QCOMPARE(store.readValue("Settings", "BoxNo", ""), u"2"_s);
 
         const QString home = QString::fromLocal8Bit(qgetenv("HOME"));
-        QCOMPARE(Paths::configFolder(), home + QStringLiteral("/.config/MoxenoTrellin/"));
+        QCOMPARE(Paths::configFolder(), home + u"/.config/MoxenoTrellin/"_s);
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", "relative/ignored");
-        QCOMPARE(Paths::defaultDataFolder(), home + QStringLiteral("/.local/share/MoxenoTrellin/"));
+        QCOMPARE(Paths::defaultDataFolder(), home + u"/.local/share/MoxenoTrellin/"_s);
         qputenv("XDG_DATA_HOME", saved);
     }
 };

@@ -59,8 +59,7 @@ class TestReachE2E : public QObject
             QTRY_COMPARE_WITH_TIMEOUT(mainWindows().count(u'\n'), 1, kSlowMachineMs); // the message
             xdotool({"key", "Return"});
         }
-        QTRY_VERIFY_WITH_TIMEOUT(
-            visibleWindow(QStringLiteral("trellin - shortcuts$")).isEmpty(), kSlowMachineMs);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"trellin - shortcuts$"_s).isEmpty(), kSlowMachineMs);
         QVERIFY(TestFiles::read(settingsFile()).contains("Pick=" + keys.toLatin1() + "\r\n"));
         click(windows[1], 3960 + 570, 4740 + 150); // Cancel
         closeAbout(windows[0]);
@@ -90,7 +89,7 @@ private slots:
     {
         const QString window = mainWindows();
         TargetProcess target;
-        QVERIFY(target.start(QStringLiteral("Target")));
+        QVERIFY(target.start(u"Target"_s));
         const Outcome second = run(QStringLiteral(TRELLIN_PROGRAM), {});
         QCOMPARE(second.code, 0);
         QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), window, kSlowMachineMs);
@@ -102,15 +101,15 @@ private slots:
     void trellinctlReachesTheRunningCopy()
     {
         TargetProcess target;
-        QVERIFY(target.start(QStringLiteral("Target")));
+        QVERIFY(target.start(u"Target"_s));
         const Outcome played = ctl({"play", "1", "1"});
         QVERIFY2(played.code == 0, played.err.constData());
-        QCOMPARE(target.waitForText(QStringLiteral("hi\tthere")), QStringLiteral("hi\tthere"));
+        QCOMPARE(target.waitForText(u"hi\tthere"_s), u"hi\tthere"_s);
         QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), QString::number(target.window()), kSlowMachineMs);
 
         const Outcome copied = ctl({"copy", "1", "1"});
         QVERIFY2(copied.code == 0, copied.err.constData());
-        QCOMPARE(clipboard(), QStringLiteral("Hello"));
+        QCOMPARE(clipboard(), u"Hello"_s);
         const Outcome empty = ctl({"copy", "1", "2"});
         QCOMPARE(empty.code, 1);
     }
@@ -126,13 +125,13 @@ private slots:
     {
         auto [capsLock, numLock] = fetchColumns<bool, bool>({"capsLock", "numLock"});
         TargetProcess target;
-        QVERIFY(target.start(QStringLiteral("Target")));
+        QVERIFY(target.start(u"Target"_s));
         // A user presses the shortcut in a window the window manager has made active; it
         // announces that a little after the window has the focus.
         QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), QString::number(target.window()), kSlowMachineMs);
         QVERIFY(m_locks.setLocks({capsLock, numLock, false}));
         xdotool({"key", "ctrl+alt+2"});
-        QCOMPARE(target.waitForText(QStringLiteral("second")), QStringLiteral("second"));
+        QCOMPARE(target.waitForText(u"second"_s), u"second"_s);
         QCOMPARE(target.keys().join(u' ').contains(QLatin1String("Ctrl")), false);
         QVERIFY(m_locks.setLocks({false, false, false}));
     }
@@ -153,15 +152,15 @@ private slots:
     {
         auto [opener, keys, typed, clipboard]
             = fetchColumns<QStringList, QString, QString, QString>({"opener", "keys", "typed", "clipboard"});
-        run(QStringLiteral("xclip"), {"-selection", "clipboard", "-i", "/dev/null"});
+        run(u"xclip"_s, {"-selection", "clipboard", "-i", "/dev/null"});
         TargetProcess target;
-        QVERIFY(target.start(QStringLiteral("Target")));
+        QVERIFY(target.start(u"Target"_s));
         const Outcome opened = run(opener.first(), opener.mid(1));
         QVERIFY2(opened.code == 0, opened.err.constData());
-        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow(QStringLiteral("quick pick$")).isEmpty(), kSlowMachineMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow(u"quick pick$"_s).isEmpty(), kSlowMachineMs);
         xdotool({"type", "wOr"});
         xdotool({"key", keys});
-        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(QStringLiteral("quick pick$")).isEmpty(), kSlowMachineMs);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"quick pick$"_s).isEmpty(), kSlowMachineMs);
         QCOMPARE(activeWindow(), QString::number(target.window()));
         xdotool({"type", "!"});
         QCOMPARE(target.waitForText(typed + u'!'), typed + u'!');
@@ -172,29 +171,29 @@ private slots:
     void shortcutHeldByAnotherClientIsReported()
     {
         X11GlobalShortcuts other;
-        QVERIFY(other.grab(1, QStringLiteral("Ctrl+Alt+F9")));
+        QVERIFY(other.grab(1, u"Ctrl+Alt+F9"_s));
         X11GlobalShortcuts ours;
-        const Result<> grabbed = ours.grab(1, QStringLiteral("Ctrl+Alt+F9"));
+        const Result<> grabbed = ours.grab(1, u"Ctrl+Alt+F9"_s);
         QVERIFY(!grabbed);
-        QCOMPARE(grabbed.error(), QStringLiteral("Ctrl+Alt+F9 is already taken by another program"));
-        QVERIFY(ours.grab(2, QStringLiteral("Ctrl+Alt+F10")));
+        QCOMPARE(grabbed.error(), u"Ctrl+Alt+F9 is already taken by another program"_s);
+        QVERIFY(ours.grab(2, u"Ctrl+Alt+F10"_s));
     }
 
     // Set in the shortcuts dialog, the quick pick's shortcut is stored and works at once; one
     // that another client took meanwhile is stored, and a message reports it.
     void shortcutsDialogStoresGrabsAndReports()
     {
-        setPickShortcut("ctrl+alt+o", QStringLiteral("Ctrl+Alt+O"), nullptr);
+        setPickShortcut("ctrl+alt+o", u"Ctrl+Alt+O"_s, nullptr);
         if (QTest::currentTestFailed())
             return;
         TargetProcess target;
-        QVERIFY(target.start(QStringLiteral("Target")));
+        QVERIFY(target.start(u"Target"_s));
         xdotool({"key", "ctrl+alt+o"});
-        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow(QStringLiteral("quick pick$")).isEmpty(), kSlowMachineMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow(u"quick pick$"_s).isEmpty(), kSlowMachineMs);
         xdotool({"key", "Escape"});
-        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(QStringLiteral("quick pick$")).isEmpty(), kSlowMachineMs);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"quick pick$"_s).isEmpty(), kSlowMachineMs);
         X11GlobalShortcuts other;
-        setPickShortcut("ctrl+alt+j", QStringLiteral("Ctrl+Alt+J"), &other);
+        setPickShortcut("ctrl+alt+j", u"Ctrl+Alt+J"_s, &other);
     }
 
     // A crashed copy leaves its socket behind; the next start takes it over and answers there.
@@ -205,7 +204,7 @@ private slots:
         QVERIFY(QFileInfo::exists(InstanceChannel::socketPath()));
         QTRY_VERIFY_WITH_TIMEOUT(mainWindows().isEmpty(), kSlowMachineMs);
         QVERIFY(!Desktop::startProgram(m_program, QStringLiteral(TRELLIN_PROGRAM)).isEmpty());
-        const auto shown = InstanceChannel::send({QStringLiteral("show")}, kSlowMachineMs);
+        const auto shown = InstanceChannel::send({u"show"_s}, kSlowMachineMs);
         QVERIFY2(
             shown && shown->status == 0, shown ? qPrintable(shown->err) : "nobody answers on the socket");
     }

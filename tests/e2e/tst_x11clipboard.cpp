@@ -20,15 +20,13 @@ class TestX11Clipboard : public QObject
     // xclip's output; it may ask this process for the text, so the event loop keeps running.
     static QString xclipOut()
     {
-        const ChildProcess::Outcome xclip
-            = ChildProcess::run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"});
-        return xclip.code == 0 ? QString::fromUtf8(xclip.out) : QStringLiteral("(xclip failed)");
+        const ChildProcess::Outcome xclip = ChildProcess::run(u"xclip"_s, {"-o", "-selection", "clipboard"});
+        return xclip.code == 0 ? QString::fromUtf8(xclip.out) : u"(xclip failed)"_s;
     }
     // Stores text at box 1, position 1 and runs "trellinctl copy 1 POS"; its exit status.
     static int ctlCopy(const QString& text, const char* position = "1")
     {
-        const QString box
-            = QDir::homePath() + QStringLiteral("/.local/share/MoxenoTrellin/MoxenoTrellin1.txt");
+        const QString box = QDir::homePath() + u"/.local/share/MoxenoTrellin/MoxenoTrellin1.txt"_s;
         if (!TestFiles::write(box,
                 "\xEF\xBB\xBF"
                 "01!\xC2\xAC:"
@@ -36,7 +34,7 @@ class TestX11Clipboard : public QObject
             return -1;
         return ChildProcess::run(QStringLiteral(TRELLINCTL), {"copy", "1", position}).code;
     }
-    static QString mixedText() { return QStringLiteral("héllo € ł 日本\r\nsecond line"); }
+    static QString mixedText() { return u"héllo € ł 日本\r\nsecond line"_s; }
 
 private slots:
     // Another program reads the window's text, with LF line ends.
@@ -95,9 +93,9 @@ private slots:
         QCOMPARE(xclipOut(), text.replace("\r\n", "\n"));
         QCOMPARE(ctlCopy(QString(), "2"), 1); // an empty position takes nothing
 
-        QVERIFY(m_clipboard.replaceText(QStringLiteral("taken")));
+        QVERIFY(m_clipboard.replaceText(u"taken"_s));
         const auto ended = [pid] {
-            const QByteArray stat = TestFiles::read(QStringLiteral("/proc/%1/stat").arg(pid));
+            const QByteArray stat = TestFiles::read(u"/proc/%1/stat"_s.arg(pid));
             return stat.isEmpty() || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
         };
         QTRY_VERIFY_WITH_TIMEOUT(ended(), kSlowMachineMs);

@@ -113,7 +113,7 @@ class TestX11Paste : public QObject
     // Runs xclip to its end while this process answers its requests; its status and output.
     static std::pair<int, QByteArray> xclip(const QStringList& arguments)
     {
-        const Desktop::Outcome done = Desktop::run(QStringLiteral("xclip"), arguments);
+        const Desktop::Outcome done = Desktop::run(u"xclip"_s, arguments);
         return {done.code, done.out};
     }
 
@@ -142,8 +142,8 @@ private slots:
         TypingInserter typing(keys);
         ChoosingInserter inserter(typing, &paster, [&] { return windows.activeWindowClass(); });
         InsertRules rules;
-        rules.ctrlV = {QStringLiteral("trellin_typing_target")};
-        rules.shiftInsert = {QStringLiteral("xterm")};
+        rules.ctrlV = {u"trellin_typing_target"_s};
+        rules.shiftInsert = {u"xterm"_s};
         inserter.setRules([rules] { return rules; });
 
         QByteArray before;
@@ -154,27 +154,26 @@ private slots:
         } else if (!type.isEmpty()) {
             before = "held before: \xC3\xBC \xE2\x82\xAC";
         }
-        const QString file = m_dir.filePath(QStringLiteral("before"));
+        const QString file = m_dir.filePath(u"before"_s);
         QVERIFY(TestFiles::write(file, before));
         if (!type.isEmpty())
             QCOMPARE(xclip({"-i", "-selection", "clipboard", "-t", type, file}).first, 0);
 
-        const QString text = QStringLiteral("Pasted \u2713 text");
+        const QString text = u"Pasted \u2713 text"_s;
         TargetProcess qtTarget;
         QProcess xterm;
-        const QString received = m_dir.filePath(QStringLiteral("received"));
+        const QString received = m_dir.filePath(u"received"_s);
         QFile::remove(received);
         if (target == u"qt") {
-            QVERIFY(qtTarget.start(QStringLiteral("Paste target")));
+            QVERIFY(qtTarget.start(u"Paste target"_s));
             // The window manager announces the new window a little after it has shown.
             QTRY_COMPARE_WITH_TIMEOUT(
                 windows.activeWindowClass().value(0), QByteArray("trellin_typing_target"), kSlowMachineMs);
         } else {
-            const QString ready = m_dir.filePath(QStringLiteral("ready"));
+            const QString ready = m_dir.filePath(u"ready"_s);
             QFile::remove(ready);
-            xterm.start(QStringLiteral("xterm"),
-                {"-e", "sh", "-c",
-                    QStringLiteral("stty -echo; : > '%1'; exec cat > '%2'").arg(ready, received)});
+            xterm.start(u"xterm"_s,
+                {"-e", "sh", "-c", u"stty -echo; : > '%1'; exec cat > '%2'"_s.arg(ready, received)});
             QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(ready), kSlowMachineMs);
             QTRY_COMPARE_WITH_TIMEOUT(
                 windows.activeWindowClass().value(0), QByteArray("xterm"), kSlowMachineMs);
@@ -229,7 +228,7 @@ private slots:
                     "requestorOwnsAfter"});
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs the X session of scripts/x11-session.sh");
-        const QString file = m_dir.filePath(QStringLiteral("before"));
+        const QString file = m_dir.filePath(u"before"_s);
         QVERIFY(TestFiles::write(file, before));
         Requestor requestor;
         if (!before.isEmpty()) {
@@ -245,11 +244,11 @@ private slots:
         paster.setOwnerTimeoutMs(300);
         if (largestFormat)
             paster.setLargestFormatBytes(largestFormat);
-        const QString text = QStringLiteral("Pasted \u2713");
+        const QString text = u"Pasted \u2713"_s;
         Result<> second;
         keys.onSend = [&] {
             if (pasteAgain)
-                second = paster.pasteText(QStringLiteral("second"), InsertMethod::PasteCtrlV);
+                second = paster.pasteText(u"second"_s, InsertMethod::PasteCtrlV);
             requestor.start(steps);
         };
         const Result<> pasted

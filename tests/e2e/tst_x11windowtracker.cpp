@@ -38,9 +38,9 @@ private slots:
     {
         QVERIFY(m_tracker.isAvailable());
         // Each start blocks this process; the tracker sees each window once it reads events again.
-        QVERIFY(m_alpha.start(QStringLiteral("Alpha")));
+        QVERIFY(m_alpha.start(u"Alpha"_s));
         QTRY_COMPARE_WITH_TIMEOUT(m_tracker.activeWindow(), m_alpha.window(), kSlowMachineMs);
-        QVERIFY(m_beta.start(QStringLiteral("Beta")));
+        QVERIFY(m_beta.start(u"Beta"_s));
         QTRY_COMPARE_WITH_TIMEOUT(m_tracker.activeWindow(), m_beta.window(), kSlowMachineMs);
     }
     void cleanup() { m_own.clear(); }
@@ -50,11 +50,10 @@ private slots:
     void switchesWhileBusyKeepTheirOrder()
     {
         TargetProcess gamma;
-        QVERIFY(gamma.start(QStringLiteral("Gamma")));
+        QVERIFY(gamma.start(u"Gamma"_s));
         QTRY_COMPARE_WITH_TIMEOUT(m_tracker.activeWindow(), gamma.window(), kSlowMachineMs);
         for (const unsigned long window : {m_alpha.window(), m_beta.window()})
-            QProcess::execute(
-                QStringLiteral("xdotool"), {"windowactivate", "--sync", QString::number(window)});
+            QProcess::execute(u"xdotool"_s, {"windowactivate", "--sync", QString::number(window)});
         QCOMPARE(m_tracker.history().mid(0, 3),
             (QList<unsigned long> {m_beta.window(), m_alpha.window(), gamma.window()}));
     }
@@ -62,19 +61,19 @@ private slots:
     void switchToLastWindowGoesBackAndForth()
     {
         QCOMPARE(switchToLast(), m_alpha.window());
-        QVERIFY(typeNotation(m_sender, QStringLiteral("to alpha"), true).ok());
-        QCOMPARE(m_alpha.waitForText(QStringLiteral("to alpha")), QStringLiteral("to alpha"));
+        QVERIFY(typeNotation(m_sender, u"to alpha"_s, true).ok());
+        QCOMPARE(m_alpha.waitForText(u"to alpha"_s), u"to alpha"_s);
         QCOMPARE(switchToLast(), m_beta.window());
     }
 
     void switchPastProgressWindowSkipsOwnWindows()
     {
-        QVERIFY(showOwnWindow(QStringLiteral("Main")) && showOwnWindow(QStringLiteral("Progress")));
+        QVERIFY(showOwnWindow(u"Main"_s) && showOwnWindow(u"Progress"_s));
         QVERIFY(m_tracker.switchPastProgressWindow());
         QCOMPARE(m_tracker.activeWindow(), m_beta.window());
 
         // Back in the program, the last window is still the one the user worked in.
-        QVERIFY(showOwnWindow(QStringLiteral("Step dialog")));
+        QVERIFY(showOwnWindow(u"Step dialog"_s));
         QCOMPARE(switchToLast(), m_beta.window());
     }
 
@@ -82,7 +81,7 @@ private slots:
     // announcement naming Beta must not pass for Beta being active, or the keys go astray.
     void staleAnnouncementIsNotTakenForActive()
     {
-        QVERIFY(showOwnWindow(QStringLiteral("Dialog")));
+        QVERIFY(showOwnWindow(u"Dialog"_s));
         Display* display = XOpenDisplay(nullptr);
         QVERIFY(display);
         const Window beta = m_beta.window();
@@ -92,13 +91,13 @@ private slots:
         XCloseDisplay(display);
         QVERIFY(m_beta.clear());
         QVERIFY(m_tracker.switchToLastWindow());
-        QVERIFY(typeNotation(m_sender, QStringLiteral("to beta"), true).ok());
-        QCOMPARE(m_beta.waitForText(QStringLiteral("to beta")), QStringLiteral("to beta"));
+        QVERIFY(typeNotation(m_sender, u"to beta"_s, true).ok());
+        QCOMPARE(m_beta.waitForText(u"to beta"_s), u"to beta"_s);
     }
 
     void closedWindowIsSkipped()
     {
-        QVERIFY(showOwnWindow(QStringLiteral("Main")));
+        QVERIFY(showOwnWindow(u"Main"_s));
         QCOMPARE(m_tracker.lastWindowTarget(), m_beta.window());
         // Beta closes while the program is active: its id is remembered but invalid now.
         m_beta.stop();

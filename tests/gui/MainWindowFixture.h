@@ -26,8 +26,8 @@ struct MainWindowFixture
 {
     MainWindowFixture()
     {
-        QDir().mkpath(dir.filePath(QStringLiteral("data")));
-        context.setDataFolder(dir.filePath(QStringLiteral("data")));
+        QDir().mkpath(dir.filePath(u"data"_s));
+        context.setDataFolder(dir.filePath(u"data"_s));
         prompter.setParentWindow(&window);
         window.setMacros(&macros, &macroActions);
         window.setCaptions(boxes.captions());
@@ -56,8 +56,7 @@ struct MainWindowFixture
     }
 
     QTemporaryDir dir;
-    SettingsStore settingsStore {
-        dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
+    SettingsStore settingsStore {dir.filePath(u"data"_s), dir.filePath(u"config"_s)};
     Settings settings {settingsStore};
     StatusLog log;
     RecordingPlatform clipboard;

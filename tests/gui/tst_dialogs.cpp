@@ -30,11 +30,11 @@ private:
     };
     std::unique_ptr<Fixture> f;
 
-    QPlainTextEdit* text1() { return f->dialog.findChild<QPlainTextEdit*>(QStringLiteral("Text1")); }
+    QPlainTextEdit* text1() { return f->dialog.findChild<QPlainTextEdit*>(u"Text1"_s); }
     CommandLabel* label(const QString& name) { return f->dialog.findChild<CommandLabel*>(name); }
     void showMacro(const QString& body)
     {
-        f->dialog.prepare({"Moxeno Trellin - edit macro", body, true, QStringLiteral("Greeting"), 4});
+        f->dialog.prepare({"Moxeno Trellin - edit macro", body, true, u"Greeting"_s, 4});
         f->dialog.show();
     }
 
@@ -59,8 +59,8 @@ private slots:
         QWidget window;
         // Away from the pointer, which underlines the label it is over.
         const QRect place(20, 40, 140, 24);
-        CommandLabel* label = button ? CommandLabel::button(QStringLiteral("a"), caption, &window, place)
-                                     : new CommandLabel(QStringLiteral("a"), caption, &window, place);
+        CommandLabel* label = button ? CommandLabel::button(u"a"_s, caption, &window, place)
+                                     : new CommandLabel(u"a"_s, caption, &window, place);
         if (framed)
             label->setFrameStyle(QFrame::Panel | QFrame::Raised);
         auto* plain = new QLabel(caption, &window);
@@ -79,17 +79,17 @@ private slots:
     // A macro saved without a name is called by its number.
     void macroEdit()
     {
-        showMacro(QStringLiteral("a{t}b{T}c{Tab}d"));
-        auto* name = f->dialog.findChild<QLineEdit*>(QStringLiteral("Text2"));
+        showMacro(u"a{t}b{T}c{Tab}d"_s);
+        auto* name = f->dialog.findChild<QLineEdit*>(u"Text2"_s);
         QVERIFY(name->isVisible());
         for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton, Qt::LeftButton})
-            QTest::mouseClick(label(QStringLiteral("Label1")), button);
+            QTest::mouseClick(label(u"Label1"_s), button);
         QCOMPARE(f->sent, QStringList {"{F1}"}); // from the left click only
         name->clear();
-        QTest::mouseClick(label(QStringLiteral("LabelSave")), Qt::LeftButton);
+        QTest::mouseClick(label(u"LabelSave"_s), Qt::LeftButton);
         const EditResult result = f->dialog.result();
-        QVERIFY(result.saved && result.macroName == QStringLiteral("Macro 4"));
-        QCOMPARE(result.text, QStringLiteral("a{TAB}b{TAB}c{Tab}d"));
+        QVERIFY(result.saved && result.macroName == u"Macro 4"_s);
+        QCOMPARE(result.text, u"a{TAB}b{TAB}c{Tab}d"_s);
     }
 
     // Closing the dialog any way but Save is a cancel; it stores where it was closed.
@@ -97,21 +97,21 @@ private slots:
     {
         DialogScript dialogs;
         dialogs.expect([this](QDialog& dialog) {
-            QVERIFY(!dialog.findChild<QFrame*>(QStringLiteral("Frame1"))->isVisible());
-            text1()->setPlainText(QStringLiteral("changed"));
+            QVERIFY(!dialog.findChild<QFrame*>(u"Frame1"_s)->isVisible());
+            text1()->setPlainText(u"changed"_s);
             dialog.move(30, 40);
             dialog.close();
         });
         QVERIFY(!f->dialog.edit({"Moxeno Trellin - edit text", "text", false, {}, 0}).saved);
-        QCOMPARE(f->settingsStore.readValue("Settings", "FmEditMacrosLeft", ""), QStringLiteral("450"));
-        QCOMPARE(f->settingsStore.readValue("Settings", "FmEditMacrosTop", ""), QStringLiteral("600"));
+        QCOMPARE(f->settingsStore.readValue("Settings", "FmEditMacrosLeft", ""), u"450"_s);
+        QCOMPARE(f->settingsStore.readValue("Settings", "FmEditMacrosTop", ""), u"600"_s);
     }
 
     // On "one two three" with a part selected, a label clicked or keys pressed: the text, the
     // selection and the clipboard after. Select all a second time unselects.
     void editCommands()
     {
-        const QString all = QStringLiteral("one two three");
+        const QString all = u"one two three"_s;
         struct Row
         {
             int from, to;
@@ -146,9 +146,9 @@ private slots:
             text1()->setPlainText(QString::fromUtf8(edited));
             return f->dialog.result().text;
         };
-        QCOMPARE(saved("a\r\nb", "a\nb\nc"), QStringLiteral("a\r\nb\r\nc"));
-        QCOMPARE(saved("a\nb", "a\nb\nc"), QStringLiteral("a\nb\nc"));
-        QCOMPARE(saved("", "x\ny"), QStringLiteral("x\r\ny")); // a new text gets CR LF
+        QCOMPARE(saved("a\r\nb", "a\nb\nc"), u"a\r\nb\r\nc"_s);
+        QCOMPARE(saved("a\nb", "a\nb\nc"), u"a\nb\nc"_s);
+        QCOMPARE(saved("", "x\ny"), u"x\r\ny"_s); // a new text gets CR LF
         // A no-break space is a character of the text, not a blank.
         QCOMPARE(saved("a\u00a0b", "a\u00a0b"), QString::fromUtf8("a\u00a0b"));
     }
@@ -164,8 +164,8 @@ private slots:
         QVERIFY(placement.store(window).ok());
         QCOMPARE(f->settingsStore.readValue("Settings", "FmOWTop", ""), QString());
 
-        QVERIFY(f->settings.setText(Settings::Key::OverwriteLeft, QStringLiteral("1e20")).ok());
-        QVERIFY(f->settings.setText(Settings::Key::OverwriteTop, QStringLiteral("99999")).ok());
+        QVERIFY(f->settings.setText(Settings::Key::OverwriteLeft, u"1e20"_s).ok());
+        QVERIFY(f->settings.setText(Settings::Key::OverwriteTop, u"99999"_s).ok());
         QCOMPARE(placement.restoredEdges(window), QPoint(336, 372));
     }
 };

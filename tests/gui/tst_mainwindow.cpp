@@ -48,7 +48,7 @@ struct OptionsFixture : MainWindowFixture
 {
     OptionsFixture() { window.setOptionsPickers(pickers); }
 
-    QString oldFolder() const { return dir.filePath(QStringLiteral("data/")); }
+    QString oldFolder() const { return dir.filePath(u"data/"_s); }
     QString stored(Settings::Key key) const { return settings.text(key); }
 
     ScriptedPickers pickers;
@@ -57,7 +57,7 @@ struct OptionsFixture : MainWindowFixture
 static QWidget* visibleProgressWindow()
 {
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == QStringLiteral("Form2") && widget->isVisible())
+        if (widget->objectName() == u"Form2"_s && widget->isVisible())
             return widget;
     return nullptr;
 }
@@ -68,10 +68,10 @@ static QStringList calls(const char* script)
 {
     QStringList lines;
     for (const char* c = script; *c; ++c)
-        lines << (*c == '<'  ? QStringLiteral("switch past progress")
-                : *c == '>'  ? QStringLiteral("switch last")
-                : *c == '\t' ? QStringLiteral("keys key TAB")
-                             : QStringLiteral("keys char '%1'").arg(QLatin1Char(*c)));
+        lines << (*c == '<'  ? u"switch past progress"_s
+                : *c == '>'  ? u"switch last"_s
+                : *c == '\t' ? u"keys key TAB"_s
+                             : u"keys char '%1'"_s.arg(QLatin1Char(*c)));
     return lines;
 }
 
@@ -124,16 +124,16 @@ private:
     void throughAbout(std::function<void(QDialog&)> work)
     {
         f->dialogs.seen.clear();
-        auto* menu = f->window.findChild<QComboBox*>(QStringLiteral("ComboMain"));
+        auto* menu = f->window.findChild<QComboBox*>(u"ComboMain"_s);
         f->dialogs.expect([work, menu](QDialog& about) {
             const QString shown = menu->currentText();
             work(about);
             click(about, "LabelClose");
-            QCOMPARE(shown, QStringLiteral("Select"));
+            QCOMPARE(shown, u"Select"_s);
         });
-        menu->setCurrentIndex(menu->findText(QStringLiteral("About this software")));
+        menu->setCurrentIndex(menu->findText(u"About this software"_s));
         emit menu->activated(menu->currentIndex());
-        QCOMPARE(f->dialogs.seen.value(0), QStringLiteral("About...|"));
+        QCOMPARE(f->dialogs.seen.value(0), u"About...|"_s);
     }
     // Opens the advanced options from "About..."; "work" acts in them and closes them.
     void throughAdvanced(std::function<void(QDialog&)> work)
@@ -169,16 +169,16 @@ private:
             if (control->isWindow() || !control->isVisible())
                 continue;
             if (!dialog.rect().contains(control->geometry()))
-                faults << name + QStringLiteral(" outside");
+                faults << name + u" outside"_s;
             for (qsizetype j = i + 1; j < controls.size(); ++j) {
                 if (!controls[j]->isWindow() && controls[j]->isVisible()
                     && control->geometry().intersects(controls[j]->geometry()))
-                    faults << name + QStringLiteral(" on ") + controls[j]->objectName();
+                    faults << name + u" on "_s + controls[j]->objectName();
             }
             const auto* label = qobject_cast<const QLabel*>(control);
             if (label && !label->wordWrap() && label->pixmap().isNull()
                 && label->fontMetrics().horizontalAdvance(label->text()) > label->contentsRect().width())
-                faults << name + QStringLiteral(" cut");
+                faults << name + u" cut"_s;
         }
         return faults;
     }
@@ -196,8 +196,8 @@ private:
     }
 
 private slots:
-    void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl"); }
-    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
+    void initTestCase() { QDesktopServices::setUrlHandler(u"https"_s, this, "openUrl"); }
+    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(u"https"_s); }
     void init()
     {
         m_opened.clear();
@@ -234,7 +234,7 @@ private slots:
     // The menu shows "Select" again after each choice. The manual is looked for beside the program.
     void menuHelpAndMakerPage()
     {
-        f->dialogs.expect(DialogScript::clickLabel(QStringLiteral("LabelClose")));
+        f->dialogs.expect(DialogScript::clickLabel(u"LabelClose"_s));
         for (const Qt::Key key : {Qt::Key_Down, Qt::Key_A, Qt::Key_End}) { // the second, "About", the last
             QTest::keyClick(menu(), key);
             QCOMPARE(menu()->currentText(), "Select");
@@ -259,21 +259,21 @@ private slots:
     // the clipboard in the viewer, an occupied position's text.
     void statusAndHoverHints()
     {
-        f->log.logStatus(QStringLiteral("first"));
-        f->log.logStatus(QStringLiteral("second"));
+        f->log.logStatus(u"first"_s);
+        f->log.logStatus(u"second"_s);
         QVERIFY(child<QComboBox>("ComboMainRes")->currentText().endsWith("  second"));
 
         macros()->setCurrentIndex(4);
-        f->clipboard.content = QStringLiteral("clip");
+        f->clipboard.content = u"clip"_s;
         for (const auto& [control, shown] : {std::pair {"FrameCalculator", "Ready|5:|kept"},
                  {"LabelMoveBox0", "Move box 'Box 1' one place to the right.|5:|kept"},
                  {"FrameMacros", "|Macro 5 - Macro 5|"},
                  {"LabelEditClipboard", "Work with clipboard contents.|Clipboard contents:|clip"}}) {
-            f->window.showInViewer(QStringLiteral("5:"), QStringLiteral("kept"));
+            f->window.showInViewer(u"5:"_s, u"kept"_s);
             hover(control);
             QCOMPARE(status().join(u'|'), QLatin1String(shown));
         }
-        f->save(12, QStringLiteral("twelve"));
+        f->save(12, u"twelve"_s);
         QTest::mouseMove(button(12));
         QCOMPARE(status(), (QStringList {PositionButtonsFrame::occupiedHint(), "12:", "twelve"}));
         // An Alt click is a drag onto the same button: it neither copies nor logs.
@@ -288,7 +288,7 @@ private slots:
     // macros.
     void unreadableBox()
     {
-        f->save(12, QStringLiteral("twelve"));
+        f->save(12, u"twelve"_s);
         const QString file = DataFiles::boxFile(f->folder(), 2);
         QVERIFY(QDir().mkpath(file));
         QVERIFY(QDir().mkpath(DataFiles::macroFile(f->folder(), 2)));
@@ -312,8 +312,8 @@ private slots:
     // window's own saves are neither reloaded again nor told.
     void followsOtherWriters()
     {
-        f->save(3, QStringLiteral("mine"));
-        f->macro(1, 4, QStringLiteral("Four>4"));
+        f->save(3, u"mine"_s);
+        f->macro(1, 4, u"Four>4"_s);
         f->window.selectBox(1);
         macros()->setCurrentIndex(5);
         QTest::mouseMove(&f->window, QPoint(1, 1));
@@ -326,29 +326,28 @@ private slots:
             return lines;
         };
 
-        QVERIFY(
-            RecordFile::writeRecord(DataFiles::boxFile(f->folder(), 1), 3, QStringLiteral("theirs")).ok());
-        QVERIFY(RecordFile::writeRecord(DataFiles::boxFile(f->folder(), 1), 5, QStringLiteral("five")).ok());
+        QVERIFY(RecordFile::writeRecord(DataFiles::boxFile(f->folder(), 1), 3, u"theirs"_s).ok());
+        QVERIFY(RecordFile::writeRecord(DataFiles::boxFile(f->folder(), 1), 5, u"five"_s).ok());
         QTRY_COMPARE(button(5)->text(), "+");
         QCOMPARE(status().mid(1), (QStringList {"3:", "theirs"}));
         QCOMPARE(button(5)->accessibleName(), "Position 05, holds: five");
 
-        f->macro(1, 4, QStringLiteral("Renamed>4"));
+        f->macro(1, 4, u"Renamed>4"_s);
         QTRY_COMPARE(macros()->itemText(3), "Renamed");
         QCOMPARE(macros()->currentIndex(), 5);
         QCOMPARE(f->window.viewerTitle(), "3:");
 
-        QVERIFY(f->settings.setText(Settings::Key::DecPlaces, QStringLiteral("2")).ok());
-        QVERIFY(f->settings.setText(Settings::Key::ClipColour, QStringLiteral("255")).ok());
+        QVERIFY(f->settings.setText(Settings::Key::DecPlaces, u"2"_s).ok());
+        QVERIFY(f->settings.setText(Settings::Key::ClipColour, u"255"_s).ok());
         QTRY_COMPARE(f->window.positionButtons()->buttonColour(), QColor(Qt::red));
         QCOMPARE(child<QComboBox>("ComboDecPlaces")->currentText(), "2");
 
         // The window's own save, then another program's macro: only the macro is told.
-        f->clipboard.content = QStringLiteral("pasted");
+        f->clipboard.content = u"pasted"_s;
         f->context.setWarnOverwrite(false);
         QTest::mouseClick(button(8), Qt::RightButton);
-        hover(QStringLiteral("FrameMacros"));
-        f->macro(1, 6, QStringLiteral("Six>6"));
+        hover(u"FrameMacros"_s);
+        f->macro(1, 6, u"Six>6"_s);
         QTRY_COMPARE(macros()->itemText(5), "Six");
         QCOMPARE(status().mid(1), (QStringList {"Macro 6 - Six", "6"})); // it showed the selected macro
         QCOMPARE(newLog(),
@@ -401,7 +400,7 @@ private slots:
     void accessibleCommands()
     {
         auto [opens, mouse, modifiers] = fetchColumns<QString, int, int>({"opens", "mouse", "modifiers"});
-        f->save(1, QStringLiteral("Dear Sir or Madam,\r\nWith kind regards"));
+        f->save(1, u"Dear Sir or Madam,\r\nWith kind regards"_s);
         QCOMPARE(button(1)->accessibleName(), "Position 01, holds: Dear Sir or Madam,\u2026");
         QCOMPARE(button(2)->accessibleName(), "Position 02, empty");
         if (opens.isEmpty()) {
@@ -409,7 +408,7 @@ private slots:
             QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
             return;
         }
-        f->clipboard.content = QStringLiteral("new");
+        f->clipboard.content = u"new"_s;
         f->dialogs.expect([](QDialog& dialog) {
             const QStringList faults = accessibilityFaults(&dialog);
             dialog.reject();
@@ -436,9 +435,9 @@ private slots:
     void keyboardCommands()
     {
         auto [control, key, modifiers] = fetchColumns<QString, int, int>({"control", "key", "modifiers"});
-        f->save(1, QStringLiteral("one"));
+        f->save(1, u"one"_s);
         f->context.setWarnOverwrite(false);
-        f->clipboard.content = QStringLiteral("clip");
+        f->clipboard.content = u"clip"_s;
         QWidget* target = child(control);
         target->setFocus(Qt::TabFocusReason);
         if (key == 0)
@@ -462,8 +461,8 @@ private slots:
     // the refill text is set.
     void undoClipboardAndViewer()
     {
-        f->save(1, QStringLiteral("first"));
-        f->save(2, QStringLiteral("second"));
+        f->save(1, u"first"_s);
+        f->save(2, u"second"_s);
         QTest::mouseClick(button(1), Qt::RightButton, Qt::AltModifier);
         QTest::mouseClick(button(2), Qt::RightButton, Qt::AltModifier);
         hover("LabelTextUndo1");
@@ -475,7 +474,7 @@ private slots:
 
         for (const auto& [reply, left] :
             {std::pair {int(QMessageBox::No), "kept"}, {int(QMessageBox::Yes), ""}, {0, ""}}) {
-            f->clipboard.content = QStringLiteral("kept");
+            f->clipboard.content = u"kept"_s;
             f->context.setWarnOverwrite(reply != 0); // no question without warnings
             if (reply != 0)
                 answer(reply);
@@ -484,11 +483,11 @@ private slots:
         }
         QCOMPARE(f->lastMessage(), "Clipboard cleared");
 
-        f->clipboard.content = QStringLiteral("before");
+        f->clipboard.content = u"before"_s;
         click("LabelEditClipboard");
         auto* text = child<QPlainTextEdit>("TextClipboard");
         QVERIFY(text->isVisible() && text->toPlainText() == "before");
-        text->setPlainText(QStringLiteral("after"));
+        text->setPlainText(u"after"_s);
         click("ButtonPutBack");
         for (const char* refill : {"", "refill"}) {
             f->context.setRefillText(QLatin1String(refill));
@@ -496,7 +495,7 @@ private slots:
             QCOMPARE(f->clipboard.content, *refill ? refill : "after");
         }
 
-        f->window.showInViewer(QStringLiteral("3:"), QStringLiteral("line one\r\nline two"));
+        f->window.showInViewer(u"3:"_s, u"line one\r\nline two"_s);
         QTest::mouseDClick(child<QPlainTextEdit>("TextSee")->viewport(), Qt::LeftButton);
         QCOMPARE(f->clipboard.content, "line one\nline two"); // the clipboard speaks LF
     }
@@ -507,7 +506,7 @@ private slots:
     {
         const QString macros = DataFiles::macroFile(f->folder(), 1);
         QVERIFY(TestFiles::write(macros, "01!\xac:Name>body\r\n"));
-        f->save(4, QStringLiteral("text"));
+        f->save(4, u"text"_s);
         for (int b : {QMessageBox::No, QMessageBox::Yes, QMessageBox::Yes, QMessageBox::No, QMessageBox::Yes,
                  QMessageBox::No, QMessageBox::Yes})
             answer(b);
@@ -519,13 +518,13 @@ private slots:
             f->dialogs.seen.first(), "Moxeno Trellin|Are you sure you wish to clear data in box 1: Box 1 ?");
         QVERIFY(button(4)->text().isEmpty() && QFile::exists(DataFiles::boxBackup(f->folder(), 1)));
         QVERIFY(QFile::exists(macros) && f->lastMessage() == "Box 'Box 1' cleared successfully.");
-        f->save(4, QStringLiteral("text"));
+        f->save(4, u"text"_s);
         click("LabelClearBox"); // Yes, texts: no, macros: yes
         QVERIFY(button(4)->text() == "+" && !QFile::exists(macros));
         QVERIFY(QFile::exists(DataFiles::macroBackup(f->folder(), 1)));
 
-        f->dialogs.expect(DialogScript::inputText(QStringLiteral("fifteen chars!!")));
-        f->dialogs.expect(DialogScript::inputText(QStringLiteral("sixteen chars!!!")));
+        f->dialogs.expect(DialogScript::inputText(u"fifteen chars!!"_s));
+        f->dialogs.expect(DialogScript::inputText(u"sixteen chars!!!"_s));
         answer(QMessageBox::Ok);
         f->dialogs.expect([](QDialog& dialog) {
             QCOMPARE(qobject_cast<QInputDialog*>(&dialog)->textValue(), "sixteen chars!!!");
@@ -537,7 +536,7 @@ private slots:
         auto* tabs = child<QTabBar>("TabStripMain"); // the renamed tab is measured anew
         QVERIFY(tabs->tabRect(0).width() > tabs->fontMetrics().horizontalAdvance("fifteen chars!!"));
 
-        f->save(1, QStringLiteral("last box"), 99);
+        f->save(1, u"last box"_s, 99);
         const QString logged = f->log.latest();
         for (const auto& [box, label] : {std::pair {1, "LabelMoveBox1"}, {99, "LabelMoveBox0"}}) {
             f->window.selectBox(box);
@@ -600,7 +599,7 @@ private slots:
         f->save(7, before[0]);
         f->clipboard.content = before[1];
         const qsizetype logged = f->log.entries().size();
-        f->window.showInViewer(QStringLiteral("title"), QStringLiteral("something else"));
+        f->window.showInViewer(u"title"_s, u"something else"_s);
         expectLabels(answers);
 
         const QString keys = QString::fromUtf8(QTest::currentDataTag()).section(u' ', 0, 0);
@@ -617,8 +616,8 @@ private slots:
         QCOMPARE((QStringList {readText(f->store.readPosition(7, 1)), f->clipboard.content,
                      f->log.entries().size() > logged ? f->lastMessage() : QString()}),
             after.mid(0, 3));
-        QCOMPARE(f->window.statusText(), after.value(3, QStringLiteral("Ready")));
-        QCOMPARE(button(7)->text(), after[0].isEmpty() ? QString() : QStringLiteral("+"));
+        QCOMPARE(f->window.statusText(), after.value(3, u"Ready"_s));
+        QCOMPARE(button(7)->text(), after[0].isEmpty() ? QString() : u"+"_s);
         // Every mouse-up shows the position's text in the viewer, whatever it did.
         QCOMPARE(f->window.viewerText(), after[0]);
     }
@@ -627,8 +626,8 @@ private slots:
     void positionDrag_data()
     {
         columns();
-        const QString overwrite = QStringLiteral("Overwrite text|Overwrite position 08");
-        const QString clearSource = QStringLiteral("Delete text|Clear position 03?");
+        const QString overwrite = u"Overwrite text|Overwrite position 08"_s;
+        const QString clearSource = u"Delete text|Clear position 03?"_s;
         const QStringList occupied {"three", "eight"};
         row("onto an empty position", {}, {}, {"", "three", "three", ""}, {"three", ""});
         row("declined overwrite, source cleared", {"LabelNo", "LabelYes"}, {overwrite, clearSource},
@@ -647,7 +646,7 @@ private slots:
         f->save(8, before[1]);
         expectLabels(answers);
         QTest::mousePress(button(3), Qt::LeftButton, Qt::AltModifier);
-        QCOMPARE(f->window.statusText(), QStringLiteral("Moving ..."));
+        QCOMPARE(f->window.statusText(), u"Moving ..."_s);
         QTest::mouseRelease(button(8), Qt::LeftButton, Qt::AltModifier);
         QTEST(f->dialogs.seen, "dialogs");
         QTEST((QStringList {readText(f->store.readPosition(3, 1)), readText(f->store.readPosition(8, 1)),
@@ -693,26 +692,26 @@ private slots:
     {
         QVERIFY(f->settingsStore.writeValue("Settings", "FmOWLeft", "900").ok());
         QVERIFY(f->settingsStore.writeValue("Settings", "FmOWTop", "600").ok());
-        f->save(7, QStringLiteral("stored text"));
-        f->clipboard.content = QStringLiteral("new text");
+        f->save(7, u"stored text"_s);
+        f->clipboard.content = u"new text"_s;
         f->dialogs.expect([](QDialog& dialog) {
             QCOMPARE(in<QPlainTextEdit>(dialog, "Text1")->toPlainText() + u'|'
                     + in<QPlainTextEdit>(dialog, "Text2")->toPlainText(),
-                QStringLiteral("stored text|new text"));
+                u"stored text|new text"_s);
             QVERIFY(in<QLabel>(dialog, "Label2")->isVisible());
             QCOMPARE(dialog.pos(), QPoint(900 / 15, 600 / 15));
             dialog.move(150 / 15, 300 / 15);
             dialog.close();
         });
         QTest::mouseClick(button(7), Qt::RightButton);
-        QCOMPARE(readText(f->store.readPosition(7, 1)), QStringLiteral("stored text"));
-        QCOMPARE(f->settingsStore.readValue("Settings", "FmOWTop", ""), QStringLiteral("300"));
+        QCOMPARE(readText(f->store.readPosition(7, 1)), u"stored text"_s);
+        QCOMPARE(f->settingsStore.readValue("Settings", "FmOWTop", ""), u"300"_s);
 
         f->dialogs.expect([](QDialog& dialog) {
             QVERIFY(!in<QPlainTextEdit>(dialog, "Text2")->isVisible()
                 && !in<QLabel>(dialog, "Label2")->isVisible());
             in<QCheckBox>(dialog, "CheckDontAsk")->setChecked(true);
-            DialogScript::clickLabel(QStringLiteral("LabelYes"), Qt::RightButton)(dialog); // any button
+            DialogScript::clickLabel(u"LabelYes"_s, Qt::RightButton)(dialog); // any button
         });
         QTest::mouseClick(button(7), Qt::RightButton, Qt::ControlModifier);
         QCOMPARE(readText(f->store.readPosition(7, 1)), QString());
@@ -732,11 +731,9 @@ private slots:
     {
         const DataTable<QString, QString, QStringList, QStringList, QString> row(
             {"body", "settings", "answers", "calls", "logged"});
-        const QString finished
-            = QStringLiteral("Macro 'Greeting' from box 'Box 1' finished playing correctly"),
-            aborted = QStringLiteral("Macro 'Greeting' from box 'Box 1' aborted by user");
-        const QString error
-            = QStringLiteral("An error was encountered playing macro 'Greeting' from box 'Box 1'");
+        const QString finished = u"Macro 'Greeting' from box 'Box 1' finished playing correctly"_s,
+                      aborted = u"Macro 'Greeting' from box 'Box 1' aborted by user"_s;
+        const QString error = u"An error was encountered playing macro 'Greeting' from box 'Box 1'"_s;
         row("finished, asked and told", "a\r\nb{TAB}", "11", {"Yes", "OK"}, calls("<ab\t>"), finished);
         row("not told", "ab", "10", {"Yes"}, calls("<ab>"), finished);
         row("not asked", "ab", "01", {"OK"}, calls("<ab>"), finished);
@@ -753,10 +750,10 @@ private slots:
             = fetchColumns<QString, QString, QStringList, QStringList, QString>(
                 {"body", "settings", "answers", "calls", "logged"});
 
-        QVERIFY(f->macros.saveMacro(QStringLiteral("Greeting>") + body, 1, 1));
+        QVERIFY(f->macros.saveMacro(u"Greeting>"_s + body, 1, 1));
         QVERIFY(f->settings.setText(Settings::Key::MacroPromptBefore, settings.left(1)));
         QVERIFY(f->settings.setText(Settings::Key::MacroInformAfter, settings.mid(1)));
-        QVERIFY(f->settings.setText(Settings::Key::MacroDelay, QStringLiteral("0")));
+        QVERIFY(f->settings.setText(Settings::Key::MacroDelay, u"0"_s));
         const QRect geometry = f->window.geometry();
         RecordingPlatform platform;
         ClockFormats formats;
@@ -765,7 +762,7 @@ private slots:
         for (const QString& answer : answers) {
             if (answer == u"Yes" || answer == u"No") {
                 f->dialogs.expect([this, answer](QDialog& dialog) {
-                    QCOMPARE(f->dialogs.seen.last(), QStringLiteral("Moxeno Trellin|Play macro Greeting?"));
+                    QCOMPARE(f->dialogs.seen.last(), u"Moxeno Trellin|Play macro Greeting?"_s);
                     DialogScript::messageButton(answer == u"Yes" ? QMessageBox::Yes : QMessageBox::No)(
                         dialog);
                 });
@@ -780,20 +777,19 @@ private slots:
                 });
             } else {
                 f->dialogs.expect([answer](QDialog& dialog) {
-                    QCOMPARE(dialog.objectName(), QStringLiteral("Form3"));
-                    auto* text = dialog.findChild<QLineEdit*>(QStringLiteral("Text1"));
+                    QCOMPARE(dialog.objectName(), u"Form3"_s);
+                    auto* text = dialog.findChild<QLineEdit*>(u"Text1"_s);
                     if (answer == u"Abort")
-                        return DialogScript::clickLabel(QStringLiteral("LabelAbort"))(dialog);
+                        return DialogScript::clickLabel(u"LabelAbort"_s)(dialog);
                     QCOMPARE(text->cursorPosition(), int(text->text().size()));
                     text->selectAll();
-                    QTest::keyClicks(text, QStringLiteral("Jones"));
+                    QTest::keyClicks(text, u"Jones"_s);
                     QTest::keyClick(text, Qt::Key_Enter);
                 });
             }
         }
         const qsizetype logBefore = f->log.entries().size();
-        QCOMPARE(player.play(1, 1, QStringLiteral("Greeting"), QStringLiteral("Box 1")),
-            answers.value(0) != u"No");
+        QCOMPARE(player.play(1, 1, u"Greeting"_s, u"Box 1"_s), answers.value(0) != u"No");
 
         QCOMPARE(platform.calls, calls);
         if (logged.isEmpty())
@@ -838,7 +834,7 @@ private slots:
     // The maker's page opens from the About dialog.
     void warningOption()
     {
-        (void)f->store.savePosition(QStringLiteral("old"), 4, 1, true);
+        (void)f->store.savePosition(u"old"_s, 4, 1, true);
         for (const bool on : {false, true}) {
             throughAbout([on](QDialog& about) {
                 auto* tick = in<QCheckBox>(about, "CheckOverwriteMsg");
@@ -849,10 +845,10 @@ private slots:
             QCOMPARE(f->context.warnOverwrite(), on);
             QCOMPARE(f->stored(Settings::Key::WarnOverwrite), QString::number(on));
             if (on) // without the question, DialogScript fails on the unexpected dialog
-                f->dialogs.expect(DialogScript::clickLabel(QStringLiteral("LabelNo")));
-            QVERIFY(f->store.savePosition(QStringLiteral("new %1").arg(on), 4, 1, false));
+                f->dialogs.expect(DialogScript::clickLabel(u"LabelNo"_s));
+            QVERIFY(f->store.savePosition(u"new %1"_s.arg(on), 4, 1, false));
         }
-        QCOMPARE(readText(f->store.readPosition(4, 1)), QStringLiteral("new 0"));
+        QCOMPARE(readText(f->store.readPosition(4, 1)), u"new 0"_s);
         QCOMPARE(m_opened.size(), 2);
     }
 
@@ -866,11 +862,11 @@ private slots:
                 {"0.001", "0.001"}, {"10", "10"}, {"2.5", "2.5"}, {"3 seconds", "3 seconds"}})
             QCOMPARE(AdvancedOptionsDialog::checkedDelay(QLatin1String(typed)), QLatin1String(saved));
         throughAdvanced([](QDialog& advanced) {
-            in<QLineEdit>(advanced, "TextDelay")->setText(QStringLiteral("25"));
+            in<QLineEdit>(advanced, "TextDelay")->setText(u"25"_s);
             click(advanced, "LabelClose");
-            QCOMPARE(in<QLineEdit>(advanced, "TextDelay")->text(), QStringLiteral("10"));
+            QCOMPARE(in<QLineEdit>(advanced, "TextDelay")->text(), u"10"_s);
         });
-        QCOMPARE(f->stored(Settings::Key::MacroDelay), QStringLiteral("10"));
+        QCOMPARE(f->stored(Settings::Key::MacroDelay), u"10"_s);
     }
 
     void controlsHaveTheirOwnPlace()
@@ -878,15 +874,15 @@ private slots:
         QStringList faults;
         throughAdvanced([&](QDialog& advanced) { faults += layoutFaults(advanced); });
         throughAbout([&](QDialog& about) { faults += layoutFaults(about); });
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u"; "_s)));
     }
 
     // "Shortcuts" in the advanced options: a combination pressed in a field is stored in Qt's
     // portable text, an emptied field stores nothing, an unchanged one stays.
     void shortcutsAreStored()
     {
-        QVERIFY(f->settings.setText(Settings::Key::ShortcutShow, QStringLiteral("Ctrl+Alt+S")));
-        QVERIFY(f->settings.setText(Settings::Key::ShortcutMacro1, QStringLiteral("Meta+F5")));
+        QVERIFY(f->settings.setText(Settings::Key::ShortcutShow, u"Ctrl+Alt+S"_s));
+        QVERIFY(f->settings.setText(Settings::Key::ShortcutMacro1, u"Meta+F5"_s));
         throughAdvanced([this](QDialog& advanced) {
             f->dialogs.expect([](QDialog& shortcuts) {
                 auto* macro3 = in<QKeySequenceEdit>(shortcuts, "ShortcutMacro3");
@@ -897,9 +893,9 @@ private slots:
             });
             click(advanced, "LabelShortcuts");
         });
-        QCOMPARE(f->stored(Settings::Key::ShortcutMacro3), QStringLiteral("Ctrl+Alt+M"));
+        QCOMPARE(f->stored(Settings::Key::ShortcutMacro3), u"Ctrl+Alt+M"_s);
         QCOMPARE(f->stored(Settings::Key::ShortcutShow), QString());
-        QCOMPARE(f->stored(Settings::Key::ShortcutMacro1), QStringLiteral("Meta+F5"));
+        QCOMPARE(f->stored(Settings::Key::ShortcutMacro1), u"Meta+F5"_s);
     }
 
     // The insert rules show what is stored (the defaults at first); Save stores only what the
@@ -910,12 +906,12 @@ private slots:
         throughAdvanced([](QDialog& advanced) {
             QVERIFY(in<QLineEdit>(advanced, "TextInsertShiftInsert")->text().startsWith(u"xterm"));
             in<QComboBox>(advanced, "ComboInsertDefault")->setCurrentIndex(1);
-            in<QLineEdit>(advanced, "TextInsertTyped")->setText(QStringLiteral("emacs, my*term "));
+            in<QLineEdit>(advanced, "TextInsertTyped")->setText(u"emacs, my*term "_s);
             in<QLineEdit>(advanced, "TextInsertShiftInsert")->setText(QString(300, u'x'));
             click(advanced, "LabelClose");
         });
-        QCOMPARE(f->stored(Settings::Key::InsertDefault), QStringLiteral("paste"));
-        QCOMPARE(f->stored(Settings::Key::InsertTyped), QStringLiteral("emacs, my*term"));
+        QCOMPARE(f->stored(Settings::Key::InsertDefault), u"paste"_s);
+        QCOMPARE(f->stored(Settings::Key::InsertTyped), u"emacs, my*term"_s);
         QCOMPARE(f->stored(Settings::Key::InsertShiftInsert), QString(254, u'x'));
         QVERIFY(!TestFiles::read(f->settingsStore.iniPath()).mid(ini.size()).contains("CtrlV"));
         throughAdvanced([](QDialog& advanced) {
@@ -925,7 +921,7 @@ private slots:
         });
         QCOMPARE(f->stored(Settings::Key::InsertShiftInsert),
             QLatin1String(Settings::entry(Settings::Key::InsertShiftInsert).defaultValue));
-        QCOMPARE(f->stored(Settings::Key::InsertDefault), QStringLiteral("type"));
+        QCOMPARE(f->stored(Settings::Key::InsertDefault), u"type"_s);
     }
 
     // Reset defaults and a chosen folder followed by Cancel store and move nothing. The chosen
@@ -933,21 +929,20 @@ private slots:
     // the help window.
     void cancelStoresNothing()
     {
-        QVERIFY(f->settings.setText(Settings::Key::MacroDelay, QStringLiteral("5")));
+        QVERIFY(f->settings.setText(Settings::Key::MacroDelay, u"5"_s));
         QVERIFY(f->settings.setFlag(Settings::Key::MacroPromptBefore, false));
         QVERIFY(TestFiles::write(f->oldFolder() + "MoxenoTrellin1.txt", "01!\xC2\xAC:kept\r\n"));
         const QByteArray ini = TestFiles::read(f->settingsStore.iniPath());
         for (const auto& [chosen, shown] : std::initializer_list<std::pair<std::optional<QString>, QString>> {
-                 {f->dir.filePath(QStringLiteral("else where")),
-                     f->dir.filePath(QStringLiteral("else where/"))},
+                 {f->dir.filePath(u"else where"_s), f->dir.filePath(u"else where/"_s)},
                  {"/tmp/x/", "/tmp/x/"}, {std::nullopt, f->oldFolder()}}) {
             f->pickers.folder = chosen;
             throughAdvanced([shown = shown](QDialog& advanced) {
-                QCOMPARE(in<QLineEdit>(advanced, "TextDelay")->text(), QStringLiteral("5"));
+                QCOMPARE(in<QLineEdit>(advanced, "TextDelay")->text(), u"5"_s);
                 click(advanced, "LabelHelp");
                 click(advanced, "LabelResetDefaults");
                 click(advanced, "CommandGetDataPath");
-                QCOMPARE(in<QLineEdit>(advanced, "TextDelay")->text(), QStringLiteral("0.01"));
+                QCOMPARE(in<QLineEdit>(advanced, "TextDelay")->text(), u"0.01"_s);
                 QVERIFY(in<QCheckBox>(advanced, "CheckPromptBeforeMacro")->isChecked());
                 QCOMPARE(in<QLabel>(advanced, "LabelDataPath")->text(), shown);
                 click(advanced, "LabelCancel");
@@ -983,14 +978,14 @@ private slots:
         auto [before, shown, ticked, close, enabledAfter, told]
             = fetchColumns<QByteArray, bool, bool, QString, bool, QString>(
                 {"before", "shown", "ticked", "close", "enabledAfter", "told"});
-        const QString configHome = f->dir.filePath(QStringLiteral("config home"));
+        const QString configHome = f->dir.filePath(u"config home"_s);
         const QByteArray oldConfigHome = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", configHome.toLocal8Bit());
         const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", oldConfigHome); });
         const QString path = SessionAutostart::entryPath();
-        QCOMPARE(path, configHome + QStringLiteral("/autostart/example.moxeno.Trellin.desktop"));
+        QCOMPARE(path, configHome + u"/autostart/example.moxeno.Trellin.desktop"_s);
         if (before == "!")
-            QVERIFY(TestFiles::write(configHome + QStringLiteral("/autostart"), "not a folder"));
+            QVERIFY(TestFiles::write(configHome + u"/autostart"_s, "not a folder"));
         else if (before != "-")
             QVERIFY(TestFiles::write(path, before));
         bool tickAfter = !enabledAfter;
@@ -1029,8 +1024,8 @@ private slots:
     // refused move is told, and the dialog stays open with the old folder still in use.
     void saveMovesTheDataFiles()
     {
-        QVERIFY(f->boxes.renameBox(1, QStringLiteral("Moved box")));
-        const QString target = f->dir.filePath(QStringLiteral("new home"));
+        QVERIFY(f->boxes.renameBox(1, u"Moved box"_s));
+        const QString target = f->dir.filePath(u"new home"_s);
         QVERIFY(TestFiles::write(target + "/MoxenoTrellinNames.txt", "theirs"));
         f->pickers.folder = target;
         throughAdvanced([this, target](QDialog& advanced) {
@@ -1046,9 +1041,9 @@ private slots:
         });
         QCOMPARE(f->context.dataFolder(), target + u'/');
         QCOMPARE(f->stored(Settings::Key::DataPath), target + u'/');
-        QVERIFY(!QFileInfo::exists(f->oldFolder() + QStringLiteral("MoxenoTrellinNames.txt")));
+        QVERIFY(!QFileInfo::exists(f->oldFolder() + u"MoxenoTrellinNames.txt"_s));
         // The tabs are read anew from the new folder: the rename alone did not reach them.
-        QCOMPARE(f->window.boxCaption(1), QStringLiteral("Moved box"));
+        QCOMPARE(f->window.boxCaption(1), u"Moved box"_s);
     }
 };
 

@@ -23,13 +23,13 @@
 class ScriptedNotepadDialogs : public NotepadDialogs
 {
 public:
-    QString openFileName(QWidget*) override { return next(QStringLiteral("open")); }
-    QString saveFileName(QWidget*) override { return next(QStringLiteral("save")); }
-    int printCopies(QWidget*) override { return asked.append(QStringLiteral("print")), copies; }
+    QString openFileName(QWidget*) override { return next(u"open"_s); }
+    QString saveFileName(QWidget*) override { return next(u"save"_s); }
+    int printCopies(QWidget*) override { return asked.append(u"print"_s), copies; }
     bool printJob(const QString& text) override
     {
         QPrinter printer;
-        printer.setOutputFileName(folder + QStringLiteral("/job%1.pdf").arg(++jobs));
+        printer.setOutputFileName(folder + u"/job%1.pdf"_s.arg(++jobs));
         return NotepadPrinter::print(printer, text) && !failJobs;
     }
 
@@ -123,9 +123,7 @@ private:
             all.append(f->frame.notepadText(index));
         return {{"text", editor(shown)->toPlainText()}, {"saved", f->frame.notepadText(shown)},
             {"sel",
-                QStringLiteral("%1,%2")
-                    .arg(cursor.selectionStart())
-                    .arg(cursor.selectionEnd() - cursor.selectionStart())},
+                u"%1,%2"_s.arg(cursor.selectionStart()).arg(cursor.selectionEnd() - cursor.selectionStart())},
             {"clip", f->clipboard.content}, {"calls", f->clipboard.calls.join(u',')},
             {"finds", items("ComboFind")}, {"replaces", items("ComboReplace")},
             {"asked", f->dialogs.asked.join(u',')}, {"said", f->script.seen.join(u',')},
@@ -143,10 +141,10 @@ private:
     int shown = 0; // the notepad the steps act on
     static QString pdfText(const QString& pdf)
     {
-        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
         if (pdftotext.isEmpty())
-            return QStringLiteral("(pdftotext is missing: scripts/install-deps.sh installs poppler-utils)");
-        return QString::fromUtf8(ChildProcess::run(pdftotext, {pdf, QStringLiteral("-")}).out);
+            return u"(pdftotext is missing: scripts/install-deps.sh installs poppler-utils)"_s;
+        return QString::fromUtf8(ChildProcess::run(pdftotext, {pdf, u"-"_s}).out);
     }
 
 private slots:
@@ -158,7 +156,7 @@ private slots:
     void commandsActOnTheSelectedNotepad()
     {
         for (int index = 0; index < 10; ++index)
-            editor(index)->setPlainText(QStringLiteral("text %1").arg(index));
+            editor(index)->setPlainText(u"text %1"_s.arg(index));
         auto* tabs = child<QTabBar>("TabStripNotepads");
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(9).center());
         QVERIFY(editor(9)->isVisible() && !editor(0)->isVisible());
@@ -220,7 +218,7 @@ private slots:
         run({{'r', "LabelNotepadPrint", "asked", ""}, {'w', "First line\nSecond line \u00E9", "", ""},
             {'n', "2", "", ""}, {'r', "LabelNotepadPrint", "jobs", "2"}});
         for (const char* job : {"job1.pdf", "job2.pdf"})
-            QVERIFY(pdfText(path(job)).contains(QStringLiteral("First line\nSecond line \u00E9")));
+            QVERIFY(pdfText(path(job)).contains(u"First line\nSecond line \u00E9"_s));
         f->dialogs.failJobs = true;
         run({{'n', "0", "", ""}, {'r', "LabelNotepadPrint", "jobs", "2"}, {'n', "3", "", ""},
             {'m', "Ok", "", ""},
@@ -307,7 +305,7 @@ private slots:
     void clearAllAndReplaceBox()
     {
         for (const int index : {0, 9, 4})
-            editor(index)->setPlainText(QStringLiteral("text"));
+            editor(index)->setPlainText(u"text"_s);
         auto* find = child<QComboBox>("ComboFind");
         auto* replace = child<QComboBox>("ComboReplace");
         run({{'f', "t", "", ""}, {'p', "T", "", ""}, {'r', "LabelReplaceAll", "", ""},

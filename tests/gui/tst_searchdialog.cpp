@@ -103,8 +103,8 @@ private slots:
                 = [&](const char* name) { return dialog.findChild<QCheckBox*>(name)->isChecked(); };
             auto* boxNo = dialog.findChild<QComboBox*>("ComboBoxNo");
             auto* history = dialog.findChild<QComboBox*>("ComboFind");
-            seen << QStringLiteral("%1%2").arg(check("CheckText")).arg(check("CheckMacros"))
-                 << boxNo->currentText() << QString::number(boxNo->isEnabled()) << history->currentText()
+            seen << u"%1%2"_s.arg(check("CheckText")).arg(check("CheckMacros")) << boxNo->currentText()
+                 << QString::number(boxNo->isEnabled()) << history->currentText()
                  << QStringList {history->itemText(0), history->itemText(1), history->itemText(2)}.join(u'|')
                  << QString::number(history->count());
             DialogScript::clickLabel("LabelClose")(dialog);
@@ -124,7 +124,7 @@ private slots:
         openDirect();
         const char* first = "Found in TEXT position 9 in box 1: 'Box 1'";
         run({{'t', "blue", "", ""},
-            {'R', "", "where caption enabled", qPrintable(first + QStringLiteral("|Find next|0101111"))},
+            {'R', "", "where caption enabled", qPrintable(first + u"|Find next|0101111"_s)},
             {'r', "LabelFind", "where results",
                 "Found in TEXT position 4 in box 2: 'Box 2'|Blue sky\nline two"},
             {'r', "LabelFind", "where results enabled",
@@ -134,7 +134,7 @@ private slots:
                 "Moxeno Trellin Search|\"blue\" was not found again.|||0000010|Find|ue"}});
         QVERIFY(d->focusWidget() == findText() || d->focusWidget() == child("ComboFind"));
         // A new search was made twice with the same text: it is in the history once.
-        run({{'r', "LabelFind", "where history", qPrintable(first + QStringLiteral("|blue,"))},
+        run({{'r', "LabelFind", "where history", qPrintable(first + u"|blue,"_s)},
             // Case sensitive only changes the match of the next Find; Only search in box starts over.
             {'x', "CheckCaseSensitive", "caption", "Find next"},
             {'x', "CheckSearchOnlyInBox", "caption enabled", "Find|0000010"}});

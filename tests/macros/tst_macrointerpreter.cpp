@@ -234,7 +234,7 @@ private slots:
         row("modifier on repeated key", "^{TAB 2}", "down CTRL | key TAB | key TAB | up CTRL");
         row("repeat zero types nothing", "+{TAB 0}a", "char 'a'");
         row("largest repeat count", "{a 10000}",
-            QStringList(KeystrokeNotation::kMaxRepeat, "char 'a'").join(QStringLiteral(" | ")));
+            QStringList(KeystrokeNotation::kMaxRepeat, "char 'a'").join(u" | "_s));
         row("blank, closing brace and surrogate pair in braces", "{ }{} 2}{😀}",
             "char ' ' | char '}' | char '}' | char '😀' U+1F600");
 
@@ -260,13 +260,13 @@ private slots:
         for (const KeyAction& action : result.actions)
             lines.append(action.toString());
         if (result.error) // with no actions at all
-            lines.append(QStringLiteral("error ") + result.error->message());
-        QTEST(lines.join(QStringLiteral(" | ")), "expected");
+            lines.append(u"error "_s + result.error->message());
+        QTEST(lines.join(u" | "_s), "expected");
     }
 
     void escapeTypesTextLiterally()
     {
-        const QString text = QStringLiteral("+^%~(){}[] 1+2=3 {x} (y) 100% é€ł 日本 😀");
+        const QString text = u"+^%~(){}[] 1+2=3 {x} (y) 100% é€ł 日本 😀"_s;
         const auto result = KeystrokeNotation::parse(KeystrokeNotation::escape(text));
         QList<uint> typed;
         for (const KeyAction& action : result.actions)
@@ -299,7 +299,7 @@ private slots:
             using TextInserter::insertText;
             Result<> insertText(const QString& text) override
             {
-                calls.append(QStringLiteral("insert ") + text);
+                calls.append(u"insert "_s + text);
                 return Result<>::success();
             }
         };

@@ -41,7 +41,7 @@ private:
         const QStringList names = f->store.readMacroNames(kBox).value();
         QStringList shown {QString::number(names.size())};
         for (int n = 1; n <= names.size(); ++n) {
-            if (names[n - 1] != QStringLiteral("Macro %1").arg(n))
+            if (names[n - 1] != u"Macro %1"_s.arg(n))
                 shown << QString::number(n) + u':' + names[n - 1];
         }
         return shown;
@@ -97,7 +97,7 @@ private slots:
                                       << Outcome(outcome) << TestFiles::marked(after) << QString(logged);
               };
         const QByteArray ab = "05|A>a\r\n";
-        const QString tooLong = QStringLiteral("L>") + QString(9997, u'x') + u'!';
+        const QString tooLong = u"L>"_s + QString(9997, u'x') + u'!';
         row("the saved macro moves to the end, unasked with the warning off", "05|A>a\r\n09|B>b\r\n", "-",
             "C>c", Saved, "09|B>b\r\n05|C>c\r\n", "Macro 5 saved in box 2 a|");
         row("the same record writes nothing", ab, "", "A>a", AlreadySaved, ab,
@@ -139,31 +139,31 @@ private slots:
     {
         QVERIFY(TestFiles::write(file(), TestFiles::marked("05|A>old\r\n")));
         f->prompter.answerOverwrite(true, true);
-        QCOMPARE(save(QStringLiteral("B>new>er")), Saved);
+        QCOMPARE(save(u"B>new>er"_s), Saved);
         const auto shown = [this] {
             const OverwriteRequest r = f->prompter.overwriteRequests.last();
             return QStringList {r.caption, r.question, r.storedText, r.newText, r.deletion ? "deletion" : ""};
         };
         QCOMPARE(shown(), (QStringList {"Overwrite macro", "Overwrite position 05?", "old", "new>er", ""}));
-        QCOMPARE(save(QStringLiteral("C>c"), 99), Saved); // not asked
-        QCOMPARE(undo(), QStringLiteral("|old"));
+        QCOMPARE(save(u"C>c"_s, 99), Saved); // not asked
+        QCOMPARE(undo(), u"|old"_s);
         f->context.setWarnOverwrite(true);
         f->prompter.answerOverwrite(true);
         QCOMPARE(save(QString()), Cleared);
         QCOMPARE(shown(), (QStringList {"Delete macro", "Clear position 05?", "new>er", "", "deletion"}));
-        QCOMPARE(undo(), QStringLiteral("new>er|"));
+        QCOMPARE(undo(), u"new>er|"_s);
     }
 
     // A file that exists but cannot be read fails every read with the reason, never passing for
     // a box without macros, and is never rewritten; a macro number outside 1..99 is never written.
     void failures()
     {
-        QVERIFY(!f->store.saveMacro(QStringLiteral("A>a"), 100, kBox));
+        QVERIFY(!f->store.saveMacro(u"A>a"_s, 100, kBox));
         QVERIFY2(TestFiles::makeSocket(file()), qPrintable(file()));
         const Result<QStringList> names = f->store.readMacroNames(kBox);
         QVERIFY2(!names && names.error().contains(file()), qPrintable(names ? QString() : names.error()));
         QVERIFY(!f->store.readMacroBody(1, kBox));
-        const Result<MacroSaveOutcome> saved = f->store.saveMacro(QStringLiteral("A>a"), 1, kBox);
+        const Result<MacroSaveOutcome> saved = f->store.saveMacro(u"A>a"_s, 1, kBox);
         QVERIFY2(!saved && saved.error().contains(file()), qPrintable(saved.error()));
         QVERIFY(!QFileInfo(file()).isFile());
     }
@@ -207,7 +207,7 @@ private slots:
     {
         // No clipboard text stands for a left click.
         addColumns<QByteArray, QString, QString, QString>({"stored", "clipboard", "question", "result"});
-        const QString overwrite = QStringLiteral("Overwrite position 05?");
+        const QString overwrite = u"Overwrite position 05?"_s;
         QTest::newRow("delete") << QByteArray("N>body") << QString() << QString("Clear position 05?")
                                 << QString();
         QTest::newRow("empty clipboard keeps the name")
@@ -262,7 +262,7 @@ private slots:
                 {"before", "number", "direction", "moved", "after"});
         if (!before.isEmpty())
             QVERIFY(TestFiles::write(box1File(), TestFiles::marked(before)));
-        f->store.setDeletedMacro(1, QStringLiteral("kept"));
+        f->store.setDeletedMacro(1, u"kept"_s);
         const Result<std::optional<int>> result = f->actions.move(1, number, direction);
         QVERIFY(result);
         QCOMPARE(result->value_or(0), moved);
@@ -275,7 +275,7 @@ private slots:
     void moveThatFailsChangesNothing()
     {
         QVERIFY(TestFiles::write(box1File(), TestFiles::marked("03|a>x\r\n")));
-        QVERIFY(QDir().mkpath(box1File() + QStringLiteral("_/blocked")));
+        QVERIFY(QDir().mkpath(box1File() + u"_/blocked"_s));
         f->prompter.acknowledge();
         QVERIFY(!f->actions.move(1, 3, Direction::Down));
         QVERIFY2(f->prompter.asked.value(0).startsWith("Macro 3 of box 1 could not be moved:"),

@@ -28,9 +28,8 @@ private slots:
         QTest::newRow("lone LF and CR") << QByteArray("a\nb\rc\n\n") << "a\r\nb\r\nc\r\n" << false;
         QTest::newRow("tabs and blanks") << QByteArray("\t a \t\r\n") << "\t a \t" << true;
         QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBFx\r\n") << "x" << false;
-        QTest::newRow("Windows-1252")
-            << QByteArray("caf\xE9 \x80") << QStringLiteral("caf\u00E9 \u20AC") << false;
-        const QString beyond = QStringLiteral("\u0142\u65E5\U0001F600 \u00E9\r\nx");
+        QTest::newRow("Windows-1252") << QByteArray("caf\xE9 \x80") << u"caf\u00E9 \u20AC"_s << false;
+        const QString beyond = u"\u0142\u65E5\U0001F600 \u00E9\r\nx"_s;
         QTest::newRow("beyond Windows-1252") << (beyond + "\r\n").toUtf8() << beyond << true;
     }
     void openAndSave()
@@ -53,7 +52,7 @@ private slots:
         QDir().mkpath(path("folder.txt"));
         const Result<QString> folder = NotepadFile::open(path("folder.txt"));
         QVERIFY(!folder.ok() && folder.error().contains(path("folder.txt")));
-        const Result<> saved = NotepadFile::save(path("folder.txt"), QStringLiteral("new"));
+        const Result<> saved = NotepadFile::save(path("folder.txt"), u"new"_s);
         QVERIFY(!saved.ok() && saved.error().contains(path("folder.txt")));
         QVERIFY(QFileInfo(path("folder.txt")).isDir());
 
@@ -74,7 +73,7 @@ private slots:
         QVERIFY(TestFiles::write(path("own/notes.txt_"), "mine"));
         QVERIFY(QFile::setPermissions(path("own/notes.txt"), QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(QFile::link(path("own/notes.txt"), path("own/link.txt")));
-        QVERIFY(NotepadFile::save(path("own/link.txt"), QStringLiteral("new")).ok());
+        QVERIFY(NotepadFile::save(path("own/link.txt"), u"new"_s).ok());
         QCOMPARE(TestFiles::read(path("own/notes.txt")), QByteArray("new\r\n"));
         QVERIFY(QFileInfo(path("own/link.txt")).isSymLink());
         QCOMPARE(TestFiles::read(path("own/notes.txt_")), QByteArray("mine"));
@@ -95,8 +94,8 @@ private slots:
     {
         QFETCH(int, sizeLimit);
         DiskFaults::SmallTmpfs disk(64);
-        const QString folder = sizeLimit < 0 ? disk.path() : path(QStringLiteral("limit%1").arg(sizeLimit));
-        const QString file = folder + QStringLiteral("/notes.txt");
+        const QString folder = sizeLimit < 0 ? disk.path() : path(u"limit%1"_s.arg(sizeLimit));
+        const QString file = folder + u"/notes.txt"_s;
         const QByteArray old("old text\r\n");
         QVERIFY(TestFiles::write(file, old));
         if (sizeLimit < 0 && !(disk.isMounted() && disk.fill()))
