@@ -1,11 +1,9 @@
 #include "DialogScript.h"
+#include "DomainFixture.h"
 #include "GuiTestMain.h"
 #include "StepTable.h"
 #include "TestFiles.h"
 #include "core/DataContext.h"
-#include "core/Settings.h"
-#include "core/SettingsStore.h"
-#include "core/StatusLog.h"
 #include "gui/calc/CalculatorFrame.h"
 #include "gui/dialogs/GuiPrompter.h"
 #include "macros/TypingInserter.h"
@@ -17,11 +15,10 @@
 
 // The calculator panel in a window of its own, with recorded clipboard, keys and window switches,
 // real settings in a temporary folder and a status log.
-struct Panel
+struct Panel : SettingsFixture
 {
     explicit Panel(const QList<std::pair<Settings::Key, QString>>& stored = {})
     {
-        QDir().mkpath(dir.filePath(u"data"_s));
         QDir().mkpath(dir.filePath(u"config"_s));
         for (const auto& [key, value] : stored)
             (void)settings.setText(key, value);
@@ -74,10 +71,10 @@ struct Panel
             {'F', [&] { platform.failing = true; }},
             {'U',
                 [&] {
-                    QFile::remove(store.iniPath());
-                    QVERIFY(TestFiles::makeSocket(store.iniPath()));
+                    QFile::remove(settingsStore.iniPath());
+                    QVERIFY(TestFiles::makeSocket(settingsStore.iniPath()));
                 }},
-            {'W', [&] { QVERIFY(QFile::remove(store.iniPath())); }},
+            {'W', [&] { QVERIFY(QFile::remove(settingsStore.iniPath())); }},
             {'o',
                 [&] {
                     QTest::mouseMove(frame.get(), {1, 1}), status.clear(),
@@ -114,7 +111,7 @@ struct Panel
         for (const QString& n :
             QStringList {"1", "2", "3"}) { // memN shows memory N, storedN its stored value
             shown["mem" + n] = memoryBox(n.toInt())->text();
-            shown["stored" + n] = store.readValue(u"Calculator"_s, "Mem" + n, u"unset"_s);
+            shown["stored" + n] = settingsStore.readValue(u"Calculator"_s, "Mem" + n, u"unset"_s);
         }
         return shown;
     }
@@ -124,12 +121,8 @@ struct Panel
             steps, [this](char action, const QString& arg) { act(action, arg); }, [this] { return parts(); });
     }
 
-    QTemporaryDir dir;
-    SettingsStore store {dir.filePath(u"data"_s), dir.filePath(u"config"_s)};
-    Settings settings {store};
     RecordingPlatform platform;
     TypingInserter inserter {platform};
-    StatusLog log;
     GuiPrompter prompter {settings, platform};
     DataContext context {settings, log, prompter};
     DialogScript script; // every message box must be expected

@@ -1,8 +1,7 @@
 #include "DataColumns.h"
 #include "DialogScript.h"
+#include "DomainFixture.h"
 #include "GuiTestMain.h"
-#include "core/Settings.h"
-#include "core/SettingsStore.h"
 #include "gui/dialogs/EditDialog.h"
 #include "gui/widgets/CommandLabel.h"
 #include "gui/widgets/DialogPlacement.h"
@@ -19,11 +18,8 @@ class TestDialogs : public QObject
     Q_OBJECT
 
 private:
-    struct Fixture
+    struct Fixture : SettingsFixture
     {
-        QTemporaryDir dir;
-        SettingsStore settingsStore {dir.filePath("data"), dir.filePath("config")};
-        Settings settings {settingsStore};
         RecordingPlatform clipboard;
         QStringList sent;
         EditDialog dialog {settings, clipboard, [this](const QString& keys) { sent.append(keys); }};
