@@ -36,6 +36,15 @@ inline QString clipboard()
     return QString::fromUtf8(run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}).out);
 }
 
+// A window of the program once it shows and is the active window; nothing when it did not.
+inline QString activeDialog(const QString& title)
+{
+    const QString dialog = visibleWindow(title, true);
+    return !dialog.isEmpty() && QTest::qWaitFor([&] { return activeWindow() == dialog; }, kSlowMachineMs)
+        ? dialog
+        : QString();
+}
+
 // Where the program keeps its settings, and its data files unless the settings name another folder.
 inline QString settingsFile()
 {

@@ -135,15 +135,6 @@ class TestProgramE2E : public QObject
         QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QString(text).replace(u"\\n"_s, u"\n"_s), kSlowMachineMs);
     }
     static void keys(const QStringList& names) { xdotool(QStringList {"key", "--delay", "50"} + names); }
-    // A dialog of the program once it shows and is the active window; nothing when it did not.
-    static QString activeDialog(const QString& title)
-    {
-        const QString dialog = visibleWindow(title, true);
-        return !dialog.isEmpty() && QTest::qWaitFor([&] { return activeWindow() == dialog; }, kSlowMachineMs)
-            ? dialog
-            : QString();
-    }
-
 private slots:
     void initTestCase()
     {

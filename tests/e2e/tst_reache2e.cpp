@@ -36,11 +36,8 @@ class TestReachE2E : public QObject
                 click(windows.last(), 120 + 120 + 600, 1380 + 1200 + 150); // Advanced
             else if (windows.size() == 2)
                 click(windows.last(), 2820 + 550, 4740 + 150); // Shortcuts
-            QString window;
-            QTRY_VERIFY_WITH_TIMEOUT(!(window = visibleWindow(title)).isEmpty(), kSlowMachineMs);
             // A click reaches a new window only once the window manager has taken it in.
-            QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), window, kSlowMachineMs);
-            windows << window;
+            windows << activeDialog(QString::fromLatin1(title));
         }
     }
 
@@ -50,7 +47,7 @@ class TestReachE2E : public QObject
     {
         QStringList windows;
         openShortcutsDialog(windows);
-        QCOMPARE(windows.size(), 3);
+        QVERIFY2(!windows.contains(QString()), "a window on the way to the shortcuts did not open");
         click(windows[2], 283 * 15, 50 * 15); // the field of "Open the quick pick"
         xdotool({"key", pressed});
         QVERIFY(!takenBy || takenBy->grab(1, keys));
