@@ -382,6 +382,7 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(texts), expected, kSlowMachineMs);
         }
         QCOMPARE(TestFiles::read(m_data + u"MoxenoTrellin1.bak"_s), before);
+        QCOMPARE(TestFiles::read(m_data + u"MoxenoTrellinMacros1.bak"_s), macrosBefore);
     }
     // trellinctl moves no data folder from under the running window: it says why and how to do
     // it from the window, and changes nothing.
