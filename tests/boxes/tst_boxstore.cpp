@@ -360,12 +360,12 @@ private slots:
     void restoreSwapsBackAndForth_data()
     {
         // "failing": the rename step that fails; 0 for none.
-        addColumns<bool, int>({"exchange", "failing"});
-        QTest::newRow("exchanged in one step") << true << 0;
-        QTest::newRow("step by step") << false << 0;
-        QTest::newRow("texts fail") << false << 2;
-        QTest::newRow("texts fail at their last step") << false << 3;
-        QTest::newRow("macros fail, texts go back") << false << 6;
+        const DataTable<bool, int> row({"exchange", "failing"});
+        row("exchanged in one step", true, 0);
+        row("step by step", false, 0);
+        row("texts fail", false, 2);
+        row("texts fail at their last step", false, 3);
+        row("macros fail, texts go back", false, 6);
     }
     void restoreSwapsBackAndForth()
     {
@@ -411,20 +411,19 @@ private slots:
     // Box 3 moves right; a move that fails leaves every file as it was, and logs why.
     void moveBox_data()
     {
-        QTest::addColumn<QStringList>("before");
         // A link to nowhere here blocks a move to it; a folder in place of a temporary "name_"
-        // blocks the rewrite of "name".
-        // "why" is in the log; empty when the box moved.
-        addColumns<QString, QStringList, QString>({"blocked", "after", "why"});
+        // blocks the rewrite of "name". "why" is in the log; empty when the box moved.
+        const DataTable<QStringList, QString, QStringList, QString> row(
+            {"before", "blocked", "after", "why"});
         const QStringList two {"3=three", "Macros4=m>x"};
-        QTest::newRow("swaps texts and macros") << two << "" << QStringList {"4=three", "Macros3=m>x"} << "";
+        row("swaps texts and macros", two, "", QStringList {"4=three", "Macros3=m>x"}, "");
         const QStringList leftover {"0=rescued", "3=three", "4=four"};
-        QTest::newRow("never overwrites a leftover") << leftover << "" << leftover << "0.txt is in the way";
-        QTest::newRow("rolls back when the names cannot be written")
-            << two << "MoxenoTrellinNames.txt_" << two << "MoxenoTrellinNames.txt";
+        row("never overwrites a leftover", leftover, "", leftover, "0.txt is in the way");
+        row("rolls back when the names cannot be written", two, "MoxenoTrellinNames.txt_", two,
+            "MoxenoTrellinNames.txt");
         const QStringList three {"3=three", "4=four", "Macros4=m>x"};
-        QTest::newRow("rolls back the texts when the macros cannot move")
-            << three << "MoxenoTrellinMacros3.txt" << three << "MoxenoTrellinMacros4.txt to";
+        row("rolls back the texts when the macros cannot move", three, "MoxenoTrellinMacros3.txt", three,
+            "MoxenoTrellinMacros4.txt to");
     }
     void moveBox()
     {
@@ -471,12 +470,12 @@ private slots:
 
     void movesEveryDataFile_data()
     {
-        addColumns<Steps, QStringList>({"how", "leftBehind"});
-        QTest::newRow("by rename") << steps() << QStringList();
-        QTest::newRow("by copy") << steps(-1) << QStringList();
+        const DataTable<Steps, QStringList> row({"how", "leftBehind"});
+        row("by rename", steps(), QStringList());
+        row("by copy", steps(-1), QStringList());
         Steps stubborn = steps(-1);
         stubborn.remove = [](const QString& path) { return !path.contains(u"/data/"_s); };
-        QTest::newRow("copy, sources stuck") << stubborn << m_dataNames;
+        row("copy, sources stuck", stubborn, m_dataNames);
     }
     void movesEveryDataFile()
     {
@@ -526,26 +525,24 @@ private slots:
     // way nothing is stored and the old folder, complete, is still in use.
     void failsLeavingTheOldFolder_data()
     {
-        addColumns<QString, Steps, QString>({"folder", "how", "reason"});
-        QTest::newRow("same names") << "@/busy" << steps()
-                                    << "overwritten:\nMoxenoTrellin3.txt\nMoxenoTrellinNames.txt\n";
-        QTest::newRow("a file") << "@/plain" << steps() << "is not a folder";
-        QTest::newRow("below a file") << "@/plain/sub" << steps() << "could not be created";
-        QTest::newRow("relative") << "somewhere/else" << steps() << "must be a full path";
+        const DataTable<QString, Steps, QString> row({"folder", "how", "reason"});
+        row("same names", "@/busy", steps(), "overwritten:\nMoxenoTrellin3.txt\nMoxenoTrellinNames.txt\n");
+        row("a file", "@/plain", steps(), "is not a folder");
+        row("below a file", "@/plain/sub", steps(), "could not be created");
+        row("relative", "somewhere/else", steps(), "must be a full path");
         // Nobody can create a file there, not even the superuser.
         QTest::newRow("read-only") << "/proc/self/" << steps() << "could not open the lock file /proc/self/";
-        QTest::newRow("locked by another program") << "@/locked" << steps() << "is busy";
+        row("locked by another program", "@/locked", steps(), "is busy");
         const QString back = u"Every file is back in"_s;
-        QTest::newRow("third rename and its copy fail") << "@/new/deeper" << steps(3, 1) << back;
-        QTest::newRow("third copy fails") << "@/new/deeper" << steps(-1, 3) << back;
-        QTest::newRow("target appears meanwhile")
-            << "@/new/deeper"
-            << renameFails(
-                   steps(), [](const QString&, const QString& b) { return b.endsWith("Names.txt"); },
-                   R::TargetExists)
-            << back;
-        QTest::newRow("setting cannot be stored") << "@/new/deeper" << steps() << back;
-        QTest::newRow("setting cannot be stored, copies") << "@/new/deeper" << steps(-1) << back;
+        row("third rename and its copy fail", "@/new/deeper", steps(3, 1), back);
+        row("third copy fails", "@/new/deeper", steps(-1, 3), back);
+        row("target appears meanwhile", "@/new/deeper",
+            renameFails(
+                steps(), [](const QString&, const QString& b) { return b.endsWith("Names.txt"); },
+                R::TargetExists),
+            back);
+        row("setting cannot be stored", "@/new/deeper", steps(), back);
+        row("setting cannot be stored, copies", "@/new/deeper", steps(-1), back);
     }
     void failsLeavingTheOldFolder()
     {

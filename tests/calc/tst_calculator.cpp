@@ -254,10 +254,9 @@ private slots:
     // NaN stands for a failure.
     void evaluate_data()
     {
-        addColumns<QString, double>({"expression", "expected"});
-        const auto row = [](const char* expression, double expected) {
-            QTest::newRow(expression) << QString::fromLatin1(expression) << expected;
-        };
+        const DataTable<QString, double> table({"expression", "expected"});
+        const auto row
+            = [&table](const char* expression, double expected) { table(expression, expression, expected); };
         const auto sum = [](int count) { return u"1"_s + u"+1"_s.repeated(count); };
         // Rank and order.
         row("2-3-4", -5);
@@ -293,13 +292,13 @@ private slots:
         row("(2+3", qQNaN());
         row("2++3", qQNaN());
         const auto nested = [](int depth) { return QString(depth, u'(') + u'1' + QString(depth, u')'); };
-        QTest::newRow("1,000 brackets deep") << nested(Evaluator::kMaxBracketDepth) << 1.0;
-        QTest::newRow("1,001 brackets deep") << nested(Evaluator::kMaxBracketDepth + 1) << qQNaN();
-        QTest::newRow("nesting far too deep") << nested(200000) << qQNaN();
+        table("1,000 brackets deep", nested(Evaluator::kMaxBracketDepth), 1.0);
+        table("1,001 brackets deep", nested(Evaluator::kMaxBracketDepth + 1), qQNaN());
+        table("nesting far too deep", nested(200000), qQNaN());
         // The step limit of 9,999 counts each bracket group and the whole text on its own.
         QTest::newRow("5,000 steps") << sum(5000) << 5001.0;
-        QTest::newRow("5,000 steps twice") << u'(' + sum(5000) + u")+("_s + sum(5000) + u')' << 10002.0;
-        QTest::newRow("10,000 steps") << sum(10000) << qQNaN();
+        table("5,000 steps twice", u'(' + sum(5000) + u")+("_s + sum(5000) + u')', 10002.0);
+        table("10,000 steps", sum(10000), qQNaN());
         // Texts longer than 32,767 characters reduce like short ones.
         QTest::newRow("40,000 characters") << u"1"_s + u"+000000001"_s.repeated(4000) << 4001.0;
     }

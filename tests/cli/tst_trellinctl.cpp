@@ -401,7 +401,7 @@ private slots:
 
     void listTheTable_data()
     {
-        addColumns<QStringList, QStringList>({"listed", "expected"});
+        const DataTable<QStringList, QStringList> row({"listed", "expected"});
         QStringList synopses, subcommands, names;
         for (const CtlCommand& command : TrellinCtl::commands()) {
             synopses.append(command.synopsis());
@@ -413,16 +413,15 @@ private slots:
         const QByteArray bash = built("bash-completion/completions/trellinctl");
         const QByteArray zsh = built("zsh/vendor-completions/_trellinctl");
         // --help: two blanks, the synopsis, then its help line.
-        QTest::newRow("help") << matches(ctl({"--help"}, {}, false).out, "^  (\\S.*?)(?:  +|\\n {20,})\\S")
-                              << synopses;
+        row("help", matches(ctl({"--help"}, {}, false).out, "^  (\\S.*?)(?:  +|\\n {20,})\\S"), synopses);
         QString manCommands = QString::fromUtf8(man).section(u".SH COMMANDS"_s, 1).section(u".SH "_s, 0, 0);
-        QTest::newRow("man page")
-            << matches(manCommands.toUtf8(), "^\\.B (.*)$").replaceInStrings(u"\\-"_s, u"-"_s) << synopses;
-        QTest::newRow("bash commands") << matches(bash, "^        '([^']*)'\\) opts=") << names;
-        QTest::newRow("zsh commands") << matches(zsh, "^        \\('([^']*)'\\) opts=") << names;
+        row("man page", matches(manCommands.toUtf8(), "^\\.B (.*)$").replaceInStrings(u"\\-"_s, u"-"_s),
+            synopses);
+        row("bash commands", matches(bash, "^        '([^']*)'\\) opts="), names);
+        row("zsh commands", matches(zsh, "^        \\('([^']*)'\\) opts="), names);
         const QByteArray zshSubcommands = zsh.mid(zsh.indexOf("subcommands=("));
-        QTest::newRow("zsh subcommands") << matches(zshSubcommands.left(zshSubcommands.indexOf(")")),
-            "^        '([^':]*):") << subcommands;
+        row("zsh subcommands",
+            matches(zshSubcommands.left(zshSubcommands.indexOf(")")), "^        '([^':]*):"), subcommands);
     }
     void listTheTable()
     {

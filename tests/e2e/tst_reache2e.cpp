@@ -114,9 +114,9 @@ private slots:
     // The shortcut of macro 2 plays it into the active window with a lock key on.
     void shortcutPlaysWithLocksOn_data()
     {
-        addColumns<bool, bool>({"capsLock", "numLock"});
-        QTest::newRow("Num Lock") << false << true;
-        QTest::newRow("Caps Lock") << true << false;
+        const DataTable<bool, bool> row({"capsLock", "numLock"});
+        row("Num Lock", false, true);
+        row("Caps Lock", true, false);
     }
     void shortcutPlaysWithLocksOn()
     {
@@ -138,12 +138,12 @@ private slots:
     // Escape types nothing; each time the target has the keyboard again.
     void quickPickInsertsIntoTheWindowLeft_data()
     {
-        addColumns<QStringList, QString, QString, QString>({"opener", "keys", "typed", "clipboard"});
+        const DataTable<QStringList, QString, QString, QString> row({"opener", "keys", "typed", "clipboard"});
         const QStringList shortcut {"xdotool", "key", "ctrl+alt+p"};
-        QTest::newRow("Enter") << shortcut << QString("Return") << QString("World peace") << QString();
-        QTest::newRow("Ctrl+Enter") << QStringList {TRELLINCTL, "pick"} << QString("ctrl+Return") << QString()
-                                    << QString("World peace");
-        QTest::newRow("Escape") << shortcut << QString("Escape") << QString() << QString();
+        row("Enter", shortcut, QString("Return"), QString("World peace"), QString());
+        row("Ctrl+Enter", QStringList {TRELLINCTL, "pick"}, QString("ctrl+Return"), QString(),
+            QString("World peace"));
+        row("Escape", shortcut, QString("Escape"), QString(), QString());
     }
     void quickPickInsertsIntoTheWindowLeft()
     {

@@ -41,12 +41,12 @@ private slots:
     // colour and frame, disabled too; markup still goes through QLabel's document.
     void captionPainting_data()
     {
-        addColumns<QString, bool, bool, bool>({"caption", "button", "framed", "enabled"});
-        QTest::newRow("plain") << "Paste && go\tnow" << false << false << true;
-        QTest::newRow("panel button") << "Cancel" << true << true << true;
-        QTest::newRow("framed, left") << "Left" << false << true << true;
-        QTest::newRow("disabled") << "Delete" << false << false << false;
-        QTest::newRow("markup") << "<b>Bold</b> text" << false << false << true;
+        const DataTable<QString, bool, bool, bool> row({"caption", "button", "framed", "enabled"});
+        row("plain", "Paste && go\tnow", false, false, true);
+        row("panel button", "Cancel", true, true, true);
+        row("framed, left", "Left", false, true, true);
+        row("disabled", "Delete", false, false, false);
+        row("markup", "<b>Bold</b> text", false, false, true);
     }
     void captionPainting()
     {

@@ -334,18 +334,18 @@ private slots:
     // lines the text ends with come back.
     void openAndSave_data()
     {
-        addColumns<QByteArray, QString, bool>({"bytes", "text", "saved"});
-        QTest::newRow("empty file") << QByteArray() << QString() << false;
-        QTest::newRow("one empty line") << QByteArray("\r\n") << QString() << true;
-        QTest::newRow("CR LF") << QByteArray("one\r\n\r\nthree\r\n") << "one\r\n\r\nthree" << true;
-        QTest::newRow("ends with an empty line") << QByteArray("one\r\n\r\n") << "one\r\n" << true;
-        QTest::newRow("last line without end") << QByteArray("one\r\ntwo") << "one\r\ntwo" << false;
-        QTest::newRow("lone LF and CR") << QByteArray("a\nb\rc\n\n") << "a\r\nb\r\nc\r\n" << false;
-        QTest::newRow("tabs and blanks") << QByteArray("\t a \t\r\n") << "\t a \t" << true;
-        QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBFx\r\n") << "x" << false;
-        QTest::newRow("Windows-1252") << QByteArray("caf\xE9 \x80") << u"caf\u00E9 \u20AC"_s << false;
+        const DataTable<QByteArray, QString, bool> row({"bytes", "text", "saved"});
+        row("empty file", QByteArray(), QString(), false);
+        row("one empty line", QByteArray("\r\n"), QString(), true);
+        row("CR LF", QByteArray("one\r\n\r\nthree\r\n"), "one\r\n\r\nthree", true);
+        row("ends with an empty line", QByteArray("one\r\n\r\n"), "one\r\n", true);
+        row("last line without end", QByteArray("one\r\ntwo"), "one\r\ntwo", false);
+        row("lone LF and CR", QByteArray("a\nb\rc\n\n"), "a\r\nb\r\nc\r\n", false);
+        row("tabs and blanks", QByteArray("\t a \t\r\n"), "\t a \t", true);
+        row("UTF-8 with mark", QByteArray("\xEF\xBB\xBFx\r\n"), "x", false);
+        row("Windows-1252", QByteArray("caf\xE9 \x80"), u"caf\u00E9 \u20AC"_s, false);
         const QString beyond = u"\u0142\u65E5\U0001F600 \u00E9\r\nx"_s;
-        QTest::newRow("beyond Windows-1252") << (beyond + "\r\n").toUtf8() << beyond << true;
+        row("beyond Windows-1252", (beyond + "\r\n").toUtf8(), beyond, true);
     }
     void openAndSave()
     {

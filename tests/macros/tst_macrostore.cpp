@@ -206,14 +206,13 @@ private slots:
     void clear_data()
     {
         // No clipboard text stands for a left click.
-        addColumns<QByteArray, QString, QString, QString>({"stored", "clipboard", "question", "result"});
+        const DataTable<QByteArray, QString, QString, QString> row(
+            {"stored", "clipboard", "question", "result"});
         const QString overwrite = u"Overwrite position 05?"_s;
-        QTest::newRow("delete") << QByteArray("N>body") << QString() << QString("Clear position 05?")
-                                << QString();
-        QTest::newRow("empty clipboard keeps the name")
-            << QByteArray("N>body") << QString("") << overwrite << "N>";
-        QTest::newRow("record without a name gets the default")
-            << QByteArray("body") << QString("clip") << overwrite << "Macro 5>clip";
+        row("delete", QByteArray("N>body"), QString(), QString("Clear position 05?"), QString());
+        row("empty clipboard keeps the name", QByteArray("N>body"), QString(""), overwrite, "N>");
+        row("record without a name gets the default", QByteArray("body"), QString("clip"), overwrite,
+            "Macro 5>clip");
     }
     void clear()
     {
