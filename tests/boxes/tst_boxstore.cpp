@@ -536,6 +536,10 @@ private slots:
         const QString back = u"Every file is back in"_s;
         row("third rename and its copy fail", "@/new/deeper", steps(3, 1), back);
         row("third copy fails", "@/new/deeper", steps(-1, 3), back);
+        row("moved files put back by copy", "@/new/deeper",
+            renameFails(
+                steps(3, 1), [](const QString& a, const QString&) { return a.contains(u"/deeper/"); }),
+            back);
         row("target appears meanwhile", "@/new/deeper",
             renameFails(
                 steps(), [](const QString&, const QString& b) { return b.endsWith("Names.txt"); },
