@@ -1,4 +1,5 @@
 #include "DataColumns.h"
+#include "DialogScript.h"
 #include "GuiTestMain.h"
 #include "MainWindowFixture.h"
 #include "StepTable.h"
@@ -6,13 +7,16 @@
 #include "core/SessionAutostart.h"
 #include "gui/boxes/PositionButton.h"
 #include "gui/boxes/PositionButtonsFrame.h"
+#include "gui/dialogs/EditDialog.h"
 #include "gui/macros/MacroPlayer.h"
 #include "gui/main/MakerPage.h"
 #include "gui/options/AdvancedOptionsDialog.h"
 #include "gui/options/OptionsPickers.h"
 #include "gui/search/SearchDialog.h"
 #include "gui/widgets/CommandLabel.h"
+#include "gui/widgets/DialogPlacement.h"
 #include "macros/ClockFormats.h"
+#include "platform/RecordingPlatform.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -20,6 +24,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QFrame>
 #include <QGroupBox>
 #include <QKeySequenceEdit>
 #include <QLabel>
@@ -30,6 +35,7 @@
 #include <QSet>
 #include <QSlider>
 #include <QTabBar>
+#include <QTextDocument>
 
 // Answers the colour picker and the folder browser from a script; nothing left means cancel.
 class ScriptedPickers : public OptionsPickers
@@ -54,6 +60,8 @@ struct OptionsFixture : MainWindowFixture
     QString stored(Settings::Key key) const { return settings.text(key); }
 
     ScriptedPickers pickers;
+    QStringList sent; // the keys the edit dialog's key label sent
+    EditDialog editDialog {settings, clipboard, [this](const QString& keys) { sent.append(keys); }};
 };
 
 static QWidget* visibleProgressWindow()
@@ -254,6 +262,17 @@ private:
         f->dialogs.expect([](QDialog&) {}); // shown without a modal loop of its own
         d->show();
         QVERIFY(QTest::qWaitForWindowExposed(d.get()));
+        QTRY_VERIFY(f->dialogs.usedUp());
+    }
+
+    QPlainTextEdit* text1() { return f->editDialog.findChild<QPlainTextEdit*>(u"Text1"_s); }
+    CommandLabel* label(const QString& name) { return f->editDialog.findChild<CommandLabel*>(name); }
+    void showMacro(const QString& body)
+    {
+        f->editDialog.prepare({"Moxeno Trellin - edit macro", body, true, u"Greeting"_s, 4});
+        if (!f->editDialog.isVisible())
+            f->dialogs.expect([](QDialog&) {}); // shown without a modal loop of its own
+        f->editDialog.show();
         QTRY_VERIFY(f->dialogs.usedUp());
     }
 
@@ -1257,6 +1276,133 @@ private slots:
         run({{'r', "LabelFind", "where", "Found in TEXT position 4 in box 2: 'Box 2'"},
             {'r', "LabelDelete", "", ""}});
         QCOMPARE(QString::number(f->store.loadedBox()) + readText(f->store.readPosition(4, 2)), "1");
+    }
+
+    // A command label paints its caption as a label without a text document does: same place,
+    // colour and frame, disabled too; markup still goes through QLabel's document.
+    void captionPainting_data()
+    {
+        const DataTable<QString, bool, bool, bool> row({"caption", "button", "framed", "enabled"});
+        row("plain", "Paste && go\tnow", false, false, true);
+        row("panel button", "Cancel", true, true, true);
+        row("framed, left", "Left", false, true, true);
+        row("disabled", "Delete", false, false, false);
+        row("markup", "<b>Bold</b> text", false, false, true);
+    }
+    void captionPainting()
+    {
+        auto [caption, button, framed, enabled]
+            = fetchColumns<QString, bool, bool, bool>({"caption", "button", "framed", "enabled"});
+        QWidget window;
+        // Away from the pointer, which underlines the label it is over.
+        const QRect place(20, 40, 140, 24);
+        CommandLabel* label = button ? CommandLabel::button(u"a"_s, caption, &window, place)
+                                     : new CommandLabel(u"a"_s, caption, &window, place);
+        if (framed)
+            label->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        auto* plain = new QLabel(caption, &window);
+        plain->setGeometry(place.translated(0, 30));
+        plain->setPalette(label->palette());
+        plain->setAlignment(label->alignment());
+        plain->setFrameStyle(label->frameStyle());
+        label->setEnabled(enabled);
+        plain->setEnabled(enabled);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(label->grab().toImage(), plain->grab().toImage());
+        QCOMPARE(label->findChild<QTextDocument*>() != nullptr, Qt::mightBeRichText(caption));
+    }
+
+    // A macro saved without a name is called by its number.
+    void macroEdit()
+    {
+        showMacro(u"a{t}b{T}c{Tab}d"_s);
+        auto* name = f->editDialog.findChild<QLineEdit*>(u"Text2"_s);
+        QVERIFY(name->isVisible());
+        for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton, Qt::LeftButton})
+            QTest::mouseClick(label(u"Label1"_s), button);
+        QCOMPARE(f->sent, QStringList {"{F1}"}); // from the left click only
+        name->clear();
+        QTest::mouseClick(label(u"LabelSave"_s), Qt::LeftButton);
+        const EditResult result = f->editDialog.result();
+        QVERIFY(result.saved && result.macroName == u"Macro 4"_s);
+        QCOMPARE(result.text, u"a{TAB}b{TAB}c{Tab}d"_s);
+    }
+
+    // Closing the dialog any way but Save is a cancel; it stores where it was closed.
+    void closeCancelsAndStoresPosition()
+    {
+        f->dialogs.expect([this](QDialog& dialog) {
+            QVERIFY(!dialog.findChild<QFrame*>(u"Frame1"_s)->isVisible());
+            text1()->setPlainText(u"changed"_s);
+            dialog.move(30, 40);
+            dialog.close();
+        });
+        QVERIFY(!f->editDialog.edit({"Moxeno Trellin - edit text", "text", false, {}, 0}).saved);
+        QCOMPARE(f->settingsStore.readValue("Settings", "FmEditMacrosLeft", ""), u"450"_s);
+        QCOMPARE(f->settingsStore.readValue("Settings", "FmEditMacrosTop", ""), u"600"_s);
+    }
+
+    // On "one two three" with a part selected, a label clicked or keys pressed: the text, the
+    // selection and the clipboard after. Select all a second time unselects.
+    void editCommands()
+    {
+        const QString all = u"one two three"_s;
+        struct Row
+        {
+            int from, to;
+            const char *clipboard, *command;
+            QStringList after;
+        };
+        for (const Row& row : {Row {4, 7, "", "LabelCopySelection", {all, "two", "two"}},
+                 {4, 7, "2", "LabelPaste", {"one 2 three", "", "2"}},
+                 {4, 7, "x", "LabelClearAll", {"", "", "x"}}, {0, 5, "", "LabelSelectAll", {all, all, ""}},
+                 {0, 13, "", "LabelSelectAll", {all, "", ""}}, {4, 4, "", "Ctrl+Shift+A", {all, "", ""}}}) {
+            showMacro(all);
+            QTextCursor cursor = text1()->textCursor();
+            cursor.setPosition(row.from);
+            cursor.setPosition(row.to, QTextCursor::KeepAnchor);
+            text1()->setTextCursor(cursor);
+            f->clipboard.content = QString::fromLatin1(row.clipboard);
+            if (QByteArray(row.command).startsWith("Label"))
+                QTest::mouseClick(label(QString::fromLatin1(row.command)), Qt::LeftButton);
+            else
+                QTest::keySequence(text1(), QKeySequence(QString::fromLatin1(row.command)));
+            QCOMPARE((QStringList {
+                         text1()->toPlainText(), text1()->textCursor().selectedText(), f->clipboard.content}),
+                row.after);
+        }
+    }
+
+    // The editor knows only LF; the saved text gets back the line breaks of the text it started from.
+    void lineBreaks()
+    {
+        const auto saved = [this](const char* original, const char* edited) {
+            f->editDialog.prepare({QString(), QString::fromUtf8(original), false, {}, 0});
+            text1()->setPlainText(QString::fromUtf8(edited));
+            return f->editDialog.result().text;
+        };
+        QCOMPARE(saved("a\r\nb", "a\nb\nc"), u"a\r\nb\r\nc"_s);
+        QCOMPARE(saved("a\nb", "a\nb\nc"), u"a\nb\nc"_s);
+        QCOMPARE(saved("", "x\ny"), u"x\r\ny"_s); // a new text gets CR LF
+        // A no-break space is a character of the text, not a blank.
+        QCOMPARE(saved("a\u00a0b", "a\u00a0b"), QString::fromUtf8("a\u00a0b"));
+    }
+
+    // Only a place with both edges positive is stored. A stored edge past the far end of the
+    // screens opens the dialog at its own place (the edge rule itself is Settings::edge's).
+    void dialogPlacementRule()
+    {
+        DialogPlacement placement(f->settings, Settings::Key::OverwriteLeft, Settings::Key::OverwriteTop,
+            DialogPlacement::kDialogTooFar);
+        QWidget window;
+        window.move(0, 40);
+        QVERIFY(placement.store(window).ok());
+        QCOMPARE(f->settingsStore.readValue("Settings", "FmOWTop", ""), QString());
+
+        QVERIFY(f->settings.setText(Settings::Key::OverwriteLeft, u"1e20"_s).ok());
+        QVERIFY(f->settings.setText(Settings::Key::OverwriteTop, u"99999"_s).ok());
+        QCOMPARE(placement.restoredEdges(window), QPoint(336, 372));
     }
 };
 
