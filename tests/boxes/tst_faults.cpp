@@ -1,4 +1,5 @@
 #include "ActionsFixture.h"
+#include "DataColumns.h"
 #include "DiskFaults.h"
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
@@ -83,8 +84,7 @@ private:
             while (::read(report[0], &done, sizeof done) == sizeof done) { }
             ::close(report[0]);
             const QString problem = check(next, done + 1);
-            QVERIFY2(
-                problem.isEmpty(), qPrintable(QStringLiteral("after kill %1: %2").arg(kill).arg(problem)));
+            QVERIFY2(problem.isEmpty(), qPrintable(u"after kill %1: %2"_s.arg(kill).arg(problem)));
             next = done + 2;
         }
     }
@@ -103,8 +103,7 @@ private:
             };
             ::stat(QFile::encodeName(f->folder() + name).constData(), &info);
             files.insert(name,
-                QStringLiteral("%1 %2 %3.%4")
-                    .arg(info.st_ino)
+                u"%1 %2 %3.%4"_s.arg(info.st_ino)
                     .arg(info.st_size)
                     .arg(info.st_mtim.tv_sec)
                     .arg(info.st_mtim.tv_nsec));
@@ -133,8 +132,7 @@ private slots:
         QFETCH(bool, macro);
         constexpr int kPositions = 7;
         const auto position = [](int i) { return (i + kPositions) % kPositions + 1; };
-        const auto stored
-            = [macro](int i) { return macro ? QStringLiteral("M%1>").arg(i) + textFor(i) : textFor(i); };
+        const auto stored = [macro](int i) { return macro ? u"M%1>"_s.arg(i) + textFor(i) : textFor(i); };
         const auto save = [&](int i) {
             if (macro)
                 static_cast<void>(m_macros->saveMacro(stored(i), position(i), 1));
@@ -156,9 +154,7 @@ private slots:
                 if (p == position(underWay) && records[std::size_t(p)] == stored(underWay))
                     old = stored(underWay);
                 if (records[std::size_t(p)] != old)
-                    return QStringLiteral("position %1 holds '%2'")
-                        .arg(p)
-                        .arg(records[std::size_t(p)].left(40));
+                    return u"position %1 holds '%2'"_s.arg(p).arg(records[std::size_t(p)].left(40));
             }
             return QString();
         });
@@ -191,24 +187,24 @@ private slots:
         }
         for (const int box : {3, 4}) {
             QVERIFY(RecordFile::writeRecord(boxFile(box), 1, textFor(box)).ok());
-            QVERIFY(
-                RecordFile::writeRecord(macroFile(box), 1, QStringLiteral("m>") + textFor(box + 10)).ok());
+            QVERIFY(RecordFile::writeRecord(macroFile(box), 1, u"m>"_s + textFor(box + 10)).ok());
         }
-        const QByteArray texts3 = TestFiles::read(boxFile(3));
-        const QByteArray texts4 = TestFiles::read(boxFile(4));
-        const QByteArray macros3 = TestFiles::read(macroFile(3));
-        const QByteArray macros4 = TestFiles::read(macroFile(4));
+        // The texts of boxes 3 and 4, then their macros, "|" between the two.
+        const auto pairs = [this](bool swapped) {
+            const auto pair = [swapped](const QString& three, const QString& four) {
+                return swapped ? TestFiles::read(four) + '|' + TestFiles::read(three)
+                               : TestFiles::read(three) + '|' + TestFiles::read(four);
+            };
+            return QList<QByteArray> {pair(boxFile(3), boxFile(4)), pair(macroFile(3), macroFile(4))};
+        };
+        const QList<QByteArray> before = pairs(false), after = pairs(true);
         killRepeatedly(
             200, [&](int) { static_cast<void>(f->actions.moveBox(3, BoxManager::Direction::Right)); },
             [&](int, int) {
-                const QByteArray pair[] = {TestFiles::read(boxFile(3)) + '|' + TestFiles::read(boxFile(4)),
-                    TestFiles::read(macroFile(3)) + '|' + TestFiles::read(macroFile(4))};
-                if (pair[0] != texts3 + '|' + texts4 && pair[0] != texts4 + '|' + texts3)
-                    return QStringLiteral("the texts of box 3 and 4 are %1")
-                        .arg(QString::fromLatin1(pair[0].left(60)));
-                if (pair[1] != macros3 + '|' + macros4 && pair[1] != macros4 + '|' + macros3)
-                    return QStringLiteral("the macros of box 3 and 4 are %1")
-                        .arg(QString::fromLatin1(pair[1].left(60)));
+                for (const QByteArray& now : pairs(false)) {
+                    if (!before.contains(now) && !after.contains(now))
+                        return u"boxes 3 and 4 hold %1"_s.arg(QString::fromLatin1(now.left(60)));
+                }
                 return QString();
             });
     }
@@ -262,7 +258,7 @@ private slots:
                 QSKIP("a small tmpfs cannot be mounted here");
             f->context.setDataFolder(disk.path());
         }
-        QVERIFY(f->store.savePosition(QStringLiteral("kept"), 1, 1, true).ok());
+        QVERIFY(f->store.savePosition(u"kept"_s, 1, 1, true).ok());
         const QByteArray before = TestFiles::read(boxFile(1));
         QVERIFY(!tmpfs || disk.fill());
         const Result<SaveOutcome> saved = [&] {
@@ -282,13 +278,9 @@ private slots:
     // rewritten that was not saved.
     void hostileFiles_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
+        const DataTable<QString, QByteArray> row({"name", "bytes"});
         QByteArray random(1 << 16, Qt::Uninitialized);
         QRandomGenerator(5).fillRange(reinterpret_cast<quint32*>(random.data()), random.size() / 4);
-        const auto row = [](const char* tag, const char* name, const QByteArray& bytes) {
-            QTest::newRow(tag) << QString(name) << bytes;
-        };
         const char *box = "MoxenoTrellin1.txt", *names = "MoxenoTrellinNames.txt";
         row("random bytes", box, random);
         // Filled up to its size when written (see below), without taking the memory here.
@@ -305,8 +297,7 @@ private slots:
     }
     void hostileFiles()
     {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, bytes);
+        auto [name, bytes] = fetchColumns<QString, QByteArray>({"name", "bytes"});
         QVERIFY(TestFiles::write(f->folder() + name, bytes));
         const bool huge = QByteArray(QTest::currentDataTag()).startsWith("100 MB");
         QVERIFY(!huge || QFile::resize(f->folder() + name, 100 * 1000 * 1000));

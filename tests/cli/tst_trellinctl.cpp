@@ -1,24 +1,52 @@
 #include "ChildProcess.h"
+#include "DataColumns.h"
 #include "DomainFixture.h"
 #include "boxes/BoxStore.h"
+#include "cli/TrellinCtl.h"
 #include "core/DataFiles.h"
 #include "macros/MacroStore.h"
 #include "search/SearchEngine.h"
 
+#include <QRegularExpression>
+#include <QStandardPaths>
+
 // Runs the real trellinctl binary on a temporary data folder; each case uses boxes of its own.
+// Its --help, man page and shell completion, made by the build from its command table, list
+// exactly the table's commands and options; the man page renders without warnings.
 class TestTrellinCtl : public QObject
 {
     Q_OBJECT
 
     using Result = ChildProcess::Outcome; // a hang fails the checks on what it returned
     QTemporaryDir m_dir;
-    const QString m_data = m_dir.filePath(QStringLiteral("data"));
-    const QString m_ini = QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini");
+    const QString m_data = m_dir.filePath(u"data"_s);
+    const QString m_ini = QDir::homePath() + u"/.config/MoxenoTrellin/MoxenoTrellin.ini"_s;
 
     Result ctl(const QStringList& args, const QByteArray& input = QByteArray(), bool withData = true)
     {
         return ChildProcess::run(QStringLiteral(TRELLINCTL),
             (withData ? QStringList {"--data", m_data} : QStringList()) + args, input);
+    }
+
+    // A failure told once: exit status 1, nothing on standard output, one line on standard error.
+    static bool toldOnce(const Result& r, const QByteArray& why)
+    {
+        return r.code == 1 && r.out.isEmpty() && r.err.count('\n') == 1 && r.err.contains(why);
+    }
+    static QByteArray built(const char* file)
+    {
+        return TestFiles::read(QStringLiteral(TRELLINCTL_DOCS "/") + file);
+    }
+
+    // Every match of a pattern's first group, in order.
+    static QStringList matches(const QByteArray& text, const char* pattern)
+    {
+        QStringList found;
+        auto it = QRegularExpression(QString::fromLatin1(pattern), QRegularExpression::MultilineOption)
+                      .globalMatch(QString::fromUtf8(text));
+        while (it.hasNext())
+            found.append(it.next().captured(1));
+        return found;
     }
 
 private slots:
@@ -42,16 +70,14 @@ private slots:
         for (const auto& [bad, why] : {std::pair {QByteArray(10000, 'a'), "over the limit of 9,999"},
                  std::pair {QByteArray("\xFF\xFE bad"), "not valid UTF-8"}}) {
             const Result r = ctl({"set", "2", "6"}, bad);
-            QVERIFY2(r.code == 1 && r.err.contains(why) && r.err.count('\n') == 1, r.err.constData());
+            QVERIFY2(toldOnce(r, why), r.err.constData());
             QCOMPARE(ctl({"get", "2", "6"}).out, QByteArray());
         }
         // A write that fails is told once, on standard error, with its reason.
-        const QString blocked = m_data + QStringLiteral("/MoxenoTrellin20.txt_/x");
+        const QString blocked = m_data + u"/MoxenoTrellin20.txt_/x"_s;
         QVERIFY(QDir().mkpath(blocked));
         const Result r = ctl({"set", "20", "1"}, "text");
-        QVERIFY2(r.code == 1 && r.out.isEmpty() && r.err.count('\n') == 1
-                && r.err.startsWith("trellinctl: box 20, position 1 not saved: "),
-            r.err.constData());
+        QVERIFY2(toldOnce(r, "trellinctl: box 20, position 1 not saved: "), r.err.constData());
         QVERIFY(QDir(blocked).removeRecursively());
     }
 
@@ -59,11 +85,8 @@ private slots:
     // the window's warning setting; without it the command fails and what is stored stays.
     void overwriteNeedsForce_data()
     {
-        QTest::addColumn<QStringList>("set");
-        QTest::addColumn<QStringList>("get");
-        QTest::addColumn<QByteArray>("stored");
-        QTest::addColumn<QByteArray>("saved");
-        QTest::addColumn<QByteArray>("cleared");
+        addColumns<QStringList, QStringList, QByteArray, QByteArray, QByteArray>(
+            {"set", "get", "stored", "saved", "cleared"});
         QTest::newRow("text") << QStringList {"set"} << QStringList {"get"} << QByteArray("x")
                               << QByteArray("Box 31, position 5 saved\n")
                               << QByteArray("Box 31, position 5 cleared\n");
@@ -73,18 +96,14 @@ private slots:
     }
     void overwriteNeedsForce()
     {
-        QFETCH(QStringList, set);
-        QFETCH(QStringList, get);
-        QFETCH(QByteArray, stored);
-        QFETCH(QByteArray, saved);
+        auto [set, get, stored, saved] = fetchColumns<QStringList, QStringList, QByteArray, QByteArray>(
+            {"set", "get", "stored", "saved"});
         const QStringList at {"31", "5"};
         QVERIFY(TestFiles::write(m_ini, "[Settings]\r\nWarnOverwrite=0\r\n"));
         QCOMPARE(ctl(set + at, stored).out, saved);
         for (const QByteArray& input : {stored + "y", QByteArray()}) {
             const Result refused = ctl(set + at, input);
-            QVERIFY2(refused.code == 1 && refused.out.isEmpty() && refused.err.contains("--force")
-                    && refused.err.count('\n') == 1,
-                refused.err.constData());
+            QVERIFY2(toldOnce(refused, "--force"), refused.err.constData());
             QCOMPARE(ctl(get + at).out, stored);
         }
         QCOMPARE(ctl(set + QStringList {"--force"} + at, stored + "y").out, saved);
@@ -97,18 +116,14 @@ private slots:
     // byte as it was, whether it succeeds or fails, and with the overwrite warning off.
     void settingsFileUntouched_data()
     {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QByteArray>("input");
-        const auto row = [](const char* name, const QStringList& args, const QByteArray& input = {}) {
-            QTest::newRow(name) << args << input;
-        };
+        const DataTable<QStringList, QByteArray> row({"args", "input"});
         row("set", {"set", "40", "1"}, "one");
         row("set over a text", {"set", "40", "1"}, "two");
         row("set --force", {"set", "--force", "40", "1"}, "two");
         row("macro set", {"macro", "set", "40", "1"}, "M>one");
         row("macro set over a macro", {"macro", "set", "40", "1"}, "M>two");
         row("macro set --force", {"macro", "set", "--force", "40", "1"}, "M>two");
-        row("macro set --force deletes", {"macro", "set", "--force", "40", "1"});
+        row("macro set --force deletes", {"macro", "set", "--force", "40", "1"}, {});
         for (const QStringList& args : {QStringList {"get", "40", "1"}, {"list", "40"}, {"names"},
                  {"rename", "40", "Forty"}, {"move", "40", "right"}, {"clear", "41", "--texts"},
                  {"macro", "list", "40"}, {"macro", "get", "40", "1"}, {"search", "two"}, {"options"},
@@ -118,8 +133,7 @@ private slots:
     }
     void settingsFileUntouched()
     {
-        QFETCH(QStringList, args);
-        QFETCH(QByteArray, input);
+        auto [args, input] = fetchColumns<QStringList, QByteArray>({"args", "input"});
         const QByteArray settings = "; kept as written\r\n[Settings]\r\nWarnOverwrite=0\r\nBoxNo= 7\r\n\r\n"
                                     "[Defaults]\r\nDataPath="
             + m_data.toUtf8() + "\r\n";
@@ -214,7 +228,7 @@ private slots:
         const Result dated = ctl(
             {"run-text", "--dry-run", "--now", "2026-12-07 09:05:03", "{DATE dd/mm/yyyy}{CNT 2,3}{CNT}"});
         QCOMPARE(dated.code, 0);
-        QCOMPARE(QString::fromUtf8(dated.out).split(u'\n').filter(QStringLiteral("SendKeystrokes")),
+        QCOMPARE(QString::fromUtf8(dated.out).split(u'\n').filter(u"SendKeystrokes"_s),
             (QStringList {"SendKeystrokes\t07/12/2026", "SendKeystrokes\t2"}));
         const Result failed = ctl({"run-text", "--dry-run", "{BACKSPACE}"});
         QVERIFY2(failed.code == 1 && failed.out.endsWith("'{' is never closed by '}'\n")
@@ -254,8 +268,7 @@ private slots:
     // window runs is the end-to-end test's).
     void dataFolderFromSettingsAndItsMove()
     {
-        const QString from = m_dir.filePath(QStringLiteral("held")),
-                      to = m_dir.filePath(QStringLiteral("to"));
+        const QString from = m_dir.filePath(u"held"_s), to = m_dir.filePath(u"to"_s);
         const auto run = [this](const QStringList& args) { return ctl(args, {}, false); };
         QVERIFY(TestFiles::write(m_ini, "[Defaults]\r\nDataPath=/nonexistent/folder/\r\n"));
         QCOMPARE(run({"names"}).err, "trellinctl: the data folder /nonexistent/folder/ does not exist\n");
@@ -303,12 +316,8 @@ private slots:
     // counts. The same bytes serve as box file and as macro file.
     void everyReaderSeesTheSameRecords_data()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("name"); // in the macro list
-        const auto row = [](const char* tag, int key, const char* text, const char* name) {
-            QTest::newRow(tag) << key << QString::fromLatin1(text) << QString::fromLatin1(name);
-        };
+        // "name": in the macro list.
+        const DataTable<int, QString, QString> row({"key", "text", "name"});
         row("01 ends at a damaged header", 1, "one", "Macro 1");
         row("05 is the first record with key 05", 5, "realfive", "Macro 5");
         row("07 continues, has a name and hides a later 07", 7, "seven>body\r\nmore", "seven");
@@ -317,9 +326,7 @@ private slots:
     }
     void everyReaderSeesTheSameRecords()
     {
-        QFETCH(int, key);
-        QFETCH(QString, text);
-        QFETCH(QString, name);
+        auto [key, text, name] = fetchColumns<int, QString, QString>({"key", "text", "name"});
         constexpr int kBox = 30;
         const QByteArray content
             = QByteArray("stray\r\n01|one\r\n 5|five\r\n05|realfive\r\n5x|fivex\r\n07|seven>body\r\n"
@@ -361,10 +368,10 @@ private slots:
             searched.join(u'|'),
             entry(search.out, "TEXT\t" + box + '\t') + u'|' + entry(search.out, "MACRO\t" + box + '\t'),
         };
-        const QString firstLine = text.section(QStringLiteral("\r\n"), 0, 0);
+        const QString firstLine = text.section(u"\r\n"_s, 0, 0);
         const QStringList expected {text, text, text, firstLine, text, name, name,
             text.isEmpty() ? QString() : text + u'|' + text,
-            text.isEmpty() ? QStringLiteral("|") : firstLine + u'|' + name};
+            text.isEmpty() ? u"|"_s : firstLine + u'|' + name};
         QCOMPARE(seen, expected);
     }
 
@@ -372,8 +379,8 @@ private slots:
     // told, never shown as an empty box: exit status 1 and the reason naming the file.
     void unreadableFilesAreTold()
     {
-        QVERIFY(QDir().mkpath(m_data + QStringLiteral("/MoxenoTrellin61.txt")));
-        QVERIFY(QDir().mkpath(m_data + QStringLiteral("/MoxenoTrellinMacros61.txt")));
+        QVERIFY(QDir().mkpath(m_data + u"/MoxenoTrellin61.txt"_s));
+        QVERIFY(QDir().mkpath(m_data + u"/MoxenoTrellinMacros61.txt"_s));
         for (const QStringList& args : {QStringList {"get", "61", "1"}, {"list", "61"},
                  {"macro", "get", "61", "1"}, {"macro", "list", "61"}, {"play", "--dry-run", "61", "1"},
                  {"search", "--box", "61", "one"}}) {
@@ -388,8 +395,75 @@ private slots:
         QVERIFY2(all.code == 1 && all.out == "TEXT\t62\t1\tone more\n"
                 && all.err.contains(m_data.toUtf8() + "/MoxenoTrellin61.txt"),
             all.err.constData());
-        QVERIFY(QDir(m_data + QStringLiteral("/MoxenoTrellin61.txt")).removeRecursively());
-        QVERIFY(QDir(m_data + QStringLiteral("/MoxenoTrellinMacros61.txt")).removeRecursively());
+        QVERIFY(QDir(m_data + u"/MoxenoTrellin61.txt"_s).removeRecursively());
+        QVERIFY(QDir(m_data + u"/MoxenoTrellinMacros61.txt"_s).removeRecursively());
+    }
+
+    void listTheTable_data()
+    {
+        const DataTable<QStringList, QStringList> row({"listed", "expected"});
+        QStringList synopses, subcommands, names;
+        for (const CtlCommand& command : TrellinCtl::commands()) {
+            synopses.append(command.synopsis());
+            names.append(command.name);
+            if (command.name.contains(u' '))
+                subcommands.append(command.name.section(u' ', 1));
+        }
+        const QByteArray man = built("man/man1/trellinctl.1");
+        const QByteArray bash = built("bash-completion/completions/trellinctl");
+        const QByteArray zsh = built("zsh/vendor-completions/_trellinctl");
+        // --help: two blanks, the synopsis, then its help line.
+        row("help", matches(ctl({"--help"}, {}, false).out, "^  (\\S.*?)(?:  +|\\n {20,})\\S"), synopses);
+        QString manCommands = QString::fromUtf8(man).section(u".SH COMMANDS"_s, 1).section(u".SH "_s, 0, 0);
+        row("man page", matches(manCommands.toUtf8(), "^\\.B (.*)$").replaceInStrings(u"\\-"_s, u"-"_s),
+            synopses);
+        row("bash commands", matches(bash, "^        '([^']*)'\\) opts="), names);
+        row("zsh commands", matches(zsh, "^        \\('([^']*)'\\) opts="), names);
+        const QByteArray zshSubcommands = zsh.mid(zsh.indexOf("subcommands=("));
+        row("zsh subcommands",
+            matches(zshSubcommands.left(zshSubcommands.indexOf(")")), "^        '([^':]*):"), subcommands);
+    }
+    void listTheTable()
+    {
+        QFETCH(QStringList, listed);
+        QTEST(listed, "expected");
+    }
+
+    // What bash offers after the words typed so far (the last one being completed).
+    void bashCompletes_data()
+    {
+        const DataTable<QStringList, QString> row({"words", "offered"});
+        row("subcommand", {"macro", "s"}, "set");
+        row("command after --data", {"--data", "/tmp", "ca"}, "calc");
+        row("options of the command", {"set", "--"}, "--data --force");
+        row("direction", {"move", "3", ""}, "left right");
+        row("value of an option", {"calc", "--dp", ""}, QString());
+    }
+    void bashCompletes()
+    {
+        QFETCH(QStringList, words);
+        const ChildProcess::Outcome bash = ChildProcess::run(u"bash"_s,
+            QStringList {"-c",
+                "source \"$0\"; COMP_WORDS=(trellinctl \"$@\"); COMP_CWORD=$#; _trellinctl; echo "
+                "\"${COMPREPLY[*]}\"",
+                QStringLiteral(TRELLINCTL_DOCS "/bash-completion/completions/trellinctl")}
+                + words);
+        QCOMPARE(bash.code, 0);
+        QCOMPARE(bash.err, QByteArray());
+        QTEST(QString::fromUtf8(bash.out).trimmed(), "offered");
+    }
+
+    void manPageRendersWithoutWarnings()
+    {
+        if (QStandardPaths::findExecutable(u"man"_s).isEmpty())
+            QSKIP("man is not installed");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"MANWIDTH"_s, u"80"_s);
+        const ChildProcess::Outcome man = ChildProcess::run(u"man"_s,
+            {"--warnings", "-l", QStringLiteral(TRELLINCTL_DOCS "/man/man1/trellinctl.1")}, {}, environment);
+        QCOMPARE(man.err, QByteArray());
+        QCOMPARE(man.code, 0);
+        QVERIFY(man.out.contains("EXIT STATUS"));
     }
 };
 

@@ -6,6 +6,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+// Every test spells its texts u"like this"_s.
+using namespace Qt::StringLiterals;
+
 // Points HOME and the XDG folders into a fresh temporary folder, so no test ever reads or
 // writes the real home folder.
 class TestEnvironment
@@ -14,14 +17,13 @@ public:
     TestEnvironment()
     {
         const QString home = m_dir.path();
-        QDir(home).mkpath(QStringLiteral("runtime"));
-        QFile::setPermissions(
-            home + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QDir(home).mkpath(u"runtime"_s);
+        QFile::setPermissions(home + u"/runtime"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("HOME", home.toLocal8Bit());
-        qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toLocal8Bit());
-        qputenv("XDG_CACHE_HOME", (home + QStringLiteral("/.cache")).toLocal8Bit());
-        qputenv("XDG_RUNTIME_DIR", (home + QStringLiteral("/runtime")).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", (home + u"/.local/share"_s).toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", (home + u"/.config"_s).toLocal8Bit());
+        qputenv("XDG_CACHE_HOME", (home + u"/.cache"_s).toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", (home + u"/runtime"_s).toLocal8Bit());
     }
 
 private:

@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "Desktop.h"
 #include "GuiTestMain.h"
 #include "TargetProcess.h"
@@ -26,23 +27,18 @@ class TestProgramE2E : public QObject
     void click(int xTwips, int yTwips, int button) { Desktop::click(m_window, xTwips, yTwips, button); }
     static QString activeWindowName() { return xdotool({"getactivewindow", "getwindowname"}); }
     // The progress window exists from Play until the playback has switched back to the target.
-    static bool progressWindowExists()
-    {
-        return !visibleWindow(QStringLiteral("^Moxeno Trellin Macros$")).isEmpty();
-    }
+    static bool progressWindowExists() { return !visibleWindow(u"^Moxeno Trellin Macros$"_s).isEmpty(); }
     // Once the step dialog is the active window: types keys into it, then leaves it by Enter or
     // a click on Continue, Miss or Abort.
     static void answerStep(const QString& keys, const QString& answer)
     {
         QTRY_COMPARE_WITH_TIMEOUT(
-            activeWindowName(), QStringLiteral("Moxeno Trellin - macro playing ..."), kSlowMachineMs);
+            activeWindowName(), u"Moxeno Trellin - macro playing ..."_s, kSlowMachineMs);
         if (!keys.isEmpty())
             xdotool({"type", "--delay", "20", keys});
-        if (answer == QStringLiteral("Enter"))
+        if (answer == u"Enter"_s)
             return (void)xdotool({"key", "Return"});
-        const int x = answer == QStringLiteral("Continue") ? 4680
-            : answer == QStringLiteral("Miss")             ? 2400
-                                                           : 120;
+        const int x = answer == u"Continue"_s ? 4680 : answer == u"Miss"_s ? 2400 : 120;
         Desktop::click(activeWindow(), x + 600, 1950);
     }
     // Presses Enter in the next message box over the main window (Yes is its default button),
@@ -56,7 +52,7 @@ class TestProgramE2E : public QObject
                 [&] {
                     shown = activeWindow();
                     return !shown.isEmpty() && shown != m_window && shown != previous
-                        && xdotool({"getwindowname", shown}) == QStringLiteral("Moxeno Trellin");
+                        && xdotool({"getwindowname", shown}) == u"Moxeno Trellin"_s;
                 },
                 kSlowMachineMs))
             return QString();
@@ -70,13 +66,13 @@ class TestProgramE2E : public QObject
         QTRY_VERIFY_WITH_TIMEOUT(!progressWindowExists(), kSlowMachineMs);
         QCOMPARE(activeWindow(), QString::number(target.window()));
         QCOMPARE(target.text(), expected);
-        QVERIFY(!visibleWindow(QStringLiteral("^Moxeno Trellin$")).isEmpty());
+        QVERIFY(!visibleWindow(u"^Moxeno Trellin$"_s).isEmpty());
     }
     // The user types in a window before going to another one.
     static bool workIn(TargetProcess& target)
     {
         xdotool({"type", "w"});
-        return target.waitForText(QStringLiteral("w")) == QStringLiteral("w") && target.clear();
+        return target.waitForText(u"w"_s) == u"w"_s && target.clear();
     }
     static void activate(const QString& window)
     {
@@ -86,13 +82,13 @@ class TestProgramE2E : public QObject
     // A target the user worked in, then the main window active again.
     bool startTarget(TargetProcess& target)
     {
-        const bool started = target.start(QStringLiteral("Target")) && workIn(target);
+        const bool started = target.start(u"Target"_s) && workIn(target);
         activate(m_window);
         return started;
     }
     static Desktop::Outcome moveDataFolder()
     {
-        return run(QStringLiteral(TRELLINCTL), {"data-folder", QDir::homePath() + QStringLiteral("/moved")});
+        return run(QStringLiteral(TRELLINCTL), {"data-folder", QDir::homePath() + u"/moved"_s});
     }
     // Through the up-down control beside the macro list: a right click goes to the first macro,
     // each click on its lower half one further (a click on the list would open its popup).
@@ -116,7 +112,7 @@ class TestProgramE2E : public QObject
     {
         // Why a key or a switch failed shows in the test's output.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("trellin.*.info=true"));
+        environment.insert(u"QT_LOGGING_RULES"_s, u"trellin.*.info=true"_s);
         m_program.setProcessEnvironment(environment);
         QVERIFY(!(m_window = Desktop::startProgram(m_program, QStringLiteral(TRELLIN_PROGRAM))).isEmpty());
     }
@@ -135,41 +131,24 @@ class TestProgramE2E : public QObject
     // Puts a text on the clipboard through xclip; printf reads "\\n" in it as a line feed.
     static void setClipboard(const QString& text)
     {
-        run(QStringLiteral("sh"), {"-c", "printf '" + text + "' | xclip -i -selection clipboard"});
-        QTRY_COMPARE_WITH_TIMEOUT(
-            clipboard(), QString(text).replace(QStringLiteral("\\n"), QStringLiteral("\n")), kSlowMachineMs);
+        run(u"sh"_s, {"-c", "printf '" + text + "' | xclip -i -selection clipboard"});
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QString(text).replace(u"\\n"_s, u"\n"_s), kSlowMachineMs);
     }
     static void keys(const QStringList& names) { xdotool(QStringList {"key", "--delay", "50"} + names); }
-    // A dialog of the program once it shows and is the active window; nothing when it did not.
-    static QString activeDialog(const QString& title)
-    {
-        const QString dialog = visibleWindow(title, true);
-        return !dialog.isEmpty() && QTest::qWaitFor([&] { return activeWindow() == dialog; }, kSlowMachineMs)
-            ? dialog
-            : QString();
-    }
-
 private slots:
     void initTestCase()
     {
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs the X session of scripts/x11-session.sh");
-        m_data = QDir::homePath() + QStringLiteral("/.local/share/MoxenoTrellin/");
-        QVERIFY(TestFiles::write(m_data + QStringLiteral("MoxenoTrellin1.txt"),
-            "01!\xac:Hello from box one\r\n04!\xac:Edit me\r\n"));
-        QVERIFY(TestFiles::write(m_data + QStringLiteral("MoxenoTrellinMacros1.txt"),
-            "01!\xac:Greeting>ab{TAB}c~{CNT 1}{RPT 2}{CNT},{RPT}{DATE yyyy}\r\n02!\xac:Long>"
-                + QByteArray(4000, 'x')
-                + "\r\n03!\xac:Msg>X{MSG hello}Y\r\n04!\xac:Get>[{GET Your name~Bob}]\r\n"
-                  "05!\xac:First>{GET Name~Ann}!\r\n06!\xac:Wait>a{WAIT 0.3}b\r\n"));
-        QVERIFY(
-            TestFiles::write(m_data + QStringLiteral("MoxenoTrellin2.txt"), "01!\xac:Text of box two\r\n"));
-        QVERIFY(TestFiles::write(m_data + QStringLiteral("MoxenoTrellinMacros2.txt"),
-            "01!\xac:Found>a needle in the haystack\r\n"));
-        QVERIFY(
-            TestFiles::write(QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini"),
-                "[Settings]\r\nMacroPromptBefore=0\r\nMacroInformAfter=0\r\nMacroDelay=0.001\r\n"));
-
+        m_data = dataFolder();
+        QVERIFY(writeFiles({{"MoxenoTrellin1.txt", "01|Hello from box one\r\n04|Edit me\r\n"},
+            {"MoxenoTrellinMacros1.txt",
+                "01|Greeting>ab{TAB}c~{CNT 1}{RPT 2}{CNT},{RPT}{DATE yyyy}\r\n02|Long>"
+                    + QByteArray(4000, 'x')
+                    + "\r\n03|Msg>X{MSG hello}Y\r\n04|Get>[{GET Your name~Bob}]\r\n"
+                      "05|First>{GET Name~Ann}!\r\n06|Wait>a{WAIT 0.3}b\r\n"},
+            {"MoxenoTrellin2.txt", "01|Text of box two\r\n"},
+            {"MoxenoTrellinMacros2.txt", "01|Found>a needle in the haystack\r\n"}}));
         startProgram();
     }
 
@@ -190,18 +169,18 @@ private slots:
     void keyboardDrivesTheCommands()
     {
         keys({"Return"});
-        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("Hello from box one"), kSlowMachineMs);
-        setClipboard(QStringLiteral("typed by keys"));
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), u"Hello from box one"_s, kSlowMachineMs);
+        setClipboard(u"typed by keys"_s);
         keys({"Right", "Right", "Menu"});
-        const QString file = m_data + QStringLiteral("MoxenoTrellin1.txt");
+        const QString file = m_data + u"MoxenoTrellin1.txt"_s;
         QTRY_VERIFY_WITH_TIMEOUT(TestFiles::read(file).contains("03!\xac:typed by keys\r\n"), kSlowMachineMs);
-        setClipboard(QStringLiteral("other"));
+        setClipboard(u"other"_s);
         keys({"alt+Menu"});
-        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("typed by keys"), kSlowMachineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), u"typed by keys"_s, kSlowMachineMs);
         QTRY_VERIFY_WITH_TIMEOUT(!TestFiles::read(file).contains("03!"), kSlowMachineMs);
-        setClipboard(QStringLiteral("other"));
+        setClipboard(u"other"_s);
         keys({"End", "Tab", "Return"});
-        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("typed by keys"), kSlowMachineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), u"typed by keys"_s, kSlowMachineMs);
     }
 
     // trellinctl writes into the box on show: the position's caption and the macro list show it
@@ -219,27 +198,26 @@ private slots:
         QVERIFY(ctl({"macro", "set", "--force", "1", "7"}, "Renamed>x"));
         QTRY_VERIFY_WITH_TIMEOUT(grab(kMacroNameX, kMacroNameY, 16) != macroName, 1000);
 
-        setClipboard(QStringLiteral("saved by the window"));
+        setClipboard(u"saved by the window"_s);
         click(kPosition1X + 1320, kPositionY, 3); // position 6
-        const QString file = m_data + QStringLiteral("MoxenoTrellin1.txt");
+        const QString file = m_data + u"MoxenoTrellin1.txt"_s;
         QTRY_VERIFY2_WITH_TIMEOUT(TestFiles::read(file).contains("06!\xac:saved by the window\r\n"),
             TestFiles::read(file).toPercentEncoding().constData(), kSlowMachineMs);
         QVERIFY(TestFiles::read(file).contains("05!\xac:Written by trellinctl\r\n"));
-        QVERIFY(TestFiles::read(m_data + QStringLiteral("MoxenoTrellinMacros1.txt"))
-                    .contains("07!\xac:Renamed>x\r\n"));
+        QVERIFY(TestFiles::read(m_data + u"MoxenoTrellinMacros1.txt"_s).contains("07!\xac:Renamed>x\r\n"));
     }
 
     void clicksCopyAndStoreTheSystemClipboard()
     {
         click(kPosition1X, kPositionY, 1);
-        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("Hello from box one"), kSlowMachineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), u"Hello from box one"_s, kSlowMachineMs);
 
         // Two lines with LF, as programs here put them; stored with CR LF like every text.
-        const QString other = QStringLiteral("From another program: \u00DF \u20AC \u65E5\u672C");
+        const QString other = u"From another program: \u00DF \u20AC \u65E5\u672C"_s;
         setClipboard(other + "\\nline 2");
 
         click(kPosition2X, kPositionY, 3);
-        QTRY_VERIFY_WITH_TIMEOUT(TestFiles::read(m_data + QStringLiteral("MoxenoTrellin1.txt"))
+        QTRY_VERIFY_WITH_TIMEOUT(TestFiles::read(m_data + u"MoxenoTrellin1.txt"_s)
                                      .contains(("02!\u00AC:" + other + "\r\nline 2\r\n").toUtf8()),
             kSlowMachineMs);
     }
@@ -253,18 +231,18 @@ private slots:
             activate(m_window);
             xdotool({"mousemove", "--window", m_window, QString::number(kPosition4X / 15),
                 QString::number(kPositionY / 15), "keydown", "shift", "click", "3", "keyup", "shift"});
-            const QString edit = activeDialog(QStringLiteral("^Moxeno Trellin - edit text$"));
+            const QString edit = activeDialog(u"^Moxeno Trellin - edit text$"_s);
             QVERIFY2(!edit.isEmpty(), "the edit dialog did not open");
             keys({"ctrl+End", "Return"});
             xdotool({"type", "--delay", "20", leave});
-            if (leave == QStringLiteral("Escape"))
+            if (leave == u"Escape"_s)
                 keys({"Escape"});
             else
-                Desktop::click(edit, (leave == QStringLiteral("Save") ? 8460 : 7260) + 540, 6300 + 165);
+                Desktop::click(edit, (leave == u"Save"_s ? 8460 : 7260) + 540, 6300 + 165);
             QTRY_VERIFY_WITH_TIMEOUT(
-                visibleWindow(QStringLiteral("^Moxeno Trellin - edit text$")).isEmpty(), kSlowMachineMs);
+                visibleWindow(u"^Moxeno Trellin - edit text$"_s).isEmpty(), kSlowMachineMs);
         }
-        const QString file = m_data + QStringLiteral("MoxenoTrellin1.txt");
+        const QString file = m_data + u"MoxenoTrellin1.txt"_s;
         QTRY_VERIFY2_WITH_TIMEOUT(TestFiles::read(file).contains(":Edit me\r\nSave\r\n"),
             TestFiles::read(file).toPercentEncoding().constData(), kSlowMachineMs);
     }
@@ -275,15 +253,14 @@ private slots:
     {
         activate(m_window);
         click(5040 + 300, 480 + 90 + 127, 1); // Search all
-        const QString search = activeDialog(QStringLiteral("^Moxeno Trellin - search$"));
+        const QString search = activeDialog(u"^Moxeno Trellin - search$"_s);
         QVERIFY2(!search.isEmpty(), "the search dialog did not open");
         xdotool({"type", "--delay", "20", "HAYSTACK"});
         Desktop::click(search, 6960 + 660, 120 + 165); // Find
         Desktop::click(search, 2652 + 840, 4890 + 165); // Copy to clipboard
-        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QStringLiteral("a needle in the haystack"), kSlowMachineMs);
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), u"a needle in the haystack"_s, kSlowMachineMs);
         Desktop::click(search, 1848 + 330, 4890 + 165); // Go to
-        QTRY_VERIFY_WITH_TIMEOUT(
-            visibleWindow(QStringLiteral("^Moxeno Trellin - search$")).isEmpty(), kSlowMachineMs);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"^Moxeno Trellin - search$"_s).isEmpty(), kSlowMachineMs);
         for (const QString expected : {"Text of box two", "Hello from box one"}) {
             activate(m_window);
             click(kPosition1X, kPositionY, 1);
@@ -298,10 +275,10 @@ private slots:
     {
         TargetProcess other;
         TargetProcess target;
-        QVERIFY(other.start(QStringLiteral("Other")) && workIn(other) && startTarget(target));
+        QVERIFY(other.start(u"Other"_s) && workIn(other) && startTarget(target));
         selectMacro(1);
         click(kPlayX, kPlayY, 1);
-        const QString expected = QStringLiteral("ab\tc\n1,2,%1").arg(QDate::currentDate().year());
+        const QString expected = u"ab\tc\n1,2,%1"_s.arg(QDate::currentDate().year());
         QCOMPARE(target.waitForText(expected), expected);
         checkEnd(target, expected);
         QCOMPARE(other.text(), QString());
@@ -316,22 +293,16 @@ private slots:
         click(kDisplayX, kDisplayY, 1);
         xdotool({"type", "--delay", "20", "1200*3/8="});
         click(kSendX, kSendY, 1);
-        QCOMPARE(target.waitForText(QStringLiteral("450.")), QStringLiteral("450."));
+        QCOMPARE(target.waitForText(u"450."_s), u"450."_s);
     }
 
     // Every step that takes the focus from the target gives it back: the step dialog, answered
     // with the keyboard or the mouse, a wait, and Cancel in the progress window.
     void stepsThatLeaveTheTargetReturnToIt_data()
     {
-        QTest::addColumn<int>("macro");
-        QTest::addColumn<QString>("keys"); // typed into the step dialog
-        QTest::addColumn<QString>("answer"); // how the step dialog is left; empty: no dialog
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<bool>("aborted");
-        const auto row = [](const char* name, int macro, const char* keys, const char* answer,
-                             const char* expected, bool aborted) {
-            QTest::newRow(name) << macro << QString(keys) << QString(answer) << QString(expected) << aborted;
-        };
+        // "keys" are typed into the step dialog; "answer" leaves it; empty: no dialog.
+        const DataTable<int, QString, QString, QString, bool> row(
+            {"macro", "keys", "answer", "expected", "aborted"});
         row("message, Enter", 3, "", "Enter", "XY", false);
         row("message, Abort", 3, "", "Abort", "X", true);
         row("input, Continue", 4, "by", "Continue", "[Bobby]", false);
@@ -343,11 +314,8 @@ private slots:
 
     void stepsThatLeaveTheTargetReturnToIt()
     {
-        QFETCH(int, macro);
-        QFETCH(QString, keys);
-        QFETCH(QString, answer);
-        QFETCH(QString, expected);
-        QFETCH(bool, aborted);
+        auto [macro, keys, answer, expected, aborted] = fetchColumns<int, QString, QString, QString, bool>(
+            {"macro", "keys", "answer", "expected", "aborted"});
         TargetProcess target;
         QVERIFY(startTarget(target));
         selectMacro(macro);
@@ -372,7 +340,7 @@ private slots:
         selectMacro(2);
         click(kPlayX, kPlayY, 1);
         QVERIFY(QTest::qWaitFor([&] { return target.text().size() >= 16; }, kSlowMachineMs));
-        const QString progress = visibleWindow(QStringLiteral("^Moxeno Trellin Macros$"));
+        const QString progress = visibleWindow(u"^Moxeno Trellin Macros$"_s);
         QVERIFY2(!progress.isEmpty(), "the progress window is not shown");
         Desktop::click(progress, 2040, 727);
         QVERIFY2(!answerBox().isEmpty(), "the aborted report did not show");
@@ -387,8 +355,8 @@ private slots:
     // cleared state back in.
     void undoClearBringsTheBoxBack()
     {
-        const QString texts = m_data + QStringLiteral("MoxenoTrellin1.txt");
-        const QString macros = m_data + QStringLiteral("MoxenoTrellinMacros1.txt");
+        const QString texts = m_data + u"MoxenoTrellin1.txt"_s;
+        const QString macros = m_data + u"MoxenoTrellinMacros1.txt"_s;
         const QByteArray before = TestFiles::read(texts);
         const QByteArray macrosBefore = TestFiles::read(macros);
         QVERIFY(before.contains("Hello from box one"));
@@ -396,8 +364,8 @@ private slots:
         const auto putBack = qScopeGuard([&] {
             (void)TestFiles::write(texts, before);
             (void)TestFiles::write(macros, macrosBefore);
-            QFile::remove(m_data + QStringLiteral("MoxenoTrellin1.bak"));
-            QFile::remove(m_data + QStringLiteral("MoxenoTrellinMacros1.bak"));
+            QFile::remove(m_data + u"MoxenoTrellin1.bak"_s);
+            QFile::remove(m_data + u"MoxenoTrellinMacros1.bak"_s);
         });
         activate(m_window);
         click(5040 + 4060 + 400, 480 + 90 + 127, 1); // Clear box
@@ -413,25 +381,19 @@ private slots:
             QVERIFY2(!answerBox().isEmpty(), "the confirmation of Undo clear did not show");
             QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(texts), expected, kSlowMachineMs);
         }
-        QCOMPARE(TestFiles::read(m_data + QStringLiteral("MoxenoTrellin1.bak")), before);
-        for (const QString& name :
-            {QStringLiteral("MoxenoTrellin1"), QStringLiteral("MoxenoTrellinMacros1")}) {
-            QVERIFY(QFile::remove(m_data + name + QStringLiteral(".txt")));
-            QVERIFY(QFile::rename(
-                m_data + name + QStringLiteral(".bak"), m_data + name + QStringLiteral(".txt")));
-        }
+        QCOMPARE(TestFiles::read(m_data + u"MoxenoTrellin1.bak"_s), before);
+        QCOMPARE(TestFiles::read(m_data + u"MoxenoTrellinMacros1.bak"_s), macrosBefore);
     }
     // trellinctl moves no data folder from under the running window: it says why and how to do
     // it from the window, and changes nothing.
     void dataFolderStaysWhileTheWindowRuns()
     {
-        const QString ini = QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini");
-        const QByteArray settings = TestFiles::read(ini);
+        const QByteArray settings = TestFiles::read(settingsFile());
         const auto [code, out, err] = moveDataFolder();
         QVERIFY2(code == 1 && err.contains("window is running") && err.contains("advanced options"),
             err.constData());
-        QCOMPARE(TestFiles::read(ini), settings);
-        QVERIFY(QFileInfo::exists(m_data + QStringLiteral("MoxenoTrellin1.txt")));
+        QCOMPARE(TestFiles::read(settingsFile()), settings);
+        QVERIFY(QFileInfo::exists(m_data + u"MoxenoTrellin1.txt"_s));
     }
 
     // "Start Moxeno Trellin when I log in" in the advanced options, reached through the menu and
@@ -439,25 +401,20 @@ private slots:
     // next time it shows ticked, and cleared and saved it removes the entry.
     void startWithSessionOption()
     {
-        const QString entry = qEnvironmentVariable("XDG_CONFIG_HOME")
-            + QStringLiteral("/autostart/example.moxeno.Trellin.desktop");
+        const QString entry
+            = qEnvironmentVariable("XDG_CONFIG_HOME") + u"/autostart/example.moxeno.Trellin.desktop"_s;
         for (const bool enable : {true, false}) {
             activate(m_window);
-            // The menu's list, then its third item.
-            click(9240 + 900, 9120 + 165, 1);
-            keys({"Home", "Down", "Down", "Return"});
-            const QString about = visibleWindow(QStringLiteral("^About...$"), true);
+            const QString about = openAbout(m_window);
             QVERIFY2(!about.isEmpty(), "About... did not open");
             // "Advanced" in the Options frame, at 120/1380 twips.
             Desktop::click(about, 120 + 120 + 600, 1380 + 1200 + 150);
-            const QString advanced
-                = visibleWindow(QStringLiteral("^Moxeno Trellin - advanced options$"), true);
+            const QString advanced = visibleWindow(u"^Moxeno Trellin - advanced options$"_s, true);
             QVERIFY2(!advanced.isEmpty(), "the advanced options did not open");
             Desktop::click(advanced, 120 + 150, 1140 + 142); // the tick box
             Desktop::click(advanced, 5220 + 570, 4740 + 150); // Save
             QTRY_COMPARE_WITH_TIMEOUT(QFileInfo::exists(entry), enable, kSlowMachineMs);
-            Desktop::click(about, 4680 + 600, 3240 + 150); // Close
-            QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(QStringLiteral("^About...$")).isEmpty(), kSlowMachineMs);
+            closeAbout(about);
             if (enable)
                 QVERIFY(TestFiles::read(entry).contains("\nExec=\"" + QByteArray(TRELLIN_PROGRAM) + "\"\n"));
         }
@@ -474,8 +431,7 @@ private slots:
         QVERIFY(m_program.state() == QProcess::NotRunning || m_program.waitForFinished(kSlowMachineMs));
         QVERIFY2(closing.elapsed() < 1000, qPrintable(QString::number(closing.elapsed())));
         QCOMPARE(m_program.exitCode(), 0);
-        QVERIFY(TestFiles::read(QDir::homePath() + QStringLiteral("/.config/MoxenoTrellin/MoxenoTrellin.ini"))
-                    .contains("BoxNo=1"));
+        QVERIFY(TestFiles::read(settingsFile()).contains("BoxNo=1"));
     }
 
     // The window's lock went with it.
@@ -483,7 +439,7 @@ private slots:
     {
         const auto [code, out, err] = moveDataFolder();
         QVERIFY2(code == 0, err.constData());
-        QVERIFY(QFileInfo::exists(QDir::homePath() + QStringLiteral("/moved/MoxenoTrellin1.txt")));
+        QVERIFY(QFileInfo::exists(QDir::homePath() + u"/moved/MoxenoTrellin1.txt"_s));
     }
 };
 

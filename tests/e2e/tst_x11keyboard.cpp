@@ -72,7 +72,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(m_sender.isAvailable(), qPrintable(m_sender.unavailableReason()));
-        QVERIFY(m_target.start(QStringLiteral("Typing target")));
+        QVERIFY(m_target.start(u"Typing target"_s));
     }
     void init()
     {
@@ -121,8 +121,7 @@ private slots:
     void namedKeysAndModifiers()
     {
         QCOMPARE(
-            typeNotation(m_sender, QStringLiteral("^a%b{F5}+{END}{ESC}{ADD}{PGDN}+{TAB}{BS}"), true).error(),
-            QString());
+            typeNotation(m_sender, u"^a%b{F5}+{END}{ESC}{ADD}{PGDN}+{TAB}{BS}"_s, true).error(), QString());
         const QStringList expected {
             "Ctrl+A", "Alt+B", "F5", "Shift+End", "Esc", "Num++", "PgDown", "Shift+Backtab", "Backspace"};
         QTRY_COMPARE_WITH_TIMEOUT(m_target.keys(), expected, kSlowMachineMs);
@@ -134,18 +133,18 @@ private slots:
     void spareKeycodesReleasedAfterTheLastKey()
     {
         m_sender.releaseSpareKeycodes();
-        QVERIFY(typeNotation(m_sender, QStringLiteral("日本"), true).ok());
+        QVERIFY(typeNotation(m_sender, u"日本"_s, true).ok());
         QCOMPARE(m_sender.boundCharacters(), 2);
         QCOMPARE(keycodesFor(display(), kIdeograph), 1);
 
-        QCOMPARE(m_target.waitForText(QStringLiteral("日本")), QStringLiteral("日本"));
+        QCOMPARE(m_target.waitForText(u"日本"_s), u"日本"_s);
         QTRY_COMPARE_WITH_TIMEOUT(m_sender.boundCharacters(), 0, kSlowMachineMs);
         QCOMPARE(keycodesFor(display(), kIdeograph), 0);
 
         QVERIFY(m_target.clear());
         QCOMPARE(
             QProcess::execute(QStringLiteral(TRELLINCTL), {"type", "w\u00F6rld \u65E5\u672C~+(abc)"}), 0);
-        const QString expected = QStringLiteral("w\u00F6rld \u65E5\u672C\nABC");
+        const QString expected = u"w\u00F6rld \u65E5\u672C\nABC"_s;
         QCOMPARE(m_target.waitForText(expected), expected);
         QCOMPARE(keycodesFor(display(), kIdeograph), 0);
 
@@ -157,7 +156,7 @@ private slots:
                      .code,
             0);
         QCOMPARE(QProcess::execute(QStringLiteral(TRELLINCTL), {"--data", data.path(), "play", "1", "1"}), 0);
-        QCOMPARE(m_target.waitForText(QStringLiteral("h\t7\n")), QStringLiteral("h\t7\n"));
+        QCOMPARE(m_target.waitForText(u"h\t7\n"_s), u"h\t7\n"_s);
     }
 
     // Without the ping only a pause protects a re-used slot, and a loaded machine can keep the
@@ -200,17 +199,17 @@ private slots:
         X11KeySender::Options options = X11KeySender::defaultOptions();
         options.releaseDelayMs = 3600000;
         m_sender.setOptions(options);
-        QCOMPARE(typeNotation(m_sender, QStringLiteral("日本"), true).error(), QString());
-        QCOMPARE(m_target.waitForText(QStringLiteral("日本")), QStringLiteral("日本"));
-        QCOMPARE(QProcess::execute(QStringLiteral("setxkbmap"), {"ru"}), 0);
+        QCOMPARE(typeNotation(m_sender, u"日本"_s, true).error(), QString());
+        QCOMPARE(m_target.waitForText(u"日本"_s), u"日本"_s);
+        QCOMPARE(QProcess::execute(u"setxkbmap"_s, {"ru"}), 0);
         const auto restore = qScopeGuard([this] {
             m_sender.releaseSpareKeycodes();
-            QProcess::execute(QStringLiteral("setxkbmap"), {"us"});
+            QProcess::execute(u"setxkbmap"_s, {"us"});
         });
         TargetProcess tk;
-        QVERIFY(tk.start(QStringLiteral("Tk target"), TargetProcess::Toolkit::Tk));
-        QCOMPARE(typeNotation(m_sender, QStringLiteral("日本"), true).error(), QString());
-        QCOMPARE(tk.waitForText(QStringLiteral("日本")), QStringLiteral("日本"));
+        QVERIFY(tk.start(u"Tk target"_s, TargetProcess::Toolkit::Tk));
+        QCOMPARE(typeNotation(m_sender, u"日本"_s, true).error(), QString());
+        QCOMPARE(tk.waitForText(u"日本"_s), u"日本"_s);
         QString text;
         for (int i = 0; i < 6; ++i) {
             text += "Съешь же ещё этих мягких французских булок, да выпей чаю! ЁЖ №5\n"

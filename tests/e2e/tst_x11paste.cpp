@@ -1,19 +1,28 @@
+#include "ChildProcess.h"
+#include "DataColumns.h"
 #include "Desktop.h"
 #include "GuiTestMain.h"
 #include "TargetProcess.h"
 #include "TestFiles.h"
+#include "macros/TypeNotation.h"
 #include "macros/TypingInserter.h"
 #include "platform/ChoosingInserter.h"
+#include "platform/qt/QtClipboard.h"
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11Paster.h"
 #include "platform/x11/X11WindowTracker.h"
 
 #include <QDir>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 
+#include <filesystem>
+#include <memory>
+
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 // Sends no keys: calls onSend, once, where the paste keys would go out.
@@ -104,23 +113,138 @@ private:
 // an xterm (Shift+Insert, which reads the primary selection). The target gets the text, and
 // afterwards the clipboard holds what it held before, byte for byte, as xclip reads it: a text,
 // or an image large enough to come in pieces (INCR); a clipboard nobody owned is free again.
+// The clipboard as another program (xclip) sees it, filled by the window's clipboard or by
+// trellinctl without a running program: non-Latin text passes unchanged, line breaks arrive as
+// LF, and a text too large for one piece arrives whole. First the window tracker, with two
+// windows of other programs (Alpha, then Beta) and windows of this process standing in for the
+// main and progress windows: those cases run in order, each starting with Beta active.
 class TestX11Paste : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_dir;
+    QtClipboard m_clipboard;
+
+    // xclip's output; it may ask this process for the text, so the event loop keeps running.
+    static QString xclipOut()
+    {
+        const ChildProcess::Outcome xclip = ChildProcess::run(u"xclip"_s, {"-o", "-selection", "clipboard"});
+        return xclip.code == 0 ? QString::fromUtf8(xclip.out) : u"(xclip failed)"_s;
+    }
+    // Stores text at box 1, position 1 and runs "trellinctl copy 1 POS"; its exit status.
+    static int ctlCopy(const QString& text, const char* position = "1")
+    {
+        const QString box = Desktop::dataFolder() + u"MoxenoTrellin1.txt"_s;
+        if (!TestFiles::write(box,
+                "\xEF\xBB\xBF"
+                "01!\xC2\xAC:"
+                    + text.toUtf8() + "\r\n"))
+            return -1;
+        return ChildProcess::run(QStringLiteral(TRELLINCTL), {"copy", "1", position}).code;
+    }
+    static QString mixedText() { return u"héllo € ł 日本\r\nsecond line"_s; }
 
     // Runs xclip to its end while this process answers its requests; its status and output.
     static std::pair<int, QByteArray> xclip(const QStringList& arguments)
     {
-        const Desktop::Outcome done = Desktop::run(QStringLiteral("xclip"), arguments);
+        const Desktop::Outcome done = Desktop::run(u"xclip"_s, arguments);
         return {done.code, done.out};
     }
 
+    X11WindowTracker m_tracker;
+    X11KeySender m_sender;
+    TargetProcess m_alpha;
+    TargetProcess m_beta;
+    std::vector<std::unique_ptr<QWidget>> m_own; // this process's windows, closed after each case
+
+    // Shows a window of this process and waits until the window manager made it active.
+    bool showOwnWindow(const QString& title)
+    {
+        const auto& window = m_own.emplace_back(std::make_unique<QPlainTextEdit>());
+        window->setWindowTitle(title);
+        window->show();
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get(), kSlowMachineMs);
+    }
+    // The active window after switchToLastWindow, or 0 when it failed.
+    unsigned long switchToLast() { return m_tracker.switchToLastWindow() ? m_tracker.activeWindow() : 0; }
+
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_tracker.isAvailable());
+        // Each start blocks this process; the tracker sees each window once it reads events again.
+        QVERIFY(m_alpha.start(u"Alpha"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_tracker.activeWindow(), m_alpha.window(), kSlowMachineMs);
+        QVERIFY(m_beta.start(u"Beta"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_tracker.activeWindow(), m_beta.window(), kSlowMachineMs);
+    }
+    void cleanup() { m_own.clear(); }
+
+    // Windows that were active while this process did not read its events keep their order:
+    // Alpha, active only in between, comes before Gamma, which was active before it.
+    void switchesWhileBusyKeepTheirOrder()
+    {
+        TargetProcess gamma;
+        QVERIFY(gamma.start(u"Gamma"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_tracker.activeWindow(), gamma.window(), kSlowMachineMs);
+        for (const unsigned long window : {m_alpha.window(), m_beta.window()})
+            QProcess::execute(u"xdotool"_s, {"windowactivate", "--sync", QString::number(window)});
+        QCOMPARE(m_tracker.history().mid(0, 3),
+            (QList<unsigned long> {m_beta.window(), m_alpha.window(), gamma.window()}));
+    }
+
+    void switchToLastWindowGoesBackAndForth()
+    {
+        QCOMPARE(switchToLast(), m_alpha.window());
+        QVERIFY(typeNotation(m_sender, u"to alpha"_s, true).ok());
+        QCOMPARE(m_alpha.waitForText(u"to alpha"_s), u"to alpha"_s);
+        QCOMPARE(switchToLast(), m_beta.window());
+    }
+
+    void switchPastProgressWindowSkipsOwnWindows()
+    {
+        QVERIFY(showOwnWindow(u"Main"_s) && showOwnWindow(u"Progress"_s));
+        QVERIFY(m_tracker.switchPastProgressWindow());
+        QCOMPARE(m_tracker.activeWindow(), m_beta.window());
+
+        // Back in the program, the last window is still the one the user worked in.
+        QVERIFY(showOwnWindow(u"Step dialog"_s));
+        QCOMPARE(switchToLast(), m_beta.window());
+    }
+
+    // The window manager announces a newly focused window a little later. Until then the stale
+    // announcement naming Beta must not pass for Beta being active, or the keys go astray.
+    void staleAnnouncementIsNotTakenForActive()
+    {
+        QVERIFY(showOwnWindow(u"Dialog"_s));
+        Display* display = XOpenDisplay(nullptr);
+        QVERIFY(display);
+        const Window beta = m_beta.window();
+        XChangeProperty(display, DefaultRootWindow(display),
+            XInternAtom(display, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, 32, PropModeReplace,
+            reinterpret_cast<const unsigned char*>(&beta), 1);
+        XCloseDisplay(display);
+        QVERIFY(m_beta.clear());
+        QVERIFY(m_tracker.switchToLastWindow());
+        QVERIFY(typeNotation(m_sender, u"to beta"_s, true).ok());
+        QCOMPARE(m_beta.waitForText(u"to beta"_s), u"to beta"_s);
+    }
+
+    void closedWindowIsSkipped()
+    {
+        QVERIFY(showOwnWindow(u"Main"_s));
+        QCOMPARE(m_tracker.lastWindowTarget(), m_beta.window());
+        // Beta closes while the program is active: its id is remembered but invalid now.
+        m_beta.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(m_tracker.lastWindowTarget(), m_alpha.window(), kSlowMachineMs);
+        QVERIFY(!m_tracker.history().contains(m_beta.window()));
+        QCOMPARE(switchToLast(), m_alpha.window());
+    }
+
     void pastesAndRestoresTheClipboard_data()
     {
-        QTest::addColumn<QString>("target"); // "qt" or "xterm"
-        QTest::addColumn<QString>("type"); // the format the clipboard held before; empty for none
+        // The target is "qt" or "xterm"; "type" the format the clipboard held before, empty for none.
+        addColumns<QString, QString>({"target", "type"});
         for (const char* target : {"qt", "xterm"}) {
             for (const char* type : {"UTF8_STRING", "image/png", ""}) {
                 if (target == QLatin1String("qt") || *type) // xterm with a free clipboard adds nothing
@@ -130,8 +254,7 @@ private slots:
     }
     void pastesAndRestoresTheClipboard()
     {
-        QFETCH(QString, target);
-        QFETCH(QString, type);
+        auto [target, type] = fetchColumns<QString, QString>({"target", "type"});
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs the X session of scripts/x11-session.sh");
         X11KeySender keys;
@@ -142,8 +265,8 @@ private slots:
         TypingInserter typing(keys);
         ChoosingInserter inserter(typing, &paster, [&] { return windows.activeWindowClass(); });
         InsertRules rules;
-        rules.ctrlV = {QStringLiteral("trellin_typing_target")};
-        rules.shiftInsert = {QStringLiteral("xterm")};
+        rules.ctrlV = {u"trellin_typing_target"_s};
+        rules.shiftInsert = {u"xterm"_s};
         inserter.setRules([rules] { return rules; });
 
         QByteArray before;
@@ -154,27 +277,26 @@ private slots:
         } else if (!type.isEmpty()) {
             before = "held before: \xC3\xBC \xE2\x82\xAC";
         }
-        const QString file = m_dir.filePath(QStringLiteral("before"));
+        const QString file = m_dir.filePath(u"before"_s);
         QVERIFY(TestFiles::write(file, before));
         if (!type.isEmpty())
             QCOMPARE(xclip({"-i", "-selection", "clipboard", "-t", type, file}).first, 0);
 
-        const QString text = QStringLiteral("Pasted \u2713 text");
+        const QString text = u"Pasted \u2713 text"_s;
         TargetProcess qtTarget;
         QProcess xterm;
-        const QString received = m_dir.filePath(QStringLiteral("received"));
+        const QString received = m_dir.filePath(u"received"_s);
         QFile::remove(received);
         if (target == u"qt") {
-            QVERIFY(qtTarget.start(QStringLiteral("Paste target")));
+            QVERIFY(qtTarget.start(u"Paste target"_s));
             // The window manager announces the new window a little after it has shown.
             QTRY_COMPARE_WITH_TIMEOUT(
                 windows.activeWindowClass().value(0), QByteArray("trellin_typing_target"), kSlowMachineMs);
         } else {
-            const QString ready = m_dir.filePath(QStringLiteral("ready"));
+            const QString ready = m_dir.filePath(u"ready"_s);
             QFile::remove(ready);
-            xterm.start(QStringLiteral("xterm"),
-                {"-e", "sh", "-c",
-                    QStringLiteral("stty -echo; : > '%1'; exec cat > '%2'").arg(ready, received)});
+            xterm.start(u"xterm"_s,
+                {"-e", "sh", "-c", u"stty -echo; : > '%1'; exec cat > '%2'"_s.arg(ready, received)});
             QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(ready), kSlowMachineMs);
             QTRY_COMPARE_WITH_TIMEOUT(
                 windows.activeWindowClass().value(0), QByteArray("xterm"), kSlowMachineMs);
@@ -207,20 +329,11 @@ private slots:
     // touched; a second paste started from the events of the first is refused.
     void guardsAroundThePaste_data()
     {
-        QTest::addColumn<bool>("shiftInsert");
-        QTest::addColumn<QByteArray>("before"); // put on the clipboard by xclip; empty for none
-        QTest::addColumn<bool>("silentOwner"); // the requestor owns the clipboard first, mute
-        QTest::addColumn<QStringList>("steps"); // "SELECTION TARGET" reads, "SELECTION take" owns
-        QTest::addColumn<bool>("pasteAgain"); // a second paste when the paste keys go out
-        QTest::addColumn<int>("largestFormat"); // bytes; 0 for the default
-        QTest::addColumn<int>("reads"); // how many steps read the text; 0: the paste must fail
-        QTest::addColumn<bool>("requestorOwnsAfter"); // else xclip's content is back
-        const auto row = [](const char* tag, bool shiftInsert, const QByteArray& before, bool silentOwner,
-                             const QStringList& steps, bool pasteAgain, int largestFormat, int reads,
-                             bool requestorOwnsAfter) {
-            QTest::newRow(tag) << shiftInsert << before << silentOwner << steps << pasteAgain << largestFormat
-                               << reads << requestorOwnsAfter;
-        };
+        // "before" goes on the clipboard by xclip (none if empty); a silent owner is the requestor owning
+        // it first, mute; steps read "SELECTION TARGET" or own "SELECTION take"; pasteAgain pastes again
+        // when the keys go out; "reads": the steps that read the text, 0 if the paste must fail.
+        const DataTable<bool, QByteArray, bool, QStringList, bool, int, int, bool> row({"shiftInsert",
+            "before", "silentOwner", "steps", "pasteAgain", "largestFormat", "reads", "requestorOwnsAfter"});
         const QByteArray held = "held before";
         const QStringList read {"CLIPBOARD UTF8_STRING"};
         row("copied meanwhile", false, held, false, read + QStringList {"CLIPBOARD take"}, false, 0, 1, true);
@@ -232,17 +345,13 @@ private slots:
     }
     void guardsAroundThePaste()
     {
-        QFETCH(bool, shiftInsert);
-        QFETCH(QByteArray, before);
-        QFETCH(bool, silentOwner);
-        QFETCH(QStringList, steps);
-        QFETCH(bool, pasteAgain);
-        QFETCH(int, largestFormat);
-        QFETCH(int, reads);
-        QFETCH(bool, requestorOwnsAfter);
+        auto [shiftInsert, before, silentOwner, steps, pasteAgain, largestFormat, reads, requestorOwnsAfter]
+            = fetchColumns<bool, QByteArray, bool, QStringList, bool, int, int, bool>(
+                {"shiftInsert", "before", "silentOwner", "steps", "pasteAgain", "largestFormat", "reads",
+                    "requestorOwnsAfter"});
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs the X session of scripts/x11-session.sh");
-        const QString file = m_dir.filePath(QStringLiteral("before"));
+        const QString file = m_dir.filePath(u"before"_s);
         QVERIFY(TestFiles::write(file, before));
         Requestor requestor;
         if (!before.isEmpty()) {
@@ -258,11 +367,11 @@ private slots:
         paster.setOwnerTimeoutMs(300);
         if (largestFormat)
             paster.setLargestFormatBytes(largestFormat);
-        const QString text = QStringLiteral("Pasted \u2713");
+        const QString text = u"Pasted \u2713"_s;
         Result<> second;
         keys.onSend = [&] {
             if (pasteAgain)
-                second = paster.pasteText(QStringLiteral("second"), InsertMethod::PasteCtrlV);
+                second = paster.pasteText(u"second"_s, InsertMethod::PasteCtrlV);
             requestor.start(steps);
         };
         const Result<> pasted
@@ -279,6 +388,70 @@ private slots:
             QCOMPARE(status, 0);
             QCOMPARE(after, before);
         }
+    }
+
+    // Another program reads the window's text, with LF line ends.
+    void otherProgramReadsOurText()
+    {
+        QVERIFY(m_clipboard.replaceText(mixedText()));
+        QCOMPARE(xclipOut(), mixedText().replace("\r\n", "\n"));
+    }
+
+    // trellinctl's holder keeps none of its caller's files, serves a reader while another one
+    // stalls in the middle of a large text, hands it over whole, and ends once another program
+    // copies something.
+    void holderEndsWhenAnotherProgramCopies()
+    {
+        QString text = mixedText().repeated(40000);
+        QCOMPARE(ctlCopy(text), 0);
+        const std::unique_ptr<Display, int (*)(Display*)> connection(XOpenDisplay(nullptr), XCloseDisplay);
+        Display* display = connection.get();
+        const auto atom = [display](const char* name) { return XInternAtom(display, name, False); };
+        const Window owner = XGetSelectionOwner(display, atom("CLIPBOARD"));
+        Atom type = None;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display, owner, atom("_NET_WM_PID"), 0, 1, False, XA_CARDINAL, &type, &format,
+            &items, &after, &data);
+        const long pid = data ? *reinterpret_cast<long*>(data) : 0;
+        XFree(data);
+        QVERIFY(pid > 0);
+        const std::filesystem::path fds = "/proc/" + std::to_string(pid) + "/fd";
+        for (const auto& fd : std::filesystem::directory_iterator(fds)) {
+            const std::string target = std::filesystem::read_symlink(fd).string();
+            QVERIFY2(target == "/dev/null" || target.starts_with("socket:"), target.c_str());
+        }
+
+        // Refuses STRING for a text beyond Latin-1 rather than hand out '?'s; takes the first
+        // piece of UTF8_STRING and never asks for the rest.
+        const Window reader = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+        const auto request = [&](Atom target) {
+            XConvertSelection(display, atom("CLIPBOARD"), target, atom("_READ"), reader, CurrentTime);
+            XEvent notify {};
+            const bool answered = QTest::qWaitFor(
+                [&] {
+                    return XPending(display)
+                        && XCheckTypedWindowEvent(display, reader, SelectionNotify, &notify);
+                },
+                kSlowMachineMs);
+            return answered ? notify.xselection.property : Atom(-1);
+        };
+        QCOMPARE(request(XA_STRING), None);
+        QCOMPARE(request(atom("UTF8_STRING")), atom("_READ"));
+        XGetWindowProperty(display, reader, atom("_READ"), 0, 1, False, AnyPropertyType, &type, &format,
+            &items, &after, &data);
+        XFree(data);
+        QCOMPARE(type, atom("INCR"));
+        QCOMPARE(xclipOut(), text.replace("\r\n", "\n"));
+        QCOMPARE(ctlCopy(QString(), "2"), 1); // an empty position takes nothing
+
+        QVERIFY(m_clipboard.replaceText(u"taken"_s));
+        const auto ended = [pid] {
+            const QByteArray stat = TestFiles::read(u"/proc/%1/stat"_s.arg(pid));
+            return stat.isEmpty() || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(ended(), kSlowMachineMs);
     }
 };
 

@@ -5,11 +5,7 @@
 #include "boxes/BoxManager.h"
 #include "boxes/BoxStore.h"
 #include "boxes/PositionActions.h"
-#include "core/DataContext.h"
 #include "core/RecordFile.h"
-#include "core/Settings.h"
-#include "core/SettingsStore.h"
-#include "core/StatusLog.h"
 #include "gui/dialogs/GuiPrompter.h"
 #include "gui/main/HelpWindow.h"
 #include "gui/main/MainWindow.h"
@@ -17,17 +13,13 @@
 #include "macros/MacroStore.h"
 #include "platform/RecordingPlatform.h"
 
-#include <QDir>
-#include <QTemporaryDir>
-
 // The main window over a fresh data folder with box 1 on show, its real dialogs answered by a
 // DialogScript and a recording clipboard.
-struct MainWindowFixture
+struct MainWindowFixture : SettingsFixture
 {
     MainWindowFixture()
     {
-        QDir().mkpath(dir.filePath(QStringLiteral("data")));
-        context.setDataFolder(dir.filePath(QStringLiteral("data")));
+        context.setDataFolder(dir.filePath(u"data"_s));
         prompter.setParentWindow(&window);
         window.setMacros(&macros, &macroActions);
         window.setCaptions(boxes.captions());
@@ -41,8 +33,6 @@ struct MainWindowFixture
         return QTest::qWaitForWindowExposed(&window);
     }
     QString folder() const { return context.dataFolder(); }
-    // The message of the newest status log entry, without its time stamp.
-    QString lastMessage() const { return log.latest().mid(10); }
     // Stores a text without any question and reloads the box on show.
     void save(int position, const QString& text, int box = 1)
     {
@@ -55,11 +45,6 @@ struct MainWindowFixture
         (void)RecordFile::writeRecord(macros.macroFile(box), number, record);
     }
 
-    QTemporaryDir dir;
-    SettingsStore settingsStore {
-        dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
-    Settings settings {settingsStore};
-    StatusLog log;
     RecordingPlatform clipboard;
     GuiPrompter prompter {settings, clipboard};
     DataContext context {settings, log, prompter};

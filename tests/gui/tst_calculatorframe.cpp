@@ -1,11 +1,9 @@
 #include "DialogScript.h"
+#include "DomainFixture.h"
 #include "GuiTestMain.h"
 #include "StepTable.h"
 #include "TestFiles.h"
 #include "core/DataContext.h"
-#include "core/Settings.h"
-#include "core/SettingsStore.h"
-#include "core/StatusLog.h"
 #include "gui/calc/CalculatorFrame.h"
 #include "gui/dialogs/GuiPrompter.h"
 #include "macros/TypingInserter.h"
@@ -17,12 +15,11 @@
 
 // The calculator panel in a window of its own, with recorded clipboard, keys and window switches,
 // real settings in a temporary folder and a status log.
-struct Panel
+struct Panel : SettingsFixture
 {
     explicit Panel(const QList<std::pair<Settings::Key, QString>>& stored = {})
     {
-        QDir().mkpath(dir.filePath(QStringLiteral("data")));
-        QDir().mkpath(dir.filePath(QStringLiteral("config")));
+        QDir().mkpath(dir.filePath(u"config"_s));
         for (const auto& [key, value] : stored)
             (void)settings.setText(key, value);
         frame = std::make_unique<CalculatorFrame>(context, platform);
@@ -30,19 +27,16 @@ struct Panel
         frame->resize(320, 300);
         frame->show();
         frame->activateWindow();
-        display = frame->findChild<QLineEdit*>(QStringLiteral("TextCalc"));
-        history = frame->findChild<QListWidget*>(QStringLiteral("ListCalc"));
-        places = frame->findChild<QComboBox*>(QStringLiteral("ComboDecPlaces"));
+        display = frame->findChild<QLineEdit*>(u"TextCalc"_s);
+        history = frame->findChild<QListWidget*>(u"ListCalc"_s);
+        places = frame->findChild<QComboBox*>(u"ComboDecPlaces"_s);
         QObject::connect(
             frame.get(), &CalculatorFrame::statusText, [this](const QString& text) { status = text; });
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
     }
 
     QWidget* widget(const QString& name) const { return frame->findChild<QWidget*>(name); }
-    QLineEdit* memoryBox(int index) const
-    {
-        return frame->findChild<QLineEdit*>(QStringLiteral("TextMem%1").arg(index));
-    }
+    QLineEdit* memoryBox(int index) const { return frame->findChild<QLineEdit*>(u"TextMem%1"_s.arg(index)); }
     // Actions: t type, e type and Enter, c new calculation, k key on the display, K release of
     // Enter, @ caret to, r click, f focus, x double-click, p choose places, v clipboard content,
     // m answer the next message with a button, h click on a history line, b Backspace at the end of
@@ -77,10 +71,10 @@ struct Panel
             {'F', [&] { platform.failing = true; }},
             {'U',
                 [&] {
-                    QFile::remove(store.iniPath());
-                    QVERIFY(TestFiles::makeSocket(store.iniPath()));
+                    QFile::remove(settingsStore.iniPath());
+                    QVERIFY(TestFiles::makeSocket(settingsStore.iniPath()));
                 }},
-            {'W', [&] { QVERIFY(QFile::remove(store.iniPath())); }},
+            {'W', [&] { QVERIFY(QFile::remove(settingsStore.iniPath())); }},
             {'o',
                 [&] {
                     QTest::mouseMove(frame.get(), {1, 1}), status.clear(),
@@ -102,7 +96,7 @@ struct Panel
         std::map<QString, QString> shown {{"display", display->text()}, {"entry", texts.value(0)},
             {"entries", texts.join(u',')}, {"count", QString::number(texts.size())},
             {"row", QString::number(history->currentRow())},
-            {"K", QString::number(widget(QStringLiteral("LabelK"))->isVisible())},
+            {"K", QString::number(widget(u"LabelK"_s)->isVisible())},
             {"focus", focus ? focus->objectName() : QString()}, {"clip", platform.content},
             {"said", script.seen.join(u',')}, {"hint", QString::number(!status.isEmpty())},
             {"tips",
@@ -117,8 +111,7 @@ struct Panel
         for (const QString& n :
             QStringList {"1", "2", "3"}) { // memN shows memory N, storedN its stored value
             shown["mem" + n] = memoryBox(n.toInt())->text();
-            shown["stored" + n]
-                = store.readValue(QStringLiteral("Calculator"), "Mem" + n, QStringLiteral("unset"));
+            shown["stored" + n] = settingsStore.readValue(u"Calculator"_s, "Mem" + n, u"unset"_s);
         }
         return shown;
     }
@@ -128,12 +121,8 @@ struct Panel
             steps, [this](char action, const QString& arg) { act(action, arg); }, [this] { return parts(); });
     }
 
-    QTemporaryDir dir;
-    SettingsStore store {dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("config"))};
-    Settings settings {store};
     RecordingPlatform platform;
     TypingInserter inserter {platform};
-    StatusLog log;
     GuiPrompter prompter {settings, platform};
     DataContext context {settings, log, prompter};
     DialogScript script; // every message box must be expected
@@ -152,8 +141,7 @@ private slots:
     // stored as such.
     void memoriesAndPlacesFromTheSettings()
     {
-        Panel p(
-            {{Settings::Key::Mem3, QStringLiteral("12")}, {Settings::Key::DecPlaces, QStringLiteral("12")}});
+        Panel p({{Settings::Key::Mem3, u"12"_s}, {Settings::Key::DecPlaces, u"12"_s}});
         p.run({{' ', "", "mem1 places", "0|4/11"}, {'b', "TextMem3", "stored3", "1"},
             {'b', "TextMem3", "mem3 stored3", "0|0"}});
     }
@@ -175,7 +163,7 @@ private slots:
         const char* said
             = "Error|Calculator cannot evaluate\n2^3\n\nUse only digits 0-9, '+', '-', '*', '/', "
               "'.', '%', and brackets.";
-        p.run({{'m', "Ok", "", ""}, {'e', "2^3", "said display", qPrintable(said + QStringLiteral("|2^3"))},
+        p.run({{'m', "Ok", "", ""}, {'e', "2^3", "said display", qPrintable(said + u"|2^3"_s)},
             // The release of the Enter that closed the box arrives at the display: nothing happens.
             {'K', "", "said", said},
             // A change of the display re-enables Enter.
@@ -208,7 +196,7 @@ private slots:
     // A new choice of places shows the last result at the new places and adds no history line.
     void insertCommandsAndDecimalPlaces()
     {
-        Panel p({{Settings::Key::DecPlaces, QStringLiteral("2")}});
+        Panel p({{Settings::Key::DecPlaces, u"2"_s}});
         p.run({{'c', "10/3", "entries", "10/3 = 3.33 (2 dp)"}, {'r', "LabelClearCalc", "", ""},
             {'t', "1+", "", ""}, {'r', "LabelCalcInsResult", "display", "1+3.33"},
             {'r', "LabelClearCalc", "", ""}, {'r', "LabelCalcInsCalc", "display", "10/3"},
@@ -231,8 +219,8 @@ private slots:
     // and the display show their text as a tooltip.
     void hints()
     {
-        Panel p({{Settings::Key::Mem1, QStringLiteral("42")}});
-        p.act('c', QStringLiteral("6*7"));
+        Panel p({{Settings::Key::Mem1, u"42"_s}});
+        p.act('c', u"6*7"_s);
         p.run({{'o', "FrameMem3", "hint", "1"}, {'o', "ListCalc", "hint", "1"},
             {'o', "TextMem1", "hint", "1"}, {'o', "TextCalc", "hint tips", "0|6*7 = 42. (4 dp),42,42."}});
     }
@@ -261,7 +249,7 @@ private slots:
         p.run({{'c', "-1234.5*1", "", ""}, {'r', "LabelCalcCopy", "clip", "-1,234.5"}, {'v', "2*", "", ""},
             {'@', "0", "", ""}, {'r', "LabelCalcPaste", "display", "2*-1,234.5"}});
         // A long calculation arrives whole.
-        p.platform.content = QStringLiteral("1") + QStringLiteral("+000000001").repeated(3400);
+        p.platform.content = u"1"_s + u"+000000001"_s.repeated(3400);
         p.run({{'r', "LabelClearCalc", "", ""}, {'r', "LabelCalcPaste", "", ""},
             {'k', "Return", "display", "3,401."}});
 

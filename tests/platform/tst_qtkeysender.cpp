@@ -20,7 +20,7 @@ protected:
             const auto* key = static_cast<QKeyEvent*>(event);
             events.append((event->type() == QEvent::KeyPress ? "down " : "up ")
                 + QKeySequence(key->keyCombination()).toString(QKeySequence::PortableText)
-                + (key->text().isEmpty() ? QString() : QStringLiteral(" '%1'").arg(key->text())));
+                + (key->text().isEmpty() ? QString() : u" '%1'"_s.arg(key->text())));
         }
         return QLineEdit::event(event);
     }
@@ -47,10 +47,10 @@ private slots:
     // The notation is read whole before any key is typed.
     void keyEvents()
     {
-        QCOMPARE(typeNotation(m_sender, QStringLiteral("ab{TAB"), true).error(),
-            QStringLiteral("cannot read the keystroke text, character 3: '{' is never closed by '}'"));
+        QCOMPARE(typeNotation(m_sender, u"ab{TAB"_s, true).error(),
+            u"cannot read the keystroke text, character 3: '{' is never closed by '}'"_s);
         QVERIFY(m_field->events.isEmpty());
-        QVERIFY(typeNotation(m_sender, QStringLiteral("+a^c{ADD}ł"), true).ok());
+        QVERIFY(typeNotation(m_sender, u"+a^c{ADD}ł"_s, true).ok());
         QCOMPARE(m_field->events.join(u", "),
             QStringLiteral(
                 "down Shift+Shift, down Shift+A 'A', up Shift+A 'A', up Shift, down Ctrl+Control, "
@@ -59,25 +59,25 @@ private slots:
 
     void editsTheFocusedField()
     {
-        m_field->setText(QStringLiteral("hello"));
+        m_field->setText(u"hello"_s);
         m_field->setCursorPosition(2);
         // "h|llo", "h|lo", "hlo|", "h|lo", "h>|lo", then Shift+End selects "lo".
-        QVERIFY(typeNotation(m_sender, QStringLiteral("{BS}{DEL}{END}{LEFT 2}>+{END}"), true).ok());
-        QCOMPARE(m_field->text(), QStringLiteral("h>lo"));
-        QCOMPARE(m_field->selectedText(), QStringLiteral("lo"));
+        QVERIFY(typeNotation(m_sender, u"{BS}{DEL}{END}{LEFT 2}>+{END}"_s, true).ok());
+        QCOMPARE(m_field->text(), u"h>lo"_s);
+        QCOMPARE(m_field->selectedText(), u"lo"_s);
 
         // Without wait the keys are posted and arrive with the event loop.
-        QVERIFY(typeNotation(m_sender, QStringLiteral("ok"), false).ok());
-        QCOMPARE(m_field->text(), QStringLiteral("h>lo"));
-        QTRY_COMPARE(m_field->text(), QStringLiteral("h>ok"));
+        QVERIFY(typeNotation(m_sender, u"ok"_s, false).ok());
+        QCOMPARE(m_field->text(), u"h>lo"_s);
+        QTRY_COMPARE(m_field->text(), u"h>ok"_s);
     }
 
     void noFocusedWindow()
     {
         m_field.reset();
         QTRY_VERIFY(!QApplication::activeWindow());
-        QCOMPARE(typeNotation(m_sender, QStringLiteral("{F1}"), false).error(),
-            QStringLiteral("cannot type keys: no window of the program has the keyboard focus"));
+        QCOMPARE(typeNotation(m_sender, u"{F1}"_s, false).error(),
+            u"cannot type keys: no window of the program has the keyboard focus"_s);
         QVERIFY(typeNotation(m_sender, QString(), false).ok()); // nothing to type needs no window
     }
 };

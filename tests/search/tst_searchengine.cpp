@@ -17,9 +17,8 @@ namespace {
 QString describe(const SearchHit& hit)
 {
     if (!hit.found())
-        return QStringLiteral("none");
-    return QStringLiteral("%1 %2/%3 %4")
-        .arg(hit.kind == Kind::Text ? "TEXT" : "MACRO")
+        return u"none"_s;
+    return u"%1 %2/%3 %4"_s.arg(hit.kind == Kind::Text ? "TEXT" : "MACRO")
         .arg(hit.box)
         .arg(hit.number)
         .arg(hit.text);
@@ -58,7 +57,7 @@ QStringList plainWalk(
             }
         }
     }
-    return hits << (hits.isEmpty() ? QStringLiteral("nothing") : QStringLiteral("ran out"));
+    return hits << (hits.isEmpty() ? u"nothing"_s : u"ran out"_s);
 }
 
 } // namespace
@@ -84,12 +83,12 @@ class TestSearchEngine : public QObject
         for (int guard = 0; guard < 2000; ++guard) {
             const SearchEngine::Outcome outcome = engine.find(needle, options);
             if (!outcome.hit.found()) {
-                shown << (outcome.ranOut ? QStringLiteral("ran out") : QStringLiteral("nothing"));
+                shown << (outcome.ranOut ? u"ran out"_s : u"nothing"_s);
                 return shown;
             }
             shown << describe(outcome.hit);
         }
-        shown << QStringLiteral("endless");
+        shown << u"endless"_s;
         return shown;
     }
 
@@ -135,7 +134,7 @@ private slots:
             (QStringList {"Box 3  7  kind REGARDS", "Box 5  1  regards, Ann", "Box 3  M 4  Sign"}));
         QByteArray full;
         for (int p = 1; p <= 99; ++p)
-            full += QStringLiteral("%1|x\r\n").arg(p, 2, 10, QChar(u'0')).toLatin1();
+            full += u"%1|x\r\n"_s.arg(p, 2, 10, QChar(u'0')).toLatin1();
         for (int b = 10; b <= 12; ++b)
             box(b, full);
         const PickList::Rows capped = PickList::read(f->folder(), "X", 3);
@@ -144,12 +143,11 @@ private slots:
 
         PickList list;
         QStringList answered;
-        connect(&list, &PickList::listed, this, [&](const PickList::Rows& rows) {
-            answered << QStringLiteral("%1:%2").arg(rows.filter).arg(rows.total);
-        });
+        connect(&list, &PickList::listed, this,
+            [&](const PickList::Rows& rows) { answered << u"%1:%2"_s.arg(rows.filter).arg(rows.total); });
         for (const char* typed : {"r", "re", "reg", "rega"})
             list.request(f->folder(), typed, 3);
-        list.afterListed([&] { answered << QStringLiteral("chosen"); });
+        list.afterListed([&] { answered << u"chosen"_s; });
         QTRY_VERIFY(!list.isPending());
         QCOMPARE(answered, (QStringList {"rega:3", "chosen"}));
     }
@@ -197,9 +195,9 @@ private slots:
                       "DLE"
                     + end;
                 const RecordScan::Hit hit
-                    = RecordScan(QStringLiteral("ne\u00E9dle"), Qt::CaseInsensitive).firstHitIn(file, 0);
-                QVERIFY2(hit.key == 1 && hit.text.endsWith(QStringLiteral("NE\u00C9DLE")),
-                    qPrintable(QString::number(pad)));
+                    = RecordScan(u"ne\u00E9dle"_s, Qt::CaseInsensitive).firstHitIn(file, 0);
+                QVERIFY2(
+                    hit.key == 1 && hit.text.endsWith(u"NE\u00C9DLE"_s), qPrintable(QString::number(pad)));
             }
         }
     }
@@ -225,7 +223,7 @@ private slots:
             const QStringList& from = b % 2 ? words : narrow;
             for (int i = 0; i < parts; ++i) {
                 t += from[random.bounded(from.size())];
-                t += random.bounded(3) == 0 ? lineEnds[random.bounded(5)] : QStringLiteral(" ");
+                t += random.bounded(3) == 0 ? lineEnds[random.bounded(5)] : u" "_s;
             }
             return t;
         };
@@ -264,7 +262,7 @@ private slots:
                     QCOMPARE(walk(engine, needle, options), plainWalk(f->folder(), needle, options, false));
                     QStringList all;
                     engine.findAll(needle, options, [&](const SearchHit& hit) { all << describe(hit); });
-                    all << (all.isEmpty() ? QStringLiteral("nothing") : QStringLiteral("ran out"));
+                    all << (all.isEmpty() ? u"nothing"_s : u"ran out"_s);
                     QCOMPARE(all, plainWalk(f->folder(), needle, options, true));
                 }
                 // Files read in pieces of a few bytes: a needle or a character across two pieces
