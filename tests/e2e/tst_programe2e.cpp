@@ -296,6 +296,27 @@ private slots:
         QCOMPARE(target.waitForText(u"450."_s), u"450."_s);
     }
 
+    // Each notepad keeps its own text: one chosen by the mouse wheel over the tabs takes the
+    // focus and the keys typed, and Copy all copies the notepad shown.
+    void notepadsKeepTheirOwnTexts()
+    {
+        // The notepads frame stands at 5040/4560 twips: its tabs at 120/540, its editors at
+        // 120/840, "Copy all" in the row of commands at 240.
+        constexpr int kTabsX = 5040 + 270, kTabsY = 4560 + 690;
+        constexpr int kCopyAllX = 5040 + 1875, kCopyAllY = 4560 + 366;
+        activate(m_window);
+        click(5040 + 1620, 4560 + 2340, 1);
+        xdotool({"type", "--delay", "20", "one"});
+        for (const auto& [wheel, text] : {std::pair {5, u"three"_s}, {4, u"one"_s}}) {
+            click(kTabsX, kTabsY, wheel);
+            click(kTabsX, kTabsY, wheel);
+            if (wheel == 5)
+                xdotool({"type", "--delay", "20", text});
+            click(kCopyAllX, kCopyAllY, 1);
+            QTRY_COMPARE_WITH_TIMEOUT(clipboard(), text, kSlowMachineMs);
+        }
+    }
+
     // Every step that takes the focus from the target gives it back: the step dialog, answered
     // with the keyboard or the mouse, a wait, and Cancel in the progress window.
     void stepsThatLeaveTheTargetReturnToIt_data()
