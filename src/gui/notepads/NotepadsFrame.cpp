@@ -184,11 +184,14 @@ QPlainTextEdit* NotepadsFrame::editor(int index)
         editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         editor->show();
-        // Tab reaches a notepad where it would be had it been made with the first one.
-        if (index > 0)
-            QWidget::setTabOrder(*std::find_if(m_notepads.rend() - index, m_notepads.rend(),
-                                     [](const QPlainTextEdit* made) { return made; }),
-                editor);
+        // Tab reaches a notepad where it would be had it been made with the first one: after
+        // the nearest notepad before it that is made (notepad 1 always is).
+        if (index > 0) {
+            int previous = index - 1;
+            while (!m_notepads.at(previous))
+                --previous;
+            QWidget::setTabOrder(m_notepads.at(previous), editor);
+        }
     }
     return editor;
 }
