@@ -8,6 +8,7 @@
 #include "remote/InstanceChannel.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 
 using namespace Desktop;
 
@@ -113,16 +114,22 @@ private slots:
         QCOMPARE(empty.code, 1);
     }
 
-    // The shortcut of macro 2 plays it into the active window with a lock key on.
+    // The shortcut of macro 2 plays it into the active window with a lock key on, also after
+    // the question before playing has taken the focus.
     void shortcutPlaysWithLocksOn_data()
     {
-        const DataTable<bool, bool> row({"capsLock", "numLock"});
-        row("Num Lock", false, true);
-        row("Caps Lock", true, false);
+        const DataTable<bool, bool, bool> row({"capsLock", "numLock", "asked"});
+        row("Num Lock", false, true, false);
+        row("Caps Lock, asked first", true, false, true);
     }
     void shortcutPlaysWithLocksOn()
     {
-        auto [capsLock, numLock] = fetchColumns<bool, bool>({"capsLock", "numLock"});
+        auto [capsLock, numLock, asked] = fetchColumns<bool, bool, bool>({"capsLock", "numLock", "asked"});
+        const QByteArray settings = TestFiles::read(settingsFile());
+        const auto restore = qScopeGuard([&] { TestFiles::write(settingsFile(), settings); });
+        if (asked)
+            QVERIFY(TestFiles::write(
+                settingsFile(), QByteArray(settings).replace("PromptBefore=0", "PromptBefore=1")));
         TargetProcess target;
         QVERIFY(target.start(u"Target"_s));
         // A user presses the shortcut in a window the window manager has made active; it
@@ -130,6 +137,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), QString::number(target.window()), kSlowMachineMs);
         QVERIFY(m_locks.setLocks({capsLock, numLock, false}));
         xdotool({"key", "ctrl+alt+2"});
+        if (asked) {
+            QTRY_COMPARE_WITH_TIMEOUT(mainWindows().count(u'\n'), 1, kSlowMachineMs); // the question
+            xdotool({"key", "Return"});
+        }
         QCOMPARE(target.waitForText(u"second"_s), u"second"_s);
         QCOMPARE(target.keys().join(u' ').contains(QLatin1String("Ctrl")), false);
         QVERIFY(m_locks.setLocks({false, false, false}));
