@@ -8,6 +8,7 @@
 #include "remote/InstanceChannel.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 
 using namespace Desktop;
 
@@ -41,23 +42,25 @@ class TestReachE2E : public QObject
         }
     }
 
-    // Sets the quick pick's shortcut in the shortcuts dialog; takenBy takes the combination
-    // after it was typed into the field, before Save.
-    void setPickShortcut(const char* pressed, const QString& keys, X11GlobalShortcuts* takenBy)
+    // Presses keys in the quick pick's field of the shortcuts dialog, then Enter unless the last
+    // is Escape; the setting holds stored afterwards. takenBy takes the combination after it
+    // was typed into the field, before Enter.
+    void setPickShortcut(const QStringList& pressed, const QString& stored, X11GlobalShortcuts* takenBy)
     {
         QStringList windows;
         openShortcutsDialog(windows);
         QVERIFY2(!windows.contains(QString()), "a window on the way to the shortcuts did not open");
         click(windows[2], 283 * 15, 50 * 15); // the field of "Open the quick pick"
-        xdotool({"key", pressed});
-        QVERIFY(!takenBy || takenBy->grab(1, keys));
-        click(windows[2], 220 * 15, 358 * 15); // Save
+        xdotool(QStringList {"key"} + pressed);
+        QVERIFY(!takenBy || takenBy->grab(1, stored));
+        if (pressed.last() != u"Escape")
+            xdotool({"key", "Return"});
         if (takenBy) {
             QTRY_COMPARE_WITH_TIMEOUT(mainWindows().count(u'\n'), 1, kSlowMachineMs); // the message
             xdotool({"key", "Return"});
         }
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"trellin - shortcuts$"_s).isEmpty(), kSlowMachineMs);
-        QVERIFY(TestFiles::read(settingsFile()).contains("Pick=" + keys.toLatin1() + "\r\n"));
+        QVERIFY(TestFiles::read(settingsFile()).contains("Pick=" + stored.toLatin1() + "\r\n"));
         click(windows[1], 3960 + 570, 4740 + 150); // Cancel
         closeAbout(windows[0]);
     }
@@ -111,16 +114,22 @@ private slots:
         QCOMPARE(empty.code, 1);
     }
 
-    // The shortcut of macro 2 plays it into the active window with a lock key on.
+    // The shortcut of macro 2 plays it into the active window with a lock key on, also after
+    // the question before playing has taken the focus.
     void shortcutPlaysWithLocksOn_data()
     {
-        const DataTable<bool, bool> row({"capsLock", "numLock"});
-        row("Num Lock", false, true);
-        row("Caps Lock", true, false);
+        const DataTable<bool, bool, bool> row({"capsLock", "numLock", "asked"});
+        row("Num Lock", false, true, false);
+        row("Caps Lock, asked first", true, false, true);
     }
     void shortcutPlaysWithLocksOn()
     {
-        auto [capsLock, numLock] = fetchColumns<bool, bool>({"capsLock", "numLock"});
+        auto [capsLock, numLock, asked] = fetchColumns<bool, bool, bool>({"capsLock", "numLock", "asked"});
+        const QByteArray settings = TestFiles::read(settingsFile());
+        const auto restore = qScopeGuard([&] { TestFiles::write(settingsFile(), settings); });
+        if (asked)
+            QVERIFY(TestFiles::write(
+                settingsFile(), QByteArray(settings).replace("PromptBefore=0", "PromptBefore=1")));
         TargetProcess target;
         QVERIFY(target.start(u"Target"_s));
         // A user presses the shortcut in a window the window manager has made active; it
@@ -128,6 +137,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), QString::number(target.window()), kSlowMachineMs);
         QVERIFY(m_locks.setLocks({capsLock, numLock, false}));
         xdotool({"key", "ctrl+alt+2"});
+        if (asked) {
+            QTRY_COMPARE_WITH_TIMEOUT(mainWindows().count(u'\n'), 1, kSlowMachineMs); // the question
+            xdotool({"key", "Return"});
+        }
         QCOMPARE(target.waitForText(u"second"_s), u"second"_s);
         QCOMPARE(target.keys().join(u' ').contains(QLatin1String("Ctrl")), false);
         QVERIFY(m_locks.setLocks({false, false, false}));
@@ -177,10 +190,12 @@ private slots:
     }
 
     // Set in the shortcuts dialog, the quick pick's shortcut is stored and works at once; one
-    // that another client took meanwhile is stored, and a message reports it.
+    // that another client took meanwhile is stored, and a message reports it; Escape
+    // stores nothing.
     void shortcutsDialogStoresGrabsAndReports()
     {
-        setPickShortcut("ctrl+alt+o", u"Ctrl+Alt+O"_s, nullptr);
+        setPickShortcut({"ctrl+alt+k", "Escape"}, u"Ctrl+Alt+P"_s, nullptr);
+        setPickShortcut({"ctrl+alt+o"}, u"Ctrl+Alt+O"_s, nullptr);
         if (QTest::currentTestFailed())
             return;
         TargetProcess target;
@@ -190,7 +205,7 @@ private slots:
         xdotool({"key", "Escape"});
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"quick pick$"_s).isEmpty(), kSlowMachineMs);
         X11GlobalShortcuts other;
-        setPickShortcut("ctrl+alt+j", u"Ctrl+Alt+J"_s, &other);
+        setPickShortcut({"ctrl+alt+j"}, u"Ctrl+Alt+J"_s, &other);
     }
 
     // A crashed copy leaves its socket behind; the next start takes it over and answers there.

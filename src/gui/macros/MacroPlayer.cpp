@@ -70,9 +70,12 @@ bool MacroPlayer::play(int box, int number, const QString& name, const QString& 
     if (text.isEmpty())
         return true;
     Settings& settings = m_context.settings();
-    if (settings.flag(Settings::Key::MacroPromptBefore)
-        && !m_context.prompter().askYesNo(QStringLiteral("Play macro %1?").arg(name), PromptIcon::None))
-        return false;
+    if (settings.flag(Settings::Key::MacroPromptBefore)) {
+        if (!m_context.prompter().askYesNo(QStringLiteral("Play macro %1?").arg(name), PromptIcon::None))
+            return false;
+        // The question took the focus from the user's window: switch back to it, as after Play.
+        targetActive = false;
+    }
 
     m_playing = true;
     Status status = Status::Error;

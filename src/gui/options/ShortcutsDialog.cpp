@@ -6,6 +6,7 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QKeySequenceEdit>
 #include <QMetaEnum>
 
@@ -47,6 +48,7 @@ ShortcutsDialog::ShortcutsDialog(DataContext& context, QWidget* parent)
                 edit->setKeySequence(QKeySequence(edit->keySequence()[0]));
         });
         edit->setClearButtonEnabled(true);
+        edit->installEventFilter(this);
         m_edits.append(edit);
         form->addRow(label(Key(key)), edit);
     }
@@ -54,6 +56,28 @@ ShortcutsDialog::ShortcutsDialog(DataContext& context, QWidget* parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &ShortcutsDialog::save);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     form->addRow(buttons);
+}
+
+bool ShortcutsDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // A field records every key; Escape or Enter taken alone would grab that key from every
+    // program. Alone, they leave the dialog as in any other.
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return QDialog::eventFilter(watched, event);
+    switch (key->key()) {
+    case Qt::Key_Escape:
+        reject();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        save();
+        return true;
+    default:
+        return QDialog::eventFilter(watched, event);
+    }
 }
 
 void ShortcutsDialog::save()

@@ -17,6 +17,9 @@ class ShortcutsDialog : public QDialog
 public:
     explicit ShortcutsDialog(DataContext& context, QWidget* parent = nullptr);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void save();
 

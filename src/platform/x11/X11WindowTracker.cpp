@@ -193,9 +193,12 @@ bool X11WindowTracker::isOwn(unsigned long window)
 
 void X11WindowTracker::noteActive(unsigned long window)
 {
-    if (window == 0 || window == m_active)
+    if (window == 0)
         return;
     const qint64 pid = windowPid(window);
+    // The server hands a gone window's id to the next program's window: that is a new window.
+    if (window == m_active && pid == m_activePid)
+        return;
     const bool own = pid == qint64(getpid());
     if (own) {
         if (!m_activeIsOwn && m_active != 0 && !m_history.isEmpty() && m_history.first().window == m_active)
@@ -207,6 +210,7 @@ void X11WindowTracker::noteActive(unsigned long window)
             m_history.removeLast();
     }
     m_active = window;
+    m_activePid = pid;
     m_activeIsOwn = own;
 }
 

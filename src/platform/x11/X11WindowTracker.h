@@ -82,6 +82,7 @@ private:
     unsigned long m_pidAtom = 0;
     unsigned long m_clientListAtom = 0;
     unsigned long m_active = 0; // as last seen, 0 for none
+    qint64 m_activePid = -1;
     bool m_activeIsOwn = false;
     QList<Remembered> m_history; // other programs' windows, most recent first
     // The window that was active when the focus last moved to one of ours.
