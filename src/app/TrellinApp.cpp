@@ -202,6 +202,17 @@ InstanceChannel::Reply TrellinApp::playMacro(int box, int number)
         return failed(QStringLiteral("keys cannot be typed here"));
     if (m_player->isPlaying())
         return failed(QStringLiteral("a macro is playing"));
+    // A dialog that waits for an answer blocks the program's other windows: the progress window
+    // could not become active, and the macro would fail after a wait. The dialog comes forward
+    // instead, so the user sees what to answer first.
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+        dialog->raise();
+        dialog->activateWindow();
+        if (m_platform.windowSwitcher)
+            (void)m_platform.windowSwitcher->activateOwnWindow(dialog->winId());
+        return failed(
+            QStringLiteral("the dialog \"%1\" is open: answer it first").arg(dialog->windowTitle()));
+    }
     // The name and the body from one read of the macro file (a full one holds a megabyte).
     const Result<MacroSource::Listing> listing = m_macros.readMacroListing(box, number);
     if (!listing)

@@ -97,11 +97,20 @@ private slots:
     }
 
     // trellinctl plays through the running copy into the window that was active, and copies to
-    // the clipboard the running copy holds.
+    // the clipboard the running copy holds. While a dialog of the program is open, a macro is
+    // refused at once and the dialog comes forward.
     void trellinctlReachesTheRunningCopy()
     {
+        xdotool({"windowactivate", "--sync", mainWindows()});
+        const QString about = openAbout(mainWindows());
         TargetProcess target;
         QVERIFY(target.start(u"Target"_s));
+        const Outcome refused = ctl({"play", "1", "1"});
+        QCOMPARE(refused.code, 1);
+        QVERIFY2(refused.err.contains("\"About...\" is open"), refused.err.constData());
+        QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), about, kSlowMachineMs);
+        closeAbout(about);
+        xdotool({"windowactivate", "--sync", QString::number(target.window())});
         const Outcome played = ctl({"play", "1", "1"});
         QVERIFY2(played.code == 0, played.err.constData());
         QCOMPARE(target.waitForText(u"hi\tthere"_s), u"hi\tthere"_s);
