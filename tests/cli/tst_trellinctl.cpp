@@ -1,11 +1,8 @@
 #include "ChildProcess.h"
 #include "DataColumns.h"
-#include "DomainFixture.h"
-#include "boxes/BoxStore.h"
+#include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "cli/TrellinCtl.h"
-#include "core/DataFiles.h"
-#include "macros/MacroStore.h"
-#include "search/SearchEngine.h"
 
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -310,71 +307,6 @@ private slots:
         QCOMPARE(none.code, 1);
         QCOMPARE(none.err, QByteArray("trellinctl: \"oak\" was not found in box Box 2\n"));
     }
-    // One damaged file read by every reader, in the program and through trellinctl: each sees
-    // the same record under each key. A header is two digits 01-99 and the marker; " 5", "5x"
-    // and "00" are none, and end the record before them; of two records of a key the first
-    // counts. The same bytes serve as box file and as macro file.
-    void everyReaderSeesTheSameRecords_data()
-    {
-        // "name": in the macro list.
-        const DataTable<int, QString, QString> row({"key", "text", "name"});
-        row("01 ends at a damaged header", 1, "one", "Macro 1");
-        row("05 is the first record with key 05", 5, "realfive", "Macro 5");
-        row("07 continues, has a name and hides a later 07", 7, "seven>body\r\nmore", "seven");
-        row("09 is an empty record", 9, "", "Macro 9");
-        row("10 has none: key 00 is no key", 10, "", "Macro 10");
-    }
-    void everyReaderSeesTheSameRecords()
-    {
-        auto [key, text, name] = fetchColumns<int, QString, QString>({"key", "text", "name"});
-        constexpr int kBox = 30;
-        const QByteArray content
-            = QByteArray("stray\r\n01|one\r\n 5|five\r\n05|realfive\r\n5x|fivex\r\n07|seven>body\r\n"
-                         "more\r\n00|zero\r\n07|hidden>seven\r\n05|second five\r\n09|\r\n")
-                  .replace('|', "!\xAC:");
-        QVERIFY(TestFiles::write(DataFiles::boxFile(m_data + u'/', kBox), content));
-        QVERIFY(TestFiles::write(DataFiles::macroFile(m_data + u'/', kBox), content));
-
-        DomainFixture fx;
-        fx.context.setDataFolder(m_data);
-        BoxStore store(fx.context);
-        QVERIFY(store.loadBox(kBox));
-        const MacroStore macros(fx.context);
-        SearchEngine engine(fx.context.dataFolder());
-        QStringList searched;
-        for (SearchHit hit; (hit = engine.find(QString(), {true, true, false, kBox}).hit).found();) {
-            if (hit.number == key)
-                searched << hit.text;
-        }
-        // The line of a listing that belongs to the key, without its number.
-        const QByteArray number = QByteArray::number(key) + '\t';
-        const auto entry = [&number](const QByteArray& listing, const QByteArray& prefix = {}) {
-            for (const QByteArray& line : listing.split('\n')) {
-                if (line.startsWith(prefix + number))
-                    return QString::fromUtf8(line.mid(prefix.size() + number.size()));
-            }
-            return QString();
-        };
-        const QByteArray box = QByteArray::number(kBox);
-        const Result search = ctl({"search", "--box", box, ""});
-        const QStringList seen {
-            store.cached(key),
-            readText(store.readPosition(key, kBox)),
-            QString::fromUtf8(ctl({"get", box, QByteArray::number(key)}).out),
-            entry(ctl({"list", box}).out),
-            QString::fromUtf8(ctl({"macro", "get", box, QByteArray::number(key)}).out),
-            macros.readMacroNames(kBox).value().value(key - 1),
-            entry(ctl({"macro", "list", box}).out),
-            searched.join(u'|'),
-            entry(search.out, "TEXT\t" + box + '\t') + u'|' + entry(search.out, "MACRO\t" + box + '\t'),
-        };
-        const QString firstLine = text.section(u"\r\n"_s, 0, 0);
-        const QStringList expected {text, text, text, firstLine, text, name, name,
-            text.isEmpty() ? QString() : text + u'|' + text,
-            text.isEmpty() ? u"|"_s : firstLine + u'|' + name};
-        QCOMPARE(seen, expected);
-    }
-
     // A file that exists but cannot be read (a folder in its place, which stops root too) is
     // told, never shown as an empty box: exit status 1 and the reason naming the file.
     void unreadableFilesAreTold()

@@ -6,7 +6,6 @@
 #include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/RecordFile.h"
-#include "core/SafeRename.h"
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
 #include "core/TextCodec.h"
@@ -33,8 +32,7 @@ extern "C" int fsync(int fd)
 }
 
 // The settings file, the record files of boxes and macros and the text encoding they are stored
-// in, and how every data file is written safely: renames that never replace, a temporary synced
-// before it replaces the file, a file that cannot be read never rewritten.
+// in, and how every data file is written safely: a temporary synced before it replaces the file.
 class TestSettingsStore : public QObject
 {
     Q_OBJECT
@@ -203,47 +201,6 @@ private slots:
         qputenv("XDG_DATA_HOME", saved);
     }
 
-    void renameNeverReplaces()
-    {
-        QVERIFY(TestFiles::write(path("a"), "A") && TestFiles::write(path("b"), "B"));
-        QString error;
-        QCOMPARE(SafeRename::rename(path("a"), path("b"), &error), SafeRename::Result::TargetExists);
-        QVERIFY(error.contains(path("b")));
-        QCOMPARE(TestFiles::read(path("a")) + TestFiles::read(path("b")), QByteArray("AB"));
-        QCOMPARE(SafeRename::rename(path("none"), path("b")), SafeRename::Result::SourceMissing);
-        QCOMPARE(SafeRename::rename(path("a"), path("c")), SafeRename::Result::Renamed);
-        QCOMPARE(TestFiles::read(path("c")), QByteArray("A"));
-        QCOMPARE(SafeRename::rename(path("b"), path("no/such/folder/b")), SafeRename::Result::Failed);
-    }
-
-    // A temporary file left by an interrupted rewrite, longer than the new content, leaves no trace.
-    void leftoverTemporaryNeverLeaksIntoTheFile()
-    {
-        const QString file = path("leftover");
-        QVERIFY(TestFiles::write(TextFile::temporaryPath(file), "left over from a crash"));
-        QVERIFY(TextFile::writeAtomically(file, "new").ok());
-        QCOMPARE(TestFiles::read(file), QByteArray("new"));
-        QVERIFY(!QFileInfo::exists(TextFile::temporaryPath(file)));
-    }
-
-    // A socket cannot be read but could be renamed over, so only the read check keeps it.
-    void unreadableFileIsNeverRewritten_data()
-    {
-        QTest::addColumn<bool>("records");
-        QTest::newRow("record file") << true;
-        QTest::newRow("settings file") << false;
-    }
-    void unreadableFileIsNeverRewritten()
-    {
-        QFETCH(bool, records);
-        const QString file = path(QTest::currentDataTag());
-        QVERIFY2(TestFiles::makeSocket(file), qPrintable(file));
-        const Result<> written = records ? RecordFile::writeRecord(file, 1, u"x"_s)
-                                         : IniFile::write(file, "Settings", "BoxNo", u"1"_s);
-        QVERIFY2(!written && written.error().contains(file), qPrintable(written.error()));
-        QVERIFY(QFileInfo::exists(file) && !QFileInfo(file).isFile()); // the socket, not replaced
-    }
-
     // Both rewrites sync the temporary to disk while it still has its temporary name, that is
     // before it replaces the file, and then the folder that holds the rename.
     void syncsTheTemporaryBeforeTheRename()
@@ -257,16 +214,6 @@ private slots:
         QVERIFY2(g_synced[0].startsWith(path(".notes.txt.")) && g_synced[0].endsWith(".tmp"),
             qPrintable(g_synced[0]));
         QCOMPARE(g_synced[1], m_dir.path());
-    }
-
-    // Locks nest within one process; a missing folder cannot be locked, and says which.
-    void locksNestWithinOneProcess()
-    {
-        FolderLock outer(m_dir.path());
-        QVERIFY(outer.isLocked());
-        QVERIFY(FolderLock(m_dir.path(), 100).isLocked());
-        FolderLock missing(u"/nonexistent/folder"_s, 100);
-        QVERIFY(!missing.isLocked() && missing.errorString().contains(u"/nonexistent/folder"_s));
     }
 
     void lockHeldElsewhereTimesOutWithMessage()

@@ -201,17 +201,6 @@ private slots:
         QCOMPARE(switchToLast(), m_beta.window());
     }
 
-    void switchPastProgressWindowSkipsOwnWindows()
-    {
-        QVERIFY(showOwnWindow(u"Main"_s) && showOwnWindow(u"Progress"_s));
-        QVERIFY(m_tracker.switchPastProgressWindow());
-        QCOMPARE(m_tracker.activeWindow(), m_beta.window());
-
-        // Back in the program, the last window is still the one the user worked in.
-        QVERIFY(showOwnWindow(u"Step dialog"_s));
-        QCOMPARE(switchToLast(), m_beta.window());
-    }
-
     // The window manager announces a newly focused window a little later. Until then the stale
     // announcement naming Beta must not pass for Beta being active, or the keys go astray.
     void staleAnnouncementIsNotTakenForActive()

@@ -39,6 +39,8 @@ struct MainWindowFixture : SettingsFixture
         (void)store.savePosition(text, position, box, true);
         (void)store.loadBox(window.selectedBox());
     }
+    // The stored text of a position, or "error: " and the reason.
+    QString text(int position, int box = 1) { return readText(store.readPosition(position, box)); }
     // Writes a macro record ("name>body") straight into its file.
     void macro(int box, int number, const QString& record)
     {

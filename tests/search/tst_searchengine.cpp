@@ -184,11 +184,11 @@ private slots:
         QCOMPARE(reread.entries(), (QStringList {"7", "6", "5", "4", "3", "2", "1", "0", "one"}));
     }
 
-    // The byte search compares sixteen starting positions at a time, then the rest one by one:
-    // a hit at every offset from a block's start, up to the very end of the file, is found.
+    // The byte search tests 64 starting positions at a time, then the rest one by one: a hit at
+    // every offset of two blocks, up to the very end of the file, is found.
     void findsAHitAtEveryOffset()
     {
-        for (int pad = 0; pad < 40; ++pad) {
+        for (int pad = 0; pad < 140; ++pad) {
             for (const QByteArray& end : {QByteArray(), QByteArray("\r\n")}) {
                 const QByteArray file = "01!\xAC:" + QByteArray(pad, 'y')
                     + "NE\xC9"
