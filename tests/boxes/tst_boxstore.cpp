@@ -302,21 +302,6 @@ private slots:
         QVERIFY(f->store.loadBox(2) && f->store.loadError().isEmpty());
     }
 
-    // An edit whose save fails (the folder's lock cannot be taken) says why and opens the dialog
-    // again on the edited text, so nothing typed is lost; the stored text stays.
-    void failedEditOpensAgainOnTheEditedText()
-    {
-        QVERIFY(f->store.savePosition(u"old"_s, 2, 1, true).ok());
-        const QString lock = f->folder() + u"/.MoxenoTrellin.lock"_s;
-        QVERIFY(QFile::remove(lock) && QDir().mkpath(lock));
-        f->prompter.answerEdit({true, u"typed"_s, {}});
-        f->prompter.acknowledge();
-        f->prompter.answerEdit({});
-        QVERIFY(!f->actions.edit(1, 2));
-        QCOMPARE(f->prompter.editRequests.value(1).text, u"typed"_s);
-        QCOMPARE(readText(f->store.readPosition(2, 1)), u"old"_s);
-    }
-
     void dataFolderProblemsSayWhatAndWhere()
     {
         // A missing folder is told at start-up, and never made up (TestStartProcedure).
