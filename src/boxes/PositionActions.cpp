@@ -115,19 +115,26 @@ bool PositionActions::edit(int box, int position)
     EditRequest request;
     request.caption = QStringLiteral("Moxeno Trellin - edit text");
     request.text = *old;
-    const EditResult result = m_context.prompter().editText(request);
-    if (!result.saved) {
-        m_context.log().logStatus(QStringLiteral("Box %1, %2 not updated").arg(box).arg(position));
-        return false;
-    }
-    if (result.text != *old) {
-        (void)save(result.text, position, box, true);
+    for (;;) {
+        const EditResult result = m_context.prompter().editText(request);
+        if (!result.saved) {
+            m_context.log().logStatus(QStringLiteral("Box %1, %2 not updated").arg(box).arg(position));
+            return false;
+        }
+        if (result.text == *old) {
+            if (!old->isEmpty())
+                m_context.log().logStatus(
+                    QStringLiteral("Box %1, %2 already saved in this location").arg(box).arg(position));
+            return true;
+        }
+        const bool saved = save(result.text, position, box, true).ok();
         refresh(box);
-    } else if (!old->isEmpty()) {
-        m_context.log().logStatus(
-            QStringLiteral("Box %1, %2 already saved in this location").arg(box).arg(position));
+        if (saved)
+            return true;
+        // The failure was told; the dialog opens again on what the user wrote, so that it is not
+        // lost: saved again once the cause is mended, or copied out, or given up by Cancel.
+        request.text = result.text;
     }
-    return true;
 }
 
 void PositionActions::move(int box, int source, int target)

@@ -45,18 +45,26 @@ bool MacroActions::edit(int box, int number, const QString& currentName)
     request.macro = true;
     request.macroName = currentName;
     request.macroNumber = number;
-    const EditResult result = m_context.prompter().editText(request);
-    if (!result.saved) {
-        m_context.log().logStatus(QStringLiteral("Macro %1 not updated in box %2").arg(number).arg(box));
-        return false;
+    for (;;) {
+        const EditResult result = m_context.prompter().editText(request);
+        if (!result.saved) {
+            m_context.log().logStatus(QStringLiteral("Macro %1 not updated in box %2").arg(number).arg(box));
+            return false;
+        }
+        QString name = result.macroName;
+        name.replace(u'>', u':');
+        if (result.text == *oldBody && name == currentName) {
+            if (!oldBody->isEmpty())
+                m_context.log().logStatus(
+                    QStringLiteral("Macro %1 already saved in box %2").arg(number).arg(box));
+            return true;
+        }
+        if (save(name + u'>' + result.text, number, box))
+            return true;
+        // The failure was told; the editor opens again on what the user wrote.
+        request.text = result.text;
+        request.macroName = result.macroName;
     }
-    QString name = result.macroName;
-    name.replace(u'>', u':');
-    if (result.text != *oldBody || name != currentName)
-        (void)save(name + u'>' + result.text, number, box);
-    else if (!oldBody->isEmpty())
-        m_context.log().logStatus(QStringLiteral("Macro %1 already saved in box %2").arg(number).arg(box));
-    return true;
 }
 
 Result<MacroSaveOutcome> MacroActions::remove(int box, int number)

@@ -223,10 +223,13 @@ private slots:
     }
 
     // Shift + right click edits a stored text. Cancel and Escape keep it (the next edit starts
-    // from it), keys typed and Save store the new text with CR LF line ends.
+    // from it), keys typed and Save store the new text with CR LF line ends. A Save that fails
+    // (the folder's lock is blocked) is told and the dialog opens again on the typed text.
     void editDialogStoresTypedText()
     {
         constexpr int kPosition4X = kPosition1X + 720;
+        const QString lock = m_data + u".MoxenoTrellin.lock"_s;
+        const auto unblock = qScopeGuard([&] { QDir().rmdir(lock); });
         for (const QString leave : {"Cancel", "Escape", "Save"}) {
             activate(m_window);
             xdotool({"mousemove", "--window", m_window, QString::number(kPosition4X / 15),
@@ -237,8 +240,18 @@ private slots:
             xdotool({"type", "--delay", "20", leave});
             if (leave == u"Escape"_s)
                 keys({"Escape"});
-            else
-                Desktop::click(edit, (leave == u"Save"_s ? 8460 : 7260) + 540, 6300 + 165);
+            else if (leave == u"Cancel"_s)
+                Desktop::click(edit, 7260 + 540, 6300 + 165);
+            else {
+                QFile::remove(lock);
+                QVERIFY(QDir().mkpath(lock));
+                Desktop::click(edit, 8460 + 540, 6300 + 165);
+                QVERIFY2(!answerBox(edit).isEmpty(), "the failed save was not told");
+                QVERIFY(QDir().rmdir(lock));
+                const QString again = activeDialog(u"^Moxeno Trellin - edit text$"_s);
+                QVERIFY2(!again.isEmpty(), "the edit dialog did not open again");
+                Desktop::click(again, 8460 + 540, 6300 + 165);
+            }
             QTRY_VERIFY_WITH_TIMEOUT(
                 visibleWindow(u"^Moxeno Trellin - edit text$"_s).isEmpty(), kSlowMachineMs);
         }

@@ -181,7 +181,7 @@ private slots:
     }
 
     // M+, M- and M In take the display or, with the focus in the history, its line; with the
-    // focus elsewhere they do nothing.
+    // focus elsewhere they do nothing. Reached by Tab, they take the field the focus left.
     void memoriesFromDisplayAndHistory()
     {
         Panel p;
@@ -190,7 +190,8 @@ private slots:
             {'r', "LabelMemIn2", "mem2", "2,000. (4 dp)"}, {'f', "TextMem3", "", ""},
             {'r', "LabelMemIn1", "mem1", "2000"}, {'r', "LabelClearCalc", "", ""},
             {'x', "TextMem2", "display focus", "2,000. (4 dp)|TextCalc"},
-            {'r', "LabelMemClear1", "mem1 stored1", "0|0"}});
+            {'r', "LabelMemClear1", "mem1 stored1", "0|0"}, {'c', "7*1", "", ""},
+            {'f', "LabelMemIn3", "", ""}, {'r', "LabelMemIn3", "mem3", "7"}});
     }
 
     // A new choice of places shows the last result at the new places and adds no history line.

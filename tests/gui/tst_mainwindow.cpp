@@ -386,9 +386,9 @@ private slots:
         QVERIFY2(f->dialogs.seen[0].contains(file), qPrintable(f->dialogs.seen[0]));
     }
 
-    // Another program's writes to the box on show, its macros and the settings show at once,
-    // keeping the selected macro and what the viewer shows, and are said in the status log; the
-    // window's own saves are neither reloaded again nor told.
+    // Another program's writes to the box on show, its macros, the box names and the settings
+    // show at once, keeping the selected macro and what the viewer shows, and all but the names
+    // are said in the status log; the window's own saves are neither reloaded again nor told.
     void followsOtherWriters()
     {
         f->save(3, u"mine"_s);
@@ -420,6 +420,8 @@ private slots:
         QVERIFY(f->settings.setText(Settings::Key::ClipColour, u"255"_s).ok());
         QTRY_COMPARE(f->window.positionButtons()->buttonColour(), QColor(Qt::red));
         QCOMPARE(child<QComboBox>("ComboDecPlaces")->currentText(), "2");
+        QVERIFY(f->boxes.renameBox(2, u"Theirs"_s).ok()); // as trellinctl rename does
+        QTRY_COMPARE(f->window.boxCaption(2), "Theirs");
 
         // The window's own save, then another program's macro: only the macro is told.
         f->clipboard.content = u"pasted"_s;

@@ -254,6 +254,22 @@ private slots:
         QTEST(f->lastMessage(), "logged");
     }
 
+    // A save that fails (the folder's lock cannot be taken) opens the editor again on the name
+    // and body the user wrote; the stored macro stays.
+    void failedEditOpensAgainOnTheEditedMacro()
+    {
+        store("N>body");
+        f->context.setWarnOverwrite(false);
+        QVERIFY(QDir().mkpath(f->folder() + u"/.MoxenoTrellin.lock"_s));
+        f->prompter.answerEdit({true, u"new body"_s, u"New"_s});
+        f->prompter.acknowledge();
+        f->prompter.answerEdit({});
+        QVERIFY(!f->actions.edit(1, 5, u"N"_s));
+        const EditRequest again = f->prompter.editRequests.value(1);
+        QCOMPARE(again.macroName + u'>' + again.text, u"New>new body"_s);
+        QCOMPARE(record(), u"N>body"_s);
+    }
+
     // Clear deletes, a right click replaces the body with the clipboard text; both ask first.
     void clear_data()
     {

@@ -61,6 +61,10 @@ CalculatorFrame::CalculatorFrame(DataContext& context, Clipboard& clipboard, QWi
         if (m_memories[index - 1]->text() != text)
             m_memories[index - 1]->setText(text);
     });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now == m_display || now == m_history)
+            m_lastField = now;
+    });
 }
 
 std::function<void()> CalculatorFrame::hintText(const QString& text)
@@ -308,8 +312,11 @@ void CalculatorFrame::refresh()
 
 void CalculatorFrame::memoryCommand(int index, void (Calculator::*command)(int, Calculator::Source))
 {
-    // The command labels take no focus: the control that has it is the one the user meant.
+    // A click leaves the focus where it was: the control that has it is the one the user meant.
+    // A command label reached by Tab holds the focus itself; then it is the field left for it.
     const QWidget* focus = QApplication::focusWidget();
+    if (qobject_cast<const CommandLabel*>(focus) && isAncestorOf(focus))
+        focus = m_lastField;
     const Calculator::Source source = focus == m_display ? Calculator::Source::Display
         : focus == m_history                             ? Calculator::Source::History
                                                          : Calculator::Source::Elsewhere;

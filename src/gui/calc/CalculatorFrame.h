@@ -76,6 +76,7 @@ private:
 
     QLineEdit* m_display;
     QListWidget* m_history;
+    const QWidget* m_lastField = nullptr; // the display or the history, whichever had the focus last
     QComboBox* m_places;
     QLabel* m_constant;
     std::array<QLineEdit*, Calculator::kMemories> m_memories {};

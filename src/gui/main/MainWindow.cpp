@@ -197,7 +197,7 @@ void MainWindow::followFiles()
     const QString folder = m_context.dataFolder();
     const int box = selectedBox();
     m_files->setFiles({DataFiles::boxFile(folder, box), DataFiles::macroFile(folder, box),
-        m_context.settings().store().iniPath()});
+        DataFiles::namesFile(folder), m_context.settings().store().iniPath()});
 }
 
 void MainWindow::fileChanged(const QString& file)
@@ -220,6 +220,9 @@ void MainWindow::fileChanged(const QString& file)
         if (m_macroFrame->reloadIfChanged())
             m_context.log().logStatus(
                 QStringLiteral("Box %1 macros reloaded: they changed on disk").arg(box));
+    } else if (file == DataFiles::namesFile(m_context.dataFolder())) {
+        // A rename or a move by trellinctl: the tabs show the names as they are now.
+        captionsChanged();
     } else {
         const QStringList changed = applyStoredSettings();
         if (!changed.isEmpty())
