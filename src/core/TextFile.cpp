@@ -153,7 +153,7 @@ Result<> TextFile::replaceUserFile(const QString& path, const QByteArray& bytes)
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd < 0)
-            return Result<>::failure(describeFailure(QStringLiteral("create a temporary for"), path, errno));
+            return Result<>::failure(describeFailure(QStringLiteral("create a temporary file for"), path, errno));
         if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0) {
             const int reason = errno;
             ::close(fd);
@@ -163,5 +163,5 @@ Result<> TextFile::replaceUserFile(const QString& path, const QByteArray& bytes)
         }
         return completeReplace(fd, tmpName, target, bytes, path);
     }
-    return Result<>::failure(describeFailure(QStringLiteral("create a temporary for"), path, EEXIST));
+    return Result<>::failure(describeFailure(QStringLiteral("create a temporary file for"), path, EEXIST));
 }
