@@ -187,13 +187,18 @@ InstanceChannel::Reply TrellinApp::answer(const QStringList& words)
 
 bool TrellinApp::showWindow()
 {
-    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
-    m_window->show();
-    m_window->raise();
-    m_window->activateWindow();
+    return bringForward(m_window.get());
+}
+
+bool TrellinApp::bringForward(QWidget* window)
+{
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
     // The window manager may refuse the program's own request while another program's window is
     // active; the switcher asks as a pager does.
-    return !m_platform.windowSwitcher || m_platform.windowSwitcher->activateOwnWindow(m_window->winId());
+    return !m_platform.windowSwitcher || m_platform.windowSwitcher->activateOwnWindow(window->winId());
 }
 
 InstanceChannel::Reply TrellinApp::playMacro(int box, int number)
@@ -206,10 +211,7 @@ InstanceChannel::Reply TrellinApp::playMacro(int box, int number)
     // could not become active, and the macro would fail after a wait. The dialog comes forward
     // instead, so the user sees what to answer first.
     if (QWidget* dialog = QApplication::activeModalWidget()) {
-        dialog->raise();
-        dialog->activateWindow();
-        if (m_platform.windowSwitcher)
-            (void)m_platform.windowSwitcher->activateOwnWindow(dialog->winId());
+        (void)bringForward(dialog);
         return failed(
             QStringLiteral("the dialog \"%1\" is open: answer it first").arg(dialog->windowTitle()));
     }

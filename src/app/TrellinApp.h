@@ -69,6 +69,9 @@ public:
     InstanceChannel::Reply answer(const QStringList& words);
     // Raises the main window and makes it the active one; false when it did not become active.
     bool showWindow();
+    // Unminimises, raises and activates one of the program's windows; false when it did not
+    // become active.
+    bool bringForward(QWidget* window);
     // Plays macro number of box through the player, progress window and all.
     InstanceChannel::Reply playMacro(int box, int number);
     // Opens the quick pick on the box on show; answered once it is shown, not when a row is
